@@ -1,0 +1,279 @@
+// Block ciphers: the mode dispatch, the 64-bit and 128-bit bases with their vectors, and the
+// template that an algorithm class derives from.
+#pragma once
+
+#include <cstring>
+
+#include "crypto/block_modes.h"
+#include "crypto/bytes.h"
+#include "crypto/cipher.h"
+#include "crypto/hex.h"
+
+namespace velt::crypto {
+
+enum TCrypt_ciphermode : uint8_t { cmCBC = 0, cmCFB8bit = 1, cmCFBblock = 2, cmOFB = 3, cmCTR = 4 };
+
+class TCrypt_blockcipher : public TCrypt_cipher {
+ public:
+  TCrypt_ciphermode CipherMode = cmCBC;
+
+  void EncryptBytes(const uint8_t* in, uint8_t* out, size_t n) override;
+  void DecryptBytes(const uint8_t* in, uint8_t* out, size_t n) override;
+  // Text operations always run in 8-bit CFB, whatever CipherMode says.
+  std::string EncryptText(std::string_view text) override;
+  std::string DecryptText(std::string_view base64) override;
+
+  virtual void SetupKey(const uint8_t* /*key*/, unsigned /*bits*/) {}
+  virtual int BlockSize() const { return -1; }
+  virtual void SetInitVector(const uint8_t* /*iv*/) {}
+  virtual void GetChainVector(uint8_t* /*out*/) {}
+  virtual void EncryptBlock(const uint8_t* /*in*/, uint8_t* /*out*/) {}
+  virtual void DecryptBlock(const uint8_t* /*in*/, uint8_t* /*out*/) {}
+  virtual void CbcEncrypt(const uint8_t*, uint8_t*, size_t) {}
+  virtual void CbcDecrypt(const uint8_t*, uint8_t*, size_t) {}
+  virtual void Cfb8Encrypt(const uint8_t*, uint8_t*, size_t) {}
+  virtual void Cfb8Decrypt(const uint8_t*, uint8_t*, size_t) {}
+  virtual void CfbBlockEncrypt(const uint8_t*, uint8_t*, size_t) {}
+  virtual void CfbBlockDecrypt(const uint8_t*, uint8_t*, size_t) {}
+  virtual void OfbEncrypt(const uint8_t*, uint8_t*, size_t) {}
+  virtual void OfbDecrypt(const uint8_t*, uint8_t*, size_t) {}
+  virtual void CtrEncrypt(const uint8_t*, uint8_t*, size_t) {}
+  virtual void CtrDecrypt(const uint8_t*, uint8_t*, size_t) {}
+
+ protected:
+  void ThrowNotKeyed() const override;
+};
+
+// The base of the 64-bit (B = 8) and 128-bit (B = 16) block ciphers: vectors, keying, and the
+// five modes over the virtual block operations.
+template <size_t B>
+class TCrypt_blockcipherN : public TCrypt_blockcipher {
+ public:
+  static constexpr size_t kBlockBytes = B;
+
+  TCrypt_blockcipherN() {
+    std::memset(InitVector, 0xFF, B);
+    std::memset(ChainVector, 0xFF, B);
+  }
+  ~TCrypt_blockcipherN() override {
+    secureFill(InitVector, B, 0xFF);
+    secureFill(ChainVector, B, 0xFF);
+  }
+
+  int BlockSize() const override { return int(B * 8); }
+
+  // Without a vector the initial vector is E_K(0), so it follows from the key alone.
+  void InitWithKey(const uint8_t* key, unsigned bits, const uint8_t* iv) override {
+    TCrypt_cipher::InitWithKey(key, bits, iv);
+    try {
+      SetupKey(key, bits);
+      if (iv) {
+        std::memcpy(InitVector, iv, B);
+      } else {
+        std::memset(InitVector, 0, B);
+        EncryptBlock(InitVector, InitVector);
+      }
+    } catch (...) {
+      Burn();
+      throw;
+    }
+    std::memcpy(ChainVector, InitVector, B);
+  }
+
+  void Burn() override {
+    secureFill(InitVector, B, 0xFF);
+    secureFill(ChainVector, B, 0xFF);
+    TCrypt_blockcipher::Burn();
+  }
+
+  void RestartChain() override {
+    RequireKey();
+    std::memcpy(ChainVector, InitVector, B);
+  }
+  void SetInitVector(const uint8_t* iv) override {
+    RequireKey();
+    std::memcpy(InitVector, iv, B);
+    RestartChain();
+  }
+  void GetChainVector(uint8_t* out) override {
+    RequireKey();
+    std::memcpy(out, ChainVector, B);
+  }
+
+  void CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    RequireKey();
+    Modes<B>::cbcEncrypt(VirtualOps{*this}, ChainVector, in, out, n);
+  }
+  void CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    RequireKey();
+    Modes<B>::cbcDecrypt(VirtualOps{*this}, ChainVector, in, out, n);
+  }
+  void Cfb8Encrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    RequireKey();
+    Modes<B>::cfb8(VirtualOps{*this}, ChainVector, in, out, n, true);
+  }
+  void Cfb8Decrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    RequireKey();
+    Modes<B>::cfb8(VirtualOps{*this}, ChainVector, in, out, n, false);
+  }
+  void CfbBlockEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    RequireKey();
+    Modes<B>::cfbBlockEncrypt(VirtualOps{*this}, ChainVector, in, out, n);
+  }
+  void CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    RequireKey();
+    Modes<B>::cfbBlockDecrypt(VirtualOps{*this}, ChainVector, in, out, n);
+  }
+  void OfbEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    RequireKey();
+    Modes<B>::ofb(VirtualOps{*this}, ChainVector, in, out, n);
+  }
+  void OfbDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { OfbEncrypt(in, out, n); }
+  void CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    RequireKey();
+    Modes<B>::ctr(VirtualOps{*this}, ChainVector, in, out, n);
+  }
+  void CtrDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { CtrEncrypt(in, out, n); }
+
+  uint8_t InitVector[B];
+  uint8_t ChainVector[B];
+
+ private:
+  struct VirtualOps {
+    TCrypt_blockcipherN& c;
+    void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+      for (size_t i = 0; i < count; ++i) c.EncryptBlock(in + i * B, out + i * B);
+    }
+    void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+      for (size_t i = 0; i < count; ++i) c.DecryptBlock(in + i * B, out + i * B);
+    }
+  };
+};
+
+class TCrypt_blockcipher64 : public TCrypt_blockcipherN<8> {};
+class TCrypt_blockcipher128 : public TCrypt_blockcipherN<16> {};
+
+// The template every block algorithm class derives from:
+//
+//   struct FooSchedule { ... };   // everything SetupKey computes; wiped by Burn
+//   class TCrypt_foo final : public BlockCipher<TCrypt_foo, TCrypt_blockcipher64, FooSchedule> {
+//    public:
+//     static constexpr int kId = ..., kMaxKeySize = ...;
+//     static constexpr const char* kAlgorithm = "...";
+//     static bool ClassSelfCheck();
+//     void SetupKey(const uint8_t* key, unsigned bits) override;      // fills ks_
+//     void encryptBlock(const uint8_t* in, uint8_t* out) const;       // in may equal out
+//     void decryptBlock(const uint8_t* in, uint8_t* out) const;
+//     // optional, for ciphers that gain from several blocks in flight:
+//     void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+//     void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+//   };
+//
+// It supplies the class queries, the virtual block operations, Burn, and the ten mode
+// operations with the block functions inlined.
+template <class Derived, class Base, class Schedule>
+class BlockCipher : public Base {
+  static constexpr size_t B = Base::kBlockBytes;
+
+ public:
+  ~BlockCipher() override { secureWipe(&ks_, sizeof ks_); }
+
+  int Id() const override { return Derived::kId; }
+  std::string Algorithm() const override { return Derived::kAlgorithm; }
+  int MaxKeySize() const override { return Derived::kMaxKeySize; }
+  bool SelfCheck() const override { return Derived::ClassSelfCheck(); }
+
+  static const CipherClass& Class() {
+    static const CipherClass c{Derived::kId,
+                               Derived::kAlgorithm,
+                               Derived::kMaxKeySize,
+                               int(B * 8),
+                               [] { return std::unique_ptr<TCrypt_cipher>(new Derived); },
+                               &Derived::ClassSelfCheck};
+    return c;
+  }
+
+  void EncryptBlock(const uint8_t* in, uint8_t* out) override {
+    this->RequireKey();
+    self().encryptBlock(in, out);
+  }
+  void DecryptBlock(const uint8_t* in, uint8_t* out) override {
+    this->RequireKey();
+    self().decryptBlock(in, out);
+  }
+
+  void Burn() override {
+    secureWipe(&ks_, sizeof ks_);
+    Base::Burn();
+  }
+
+  // Bulk forms; an algorithm hides these with its own when it can do better.
+  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+    for (size_t i = 0; i < count; ++i) self().encryptBlock(in + i * B, out + i * B);
+  }
+  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+    for (size_t i = 0; i < count; ++i) self().decryptBlock(in + i * B, out + i * B);
+  }
+
+  void CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    this->RequireKey();
+    Modes<B>::cbcEncrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+  }
+  void CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    this->RequireKey();
+    Modes<B>::cbcDecrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+  }
+  void Cfb8Encrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    this->RequireKey();
+    Modes<B>::cfb8(InlineOps{self()}, this->ChainVector, in, out, n, true);
+  }
+  void Cfb8Decrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    this->RequireKey();
+    Modes<B>::cfb8(InlineOps{self()}, this->ChainVector, in, out, n, false);
+  }
+  void CfbBlockEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    this->RequireKey();
+    Modes<B>::cfbBlockEncrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+  }
+  void CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    this->RequireKey();
+    Modes<B>::cfbBlockDecrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+  }
+  void OfbEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    this->RequireKey();
+    Modes<B>::ofb(InlineOps{self()}, this->ChainVector, in, out, n);
+  }
+  void CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
+    this->RequireKey();
+    Modes<B>::ctr(InlineOps{self()}, this->ChainVector, in, out, n);
+  }
+
+ protected:
+  // Keys the class with a known-answer row (hex) and checks one block both ways.
+  static bool KnownAnswer(const char* keyHex, const char* plainHex, const char* cipherHex) {
+    auto key = fromHex(keyHex), plain = fromHex(plainHex), expected = fromHex(cipherHex);
+    Derived c;
+    c.InitWithKey(key.data(), unsigned(key.size() * 8), nullptr);
+    uint8_t block[B];
+    c.EncryptBlock(plain.data(), block);
+    if (std::memcmp(block, expected.data(), B) != 0) return false;
+    c.DecryptBlock(block, block);
+    return std::memcmp(block, plain.data(), B) == 0;
+  }
+
+  Schedule ks_{};
+
+ private:
+  const Derived& self() const { return static_cast<const Derived&>(*this); }
+  struct InlineOps {
+    const Derived& d;
+    void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+      d.encryptBlocks(in, out, count);
+    }
+    void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+      d.decryptBlocks(in, out, count);
+    }
+  };
+};
+
+}  // namespace velt::crypto

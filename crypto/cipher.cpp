@@ -1,0 +1,103 @@
+#include "crypto/cipher.h"
+
+#include <vector>
+
+#include "crypto/base64.h"
+#include "crypto/bytes.h"
+#include "crypto/errors.h"
+#include "crypto/messages.h"
+
+namespace velt::crypto {
+
+TCrypt_cipher::~TCrypt_cipher() {
+  if (isKeyed_) TCrypt_cipher::Burn();
+}
+
+void TCrypt_cipher::InitWithKey(const uint8_t*, unsigned bits, const uint8_t*) {
+  if (isKeyed_) Burn();
+  if (bits == 0 || bits % 4 != 0 || bits > unsigned(MaxKeySize()))
+    throw ECrypt_cipher(messages::kInvalidKeySize);
+  isKeyed_ = true;
+}
+
+void TCrypt_cipher::Burn() { isKeyed_ = false; }
+
+void TCrypt_cipher::EncryptBytes(const uint8_t*, uint8_t*, size_t) {}
+void TCrypt_cipher::DecryptBytes(const uint8_t*, uint8_t*, size_t) {}
+
+std::string TCrypt_cipher::EncryptText(std::string_view text) {
+  std::vector<uint8_t> bytes(text.begin(), text.end());
+  EncryptBytes(bytes.data(), bytes.data(), bytes.size());
+  return base64Encode(bytes.data(), bytes.size());
+}
+
+std::string TCrypt_cipher::DecryptText(std::string_view base64) {
+  std::vector<uint8_t> bytes = base64Decode(base64);
+  DecryptBytes(bytes.data(), bytes.data(), bytes.size());
+  return std::string(bytes.begin(), bytes.end());
+}
+
+void TCrypt_cipher::RequireKey() const {
+  if (!isKeyed_) ThrowNotKeyed();
+}
+
+void TCrypt_cipher::ThrowNotKeyed() const { throw ECrypt_cipher(messages::kCipherNotInitialized); }
+
+void TCrypt_cipher::InitWithPassword(std::string_view password, const HashClass& hash) {
+  if (isKeyed_) Burn();
+  std::vector<uint8_t> digest;
+  try {
+    digest.resize(size_t(hash.hashSize) / 8);
+    {
+      std::unique_ptr<TCrypt_hash> h = hash.create();
+      h->StartHash();
+      h->AddText(password);
+      h->FinishHash(digest.data());
+    }
+    int bits = MaxKeySize() < hash.hashSize ? MaxKeySize() : hash.hashSize;
+    InitWithKey(digest.data(), unsigned(bits), nullptr);
+  } catch (...) {
+    secureFill(digest.data(), digest.size(), 0xFF);
+    throw ECrypt_cipher(messages::kDigestAllocation);
+  }
+  secureFill(digest.data(), digest.size(), 0xFF);
+}
+
+template <bool Encrypt>
+uint64_t TCrypt_cipher::ProcessStream(TStream& source, TStream& dest, uint64_t count) {
+  uint64_t result = 0;
+  ProgressTotal = int64_t(source.Size());
+  uint8_t buffer[kChunkSize];
+  auto step = [&](size_t want) {
+    size_t n = source.Read(buffer, want);
+    result += n;
+    if (Encrypt)
+      EncryptBytes(buffer, buffer, n);
+    else
+      DecryptBytes(buffer, buffer, n);
+    dest.Write(buffer, n);
+  };
+  try {
+    for (uint64_t chunks = count / kChunkSize; chunks > 0; --chunks) {
+      step(kChunkSize);
+      ProgressDone = int64_t(result);
+      if (OnProgress) OnProgress(*this);
+    }
+    if (size_t rest = size_t(count % kChunkSize)) step(rest);
+  } catch (...) {
+    secureWipe(buffer, sizeof buffer);
+    throw;
+  }
+  secureWipe(buffer, sizeof buffer);
+  return result;
+}
+
+uint64_t TCrypt_cipher::EncryptStream(TStream& source, TStream& dest, uint64_t count) {
+  return ProcessStream<true>(source, dest, count);
+}
+
+uint64_t TCrypt_cipher::DecryptStream(TStream& source, TStream& dest, uint64_t count) {
+  return ProcessStream<false>(source, dest, count);
+}
+
+}  // namespace velt::crypto

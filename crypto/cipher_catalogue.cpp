@@ -1,0 +1,48 @@
+#include "crypto/cipher_catalogue.h"
+
+#include <array>
+#include <stdexcept>
+#include <string>
+
+#include "crypto/ciphers/blowfish.h"
+
+namespace velt::crypto {
+
+std::span<const CipherEntry> cipherCatalogue() {
+  static const std::array<CipherEntry, kCipherCount> entries{{
+      {0, "BlowFish", &TCrypt_blowfish::Class()},
+      {1, "TwoFish", nullptr},
+      {2, "Cast 128", nullptr},
+      {3, "Cast 256", nullptr},
+      {4, "DES", nullptr},
+      {5, "3DES", nullptr},
+      {6, "ICE", nullptr},
+      {7, "ThinICE", nullptr},
+      {8, "ICE2", nullptr},
+      {9, "IDEA", nullptr},
+      {10, "MARS", nullptr},
+      {11, "MISTY 1", nullptr},
+      {12, "RC2", nullptr},
+      {13, "RC4", nullptr},
+      {14, "RC5", nullptr},
+      {15, "RC6", nullptr},
+      {16, "RIJNDAEL", nullptr},
+      {17, "Serpent", nullptr},
+      {18, "Tea", nullptr},
+  }};
+  return entries;
+}
+
+const CipherEntry* findCipher(int index) {
+  if (index < 0 || index >= kCipherCount) return nullptr;
+  const CipherEntry& e = cipherCatalogue()[size_t(index)];
+  return e.cls ? &e : nullptr;
+}
+
+std::unique_ptr<TCrypt_cipher> createCipher(int index) {
+  const CipherEntry* e = findCipher(index);
+  if (!e) throw std::out_of_range("no cipher with index " + std::to_string(index));
+  return e->cls->create();
+}
+
+}  // namespace velt::crypto

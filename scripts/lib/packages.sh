@@ -1,0 +1,23 @@
+# Debian packages the scripts need, and the one function that installs the missing ones.
+# Sourced by test.sh, run.sh and the other scripts.
+
+VELT_BUILD_PACKAGES=(cmake g++ make pkg-config zlib1g-dev qt6-base-dev libcli11-dev)
+VELT_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libssl-dev openssl libcrypto++-dev python3)
+
+# velt_install_packages PKG...: apt-get install of the packages that are not installed yet;
+# sudo only when not root.
+velt_install_packages() {
+  local missing=() p
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$p")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  echo "Installing missing packages: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Sets up, builds and tests VELT on a fresh Debian 12 machine.
+#   ./test.sh              Release build in build/, every test
+#   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+#   ./test.sh --tsan       ThreadSanitizer build in build-tsan/
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/lib/packages.sh
+
+mode=release
+for arg in "$@"; do
+  case "$arg" in
+    --sanitize) mode=asan ;;
+    --tsan) mode=tsan ;;
+    -h|--help) sed -n '2,5p' "$0"; exit 0 ;;
+    *) echo "unknown option: $arg" >&2; exit 2 ;;
+  esac
+done
+
+velt_install_packages "${VELT_BUILD_PACKAGES[@]}" "${VELT_TEST_PACKAGES[@]}"
+
+jobs=$(nproc)
+case "$mode" in
+  release)
+    dir=build
+    flags=(-DCMAKE_BUILD_TYPE=Release)
+    ;;
+  asan)
+    dir=build-asan
+    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_SANITIZE=ON -DVELT_BUILD_BENCH=OFF)
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
+    export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+    ;;
+  tsan)
+    dir=build-tsan
+    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_TSAN=ON -DVELT_BUILD_BENCH=OFF)
+    export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+    ;;
+esac
+
+cmake -S . -B "$dir" "${flags[@]}"
+cmake --build "$dir" -j "$jobs"
+ctest --test-dir "$dir" --output-on-failure -j "$jobs" ${VELT_CTEST_ARGS:-}

@@ -1,0 +1,306 @@
+// Behaviour every cipher shares through the framework: keying rules, unkeyed use, Burn, the
+// stream operations' chunking and progress, and the effective key lengths.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "crypto/block_cipher.h"
+#include "crypto/cipher_catalogue.h"
+#include "crypto/errors.h"
+#include "crypto/hash_catalogue.h"
+#include "crypto/hex.h"
+#include "tests/support/random_bytes.h"
+
+namespace velt::crypto {
+namespace {
+
+std::vector<const CipherEntry*> registeredCiphers() {
+  std::vector<const CipherEntry*> v;
+  for (const auto& e : cipherCatalogue())
+    if (e.cls) v.push_back(&e);
+  return v;
+}
+
+std::vector<const HashEntry*> registeredHashes() {
+  std::vector<const HashEntry*> v;
+  for (const auto& e : hashCatalogue())
+    if (e.cls) v.push_back(&e);
+  return v;
+}
+
+size_t blockBytes(TCrypt_cipher& c) {
+  auto* b = dynamic_cast<TCrypt_blockcipher*>(&c);
+  return b ? size_t(b->BlockSize() / 8) : 1;
+}
+
+std::vector<uint8_t> encryptAll(TCrypt_cipher& c, const std::vector<uint8_t>& in) {
+  std::vector<uint8_t> out(in.size());
+  c.EncryptBytes(in.data(), out.data(), in.size());
+  return out;
+}
+
+template <class E>
+void expectThrowsText(const std::function<void()>& f, const std::string& text) {
+  try {
+    f();
+    ADD_FAILURE() << "no exception, expected \"" << text << "\"";
+  } catch (const E& e) {
+    EXPECT_EQ(std::string(e.what()), text);
+  }
+}
+
+TEST(CipherFramework, UnkeyedUseFailsWithNotInitialized) {
+  for (auto* e : registeredCiphers()) {
+    SCOPED_TRACE(e->label);
+    auto c = e->cls->create();
+    EXPECT_FALSE(c->IsKeyed());
+    uint8_t buf[16] = {};
+    // Block ciphers raise the block cipher class; the stream cipher the general one.
+    expectThrowsText<ECrypt_cipher>([&] { c->EncryptBytes(buf, buf, 16); },
+                                    "Cipher not initialized");
+    expectThrowsText<ECrypt_cipher>([&] { c->DecryptBytes(buf, buf, 16); },
+                                    "Cipher not initialized");
+    if (auto* b = dynamic_cast<TCrypt_blockcipher*>(c.get())) {
+      expectThrowsText<ECrypt_blockcipher>([&] { b->EncryptBlock(buf, buf); },
+                                           "Cipher not initialized");
+      expectThrowsText<ECrypt_blockcipher>([&] { b->RestartChain(); }, "Cipher not initialized");
+      expectThrowsText<ECrypt_blockcipher>([&] { b->GetChainVector(buf); },
+                                           "Cipher not initialized");
+      expectThrowsText<ECrypt_blockcipher>([&] { b->SetInitVector(buf); },
+                                           "Cipher not initialized");
+      EXPECT_EQ(b->CipherMode, cmCBC);
+    }
+  }
+}
+
+TEST(CipherFramework, BurnForgetsTheKey) {
+  for (auto* e : registeredCiphers()) {
+    SCOPED_TRACE(e->label);
+    auto c = e->cls->create();
+    c->InitWithPassword("secret", *findHash(0)->cls);
+    EXPECT_TRUE(c->IsKeyed());
+    c->Burn();
+    EXPECT_FALSE(c->IsKeyed());
+    uint8_t buf[16] = {};
+    EXPECT_THROW(c->EncryptBytes(buf, buf, 16), ECrypt_cipher);
+  }
+}
+
+TEST(CipherFramework, InvalidKeySizesAreRefused) {
+  for (auto* e : registeredCiphers()) {
+    SCOPED_TRACE(e->label);
+    auto c = e->cls->create();
+    std::vector<uint8_t> key(512, 0x42);
+    for (unsigned bits : {0u, 7u, 9u, unsigned(e->cls->maxKeySize) + 8}) {
+      expectThrowsText<ECrypt_cipher>([&] { c->InitWithKey(key.data(), bits, nullptr); },
+                                      "Invalid key size");
+      EXPECT_FALSE(c->IsKeyed()) << bits;
+    }
+    c->InitWithKey(key.data(), unsigned(e->cls->maxKeySize), nullptr);
+    EXPECT_TRUE(c->IsKeyed());
+  }
+}
+
+TEST(CipherFramework, KeyingTwiceIsIndependentOfTheFirstKey) {
+  test::Rng rng;
+  auto plain = rng.bytes(100);
+  for (auto* e : registeredCiphers()) {
+    SCOPED_TRACE(e->label);
+    auto twice = e->cls->create();
+    twice->InitWithPassword("first", *findHash(0)->cls);
+    encryptAll(*twice, plain);
+    twice->InitWithPassword("second", *findHash(0)->cls);
+    auto fresh = e->cls->create();
+    fresh->InitWithPassword("second", *findHash(0)->cls);
+    EXPECT_EQ(encryptAll(*twice, plain), encryptAll(*fresh, plain));
+    // and the empty password is a password like any other
+    fresh->InitWithPassword("", *findHash(0)->cls);
+    EXPECT_NE(encryptAll(*fresh, plain), encryptAll(*twice, plain));
+  }
+}
+
+TEST(CipherFramework, RestartChainReturnsToTheInitialVector) {
+  test::Rng rng;
+  auto plain = rng.bytes(64);
+  for (auto* e : registeredCiphers()) {
+    SCOPED_TRACE(e->label);
+    auto c = e->cls->create();
+    c->InitWithPassword("pw", *findHash(0)->cls);
+    auto first = encryptAll(*c, plain);
+    EXPECT_NE(encryptAll(*c, plain), first) << "the chain should have moved on";
+    c->RestartChain();
+    EXPECT_EQ(encryptAll(*c, plain), first);
+  }
+}
+
+TEST(CipherFramework, SplitCallsEqualOneCallAndInPlaceEqualsOutOfPlace) {
+  test::Rng rng(7);
+  for (auto* e : registeredCiphers()) {
+    auto probe = e->cls->create();
+    const size_t B = blockBytes(*probe);
+    for (int mode = 0; mode <= cmCTR; ++mode) {
+      SCOPED_TRACE(std::string(e->label) + " mode " + std::to_string(mode));
+      auto plain = rng.bytes(40 * B + 3);
+      auto whole = e->cls->create();
+      whole->InitWithPassword("pw", *findHash(0)->cls);
+      if (auto* b = dynamic_cast<TCrypt_blockcipher*>(whole.get()))
+        b->CipherMode = TCrypt_ciphermode(mode);
+      else if (mode > 0)
+        continue;  // the stream cipher has no modes
+      auto expected = encryptAll(*whole, plain);
+
+      // Split at every block boundary of a few sizes, working in place. (The stream cipher
+      // restarts its generator per call, so it is only split here at the call it would see.)
+      for (size_t piece : {B, 3 * B, 16 * B}) {
+        if (B == 1 && piece != 16 * B) continue;
+        auto split = e->cls->create();
+        split->InitWithPassword("pw", *findHash(0)->cls);
+        if (auto* b = dynamic_cast<TCrypt_blockcipher*>(split.get()))
+          b->CipherMode = TCrypt_ciphermode(mode);
+        auto buf = plain;
+        if (B == 1) {
+          split->EncryptBytes(buf.data(), buf.data(), buf.size());
+        } else {
+          size_t full = buf.size() / B * B;
+          for (size_t i = 0; i < full; i += piece)
+            split->EncryptBytes(buf.data() + i, buf.data() + i, std::min(piece, full - i));
+          split->EncryptBytes(buf.data() + full, buf.data() + full, buf.size() - full);
+        }
+        EXPECT_EQ(toHex(buf), toHex(expected)) << "pieces of " << piece;
+      }
+      // Decryption restores the input, and a zero length changes nothing.
+      whole->RestartChain();
+      auto back = expected;
+      whole->DecryptBytes(back.data(), back.data(), 0);
+      EXPECT_EQ(back, expected);
+      whole->DecryptBytes(back.data(), back.data(), back.size());
+      EXPECT_EQ(toHex(back), toHex(plain));
+    }
+  }
+}
+
+TEST(CipherFramework, AFiveByteMessageIsXoredWithTheEncryptedInitialVector) {
+  for (auto* e : registeredCiphers()) {
+    auto c = e->cls->create();
+    auto* b = dynamic_cast<TCrypt_blockcipher*>(c.get());
+    if (!b) continue;
+    SCOPED_TRACE(e->label);
+    b->InitWithPassword("pw", *findHash(0)->cls);
+    const size_t B = blockBytes(*b);
+    std::vector<uint8_t> zero(B, 0), iv(B), pad(B);
+    b->EncryptBlock(zero.data(), iv.data());  // E_K(0) is the initial vector
+    b->EncryptBlock(iv.data(), pad.data());   // the tail rule uses E_K(CV)
+    std::vector<uint8_t> msg = {1, 2, 3, 4, 5}, out(5);
+    b->EncryptBytes(msg.data(), out.data(), 5);
+    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(out[i], msg[i] ^ pad[i]) << i;
+  }
+}
+
+TEST(CipherFramework, TextOperationsRoundTripThroughBase64) {
+  for (auto* e : registeredCiphers()) {
+    SCOPED_TRACE(e->label);
+    auto c = e->cls->create();
+    c->InitWithPassword("pw", *findHash(0)->cls);
+    std::string text = "The quick brown fox";
+    std::string enc = c->EncryptText(text);
+    EXPECT_EQ(enc.size(), 28u);  // 19 bytes -> 7 groups of four
+    EXPECT_EQ(enc.find_first_not_of(
+                  "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
+              std::string::npos);
+    c->RestartChain();
+    EXPECT_EQ(c->DecryptText(enc), text);
+  }
+}
+
+// The stream operations: 8192-byte chunks, progress after every full chunk only.
+class StreamOps : public ::testing::TestWithParam<size_t> {};
+
+TEST_P(StreamOps, ChunkingProgressAndRoundTrip) {
+  const size_t count = GetParam();
+  test::Rng rng(count);
+  for (auto* e : registeredCiphers()) {
+    SCOPED_TRACE(std::string(e->label) + " count " + std::to_string(count));
+    auto plain = rng.bytes(count);
+    TMemoryStream src(plain), enc;
+    auto c = e->cls->create();
+    c->InitWithPassword("pw", *findHash(0)->cls);
+    std::vector<int64_t> seen;
+    c->OnProgress = [&](TCrypt_cipher& sender) {
+      EXPECT_EQ(&sender, c.get());
+      EXPECT_EQ(sender.ProgressTotal, int64_t(count));
+      seen.push_back(sender.ProgressDone);
+    };
+    EXPECT_EQ(c->EncryptStream(src, enc, count), count);
+    EXPECT_EQ(c->ProgressTotal, int64_t(count));
+    std::vector<int64_t> expected;
+    for (size_t k = 1; k <= count / 8192; ++k) expected.push_back(int64_t(k * 8192));
+    EXPECT_EQ(seen, expected);
+
+    // Same bytes as one EncryptBytes call per chunk on a fresh object.
+    auto ref = e->cls->create();
+    ref->InitWithPassword("pw", *findHash(0)->cls);
+    auto manual = plain;
+    for (size_t i = 0; i < count; i += 8192)
+      ref->EncryptBytes(manual.data() + i, manual.data() + i, std::min<size_t>(8192, count - i));
+    EXPECT_EQ(enc.Bytes(), manual);
+
+    auto d = e->cls->create();
+    d->InitWithPassword("pw", *findHash(0)->cls);
+    enc.Seek(0);
+    TMemoryStream dec;
+    EXPECT_EQ(d->DecryptStream(enc, dec, count), count);
+    EXPECT_EQ(dec.Bytes(), plain);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Counts, StreamOps,
+                         ::testing::Values(0, 5, 8191, 8192, 8193, 8200, 3 * 8192 + 1));
+
+TEST(CipherFramework, StreamStartsAtThePositionsAndStopsAtCount) {
+  auto c = createCipher(0);
+  c->InitWithPassword("pw", *findHash(0)->cls);
+  TMemoryStream src(std::vector<uint8_t>(100, 7)), dst;
+  src.Seek(10);
+  dst.Write("head", 4);
+  EXPECT_EQ(c->EncryptStream(src, dst, 50), 50u);
+  EXPECT_EQ(src.Position(), 60u);
+  EXPECT_EQ(dst.Size(), 54u);
+  EXPECT_EQ(c->ProgressTotal, 100);  // the source's size, not the count
+}
+
+TEST(CipherFramework, ShortReadsAreProcessedAndTheOperationGoesOn) {
+  auto c = createCipher(0);
+  c->InitWithPassword("pw", *findHash(0)->cls);
+  TMemoryStream src(std::vector<uint8_t>(20000, 1)), dst;
+  src.SetReadLimit(8192);
+  EXPECT_EQ(c->EncryptStream(src, dst, 20000), 20000u);
+  // A source that ends early: the count is what was read.
+  TMemoryStream shortSrc(std::vector<uint8_t>(100, 1)), out2;
+  EXPECT_EQ(c->EncryptStream(shortSrc, out2, 9000), 100u);
+  EXPECT_EQ(out2.Size(), 100u);
+}
+
+// L = min(MaxKeySize, HashSize): the key is the first L/8 digest bytes.
+TEST(CipherFramework, PasswordKeyIsTheFirstLBitsOfTheDigest) {
+  for (auto* ce : registeredCiphers()) {
+    for (auto* he : registeredHashes()) {
+      SCOPED_TRACE(std::string(ce->label) + " / " + he->label);
+      int bits = std::min(ce->cls->maxKeySize, he->cls->hashSize);
+      std::vector<uint8_t> digest(size_t(he->cls->hashSize / 8));
+      auto h = he->cls->create();
+      h->StartHash();
+      h->AddText("correct horse");
+      h->FinishHash(digest.data());
+
+      auto viaPassword = ce->cls->create();
+      viaPassword->InitWithPassword("correct horse", *he->cls);
+      auto viaKey = ce->cls->create();
+      viaKey->InitWithKey(digest.data(), unsigned(bits), nullptr);
+      std::vector<uint8_t> msg(64, 0x5a);
+      EXPECT_EQ(encryptAll(*viaPassword, msg), encryptAll(*viaKey, msg));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace velt::crypto

