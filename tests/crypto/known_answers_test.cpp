@@ -25,7 +25,7 @@ const CipherEntry* cipherByLabel(const std::string& label) {
 }
 
 TEST(KnownAnswers, Hashes) {
-  auto records = test::readVecFile("hashes.vec");
+  auto records = test::readVecFolder("hashes");
   ASSERT_FALSE(records.empty());
   for (const auto& r : records) {
     SCOPED_TRACE(r.section + " record at line " + std::to_string(r.line));
@@ -53,7 +53,7 @@ TEST(KnownAnswers, Hashes) {
 }
 
 TEST(KnownAnswers, Ciphers) {
-  auto records = test::readVecFile("ciphers.vec");
+  auto records = test::readVecFolder("ciphers");
   ASSERT_FALSE(records.empty());
   for (const auto& r : records) {
     SCOPED_TRACE(r.section + " record at line " + std::to_string(r.line));

@@ -1,5 +1,7 @@
 #include "tests/support/vec_file.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -57,6 +59,20 @@ std::vector<VecRecord> readVecFile(const std::string& name) {
   }
   flush();
   return out;
+}
+
+std::vector<VecRecord> readVecFolder(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::string(VELT_TEST_DATA_DIR) + "/" + folder))
+    if (entry.path().extension() == ".vec") names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  std::vector<VecRecord> all;
+  for (const auto& n : names) {
+    auto records = readVecFile(folder + "/" + n);
+    all.insert(all.end(), records.begin(), records.end());
+  }
+  return all;
 }
 
 }  // namespace velt::test
