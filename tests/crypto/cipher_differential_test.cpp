@@ -1,7 +1,10 @@
 // Our block ciphers against OpenSSL's, in all five modes, on random keys and lengths.
 #include <gtest/gtest.h>
 
+#include <cryptopp/blowfish.h>
+
 #include "tests/crypto/block_oracle.h"
+#include "tests/crypto/block_oracle_cryptopp.h"
 
 namespace velt::test {
 namespace {
@@ -9,6 +12,10 @@ namespace {
 TEST(CipherDifferential, BlowfishAgainstOpenSsl) {
   for (unsigned bits : {64u, 128u, 160u, 192u, 256u, 384u, 448u})
     expectModesMatchOracle(0, bits, opensslEcb("BF-ECB"), bits);
+}
+
+TEST(CipherDifferential, BlowfishAgainstCryptopp) {
+  expectModesMatchOracle(0, 128, cryptoppBlock<CryptoPP::Blowfish>(), 99, 2);
 }
 
 }  // namespace
