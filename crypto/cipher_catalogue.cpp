@@ -5,6 +5,9 @@
 #include <string>
 
 #include "crypto/ciphers/blowfish.h"
+#include "crypto/ciphers/cast256.h"
+#include "crypto/ciphers/mars.h"
+#include "crypto/ciphers/rc6.h"
 
 namespace velt::crypto {
 
@@ -13,19 +16,19 @@ std::span<const CipherEntry> cipherCatalogue() {
       {0, "BlowFish", &TCrypt_blowfish::Class()},
       {1, "TwoFish", nullptr},
       {2, "Cast 128", nullptr},
-      {3, "Cast 256", nullptr},
+      {3, "Cast 256", &TCrypt_cast256::Class()},
       {4, "DES", nullptr},
       {5, "3DES", nullptr},
       {6, "ICE", nullptr},
       {7, "ThinICE", nullptr},
       {8, "ICE2", nullptr},
       {9, "IDEA", nullptr},
-      {10, "MARS", nullptr},
+      {10, "MARS", &TCrypt_mars::Class()},
       {11, "MISTY 1", nullptr},
       {12, "RC2", nullptr},
       {13, "RC4", nullptr},
       {14, "RC5", nullptr},
-      {15, "RC6", nullptr},
+      {15, "RC6", &TCrypt_rc6::Class()},
       {16, "RIJNDAEL", nullptr},
       {17, "Serpent", nullptr},
       {18, "Tea", nullptr},

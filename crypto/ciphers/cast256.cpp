@@ -1,0 +1,164 @@
+// CAST-256 (RFC 2612): 12 quad-rounds on big-endian words, the key zero-filled to 256 bits.
+#include "crypto/ciphers/cast256.h"
+
+namespace velt::crypto {
+
+namespace {
+
+// The round-function S-boxes, shared with CAST-128.
+const uint32_t kS[4][256] = {
+    {
+#include "crypto/tables/generated/cast_sboxes_S1.inc"
+    },
+    {
+#include "crypto/tables/generated/cast_sboxes_S2.inc"
+    },
+    {
+#include "crypto/tables/generated/cast_sboxes_S3.inc"
+    },
+    {
+#include "crypto/tables/generated/cast_sboxes_S4.inc"
+    },
+};
+
+inline uint32_t f1(uint32_t d, uint32_t km, unsigned kr) {
+  uint32_t i = rotl32(km + d, int(kr));
+  return ((kS[0][i >> 24] ^ kS[1][(i >> 16) & 0xff]) - kS[2][(i >> 8) & 0xff]) + kS[3][i & 0xff];
+}
+inline uint32_t f2(uint32_t d, uint32_t km, unsigned kr) {
+  uint32_t i = rotl32(km ^ d, int(kr));
+  return ((kS[0][i >> 24] - kS[1][(i >> 16) & 0xff]) + kS[2][(i >> 8) & 0xff]) ^ kS[3][i & 0xff];
+}
+inline uint32_t f3(uint32_t d, uint32_t km, unsigned kr) {
+  uint32_t i = rotl32(km - d, int(kr));
+  return ((kS[0][i >> 24] + kS[1][(i >> 16) & 0xff]) ^ kS[2][(i >> 8) & 0xff]) - kS[3][i & 0xff];
+}
+
+struct Words {
+  uint32_t a, b, c, d;
+};
+
+// Q and its inverse QBAR; each undoes the other under the same keys.
+inline void quad(Words& w, const uint32_t* km, const uint8_t* kr) {
+  w.c ^= f1(w.d, km[0], kr[0]);
+  w.b ^= f2(w.c, km[1], kr[1]);
+  w.a ^= f3(w.b, km[2], kr[2]);
+  w.d ^= f1(w.a, km[3], kr[3]);
+}
+inline void quadBar(Words& w, const uint32_t* km, const uint8_t* kr) {
+  w.d ^= f1(w.a, km[3], kr[3]);
+  w.a ^= f3(w.b, km[2], kr[2]);
+  w.b ^= f2(w.c, km[1], kr[1]);
+  w.c ^= f1(w.d, km[0], kr[0]);
+}
+
+// N blocks side by side, one quad-round at a time, so that the S-box loads of one block
+// overlap the dependency chain of the others.
+template <size_t N>
+void encryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
+  Words w[N];
+  for (size_t j = 0; j < N; ++j, in += 16)
+    w[j] = {loadBe32(in), loadBe32(in + 4), loadBe32(in + 8), loadBe32(in + 12)};
+  for (int i = 0; i < 6; ++i)
+    for (auto& x : w) quad(x, ks.km[i], ks.kr[i]);
+  for (int i = 6; i < 12; ++i)
+    for (auto& x : w) quadBar(x, ks.km[i], ks.kr[i]);
+  for (size_t j = 0; j < N; ++j, out += 16) {
+    storeBe32(out, w[j].a);
+    storeBe32(out + 4, w[j].b);
+    storeBe32(out + 8, w[j].c);
+    storeBe32(out + 12, w[j].d);
+  }
+}
+
+template <size_t N>
+void decryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
+  Words w[N];
+  for (size_t j = 0; j < N; ++j, in += 16)
+    w[j] = {loadBe32(in), loadBe32(in + 4), loadBe32(in + 8), loadBe32(in + 12)};
+  for (int i = 11; i >= 6; --i)
+    for (auto& x : w) quad(x, ks.km[i], ks.kr[i]);
+  for (int i = 5; i >= 0; --i)
+    for (auto& x : w) quadBar(x, ks.km[i], ks.kr[i]);
+  for (size_t j = 0; j < N; ++j, out += 16) {
+    storeBe32(out, w[j].a);
+    storeBe32(out + 4, w[j].b);
+    storeBe32(out + 8, w[j].c);
+    storeBe32(out + 12, w[j].d);
+  }
+}
+
+}  // namespace
+
+bool TCrypt_cast256::ClassSelfCheck() {
+  return KnownAnswer("2342bb9efa38542c0af75647f29f615d", "0000000000000000000000000c9b2807",
+                     "963a8a50ceb54d08e0dee0f1d0413dcf");
+}
+
+void TCrypt_cast256::SetupKey(const uint8_t* key, unsigned bits) {
+  uint8_t padded[32] = {};
+  std::memcpy(padded, key, bits / 8);
+  uint32_t k[8];  // kappa = A..H
+  for (int i = 0; i < 8; ++i) k[i] = loadBe32(padded + 4 * i);
+
+  // The masking and rotation constants of the key schedule's 24 octaves.
+  uint32_t cm = 0x5A827999;        // 2^30 * sqrt(2)
+  const uint32_t mm = 0x6ED9EBA1;  // 2^30 * sqrt(3)
+  unsigned cr = 19;
+  const unsigned mr = 17;
+  auto octave = [&] {
+    uint32_t tm[8];
+    unsigned tr[8];
+    for (int j = 0; j < 8; ++j) {
+      tm[j] = cm;
+      cm += mm;
+      tr[j] = cr;
+      cr = (cr + mr) % 32;
+    }
+    // G, F, E, D, C, B, A, H in turn, each from its right neighbour (cyclically).
+    k[6] ^= f1(k[7], tm[0], tr[0]);
+    k[5] ^= f2(k[6], tm[1], tr[1]);
+    k[4] ^= f3(k[5], tm[2], tr[2]);
+    k[3] ^= f1(k[4], tm[3], tr[3]);
+    k[2] ^= f2(k[3], tm[4], tr[4]);
+    k[1] ^= f3(k[2], tm[5], tr[5]);
+    k[0] ^= f1(k[1], tm[6], tr[6]);
+    k[7] ^= f2(k[0], tm[7], tr[7]);
+  };
+  for (int i = 0; i < 12; ++i) {
+    octave();
+    octave();
+    ks_.kr[i][0] = uint8_t(k[0] & 31);
+    ks_.kr[i][1] = uint8_t(k[2] & 31);
+    ks_.kr[i][2] = uint8_t(k[4] & 31);
+    ks_.kr[i][3] = uint8_t(k[6] & 31);
+    ks_.km[i][0] = k[7];
+    ks_.km[i][1] = k[5];
+    ks_.km[i][2] = k[3];
+    ks_.km[i][3] = k[1];
+  }
+  secureWipe(padded, sizeof padded);
+  secureWipe(k, sizeof k);
+}
+
+void TCrypt_cast256::encryptBlock(const uint8_t* in, uint8_t* out) const {
+  encryptN<1>(ks_, in, out);
+}
+
+void TCrypt_cast256::decryptBlock(const uint8_t* in, uint8_t* out) const {
+  decryptN<1>(ks_, in, out);
+}
+
+void TCrypt_cast256::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 32, out += 32) encryptN<2>(ks_, in, out);
+  if (count) encryptN<1>(ks_, in, out);
+}
+
+void TCrypt_cast256::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 32, out += 32) decryptN<2>(ks_, in, out);
+  if (count) decryptN<1>(ks_, in, out);
+}
+
+template class BlockCipher<TCrypt_cast256, TCrypt_blockcipher128, Cast256Schedule>;
+
+}  // namespace velt::crypto
