@@ -14,6 +14,12 @@ function(velt_warnings target)
   if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
   endif()
+  # g++ 12 reports out-of-bounds and overlap on plain std::vector/std::string inserts at -O2
+  # (its bugs 105329, 105651); those three stay warnings so they cannot fail the build.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(${target} PRIVATE
+      -Wno-error=array-bounds -Wno-error=restrict -Wno-error=stringop-overflow)
+  endif()
 endfunction()
 
 # One library per layer folder: velt_add_library(velt_crypto SOURCES ... DEPS ...)

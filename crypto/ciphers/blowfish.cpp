@@ -31,7 +31,7 @@ bool TCrypt_blowfish::ClassSelfCheck() {
 }
 
 void TCrypt_blowfish::SetupKey(const uint8_t* key, unsigned bits) {
-  size_t len = bits / 8;
+  size_t len = (bits + 7) / 8;  // a 4-bit key still has one (partial) byte to cycle
   std::memcpy(ks_.p, kInitP, sizeof kInitP);
   std::memcpy(ks_.s, kInitS, sizeof kInitS);
   size_t k = 0;

@@ -1,0 +1,178 @@
+// DecryptOneFile. The plaintext is complete, checked and on the storage device under a
+// temporary name before it takes its final name in one rename; the encrypted file is deleted
+// only after that. A wrong password or any error leaves the encrypted file exactly as it was.
+#include "crypto/cipher_catalogue.h"
+#include "crypto/hash_catalogue.h"
+#include "engine/engine.h"
+#include "engine/file_stream.h"
+#include "engine/messages.h"
+#include "engine/pipeline_support.h"
+#include "engine/temp_file.h"
+#include "engine/tzip.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/file.h"
+#include "platform/file_system.h"
+
+namespace velt::engine {
+
+namespace {
+
+using platform::File;
+using platform::Locking;
+using platform::OpenMode;
+
+bool endsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+struct Engines {
+  int cipherIndex, hashIndex, compression;
+  int32_t expectedCheck;
+  uint64_t recordLength;
+};
+
+Engines EnginesFor(const std::string& path, File& encrypted, bool hasMetaInfo,
+                   const DecryptionOptions& options) {
+  if (hasMetaInfo) {
+    std::string problem;
+    auto meta = ReadMetaInfo(encrypted, problem);
+    if (!meta) throw EngineError(path, "cannot decrypt: " + problem);
+    return {meta->cipherIndex, meta->hashIndex, meta->compression, meta->checkValue,
+            uint64_t(MetaInfo::kRecordLength)};
+  }
+  if (!crypto::findCipher(options.cipherIndex))
+    throw EngineError(path, "cannot decrypt: the cipher index " +
+                                std::to_string(options.cipherIndex) + " names no cipher");
+  if (!crypto::findHash(options.hashIndex))
+    throw EngineError(path, "cannot decrypt: the hash index " +
+                                std::to_string(options.hashIndex) + " names no hash");
+  return {options.cipherIndex, options.hashIndex, -1, 0, 0};
+}
+
+// A file of the result name that another VELT process works on must not be replaced under it.
+std::optional<File> HoldExisting(const std::string& name) {
+  if (!platform::Exists(name)) return std::nullopt;
+  if (!platform::IsRegularFile(name))
+    throw EngineError(name, "cannot be replaced by the decrypted file: it is not a regular file");
+  return File::Open(name, OpenMode::Read, Locking::Exclusive);
+}
+
+}  // namespace
+
+std::string DecryptedName(const std::string& path, const std::string& extension) {
+  std::string name = path;
+  if (endsWith(path, ".VELT"))
+    name = path.substr(0, path.size() - 5);
+  else if (!extension.empty() && endsWith(path, "." + extension))
+    name = path.substr(0, path.size() - extension.size() - 1);
+  // A file named only ".VELT" keeps its name rather than becoming its folder.
+  if (platform::NameOf(name).empty()) return path;
+  return name;
+}
+
+int64_t DecryptOneFile(const std::string& path, const std::string& password, bool hasMetaInfo,
+                       const EngineSettings& settings, const DecryptionOptions& options,
+                       ProgressSink& sink) {
+  const int64_t start = platform::MonotonicMs();
+  const int64_t number = TempStartNumber();
+  sink.ShowStatus(messages::kDecrypting);
+  sink.ShowBar(0);
+  sink.ShowFileName(platform::NameOf(path));
+
+  if (CheckExtension(settings.extension) != ExtensionCheck::Valid)
+    throw EngineError(path, "cannot decrypt: the file extension setting \"" + settings.extension +
+                                "\" is not valid");
+  detail::RequireRegularFile(path);
+  const bool secure = settings.secureDelete;
+  const bool keepAsOrig = !hasMetaInfo && !options.deleteOriginal;
+  const std::string origName = path + "(orig)";
+
+  platform::Attributes saved;
+  bool attributesCleared = false, origRenamed = false, committed = false;
+  TempFile raw, plain;
+  try {
+    File encrypted = File::Open(path, OpenMode::Read, Locking::Exclusive);
+    const uint64_t size = encrypted.Size();
+    const Engines e = EnginesFor(path, encrypted, hasMetaInfo, options);
+    saved = platform::GetAttributes(path);
+    platform::ClearAttributes(path);
+    attributesCleared = true;
+
+    raw = TempFile::Create(path, number, "", secure);
+    {
+      auto cipher = detail::MakeKeyedCipher(e.cipherIndex, e.hashIndex, password, sink);
+      FileStream in(encrypted), out(raw.File());
+      cipher->DecryptStream(in, out, size - e.recordLength);
+      cipher->Burn();
+      out.Flush();
+    }
+
+    bool failed = false;
+    TempFile* result = &raw;
+    if (e.compression != -1) {
+      sink.ShowStatus(messages::kDecompressing);
+      plain = TempFile::Create(path, raw.Number(), "dc", secure);
+      raw.File().Seek(0);
+      FileStream in(raw.File()), out(plain.File());
+      bool ended = false;
+      try {
+        ended = Tzip::Decompress(in, raw.File().Size(), out, [&sink](int p) { sink.ShowPercent(p); });
+      } catch (const EZDecompressionError&) {
+        failed = true;  // what a wrong password looks like to zlib
+      }
+      out.Flush();
+      sink.ShowPercent(100);
+      raw.Remove(sink);
+      result = &plain;
+      if (!failed && !ended)
+        throw EngineError(path, "the compressed data ends early: the file is damaged or truncated");
+    }
+
+    sink.ShowBar(0);
+    sink.ShowStatus(messages::kDecryptionComplete);
+    if (!failed && hasMetaInfo) failed = ComputeCheckValue(result->File()) != e.expectedCheck;
+    if (failed) {
+      result->Remove(sink);
+      encrypted.Close();
+      platform::SetAttributes(path, saved);
+      return -1;
+    }
+
+    result->File().Flush();
+    const std::string name = DecryptedName(path, settings.extension);
+    std::optional<File> existing;
+    if (name != path) existing = HoldExisting(name);
+    if (!encrypted.SameFileAs(path))
+      throw EngineError(path, "the file was replaced while it was being decrypted");
+    if (keepAsOrig) {
+      // Never over an older kept file: that would lose it.
+      platform::RenameNoReplace(path, origName);
+      origRenamed = true;
+    }
+    platform::ReplaceFile(result->Path(), name);
+    result->Release();
+    committed = true;
+    existing.reset();
+    if (!keepAsOrig && name != path) {
+      encrypted.Close();
+      platform::DeleteFile(path);
+    }
+    encrypted.Close();
+    platform::FlushFolder(platform::FolderOf(path));
+    platform::SetAttributes(name, saved);
+    if (keepAsOrig) platform::SetAttributes(origName, saved);
+    return platform::MonotonicMs() - start;
+  } catch (...) {
+    raw = TempFile();
+    plain = TempFile();
+    try {
+      if (origRenamed && !committed) platform::RenameNoReplace(origName, path);
+      if (attributesCleared && !committed) platform::SetAttributes(path, saved);
+    } catch (...) {
+    }
+    detail::RethrowForFile(path);
+  }
+}
+
+}  // namespace velt::engine

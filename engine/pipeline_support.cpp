@@ -1,0 +1,49 @@
+#include "engine/pipeline_support.h"
+
+#include "crypto/cipher_catalogue.h"
+#include "crypto/hash_catalogue.h"
+#include "engine/errors.h"
+#include "engine/settings.h"
+#include "platform/file_system.h"
+
+namespace velt::engine::detail {
+
+void RequireRegularFile(const std::string& path) {
+  if (platform::IsSymbolicLink(path))
+    throw EngineError(path, "it is a symbolic link; VELT works on the files themselves, not links");
+  if (!platform::Exists(path)) throw EngineError(path, "the file does not exist");
+  if (!platform::IsRegularFile(path)) throw EngineError(path, "it is not a regular file");
+}
+
+std::unique_ptr<crypto::TCrypt_cipher> MakeKeyedCipher(int cipherIndex, int hashIndex,
+                                                       const std::string& password,
+                                                       ProgressSink& sink) {
+  auto cipher = crypto::createCipher(cipherIndex);
+  cipher->InitWithPassword(password, *crypto::findHash(hashIndex)->cls);
+  cipher->OnProgress = [&sink](crypto::TCrypt_cipher& c) {
+    sink.ShowPercent(PercentOf(uint64_t(c.ProgressDone), uint64_t(c.ProgressTotal)));
+  };
+  return cipher;
+}
+
+CompressionLevel LevelForSpeed(int compressionSpeed) {
+  switch (compressionSpeed) {
+    case kSpeedFastest: return CompressionLevel::Fastest;
+    case kSpeedBest: return CompressionLevel::Max;
+    default: return CompressionLevel::Default;
+  }
+}
+
+void RethrowForFile(const std::string& path) {
+  try {
+    throw;
+  } catch (const EngineError&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw EngineError(path, "not enough memory");
+  } catch (const std::exception& e) {
+    throw EngineError(path, e.what());
+  }
+}
+
+}  // namespace velt::engine::detail

@@ -1,0 +1,92 @@
+#include "engine/temp_file.h"
+
+#include "engine/progress.h"
+#include "engine/secure_delete.h"
+#include "platform/clock.h"
+#include "platform/errors.h"
+#include "platform/file_system.h"
+
+namespace velt::engine {
+
+namespace {
+int64_t (*testClock)() = nullptr;
+}
+
+int64_t TempStartNumber() {
+  return kDayBaseMs + (testClock ? testClock() : platform::LocalTimeOfDayMs());
+}
+
+void SetTempClockForTesting(int64_t (*timeOfDayMs)()) { testClock = timeOfDayMs; }
+
+TempFile TempFile::Create(const std::string& base, int64_t startNumber, const std::string& tag,
+                          bool secure) {
+  for (int64_t n = startNumber;; ++n) {
+    std::string path = base + ".tmp" + std::to_string(n) + tag;
+    try {
+      TempFile t;
+      t.file_ = platform::File::Open(path, platform::OpenMode::CreateNew);
+      t.path_ = path;
+      t.number_ = n;
+      t.secure_ = secure;
+      t.owned_ = true;
+      return t;
+    } catch (const platform::PlatformError& e) {
+      // Taken names are skipped; anything else (no right to write, disk full) is final.
+      if (!platform::IsAlreadyExists(e) || n - startNumber > 100000) throw;
+    }
+  }
+}
+
+void TempFile::Remove(ProgressSink& sink) {
+  if (!owned_) return;
+  if (secure_ && file_.IsOpen()) {
+    // Only the bytes that exist are overwritten; the fill flushes itself to the device.
+    SecureOverwrite(file_, sink);
+  }
+  file_.Close();
+  owned_ = false;
+  platform::DeleteFile(path_);
+}
+
+void TempFile::Release() {
+  owned_ = false;
+  if (file_.IsOpen()) file_.Close();
+}
+
+TempFile::TempFile(TempFile&& other) noexcept
+    : file_(std::move(other.file_)),
+      path_(std::move(other.path_)),
+      number_(other.number_),
+      secure_(other.secure_),
+      owned_(other.owned_) {
+  other.owned_ = false;
+}
+
+TempFile& TempFile::operator=(TempFile&& other) noexcept {
+  if (this != &other) {
+    Discard();
+    file_ = std::move(other.file_);
+    path_ = std::move(other.path_);
+    number_ = other.number_;
+    secure_ = other.secure_;
+    owned_ = other.owned_;
+    other.owned_ = false;
+  }
+  return *this;
+}
+
+void TempFile::Discard() noexcept {
+  if (!owned_) return;
+  try {
+    NullProgressSink quiet;
+    Remove(quiet);
+  } catch (...) {
+    // Best effort on the way out of a failure; the original error is the one that matters.
+    try {
+      platform::DeleteFile(path_);
+    } catch (...) {
+    }
+  }
+}
+
+}  // namespace velt::engine

@@ -1,0 +1,113 @@
+#include "engine/verify.h"
+
+#include <zlib.h>
+
+#include <cstring>
+#include <vector>
+
+#include "engine/errors.h"
+#include "engine/file_stream.h"
+#include "engine/meta_info.h"
+#include "engine/pipeline_support.h"
+#include "engine/zstream.h"
+
+namespace velt::engine {
+
+namespace {
+
+// Accepts plaintext and compares it with the original as it arrives.
+class ComparingStream final : public crypto::TStream {
+ public:
+  explicit ComparingStream(platform::File& original) : original_(original), expected_(1 << 16) {}
+  void Write(const void* data, size_t n) override {
+    auto* p = static_cast<const uint8_t*>(data);
+    while (n > 0 && same_) {
+      size_t k = std::min(n, expected_.size());
+      if (original_.ReadAt(offset_, expected_.data(), k) != k ||
+          std::memcmp(expected_.data(), p, k) != 0)
+        same_ = false;
+      offset_ += k;
+      p += k;
+      n -= k;
+    }
+  }
+  bool Matches() { return same_ && offset_ == original_.Size(); }
+  size_t Read(void*, size_t) override { return 0; }
+  uint64_t Size() override { return offset_; }
+  uint64_t Position() override { return offset_; }
+  void Seek(uint64_t) override {}
+
+ private:
+  platform::File& original_;
+  std::vector<uint8_t> expected_;
+  uint64_t offset_ = 0;
+  bool same_ = true;
+};
+
+// Accepts a zlib stream and passes what it inflates to the next stream.
+class InflatingStream final : public crypto::TStream {
+ public:
+  explicit InflatingStream(crypto::TStream& next) : next_(next), out_(1 << 16) {
+    if (inflateInit(&zs_) != Z_OK) throw EZDecompressionError("insufficient memory");
+  }
+  ~InflatingStream() override { inflateEnd(&zs_); }
+  void Write(const void* data, size_t n) override {
+    zs_.next_in = static_cast<Bytef*>(const_cast<void*>(data));
+    zs_.avail_in = uInt(n);
+    while (zs_.avail_in > 0 && !ended_ && !broken_) {
+      zs_.next_out = out_.data();
+      zs_.avail_out = uInt(out_.size());
+      int r = inflate(&zs_, Z_NO_FLUSH);
+      next_.Write(out_.data(), out_.size() - zs_.avail_out);
+      if (r == Z_STREAM_END) ended_ = true;
+      else if (r != Z_OK && r != Z_BUF_ERROR) broken_ = true;
+    }
+  }
+  bool Ended() const { return ended_ && !broken_; }
+  size_t Read(void*, size_t) override { return 0; }
+  uint64_t Size() override { return 0; }
+  uint64_t Position() override { return 0; }
+  void Seek(uint64_t) override {}
+
+ private:
+  crypto::TStream& next_;
+  z_stream zs_{};
+  std::vector<uint8_t> out_;
+  bool ended_ = false, broken_ = false;
+};
+
+}  // namespace
+
+void VerifyEncrypted(const std::string& encryptedPath, platform::File& original,
+                     const std::string& password, const EngineSettings& settings) {
+  const std::string what = "verification failed: " + encryptedPath;
+  platform::File enc =
+      platform::File::Open(encryptedPath, platform::OpenMode::Read, platform::Locking::None);
+  uint64_t body = enc.Size();
+  if (settings.addMetaInfo) {
+    std::string problem;
+    auto meta = ReadMetaInfo(enc, problem);
+    if (!meta) throw EngineError(original.Path(), what + ": " + problem);
+    if (meta->checkValue != ComputeCheckValue(original) || meta->cipherIndex != settings.cipherIndex ||
+        meta->hashIndex != settings.hashIndex)
+      throw EngineError(original.Path(), what + " does not carry the expected meta information");
+    body -= MetaInfo::kRecordLength;
+  }
+  NullProgressSink quiet;
+  auto cipher = detail::MakeKeyedCipher(settings.cipherIndex, settings.hashIndex, password, quiet);
+  FileStream in(enc);
+  ComparingStream compare(original);
+  bool complete = true;
+  if (settings.compress) {
+    InflatingStream inflater(compare);
+    cipher->DecryptStream(in, inflater, body);
+    complete = inflater.Ended();
+  } else {
+    cipher->DecryptStream(in, compare, body);
+  }
+  cipher->Burn();
+  if (!complete || !compare.Matches())
+    throw EngineError(original.Path(), what + " does not decrypt to the original");
+}
+
+}  // namespace velt::engine

@@ -1,0 +1,83 @@
+// zlib streams between a byte stream and the compression stage: a write-only compressor and a
+// read-only decompressor. The compressed form is a plain zlib stream (RFC 1950).
+#pragma once
+
+#include <zlib.h>
+
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+#include "crypto/stream.h"
+
+namespace velt::engine {
+
+class EZCompressionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+class EZDecompressionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class CompressionLevel { None = 0, Fastest = 1, Default = 2, Max = 3 };
+int ZlibLevel(CompressionLevel level);
+// The text for a zlib result code below zero ("data error" and so on).
+const char* ZlibMessage(int code);
+
+class TCustomZStream : public crypto::TStream {
+ public:
+  static constexpr size_t kBufferSize = 65536;
+  // Called after each buffer the stream moves through its underlying stream.
+  std::function<void(TCustomZStream& sender)> OnProgress;
+
+  // zlib input consumed so far: uncompressed bytes when compressing, compressed when not.
+  uint64_t BytesIn() const { return zs_.total_in; }
+
+ protected:
+  explicit TCustomZStream(crypto::TStream& underlying);
+  crypto::TStream& underlying_;
+  uint64_t underlyingPos_;  // where this object last left the underlying stream
+  z_stream zs_{};
+  std::vector<uint8_t> buffer_;
+};
+
+class TZCompressionStream final : public TCustomZStream {
+ public:
+  TZCompressionStream(crypto::TStream& destination, CompressionLevel level);
+  ~TZCompressionStream() override;
+
+  void Write(const void* data, size_t n) override;
+  // Ends the zlib stream and writes out the rest; call once, after the last Write.
+  void Finish();
+
+  size_t Read(void*, size_t) override;
+  uint64_t Size() override;
+  uint64_t Position() override { return BytesIn(); }
+  void Seek(uint64_t) override;
+
+ private:
+  void WriteOut(size_t n);
+  bool finished_ = false;
+};
+
+class TZDecompressionStream final : public TCustomZStream {
+ public:
+  explicit TZDecompressionStream(crypto::TStream& source);
+  ~TZDecompressionStream() override;
+
+  size_t Read(void* data, size_t n) override;
+  // True once the zlib stream's end (with its checksum verified) has been reached.
+  bool Ended() const { return ended_; }
+
+  void Write(const void*, size_t) override;
+  uint64_t Size() override;
+  uint64_t Position() override { return zs_.total_out; }
+  void Seek(uint64_t) override;
+
+ private:
+  bool ended_ = false;
+};
+
+}  // namespace velt::engine

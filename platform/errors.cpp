@@ -1,0 +1,30 @@
+#include "platform/errors.h"
+
+#include <cerrno>
+
+namespace velt::platform {
+
+namespace {
+std::string compose(const std::string& operation, const std::string& path,
+                    const std::string& reason) {
+  std::string s = "Cannot " + operation;
+  if (!path.empty()) s += " " + path;
+  return s + ": " + reason;
+}
+}  // namespace
+
+PlatformError::PlatformError(std::string operation, std::string path, int code,
+                             std::string reason)
+    : std::runtime_error(compose(operation, path, reason)),
+      operation_(std::move(operation)),
+      path_(std::move(path)),
+      code_(code),
+      reason_(std::move(reason)) {}
+
+#ifndef _WIN32
+bool IsNoSpace(const PlatformError& e) { return e.Code() == ENOSPC || e.Code() == EFBIG; }
+bool IsNotFound(const PlatformError& e) { return e.Code() == ENOENT; }
+bool IsAlreadyExists(const PlatformError& e) { return e.Code() == EEXIST; }
+#endif
+
+}  // namespace velt::platform

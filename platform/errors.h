@@ -1,0 +1,31 @@
+// The platform's failure: what was being done, to which file, and the operating system's own
+// words for why.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace velt::platform {
+
+class PlatformError : public std::runtime_error {
+ public:
+  PlatformError(std::string operation, std::string path, int code, std::string reason);
+
+  const std::string& Operation() const { return operation_; }
+  const std::string& Path() const { return path_; }
+  // The operating system's error number (errno on POSIX, GetLastError on Windows); 0 if none.
+  int Code() const { return code_; }
+  const std::string& Reason() const { return reason_; }
+
+ private:
+  std::string operation_, path_;
+  int code_;
+  std::string reason_;
+};
+
+// Error kinds the engine tells apart, independent of the platform's numbering.
+bool IsNoSpace(const PlatformError& e);
+bool IsNotFound(const PlatformError& e);
+bool IsAlreadyExists(const PlatformError& e);
+
+}  // namespace velt::platform

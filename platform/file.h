@@ -1,0 +1,74 @@
+// An open file, held exclusively: every file VELT works on carries an exclusive advisory lock,
+// so two VELT processes (or two jobs of one process) never work on one file at once.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace velt::platform {
+
+enum class OpenMode {
+  Read,           // existing file, reading
+  ReadWrite,      // existing file, reading and writing, not truncated
+  CreateNew,      // new file only (never an existing one, never through a link), owner-only
+};
+
+enum class Locking { Exclusive, None };
+
+class File {
+ public:
+  File() = default;
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  ~File();
+
+  // Throws PlatformError; with Locking::Exclusive a file locked by another holder is refused
+  // with "in use by another VELT process". Symbolic links are never followed.
+  static File Open(const std::string& path, OpenMode mode, Locking locking = Locking::Exclusive);
+
+  bool IsOpen() const;
+  const std::string& Path() const { return path_; }
+
+  // Reads until n bytes or the end of the file; returns the count read.
+  size_t Read(void* buffer, size_t n);
+  // Reads at an offset without moving the position.
+  size_t ReadAt(uint64_t offset, void* buffer, size_t n);
+  // Writes all n bytes or throws (a full disk included).
+  void Write(const void* buffer, size_t n);
+  void WriteAt(uint64_t offset, const void* buffer, size_t n);
+  uint64_t Size() const;
+  uint64_t Position() const;
+  void Seek(uint64_t position);
+  void Truncate(uint64_t size);
+  // Forces written data to the storage device.
+  void Flush();
+  void Close();
+
+  // Copies `count` bytes from `source` (at its position) to the end of this file with the
+  // kernel's copy where it has one.
+  void CopyFrom(File& source, uint64_t count);
+
+  // True when this handle and `path` name the same file (not replaced in between).
+  bool SameFileAs(const std::string& path) const;
+
+#ifdef _WIN32
+  using Native = void*;
+#else
+  using Native = int;
+#endif
+  Native Handle() const { return handle_; }
+
+ private:
+  File(Native h, std::string path) : handle_(h), path_(std::move(path)) {}
+#ifdef _WIN32
+  Native handle_ = nullptr;
+#else
+  Native handle_ = -1;
+#endif
+  std::string path_;
+};
+
+}  // namespace velt::platform

@@ -1,0 +1,46 @@
+// Shared helpers of the engine tests: settings, files in a fresh folder, and the checks that
+// a folder holds exactly the expected names.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/engine.h"
+#include "tests/support/random_bytes.h"
+#include "tests/support/recording_sink.h"
+#include "tests/support/temp_dir.h"
+
+namespace velt::test {
+
+inline engine::EngineSettings quickSettings() {
+  engine::EngineSettings s;
+  s.secureDelete = false;  // the overwrite is tested on its own; it only slows the others
+  return s;
+}
+
+class EngineTest : public ::testing::Test {
+ protected:
+  // Writes `content` to dir/name and returns the path.
+  std::string make(const std::string& name, const std::vector<uint8_t>& content) {
+    std::string p = dir / name;
+    writeFile(p, content);
+    return p;
+  }
+  std::string make(const std::string& name, size_t size) {
+    return make(name, rng.bytes(size));
+  }
+  void expectNames(const std::vector<std::string>& expected) {
+    auto sorted = expected;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(dir.names(), sorted);
+  }
+
+  TempDir dir;
+  Rng rng;
+  RecordingSink sink;
+  engine::DecryptionOptions noMeta;
+};
+
+}  // namespace velt::test

@@ -1,0 +1,303 @@
+// Failures produced for real: wrong passwords, damaged and truncated files, a full disk at each
+// stage, a read-only folder, a taken temporary name, links, bad settings. After each one the
+// user's file must be byte-identical with its attributes, and nothing of ours may be left.
+#include <sys/stat.h>
+#include <filesystem>
+#include <unistd.h>
+
+#include "crypto/bytes.h"
+#include "engine/meta_info.h"
+#include "engine/temp_file.h"
+#include "tests/engine/engine_fixture.h"
+#include "tests/support/child_process.h"
+
+namespace velt::engine {
+namespace {
+
+using test::ChildOptions;
+using test::EngineTest;
+using test::quickSettings;
+using test::readFile;
+using test::runInChild;
+
+class Faults : public EngineTest {
+ protected:
+  // Encrypts a fresh copy of `content` and returns the encrypted file's path.
+  std::string encrypted(const std::vector<uint8_t>& content, const EngineSettings& s,
+                        const std::string& name = "doc") {
+    std::string p = make(name, content);
+    EncryptOneFile(p, "right", s, sink);
+    return s.addExtension ? p + "." + s.extension : p;
+  }
+};
+
+TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
+  for (bool compress : {true, false}) {
+    SCOPED_TRACE(compress ? "compressed" : "not compressed");
+    test::TempDir local;
+    EngineSettings s = quickSettings();
+    s.compress = compress;
+    std::string p = local / "doc";
+    test::writeFile(p, rng.bytes(5000));
+    EncryptOneFile(p, "right", s, sink);
+    auto before = readFile(p + ".VELT");
+    int accepted = 0;
+    for (const char* wrong : {"wrong", "Right", "right ", "", "x", "password", "12345"}) {
+      test::writeFile(p + ".VELT", before);
+      ::chmod((p + ".VELT").c_str(), 0440);
+      if (DecryptOneFile(p + ".VELT", wrong, true, s, noMeta, sink) != -1) {
+        ++accepted;
+        std::remove(p.c_str());
+        continue;
+      }
+      EXPECT_EQ(local.names(), std::vector<std::string>{"doc.VELT"}) << wrong;
+      EXPECT_EQ(readFile(p + ".VELT"), before) << wrong;
+      EXPECT_EQ(test::fileMode(p + ".VELT"), 0440u) << wrong;
+    }
+    // zlib's checks catch every wrong password of a compressed file; an uncompressed one has
+    // only the check value, which lets about one in 21 through.
+    if (compress) {
+      EXPECT_EQ(accepted, 0);
+    } else {
+      EXPECT_LE(accepted, 2);
+    }
+  }
+}
+
+TEST_F(Faults, DamagedTrailersAreRefusedBeforeAnythingIsCreated) {
+  EngineSettings s = quickSettings();
+  std::string enc = encrypted(rng.bytes(1000), s);
+  auto good = readFile(enc);
+  for (auto [offset, value] : {std::pair{32, 40u}, {16, 19u}, {12, 10u}, {20, 7u}, {16, 0x80000000u}}) {
+    auto bad = good;
+    crypto::storeLe32(&bad[bad.size() - 36 + size_t(offset)], value);
+    test::writeFile(enc, bad);
+    try {
+      DecryptOneFile(enc, "right", true, s, noMeta, sink);
+      ADD_FAILURE() << "offset " << offset << " accepted";
+    } catch (const EngineError& e) {
+      EXPECT_NE(std::string(e.what()).find("damaged"), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("doc.VELT"), std::string::npos) << e.what();
+    }
+    expectNames({"doc.VELT"});
+    EXPECT_EQ(readFile(enc), bad);
+  }
+}
+
+TEST_F(Faults, TruncatedAndDamagedBodies) {
+  EngineSettings s = quickSettings();
+  auto content = rng.bytes(200000);
+  std::string enc = encrypted(content, s);
+  auto good = readFile(enc);
+  auto record = std::vector<uint8_t>(good.end() - 36, good.end());
+
+  // Body cut in half, record kept: the zlib stream ends early.
+  std::vector<uint8_t> cut(good.begin(), good.begin() + long(good.size() / 2));
+  cut.insert(cut.end(), record.begin(), record.end());
+  test::writeFile(enc, cut);
+  EXPECT_THROW(DecryptOneFile(enc, "right", true, s, noMeta, sink), EngineError);
+  expectNames({"doc.VELT"});
+  EXPECT_EQ(readFile(enc), cut);
+
+  // Damage in the middle of the body: zlib notices (data error or checksum).
+  auto damaged = good;
+  damaged[good.size() / 2] ^= 0x5A;
+  test::writeFile(enc, damaged);
+  EXPECT_EQ(DecryptOneFile(enc, "right", true, s, noMeta, sink), -1);
+  expectNames({"doc.VELT"});
+  EXPECT_EQ(readFile(enc), damaged);
+
+  // Cut inside the record: no longer recognised at all.
+  test::writeFile(enc, std::vector<uint8_t>(good.begin(), good.end() - 10));
+  EXPECT_FALSE(HasMetaInfo(enc));
+}
+
+TEST_F(Faults, LinksAndFoldersAreRefusedAndLeftAlone) {
+  EngineSettings s = quickSettings();
+  std::string target = make("target", rng.bytes(100));
+  auto content = readFile(target);
+  std::string link = dir / "link";
+  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  try {
+    EncryptOneFile(link, "pw", s, sink);
+    ADD_FAILURE();
+  } catch (const EngineError& e) {
+    EXPECT_NE(std::string(e.what()).find("symbolic link"), std::string::npos);
+  }
+  EXPECT_THROW(DecryptOneFile(link, "pw", true, s, noMeta, sink), EngineError);
+  EXPECT_EQ(readFile(target), content);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  expectNames({"link", "target"});
+  std::filesystem::create_directory(dir / "folder");
+  EXPECT_THROW(EncryptOneFile(dir / "folder", "pw", s, sink), EngineError);
+  EXPECT_THROW(EncryptOneFile(dir / "missing", "pw", s, sink), EngineError);
+}
+
+TEST_F(Faults, InvalidSettingsAreRefusedBeforeAnythingHappens) {
+  std::string p = make("doc", rng.bytes(100));
+  auto content = readFile(p);
+  std::vector<EngineSettings> bad(7, quickSettings());
+  bad[0].cipherIndex = 19;
+  bad[1].hashIndex = -1;
+  bad[2].compressionSpeed = 3;
+  bad[3].extension = "";
+  bad[4].extension = "a b";
+  bad[5].extension = "x/y";
+  bad[6].compressionEngine = 1;
+  for (const auto& s : bad) {
+    EXPECT_THROW(EncryptOneFile(p, "pw", s, sink), EngineError);
+    expectNames({"doc"});
+    EXPECT_EQ(readFile(p), content);
+  }
+}
+
+TEST_F(Faults, ATakenTemporaryNameIsNeverEncryptedByMistake) {
+  // 10:00:00.000 names the working copy doc.tmp59926557600000.
+  SetTempClockForTesting([]() -> int64_t { return 36000000; });
+  EngineSettings s = quickSettings();
+  s.compress = false;
+  std::string p = make("doc", rng.bytes(3000));
+  auto content = readFile(p);
+  std::vector<std::string> decoys;
+  for (int64_t n = 59926557600000; n < 59926557600005; ++n) {
+    decoys.push_back("doc.tmp" + std::to_string(n));
+    test::writeFile(dir / decoys.back(), "an old file that must survive");
+  }
+  decoys.push_back("doc.tmp59926557600006en");
+  test::writeFile(dir / decoys.back(), "an old file that must survive");
+  EncryptOneFile(p, "pw", s, sink);
+  SetTempClockForTesting(nullptr);
+  for (const auto& d : decoys) EXPECT_EQ(test::readText(dir / d), "an old file that must survive");
+  auto names = decoys;
+  names.push_back("doc.VELT");
+  expectNames(names);
+  for (const auto& d : decoys) std::remove((dir / d).c_str());
+  DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink);
+  EXPECT_EQ(readFile(p), content);
+}
+
+// A full disk, produced with a per-file size limit in a child process, at each stage.
+TEST_F(Faults, FullDiskAtEveryStageOfEncryption) {
+  const size_t size = 300000;
+  struct Stage {
+    const char* name;
+    bool compress;
+    int64_t limit;
+  };
+  for (const Stage& st : {Stage{"working copy", false, 100000}, Stage{"compressed copy", true, 1000},
+                          Stage{"trailer", false, int64_t(size) + 10}}) {
+    SCOPED_TRACE(st.name);
+    test::TempDir local;
+    std::string p = local / "doc";
+    auto content = rng.bytes(size);
+    test::writeFile(p, content);
+    ::chmod(p.c_str(), 0640);
+    EngineSettings s = quickSettings();
+    s.compress = st.compress;
+    s.secureDelete = true;
+    auto r = runInChild(
+        [&] {
+          test::RecordingSink quiet;
+          EncryptOneFile(p, "pw", s, quiet);
+          return 0;
+        },
+        ChildOptions{st.limit, false, ""});
+    EXPECT_EQ(r.exitCode, 99) << r.message;
+    EXPECT_NE(r.message.find("doc"), std::string::npos) << r.message;
+    EXPECT_NE(r.message.find("File too large"), std::string::npos) << r.message;
+    EXPECT_EQ(local.names(), std::vector<std::string>{"doc"});
+    EXPECT_EQ(readFile(p), content);
+    EXPECT_EQ(test::fileMode(p), 0640u);
+  }
+}
+
+// Once the encrypted file is in place, a failing overwrite of the original is reported, and
+// the encrypted file stays: it is then the only copy of the content.
+TEST_F(Faults, FailingOverwriteAfterTheEncryptedFileIsInPlace) {
+  const size_t size = 300000;
+  std::string p = dir / "doc";
+  auto content = rng.bytes(size);
+  for (size_t i = 0; i < size; i += 2) content[i] = 'a';  // compresses to about 60%
+  test::writeFile(p, content);
+  EngineSettings s = quickSettings();
+  s.secureDelete = true;
+  auto r = runInChild(
+      [&] {
+        test::RecordingSink quiet;
+        EncryptOneFile(p, "pw", s, quiet);
+        return 0;
+      },
+      ChildOptions{250000, false, ""});
+  EXPECT_EQ(r.exitCode, 99) << r.message;
+  EXPECT_NE(r.message.find("overwriting it failed"), std::string::npos) << r.message;
+  expectNames({"doc.VELT"});
+  EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), 0);
+  EXPECT_EQ(readFile(p), content);
+}
+
+TEST_F(Faults, FullDiskAtEveryStageOfDecryption) {
+  const size_t size = 300000;
+  for (bool compress : {false, true}) {
+    SCOPED_TRACE(compress ? "decompressed output" : "raw output");
+    test::TempDir local;
+    std::string p = local / "doc";
+    auto content = rng.bytes(size);
+    for (size_t i = 0; i < size; i += 2) content[i] = 'a';
+    test::writeFile(p, content);
+    EngineSettings s = quickSettings();
+    s.compress = compress;
+    s.secureDelete = true;
+    EncryptOneFile(p, "pw", s, sink);
+    auto enc = readFile(p + ".VELT");
+    auto r = runInChild(
+        [&] {
+          test::RecordingSink quiet;
+          return DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, quiet) == -1 ? 2 : 0;
+        },
+        ChildOptions{int64_t(size) - 1000, false, ""});
+    EXPECT_EQ(r.exitCode, 99) << "a full disk is an error, not a wrong password: " << r.message;
+    EXPECT_EQ(local.names(), std::vector<std::string>{"doc.VELT"});
+    EXPECT_EQ(readFile(p + ".VELT"), enc);
+  }
+}
+
+TEST_F(Faults, ReadOnlyFolder) {
+  EngineSettings s = quickSettings();
+  std::string sub = dir / "ro";
+  std::filesystem::create_directory(sub);
+  std::string p = sub + "/doc";
+  auto content = rng.bytes(1000);
+  test::writeFile(p, content);
+  ::chmod(sub.c_str(), 0555);
+  auto r = runInChild(
+      [&] {
+        test::RecordingSink quiet;
+        EncryptOneFile(p, "pw", s, quiet);
+        return 0;
+      },
+      ChildOptions{-1, true, dir.path()});
+  EXPECT_EQ(r.exitCode, 99) << r.message;
+  EXPECT_NE(r.message.find("Permission denied"), std::string::npos) << r.message;
+  ::chmod(sub.c_str(), 0755);
+  EXPECT_EQ(readFile(p), content);
+  EXPECT_EQ(std::filesystem::directory_iterator(sub)->path().filename(), "doc");
+}
+
+TEST_F(Faults, AFileInUseByAnotherVeltProcessIsRefused) {
+  EngineSettings s = quickSettings();
+  std::string p = make("doc", rng.bytes(1000));
+  auto content = readFile(p);
+  auto held = platform::File::Open(p, platform::OpenMode::Read);  // holds the lock
+  auto r = runInChild([&] {
+    test::RecordingSink quiet;
+    EncryptOneFile(p, "pw", s, quiet);
+    return 0;
+  });
+  EXPECT_EQ(r.exitCode, 99);
+  EXPECT_NE(r.message.find("in use by another VELT process"), std::string::npos) << r.message;
+  expectNames({"doc"});
+  EXPECT_EQ(readFile(p), content);
+}
+
+}  // namespace
+}  // namespace velt::engine

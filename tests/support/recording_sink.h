@@ -1,0 +1,47 @@
+// A progress sink that remembers every call, for checking texts, percentages and their order.
+#pragma once
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/progress.h"
+
+namespace velt::test {
+
+class RecordingSink final : public engine::ProgressSink {
+ public:
+  struct Call {
+    char kind;  // 'S' status, 'F' file name, 'P' percent, 'B' bar
+    std::string text;
+    int value;
+  };
+  void ShowStatus(const std::string& t) override { add({'S', t, 0}); }
+  void ShowFileName(const std::string& t) override { add({'F', t, 0}); }
+  void ShowPercent(int n) override { add({'P', {}, n}); }
+  void ShowBar(int n) override { add({'B', {}, n}); }
+
+  std::vector<std::string> statuses() const {
+    std::vector<std::string> v;
+    for (const auto& c : calls_)
+      if (c.kind == 'S') v.push_back(c.text);
+    return v;
+  }
+  std::vector<int> values(char kind) const {
+    std::vector<int> v;
+    for (const auto& c : calls_)
+      if (c.kind == kind) v.push_back(c.value);
+    return v;
+  }
+  const std::vector<Call>& calls() const { return calls_; }
+
+ private:
+  void add(Call c) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back(std::move(c));
+  }
+  std::mutex mutex_;
+  std::vector<Call> calls_;
+};
+
+}  // namespace velt::test
