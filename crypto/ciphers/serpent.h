@@ -1,0 +1,30 @@
+#pragma once
+
+#include "crypto/block_cipher.h"
+
+namespace velt::crypto {
+
+struct SerpentSchedule {
+  uint32_t k[33][4];  // round keys, bitsliced like the state
+};
+
+class TCrypt_serpent final
+    : public BlockCipher<TCrypt_serpent, TCrypt_blockcipher128, SerpentSchedule> {
+ public:
+  static constexpr int kId = 26;
+  static constexpr int kMaxKeySize = 256;
+  static constexpr const char* kAlgorithm = "Serpent";
+  static bool ClassSelfCheck();
+  // The S-box circuits against the tables, on all 16 inputs each.
+  static bool CircuitsMatchTables();
+
+  void SetupKey(const uint8_t* key, unsigned bits) override;
+
+  void encryptBlock(const uint8_t* in, uint8_t* out) const;
+  void decryptBlock(const uint8_t* in, uint8_t* out) const;
+  // Several blocks run side by side in vector registers where the compiler has them.
+  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+};
+
+}  // namespace velt::crypto
