@@ -5,34 +5,36 @@
 #include <string>
 
 #include "crypto/ciphers/blowfish.h"
+#include "crypto/ciphers/cast128.h"
 #include "crypto/ciphers/cast256.h"
+#include "crypto/ciphers/des.h"
+#include "crypto/ciphers/idea.h"
 #include "crypto/ciphers/mars.h"
+#include "crypto/ciphers/rc2.h"
 #include "crypto/ciphers/rc6.h"
-#include "crypto/ciphers/serpent.h"
-#include "crypto/ciphers/twofish.h"
 
 namespace velt::crypto {
 
 std::span<const CipherEntry> cipherCatalogue() {
   static const std::array<CipherEntry, kCipherCount> entries{{
       {0, "BlowFish", &TCrypt_blowfish::Class()},
-      {1, "TwoFish", &TCrypt_twofish::Class()},
-      {2, "Cast 128", nullptr},
+      {1, "TwoFish", nullptr},
+      {2, "Cast 128", &TCrypt_cast128::Class()},
       {3, "Cast 256", &TCrypt_cast256::Class()},
-      {4, "DES", nullptr},
-      {5, "3DES", nullptr},
+      {4, "DES", &TCrypt_des::Class()},
+      {5, "3DES", &TCrypt_3des::Class()},
       {6, "ICE", nullptr},
       {7, "ThinICE", nullptr},
       {8, "ICE2", nullptr},
-      {9, "IDEA", nullptr},
+      {9, "IDEA", &TCrypt_idea::Class()},
       {10, "MARS", &TCrypt_mars::Class()},
       {11, "MISTY 1", nullptr},
-      {12, "RC2", nullptr},
+      {12, "RC2", &TCrypt_rc2::Class()},
       {13, "RC4", nullptr},
       {14, "RC5", nullptr},
       {15, "RC6", &TCrypt_rc6::Class()},
       {16, "RIJNDAEL", nullptr},
-      {17, "Serpent", &TCrypt_serpent::Class()},
+      {17, "Serpent", nullptr},
       {18, "Tea", nullptr},
   }};
   return entries;
