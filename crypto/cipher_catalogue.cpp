@@ -12,13 +12,15 @@
 #include "crypto/ciphers/mars.h"
 #include "crypto/ciphers/rc2.h"
 #include "crypto/ciphers/rc6.h"
+#include "crypto/ciphers/serpent.h"
+#include "crypto/ciphers/twofish.h"
 
 namespace velt::crypto {
 
 std::span<const CipherEntry> cipherCatalogue() {
   static const std::array<CipherEntry, kCipherCount> entries{{
       {0, "BlowFish", &TCrypt_blowfish::Class()},
-      {1, "TwoFish", nullptr},
+      {1, "TwoFish", &TCrypt_twofish::Class()},
       {2, "Cast 128", &TCrypt_cast128::Class()},
       {3, "Cast 256", &TCrypt_cast256::Class()},
       {4, "DES", &TCrypt_des::Class()},
@@ -34,7 +36,7 @@ std::span<const CipherEntry> cipherCatalogue() {
       {14, "RC5", nullptr},
       {15, "RC6", &TCrypt_rc6::Class()},
       {16, "RIJNDAEL", nullptr},
-      {17, "Serpent", nullptr},
+      {17, "Serpent", &TCrypt_serpent::Class()},
       {18, "Tea", nullptr},
   }};
   return entries;
