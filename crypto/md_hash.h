@@ -71,6 +71,7 @@ class MdHash : public TCrypt_hash {
 
   void AddBytes(const void* data, size_t n) override {
     RequireOpen();
+    if (n == 0) return;  // data may be null then, and memcpy must not see a null pointer
     const uint8_t* p = static_cast<const uint8_t*>(data);
     uint64_t bits = uint64_t(n) << 3;
     bitsLow_ += bits;
