@@ -1,10 +1,13 @@
 // Our hashes against independent implementations (OpenSSL's libcrypto, Crypto++) on a few
 // hundred random messages, fed whole and in random pieces.
+#include <cryptopp/ripemd.h>
+#include <cryptopp/tiger.h>
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 #include <openssl/provider.h>
 
 #include <functional>
+#include <utility>
 
 #include "crypto/hash_catalogue.h"
 #include "crypto/hex.h"
@@ -15,20 +18,36 @@ namespace {
 
 using Reference = std::function<std::vector<uint8_t>(const std::vector<uint8_t>&)>;
 
+// MD4 and RIPEMD-160 live in the legacy provider. Unloaded at exit, or the leak checker of the
+// sanitizer build reports the providers' allocations.
+struct Providers {
+  OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
+  OSSL_PROVIDER* standard = OSSL_PROVIDER_load(nullptr, "default");
+  ~Providers() {
+    OSSL_PROVIDER_unload(standard);
+    OSSL_PROVIDER_unload(legacy);
+  }
+};
+
 Reference openssl(const char* name) {
   return [name](const std::vector<uint8_t>& msg) {
-    static bool providers = [] {
-      OSSL_PROVIDER_load(nullptr, "legacy");
-      OSSL_PROVIDER_load(nullptr, "default");
-      return true;
-    }();
-    (void)providers;
+    static const Providers providers;
     EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
     if (!md) throw std::runtime_error(std::string("OpenSSL has no ") + name);
     std::vector<uint8_t> out(size_t(EVP_MD_get_size(md)));
     unsigned len = 0;
     EVP_Digest(msg.data(), msg.size(), out.data(), &len, md, nullptr);
     EVP_MD_free(md);
+    return out;
+  };
+}
+
+template <class Hash>
+Reference cryptopp() {
+  return [](const std::vector<uint8_t>& msg) {
+    Hash h;
+    std::vector<uint8_t> out(Hash::DIGESTSIZE);
+    h.CalculateDigest(out.data(), msg.data(), msg.size());
     return out;
   };
 }
@@ -57,7 +76,21 @@ void expectMatches(int hashIndex, const Reference& reference) {
   }
 }
 
-TEST(HashDifferential, Md5AgainstOpenSsl) { expectMatches(0, openssl("MD5")); }
+TEST(HashDifferential, EveryHashAgreesWithAnIndependentLibrary) {
+  // HAVAL is missing: no library pads it the way we do (see haval_test.cpp).
+  const std::pair<int, Reference> cases[] = {
+      {0, openssl("MD5")},
+      {1, openssl("MD4")},
+      {3, cryptopp<CryptoPP::RIPEMD128>()},
+      {4, openssl("RIPEMD160")},
+      {5, openssl("SHA1")},
+      {6, openssl("SHA256")},
+      {7, openssl("SHA384")},
+      {8, openssl("SHA512")},
+      {9, cryptopp<CryptoPP::Tiger>()},  // first padding (01), as ours
+  };
+  for (const auto& [index, reference] : cases) expectMatches(index, reference);
+}
 
 }  // namespace
 }  // namespace velt::crypto

@@ -1,0 +1,62 @@
+// RIPEMD-160, Dobbertin, Bosselaers and Preneel (ISO/IEC 10118-3).
+#include "crypto/hashes/ripemd160.h"
+
+#include <utility>
+
+#include "crypto/hashes/ripemd_lines.h"
+
+namespace velt::crypto {
+
+namespace {
+
+using namespace ripemd;
+
+constexpr uint32_t kConstL[5] = {0x00000000, 0x5a827999, 0x6ed9eba1, 0x8f1bbcdc, 0xa953fd4e};
+constexpr uint32_t kConstR[5] = {0x50a28be6, 0x5c4dd124, 0x6d703ef3, 0x7a6d76e9, 0x00000000};
+
+// The value moves are free once the steps are unrolled with constant indexes.
+template <int F>
+inline void step(uint32_t* v, uint32_t x, uint32_t k, int shift) {
+  uint32_t t = rotl32(v[0] + fn<F>(v[1], v[2], v[3]) + x + k, shift) + v[4];
+  v[0] = v[4];
+  v[4] = v[3];
+  v[3] = rotl32(v[2], 10);
+  v[2] = v[1];
+  v[1] = t;
+}
+
+template <size_t... J>
+inline void bothLines(uint32_t* l, uint32_t* r, const uint32_t* x, std::index_sequence<J...>) {
+  ((step<int(J / 16)>(l, x[kWordL[J]], kConstL[J / 16], kShiftL[J]),
+    step<int(4 - J / 16)>(r, x[kWordR[J]], kConstR[J / 16], kShiftR[J])),
+   ...);
+}
+
+}  // namespace
+
+void Ripemd160Algo::Init(State& s) {
+  s = {0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476, 0xc3d2e1f0};
+}
+
+void Ripemd160Algo::Compress(State& s, const uint8_t* p, size_t count) {
+  uint32_t x[16];
+  for (; count--; p += 64) {
+    loadBlock(x, p);
+    uint32_t l[5] = {s[0], s[1], s[2], s[3], s[4]};
+    uint32_t r[5] = {s[0], s[1], s[2], s[3], s[4]};
+    bothLines(l, r, x, std::make_index_sequence<80>());
+    uint32_t t = s[1] + l[2] + r[3];
+    s[1] = s[2] + l[3] + r[4];
+    s[2] = s[3] + l[4] + r[0];
+    s[3] = s[4] + l[0] + r[1];
+    s[4] = s[0] + l[1] + r[2];
+    s[0] = t;
+  }
+  secureWipe(x, sizeof x);  // message words, here usually a password
+}
+
+void Ripemd160Algo::Output(const State& s, uint8_t* digest) {
+  for (int i = 0; i < 5; ++i) storeLe32(digest + 4 * i, s[i]);
+}
+
+}  // namespace velt::crypto

@@ -1,0 +1,89 @@
+// Tiger, Anderson and Biham (FSE 1996): 192-bit output, three passes.
+#include "crypto/hashes/tiger.h"
+
+namespace velt::crypto {
+
+namespace {
+
+constexpr uint64_t kT1[256] = {
+#include "crypto/tables/generated/tiger_sboxes_T1.inc"
+};
+constexpr uint64_t kT2[256] = {
+#include "crypto/tables/generated/tiger_sboxes_T2.inc"
+};
+constexpr uint64_t kT3[256] = {
+#include "crypto/tables/generated/tiger_sboxes_T3.inc"
+};
+constexpr uint64_t kT4[256] = {
+#include "crypto/tables/generated/tiger_sboxes_T4.inc"
+};
+
+inline uint8_t byte(uint64_t v, int i) {
+  return uint8_t(v >> (8 * i));
+}
+
+inline void round(uint64_t& a, uint64_t& b, uint64_t& c, uint64_t x, uint64_t mul) {
+  c ^= x;
+  a -= kT1[byte(c, 0)] ^ kT2[byte(c, 2)] ^ kT3[byte(c, 4)] ^ kT4[byte(c, 6)];
+  b += kT4[byte(c, 1)] ^ kT3[byte(c, 3)] ^ kT2[byte(c, 5)] ^ kT1[byte(c, 7)];
+  b *= mul;
+}
+
+inline void pass(uint64_t& a, uint64_t& b, uint64_t& c, const uint64_t* x, uint64_t mul) {
+  round(a, b, c, x[0], mul);
+  round(b, c, a, x[1], mul);
+  round(c, a, b, x[2], mul);
+  round(a, b, c, x[3], mul);
+  round(b, c, a, x[4], mul);
+  round(c, a, b, x[5], mul);
+  round(a, b, c, x[6], mul);
+  round(b, c, a, x[7], mul);
+}
+
+void keySchedule(uint64_t* x) {
+  x[0] -= x[7] ^ 0xa5a5a5a5a5a5a5a5;
+  x[1] ^= x[0];
+  x[2] += x[1];
+  x[3] -= x[2] ^ (~x[1] << 19);
+  x[4] ^= x[3];
+  x[5] += x[4];
+  x[6] -= x[5] ^ (~x[4] >> 23);
+  x[7] ^= x[6];
+  x[0] += x[7];
+  x[1] -= x[0] ^ (~x[7] << 19);
+  x[2] ^= x[1];
+  x[3] += x[2];
+  x[4] -= x[3] ^ (~x[2] >> 23);
+  x[5] ^= x[4];
+  x[6] += x[5];
+  x[7] -= x[6] ^ 0x0123456789abcdef;
+}
+
+}  // namespace
+
+void TigerAlgo::Init(State& s) {
+  s = {0x0123456789abcdef, 0xfedcba9876543210, 0xf096a5b4c3b2e187};
+}
+
+void TigerAlgo::Compress(State& s, const uint8_t* p, size_t count) {
+  uint64_t x[8];
+  for (; count--; p += 64) {
+    for (int i = 0; i < 8; ++i) x[i] = loadLe64(p + 8 * i);
+    uint64_t a = s[0], b = s[1], c = s[2];
+    pass(a, b, c, x, 5);
+    keySchedule(x);
+    pass(c, a, b, x, 7);
+    keySchedule(x);
+    pass(b, c, a, x, 9);
+    s[0] ^= a;
+    s[1] = b - s[1];
+    s[2] += c;
+  }
+  secureWipe(x, sizeof x);  // message words, here usually a password
+}
+
+void TigerAlgo::Output(const State& s, uint8_t* digest) {
+  for (int i = 0; i < 3; ++i) storeLe64(digest + 8 * i, s[size_t(i)]);
+}
+
+}  // namespace velt::crypto
