@@ -12,6 +12,7 @@
 #include "crypto/ciphers/mars.h"
 #include "crypto/ciphers/rc2.h"
 #include "crypto/ciphers/rc6.h"
+#include "crypto/ciphers/rijndael.h"
 #include "crypto/ciphers/serpent.h"
 #include "crypto/ciphers/twofish.h"
 
@@ -35,7 +36,7 @@ std::span<const CipherEntry> cipherCatalogue() {
       {13, "RC4", nullptr},
       {14, "RC5", nullptr},
       {15, "RC6", &TCrypt_rc6::Class()},
-      {16, "RIJNDAEL", nullptr},
+      {16, "RIJNDAEL", &TCrypt_rijndael::Class()},
       {17, "Serpent", &TCrypt_serpent::Class()},
       {18, "Tea", nullptr},
   }};

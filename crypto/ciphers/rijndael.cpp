@@ -1,0 +1,259 @@
+// Rijndael with 128-bit blocks (AES, FIPS 197): table code, and the AES instructions where the
+// CPU has them.
+#include "crypto/ciphers/rijndael.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "crypto/ciphers/rijndael_aesni.h"
+
+namespace velt::crypto {
+
+namespace {
+
+// Columns are little-endian words: row r of a column sits in bits 8r..8r+7. te[0][x] is the
+// MixColumns column of S(x) entering at row 0; te[r] is it rotated down r rows. td likewise
+// for InvMixColumns over the inverse S-box.
+struct Tables {
+  uint8_t sbox[256];
+  uint8_t inv[256];
+  uint32_t te[4][256];
+  uint32_t td[4][256];
+};
+
+uint8_t xtime(uint8_t a) {
+  return uint8_t(a << 1 ^ (a & 0x80 ? 0x1b : 0));
+}
+
+uint8_t gmul(uint8_t a, uint8_t b) {
+  uint8_t p = 0;
+  for (; b; b >>= 1, a = xtime(a))
+    if (b & 1) p ^= a;
+  return p;
+}
+
+Tables buildTables() {
+  Tables t{};
+  // Powers of the generator 3 give logarithms, and with them the inverses.
+  uint8_t exp[255], log[256] = {};
+  uint8_t x = 1;
+  for (int i = 0; i < 255; ++i) {
+    exp[i] = x;
+    log[x] = uint8_t(i);
+    x = uint8_t(x ^ xtime(x));
+  }
+  for (int b = 0; b < 256; ++b) {
+    uint8_t v = b ? exp[(255 - log[b]) % 255] : 0;
+    uint8_t s =
+        uint8_t(v ^ std::rotl(v, 1) ^ std::rotl(v, 2) ^ std::rotl(v, 3) ^ std::rotl(v, 4) ^ 0x63);
+    t.sbox[b] = s;
+    t.inv[s] = uint8_t(b);
+  }
+  for (int b = 0; b < 256; ++b) {
+    uint8_t s = t.sbox[b], i = t.inv[b];
+    uint32_t e =
+        uint32_t(gmul(s, 2)) | uint32_t(s) << 8 | uint32_t(s) << 16 | uint32_t(gmul(s, 3)) << 24;
+    uint32_t d = uint32_t(gmul(i, 14)) | uint32_t(gmul(i, 9)) << 8 | uint32_t(gmul(i, 13)) << 16 |
+                 uint32_t(gmul(i, 11)) << 24;
+    for (int r = 0; r < 4; ++r) {
+      t.te[r][b] = rotl32(e, 8 * r);
+      t.td[r][b] = rotl32(d, 8 * r);
+    }
+  }
+  return t;
+}
+
+// Built on first use; C++ makes the initialisation thread-safe.
+const Tables& tables() {
+  static const Tables t = buildTables();
+  return t;
+}
+
+std::atomic<TCrypt_rijndael::Engine> engineLimit{TCrypt_rijndael::Engine::AesWide};
+
+}  // namespace
+
+void TCrypt_rijndael::LimitEngine(Engine most) {
+  engineLimit = most;
+}
+
+TCrypt_rijndael::Engine TCrypt_rijndael::ActiveEngine() {
+  return std::min(rijndael_aesni::support(), engineLimit.load());
+}
+
+TCrypt_rijndael::TCrypt_rijndael() : engine_(ActiveEngine()) {
+  tables();
+}
+
+bool TCrypt_rijndael::ClassSelfCheck() {
+  return KnownAnswer("00010203050607080a0b0c0d0f101112", "506812a45f08c889b97f5980038b8359",
+                     "d8f532538289ef7d06b506a4fd5be9c9");
+}
+
+void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
+  const Tables& t = tables();
+  size_t len = bits / 8;
+  uint8_t k[32] = {};
+  std::memcpy(k, key, len);
+  // A 160-bit key thus runs as a 192-bit one ending in four zero bytes.
+  const int nk = len <= 16 ? 4 : len <= 24 ? 6 : 8;
+  const int nr = nk + 6;
+  const int words = 4 * (nr + 1);
+  uint32_t* w = ks_.ek;
+  for (int i = 0; i < nk; ++i) w[i] = loadLe32(k + 4 * i);
+  auto subWord = [&t](uint32_t v) {
+    return uint32_t(t.sbox[v & 0xff]) | uint32_t(t.sbox[v >> 8 & 0xff]) << 8 |
+           uint32_t(t.sbox[v >> 16 & 0xff]) << 16 | uint32_t(t.sbox[v >> 24]) << 24;
+  };
+  uint8_t rcon = 1;
+  for (int i = nk; i < words; ++i) {
+    uint32_t v = w[i - 1];
+    if (i % nk == 0) {
+      v = subWord(rotr32(v, 8)) ^ rcon;
+      rcon = xtime(rcon);
+    } else if (nk > 6 && i % nk == 4) {
+      v = subWord(v);
+    }
+    w[i] = w[i - nk] ^ v;
+  }
+  uint32_t* d = ks_.dk;
+  for (int j = 0; j < 4; ++j) {
+    d[j] = w[4 * nr + j];
+    d[4 * nr + j] = w[j];
+  }
+  for (int r = 1; r < nr; ++r) {
+    for (int j = 0; j < 4; ++j) {
+      uint32_t v = w[4 * (nr - r) + j];
+      d[4 * r + j] = t.td[0][t.sbox[v & 0xff]] ^ t.td[1][t.sbox[v >> 8 & 0xff]] ^
+                     t.td[2][t.sbox[v >> 16 & 0xff]] ^ t.td[3][t.sbox[v >> 24]];
+    }
+  }
+  ks_.rounds = nr;
+  secureWipe(k, sizeof k);
+}
+
+void TCrypt_rijndael::encryptBlock(const uint8_t* in, uint8_t* out) const {
+  if (hw()) return rijndael_aesni::encryptBlocks(ks_.ek, ks_.rounds, in, out, 1);
+  const Tables& t = tables();
+  const uint32_t* rk = ks_.ek;
+  uint32_t s0 = loadLe32(in) ^ rk[0], s1 = loadLe32(in + 4) ^ rk[1];
+  uint32_t s2 = loadLe32(in + 8) ^ rk[2], s3 = loadLe32(in + 12) ^ rk[3];
+  auto& te = t.te;
+  for (int r = 1; r < ks_.rounds; ++r) {
+    rk += 4;
+    uint32_t t0 =
+        te[0][s0 & 0xff] ^ te[1][s1 >> 8 & 0xff] ^ te[2][s2 >> 16 & 0xff] ^ te[3][s3 >> 24] ^ rk[0];
+    uint32_t t1 =
+        te[0][s1 & 0xff] ^ te[1][s2 >> 8 & 0xff] ^ te[2][s3 >> 16 & 0xff] ^ te[3][s0 >> 24] ^ rk[1];
+    uint32_t t2 =
+        te[0][s2 & 0xff] ^ te[1][s3 >> 8 & 0xff] ^ te[2][s0 >> 16 & 0xff] ^ te[3][s1 >> 24] ^ rk[2];
+    uint32_t t3 =
+        te[0][s3 & 0xff] ^ te[1][s0 >> 8 & 0xff] ^ te[2][s1 >> 16 & 0xff] ^ te[3][s2 >> 24] ^ rk[3];
+    s0 = t0;
+    s1 = t1;
+    s2 = t2;
+    s3 = t3;
+  }
+  rk += 4;
+  const uint8_t* S = t.sbox;
+  auto last = [S](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    return uint32_t(S[a & 0xff]) | uint32_t(S[b >> 8 & 0xff]) << 8 |
+           uint32_t(S[c >> 16 & 0xff]) << 16 | uint32_t(S[d >> 24]) << 24;
+  };
+  storeLe32(out, last(s0, s1, s2, s3) ^ rk[0]);
+  storeLe32(out + 4, last(s1, s2, s3, s0) ^ rk[1]);
+  storeLe32(out + 8, last(s2, s3, s0, s1) ^ rk[2]);
+  storeLe32(out + 12, last(s3, s0, s1, s2) ^ rk[3]);
+}
+
+void TCrypt_rijndael::decryptBlock(const uint8_t* in, uint8_t* out) const {
+  if (hw()) return rijndael_aesni::decryptBlocks(ks_.dk, ks_.rounds, in, out, 1);
+  const Tables& t = tables();
+  const uint32_t* rk = ks_.dk;
+  uint32_t s0 = loadLe32(in) ^ rk[0], s1 = loadLe32(in + 4) ^ rk[1];
+  uint32_t s2 = loadLe32(in + 8) ^ rk[2], s3 = loadLe32(in + 12) ^ rk[3];
+  auto& td = t.td;
+  for (int r = 1; r < ks_.rounds; ++r) {
+    rk += 4;
+    uint32_t t0 =
+        td[0][s0 & 0xff] ^ td[1][s3 >> 8 & 0xff] ^ td[2][s2 >> 16 & 0xff] ^ td[3][s1 >> 24] ^ rk[0];
+    uint32_t t1 =
+        td[0][s1 & 0xff] ^ td[1][s0 >> 8 & 0xff] ^ td[2][s3 >> 16 & 0xff] ^ td[3][s2 >> 24] ^ rk[1];
+    uint32_t t2 =
+        td[0][s2 & 0xff] ^ td[1][s1 >> 8 & 0xff] ^ td[2][s0 >> 16 & 0xff] ^ td[3][s3 >> 24] ^ rk[2];
+    uint32_t t3 =
+        td[0][s3 & 0xff] ^ td[1][s2 >> 8 & 0xff] ^ td[2][s1 >> 16 & 0xff] ^ td[3][s0 >> 24] ^ rk[3];
+    s0 = t0;
+    s1 = t1;
+    s2 = t2;
+    s3 = t3;
+  }
+  rk += 4;
+  const uint8_t* I = t.inv;
+  auto last = [I](uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    return uint32_t(I[a & 0xff]) | uint32_t(I[b >> 8 & 0xff]) << 8 |
+           uint32_t(I[c >> 16 & 0xff]) << 16 | uint32_t(I[d >> 24]) << 24;
+  };
+  storeLe32(out, last(s0, s3, s2, s1) ^ rk[0]);
+  storeLe32(out + 4, last(s1, s0, s3, s2) ^ rk[1]);
+  storeLe32(out + 8, last(s2, s1, s0, s3) ^ rk[2]);
+  storeLe32(out + 12, last(s3, s2, s1, s0) ^ rk[3]);
+}
+
+void TCrypt_rijndael::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+  if (hw()) return rijndael_aesni::encryptBlocks(ks_.ek, ks_.rounds, in, out, count);
+  for (size_t i = 0; i < count; ++i) encryptBlock(in + 16 * i, out + 16 * i);
+}
+
+void TCrypt_rijndael::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+  if (hw()) return rijndael_aesni::decryptBlocks(ks_.dk, ks_.rounds, in, out, count);
+  for (size_t i = 0; i < count; ++i) decryptBlock(in + 16 * i, out + 16 * i);
+}
+
+// The trailing partial block of CBC and CFB: CV = E(CV), XORed over the n bytes left.
+void TCrypt_rijndael::tail(const uint8_t* in, uint8_t* out, size_t n) {
+  encryptBlock(ChainVector, ChainVector);
+  xorBytes(out, in, ChainVector, n);
+}
+
+void TCrypt_rijndael::CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
+  if (!hw()) return Base::CbcEncrypt(in, out, n);
+  RequireKey();
+  size_t full = n / 16 * 16;
+  rijndael_aesni::cbcEncrypt(ks_.ek, ks_.rounds, ChainVector, in, out, full / 16);
+  if (n > full) tail(in + full, out + full, n - full);
+}
+
+void TCrypt_rijndael::CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
+  if (!hw()) return Base::CbcDecrypt(in, out, n);
+  RequireKey();
+  size_t full = n / 16 * 16;
+  rijndael_aesni::cbcDecrypt(ks_.dk, ks_.rounds, ChainVector, in, out, full / 16,
+                             engine_ == Engine::AesWide);
+  if (n > full) tail(in + full, out + full, n - full);
+}
+
+void TCrypt_rijndael::CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
+  if (!hw()) return Base::CfbBlockDecrypt(in, out, n);
+  RequireKey();
+  size_t full = n / 16 * 16;
+  rijndael_aesni::cfbDecrypt(ks_.ek, ks_.rounds, ChainVector, in, out, full / 16);
+  if (n > full) tail(in + full, out + full, n - full);
+}
+
+void TCrypt_rijndael::CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
+  if (!hw()) return Base::CtrEncrypt(in, out, n);
+  RequireKey();
+  size_t full = n / 16 * 16;
+  rijndael_aesni::ctr(ks_.ek, ks_.rounds, ChainVector, in, out, full / 16);
+  if (n > full) {
+    // The last counter block is used for its first bytes only, and still counted.
+    uint8_t t[16];
+    encryptBlock(ChainVector, t);
+    Modes<16>::increment(ChainVector);
+    xorBytes(out + full, in + full, t, n - full);
+    secureWipe(t, sizeof t);
+  }
+}
+
+}  // namespace velt::crypto
