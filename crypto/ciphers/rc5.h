@@ -1,0 +1,46 @@
+#pragma once
+
+#include "crypto/block_cipher.h"
+
+namespace velt::crypto {
+
+struct Rc5Schedule {
+  uint32_t s[26];
+};
+
+class TCrypt_rc5 final : public BlockCipher<TCrypt_rc5, TCrypt_blockcipher64, Rc5Schedule> {
+ public:
+  static constexpr int kId = 3;
+  static constexpr int kMaxKeySize = 2048;
+  static constexpr const char* kAlgorithm = "RC5";
+  static constexpr int kRounds = 12;
+  static bool ClassSelfCheck();
+
+  void SetupKey(const uint8_t* key, unsigned bits) override;
+
+  void encryptBlock(const uint8_t* in, uint8_t* out) const {
+    uint32_t a = loadLe32(in) + ks_.s[0], b = loadLe32(in + 4) + ks_.s[1];
+    for (int i = 1; i <= kRounds; ++i) {
+      a = rotl32(a ^ b, int(b & 31)) + ks_.s[2 * i];
+      b = rotl32(b ^ a, int(a & 31)) + ks_.s[2 * i + 1];
+    }
+    storeLe32(out, a);
+    storeLe32(out + 4, b);
+  }
+
+  void decryptBlock(const uint8_t* in, uint8_t* out) const {
+    uint32_t a = loadLe32(in), b = loadLe32(in + 4);
+    for (int i = kRounds; i >= 1; --i) {
+      b = rotr32(b - ks_.s[2 * i + 1], int(a & 31)) ^ a;
+      a = rotr32(a - ks_.s[2 * i], int(b & 31)) ^ b;
+    }
+    storeLe32(out, a - ks_.s[0]);
+    storeLe32(out + 4, b - ks_.s[1]);
+  }
+
+  // Several blocks in flight hide the latency of the data-dependent rotations.
+  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+};
+
+}  // namespace velt::crypto
