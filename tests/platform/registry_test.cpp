@@ -1,0 +1,527 @@
+#include "platform/registry.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/support/child_process.h"
+#include "tests/support/temp_dir.h"
+
+namespace velt::platform {
+namespace {
+
+using test::readText;
+using test::TempDir;
+using test::writeFile;
+using Input = std::variant<std::string, int32_t, bool>;
+
+constexpr RegistryRoot kLM = RegistryRoot::LocalMachine;
+constexpr RegistryRoot kCU = RegistryRoot::CurrentUser;
+constexpr const char* kKey = "\\Software\\VELT";
+
+constexpr const char* kNotFound = "The system cannot find the file specified.";
+constexpr const char* kCantRead = "The configuration registry key could not be read.";
+constexpr const char* kCantWrite = "The configuration registry key could not be written.";
+constexpr const char* kDenied = "Access is denied.";
+
+struct Caught {
+  int code = 0;
+  std::string text;
+};
+
+Caught failureOf(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const RegistryError& e) {
+    return {e.Code(), e.what()};
+  }
+  ADD_FAILURE() << "no RegistryError";
+  return {};
+}
+
+std::string str(const RegistryValue& v) {
+  EXPECT_TRUE(std::holds_alternative<std::string>(v));
+  return std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "";
+}
+
+int32_t num(const RegistryValue& v) {
+  EXPECT_TRUE(std::holds_alternative<int32_t>(v));
+  return std::holds_alternative<int32_t>(v) ? std::get<int32_t>(v) : 0;
+}
+
+class RegistryTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ::setenv("VELT_REGISTRY", hive.c_str(), 1); }
+  void TearDown() override { ::unsetenv("VELT_REGISTRY"); }
+
+  // Registry export with CRLF line ends, as Windows writes them.
+  static std::string crlf(const std::string& lf) {
+    std::string out;
+    for (char c : lf) {
+      if (c == '\n') out += '\r';
+      out += c;
+    }
+    return out;
+  }
+
+  TempDir dir;
+  std::string hive = dir / "registry.reg";
+};
+
+TEST_F(RegistryTest, HivePathComesFromTheEnvironmentOrTheInstallPrefix) {
+  EXPECT_EQ(RegistryHivePath(), hive);
+  ::unsetenv("VELT_REGISTRY");
+  std::string installed = RegistryHivePath();
+  EXPECT_EQ(installed.front(), '/');
+  const std::string tail = "/etc/velt/registry.reg";
+  ASSERT_GE(installed.size(), tail.size());
+  EXPECT_EQ(installed.substr(installed.size() - tail.size()), tail);
+}
+
+TEST_F(RegistryTest, EveryTypeRoundTripsAndIsStoredInExportForm) {
+  std::string bin("\x00\x01\xff" "ab", 5);
+  std::string longBin;
+  for (int i = 0; i < 100; ++i) longBin += char(i);
+  struct Case {
+    std::string name;
+    Input in;
+    int type;
+    RegistryValue expected;
+    std::string storedLine;  // first line of the value in the hive
+  };
+  const std::vector<Case> cases = {
+      {"str", std::string(R"(C:\Program Files\"VELT")"), kRegString,
+       std::string(R"(C:\Program Files\"VELT")"), R"("str"="C:\\Program Files\\\"VELT\"")"},
+      {"utf8", std::string("Gr\xC3\xBC\xC3\x9F" "e"), kRegString,
+       std::string("Gr\xC3\xBC\xC3\x9F" "e"), "\"utf8\"=\"Gr\xC3\xBC\xC3\x9F" "e\""},
+      {"lines", std::string("a\nb"), kRegString, std::string("a\nb"),
+       R"("lines"=hex(1):61,00,0a,00,62,00,00,00)"},
+      {"exp", std::string("%A%\xC3\xBC"), kRegExpandString, std::string("%A%\xC3\xBC"),
+       R"("exp"=hex(2):25,00,41,00,25,00,fc,00,00,00)"},
+      {"dw", int32_t(12), kRegDword, int32_t(12), R"("dw"=dword:0000000c)"},
+      {"neg", int32_t(-1), kRegDword, int32_t(-1), R"("neg"=dword:ffffffff)"},
+      {"min", int32_t(INT32_MIN), kRegDword, int32_t(INT32_MIN), R"("min"=dword:80000000)"},
+      {"on", true, kRegDword, int32_t(-1), R"("on"=dword:ffffffff)"},
+      {"off", false, kRegDword, int32_t(0), R"("off"=dword:00000000)"},
+      {"text", std::string("-42"), kRegDword, int32_t(-42), R"("text"=dword:ffffffd6)"},
+      {"plus", std::string("+7"), kRegDword, int32_t(7), R"("plus"=dword:00000007)"},
+      {"bin", bin, kRegBinary, bin, R"("bin"=hex:00,01,ff,61,62)"},
+      {"emptybin", std::string(), kRegBinary, std::string(), R"("emptybin"=hex:)"},
+      {"long", longBin, kRegBinary, longBin,
+       R"("long"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\)"},
+      {"", std::string("default"), kRegString, std::string("default"), R"(@="default")"},
+      {R"(a"b\c)", int32_t(1), kRegDword, int32_t(1), R"("a\"b\\c"=dword:00000001)"},
+  };
+  for (const auto& c : cases) WriteRegistryValue(kLM, kKey, c.name, c.in, c.type);
+  for (const auto& c : cases) {
+    SCOPED_TRACE("value \"" + c.name + "\"");
+    EXPECT_EQ(ReadRegistryValue(kLM, kKey, c.name), c.expected);
+  }
+  std::string text = readText(hive);
+  EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n", 0), 0u)
+      << text;
+  for (const auto& c : cases)
+    EXPECT_NE(text.find("\n" + c.storedLine + "\n"), std::string::npos) << c.storedLine << "\n" << text;
+  // Long lists wrap the way regedit wraps them: within 80 columns, indented continuations.
+  size_t at = text.find("\"long\"=");
+  std::string rest = text.substr(at, text.find("\n@=") - at);
+  size_t lines = 0, start = 0;
+  while (start < rest.size()) {
+    size_t nl = rest.find('\n', start);
+    std::string line = rest.substr(start, nl - start);
+    EXPECT_LE(line.size(), 80u) << line;
+    if (lines > 0) {
+      EXPECT_EQ(line.rfind("  ", 0), 0u) << line;
+    }
+    ++lines;
+    start = nl == std::string::npos ? rest.size() : nl + 1;
+  }
+  EXPECT_EQ(lines, 5u);
+  EXPECT_EQ(text.back(), '\n');
+  EXPECT_EQ(text.find('\r'), std::string::npos);
+}
+
+TEST_F(RegistryTest, TypeCodeZeroKeepsTheStoredType) {
+  writeFile(hive, std::string(R"(Windows Registry Editor Version 5.00
+
+[HKEY_LOCAL_MACHINE\Software\VELT]
+"dw"=dword:00000005
+"sz"="old"
+"bin"=hex:01
+"exp"=hex(2):41,00,00,00
+)"));
+  WriteRegistryValue(kLM, kKey, "dw", std::string("7"), kRegKeepType);
+  WriteRegistryValue(kLM, kKey, "sz", int32_t(9), kRegKeepType);
+  WriteRegistryValue(kLM, kKey, "bin", std::string("xyz"), kRegKeepType);
+  WriteRegistryValue(kLM, kKey, "exp", std::string("B"), kRegKeepType);
+  EXPECT_EQ(readText(hive), R"(Windows Registry Editor Version 5.00
+
+[HKEY_LOCAL_MACHINE\Software\VELT]
+"dw"=dword:00000007
+"sz"="9"
+"bin"=hex:78,79,7a
+"exp"=hex(2):42,00,00,00
+)");
+}
+
+TEST_F(RegistryTest, WritesThatCannotBeStoredFailWithoutTouchingTheHive) {
+  const std::string original = R"(Windows Registry Editor Version 5.00
+
+[HKEY_LOCAL_MACHINE\Software\VELT]
+"multi"=hex(7):61,00,00,00,00,00
+"q"=hex(b):01,00,00,00,00,00,00,00
+)";
+  writeFile(hive, original);
+  struct Case {
+    std::string name;
+    Input in;
+    int type;
+  };
+  const std::vector<Case> cases = {
+      {"missing", std::string("x"), kRegKeepType},
+      {"multi", std::string("x"), kRegKeepType},
+      {"q", int32_t(1), kRegKeepType},
+      {"v", std::string("x"), 5},
+      {"v", std::string("x"), -1},
+      {"v", std::string("abc"), kRegDword},
+      {"v", std::string("12a"), kRegDword},
+      {"v", std::string(""), kRegDword},
+      {"v", std::string(" 1"), kRegDword},
+      {"v", std::string("2147483648"), kRegDword},
+      {"v", std::string("+-1"), kRegDword},
+      {"two\nlines", std::string("x"), kRegString},
+      {std::string("nul\0", 4), std::string("x"), kRegString},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name + " type " + std::to_string(c.type));
+    Caught e = failureOf([&] { WriteRegistryValue(kLM, kKey, c.name, c.in, c.type); });
+    EXPECT_EQ(e.code, 1013);
+    EXPECT_EQ(e.text, kCantWrite);
+    EXPECT_EQ(readText(hive), original);
+  }
+  EXPECT_EQ(failureOf([&] { WriteRegistryValue(kLM, "\\Software\\Two\r\nLines", "v", true, kRegDword); }).code,
+            1013);
+  EXPECT_EQ(readText(hive), original);
+  WriteRegistryValue(kLM, kKey, "v", std::string("-2147483648"), kRegDword);
+  EXPECT_EQ(num(ReadRegistryValue(kLM, kKey, "v")), INT32_MIN);
+}
+
+TEST_F(RegistryTest, ReadFailuresGiveTheSystemTexts) {
+  Caught e = failureOf([&] { ReadRegistryValue(kLM, kKey, "def"); });
+  EXPECT_EQ(e.code, 2);
+  EXPECT_EQ(e.text, kNotFound);
+
+  writeFile(hive, std::string(R"(Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\VELT]
+"def"="user"
+
+[HKEY_LOCAL_MACHINE\Software\Other]
+"def"="other"
+
+[HKEY_LOCAL_MACHINE\Software\Parent\Child]
+"x"=dword:00000001
+
+[HKEY_LOCAL_MACHINE\Software\Types]
+"multi"=hex(7):61,00,00,00,00,00
+"qword"=hex(b):01,00,00,00,00,00,00,00
+"none"=hex(0):
+"shortdw"=hex(4):01,02,03
+"dw4"=hex(4):01,02,03,04
+"sz1"=hex(1):68,00,69,00,00,00
+)"));
+  struct Case {
+    RegistryRoot root;
+    std::string key, name;
+    int code;
+    const char* text;
+  };
+  const std::vector<Case> cases = {
+      {kLM, kKey, "def", 2, kNotFound},  // only HKEY_CURRENT_USER has the key
+      {kLM, "\\Software\\Missing", "def", 2, kNotFound},
+      {kLM, "\\Software\\Other", "missing", 1012, kCantRead},
+      {kLM, "\\Software\\Parent", "x", 1012, kCantRead},  // exists as a parent, no values
+      {kLM, "\\Software\\Types", "multi", 1012, kCantRead},
+      {kLM, "\\Software\\Types", "qword", 1012, kCantRead},
+      {kLM, "\\Software\\Types", "none", 1012, kCantRead},
+      {kLM, "\\Software\\Types", "shortdw", 1012, kCantRead},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key + " " + c.name);
+    Caught f = failureOf([&] { ReadRegistryValue(c.root, c.key, c.name); });
+    EXPECT_EQ(f.code, c.code);
+    EXPECT_EQ(f.text, c.text);
+  }
+  EXPECT_EQ(str(ReadRegistryValue(kCU, kKey, "def")), "user");
+  EXPECT_EQ(num(ReadRegistryValue(kLM, "\\Software\\Types", "dw4")), 0x04030201);
+  EXPECT_EQ(str(ReadRegistryValue(kLM, "\\Software\\Types", "sz1")), "hi");
+}
+
+// An export as regedit writes it: CRLF, comments, continuation lines, escapes, other keys,
+// letter case that differs from the callers'.
+const char* const kExport = R"(Windows Registry Editor Version 5.00
+
+; written by hand
+[HKEY_LOCAL_MACHINE\SOFTWARE\Other]
+"def"="OTHER"
+
+[hkey_local_machine\software\velt]
+@="default"
+"Path"="C:\\Program Files\\VELT"
+"quote"="say \"hi\""
+"enc"=dword:0000000C
+"blob"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\
+  16,17,18
+"exp"=hex(2):25,00,50,00,41,00,54,00,48,00,25,00,5c,00,62,00,69,00,6e,00,00,\
+  00
+"multi"=hex(7):61,00,00,00,62,00,00,00,00,00
+
+[HKEY_CURRENT_USER\Software\VELT]
+"enc"=dword:00000003
+
+)";
+
+TEST_F(RegistryTest, ReadsAHandWrittenExport) {
+  writeFile(hive, crlf(kExport));
+  std::string blob;
+  for (int i = 0; i <= 0x18; ++i) blob += char(i);
+  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "")), "default");
+  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "Path")), R"(C:\Program Files\VELT)");
+  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "quote")), R"(say "hi")");
+  EXPECT_EQ(num(ReadRegistryValue(kLM, kKey, "ENC")), 12);
+  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "blob")), blob);
+  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "exp")), R"(%PATH%\bin)");
+  EXPECT_EQ(failureOf([&] { ReadRegistryValue(kLM, kKey, "multi"); }).code, 1012);
+  EXPECT_EQ(num(ReadRegistryValue(kCU, kKey, "enc")), 3);
+  EXPECT_EQ(str(ReadRegistryValue(kLM, "\\Software\\Other", "def")), "OTHER");
+}
+
+TEST_F(RegistryTest, WritesKeepEverythingElse) {
+  writeFile(hive, crlf(kExport));
+  WriteRegistryValue(kLM, kKey, "ENC", int32_t(5), kRegDword);  // the stored name is kept
+  WriteRegistryValue(kLM, "\\SOFTWARE\\VELT", "new", std::string("x"), kRegString);
+  WriteRegistryValue(kLM, "\\Software\\VELT\\Sub", "a", true, kRegDword);
+  EXPECT_EQ(readText(hive), R"(Windows Registry Editor Version 5.00
+
+; written by hand
+[HKEY_LOCAL_MACHINE\SOFTWARE\Other]
+"def"="OTHER"
+
+[hkey_local_machine\software\velt]
+@="default"
+"Path"="C:\\Program Files\\VELT"
+"quote"="say \"hi\""
+"enc"=dword:00000005
+"blob"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\
+  16,17,18
+"exp"=hex(2):25,00,50,00,41,00,54,00,48,00,25,00,5c,00,62,00,69,00,6e,00,00,\
+  00
+"multi"=hex(7):61,00,00,00,62,00,00,00,00,00
+"new"="x"
+
+[HKEY_CURRENT_USER\Software\VELT]
+"enc"=dword:00000003
+
+[HKEY_LOCAL_MACHINE\Software\VELT\Sub]
+"a"=dword:ffffffff
+
+)");
+}
+
+TEST_F(RegistryTest, ReadsAUtf16ExportAndWritesItBackAsUtf8) {
+  std::string lf = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n"
+                   "\"def\"=\"\xDC\"\n\"enc\"=dword:00000002\n\n";
+  std::string bytes = "\xFF\xFE";
+  for (char c : crlf(lf)) {
+    bytes += c;
+    bytes += '\0';
+  }
+  writeFile(hive, bytes);
+  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "def")), "\xC3\x9C");
+  WriteRegistryValue(kLM, kKey, "enc", int32_t(4), kRegDword);
+  EXPECT_EQ(readText(hive), "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n"
+                            "\"def\"=\"\xC3\x9C\"\n\"enc\"=dword:00000004\n\n");
+}
+
+TEST_F(RegistryTest, FirstWriteCreatesFolderAndHive) {
+  std::string nested = dir / "etc/velt/registry.reg";
+  ::setenv("VELT_REGISTRY", nested.c_str(), 1);
+  WriteRegistryValue(kLM, kKey, "def", std::string("VELT"), kRegString);
+  EXPECT_EQ(readText(nested),
+            "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n"
+            "\"def\"=\"VELT\"\n\n");
+  EXPECT_EQ(test::fileMode(nested), 0644u);
+  WriteRegistryValue(kLM, kKey, "enc", int32_t(0), kRegDword);
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir / "etc/velt"))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
+}
+
+TEST_F(RegistryTest, ReplacingTheHiveKeepsItsModeAndLeavesNoTemporaryFile) {
+  WriteRegistryValue(kLM, kKey, "def", std::string("A"), kRegString);
+  ASSERT_EQ(::chmod(hive.c_str(), 0640), 0);
+  WriteRegistryValue(kLM, kKey, "def", std::string("B"), kRegString);
+  EXPECT_EQ(test::fileMode(hive), 0640u);
+  EXPECT_EQ(dir.names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
+}
+
+TEST_F(RegistryTest, WritingThroughALinkReplacesTheLinkedFile) {
+  ASSERT_EQ(::mkdir((dir / "real").c_str(), 0755), 0);
+  std::string target = dir / "real/hive.reg";
+  WriteRegistryValue(kLM, kKey, "def", std::string("A"), kRegString);
+  ASSERT_EQ(::rename(hive.c_str(), target.c_str()), 0);
+  ASSERT_EQ(::symlink(target.c_str(), hive.c_str()), 0);
+  WriteRegistryValue(kLM, kKey, "def", std::string("B"), kRegString);
+  struct stat st;
+  ASSERT_EQ(::lstat(hive.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "def")), "B");
+}
+
+TEST_F(RegistryTest, DamagedHiveIsNamedAndNeverOverwritten) {
+  const std::string head = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n";
+  struct Case {
+    std::string content;
+    int line;
+  };
+  const std::vector<Case> cases = {
+      {"", 1},
+      {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n\"def\"=\"x\"\n", 1},
+      {"Windows Registry Editor Version 5.00\n\n\"def\"=\"x\"\n", 3},
+      {"Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT\n", 3},
+      {"Windows Registry Editor Version 5.00\n\n[-HKEY_LOCAL_MACHINE\\Software\\VELT]\n", 3},
+      {head + "\"def\"=\"unterminated\n", 4},
+      {head + "\"def\"=\"a\\qb\"\n", 4},
+      {head + "\"def\"=\"x\" trailing\n", 4},
+      {head + "\"enc\"=dword:123456789\n", 4},
+      {head + "\"enc\"=dword:\n", 4},
+      {head + "\"def\"=\"x\"\n\"blob\"=hex:01,zz\n", 5},
+      {head + "\"blob\"=hex:01,02,\\\n", 4},
+      {head + "\"x\"=-\n", 4},
+      {head + "\"x\"=str:abc\n", 4},
+      {head + "garbage\n", 4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.content);
+    writeFile(hive, c.content);
+    const std::string where = "The registry file " + hive + " is damaged at line " + std::to_string(c.line) + ": ";
+    Caught r = failureOf([&] { ReadRegistryValue(kLM, kKey, "def"); });
+    EXPECT_EQ(r.code, 1012);
+    EXPECT_EQ(r.text.rfind(std::string(kCantRead) + " " + where, 0), 0u) << r.text;
+    Caught w = failureOf([&] { WriteRegistryValue(kLM, kKey, "def", std::string("y"), kRegString); });
+    EXPECT_EQ(w.code, 1013);
+    EXPECT_EQ(w.text.rfind(std::string(kCantWrite) + " " + where, 0), 0u) << w.text;
+    EXPECT_EQ(readText(hive), c.content);
+    EXPECT_EQ(dir.names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
+  }
+}
+
+// Tests may run as root, so the refused write runs in a child as an unprivileged user.
+TEST_F(RegistryTest, NoRightToWriteIsAccessDeniedAndChangesNothing) {
+  struct Case {
+    const char* what;
+    bool removeLock;
+    mode_t hiveMode, dirMode;
+    bool ownTree;  // the child owns folder and hive (then only the hive's mode forbids it)
+  };
+  const std::vector<Case> cases = {
+      {"folder not writable, no lock file", true, 0644, 0555, false},
+      {"hive read-only in the caller's own folder", false, 0444, 0755, true},
+      {"hive writable, folder not", false, 0666, 0555, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ::chmod(dir.path().c_str(), 0755);
+    WriteRegistryValue(kLM, kKey, "def", std::string("VELT"), kRegString);
+    if (c.removeLock) ::unlink((hive + ".lock").c_str());
+    ASSERT_EQ(::chmod(hive.c_str(), c.hiveMode), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), c.dirMode), 0);
+    const std::string before = readText(hive);
+    const auto namesBefore = dir.names();
+
+    test::ChildOptions options;
+    options.unprivileged = true;
+    if (c.ownTree) options.ownedPath = dir.path();
+    test::ChildResult r = test::runInChild(
+        [&] {
+          // Reading stays possible for everyone.
+          if (std::get<std::string>(ReadRegistryValue(kLM, kKey, "def")) != "VELT") return 2;
+          try {
+            WriteRegistryValue(kLM, kKey, "def", std::string("X"), kRegString);
+          } catch (const RegistryError& e) {
+            throw std::runtime_error(std::to_string(e.Code()) + " " + e.what());
+          }
+          return 0;
+        },
+        options);
+    EXPECT_EQ(r.exitCode, 99);
+    EXPECT_EQ(r.message, std::string("5 ") + kDenied);
+    EXPECT_EQ(readText(hive), before);
+    EXPECT_EQ(dir.names(), namesBefore);
+  }
+}
+
+std::string writerValue(int writer, int k) {
+  char name[32];
+  std::snprintf(name, sizeof name, "w%d_%d", writer, k);
+  return name;
+}
+
+// Several processes writing at once: every write lands and the hive stays whole.
+TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
+  TempDir mem(TempDir::Where::Memory);
+  std::string shared = mem / "registry.reg";
+  ::setenv("VELT_REGISTRY", shared.c_str(), 1);
+  WriteRegistryValue(kLM, kKey, "seed", int32_t(7), kRegDword);
+  constexpr int kWriters = 4, kWrites = 40;
+  std::vector<pid_t> children;
+  for (int w = 0; w <= kWriters; ++w) {
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      int rc = 0;
+      try {
+        for (int k = 0; k < kWrites; ++k) {
+          if (w == kWriters) {
+            // A reader alongside: it must always find a whole hive.
+            if (std::get<int32_t>(ReadRegistryValue(kLM, kKey, "seed")) != 7) rc = 1;
+          } else {
+            WriteRegistryValue(kLM, kKey, writerValue(w, k), int32_t(k), kRegDword);
+            WriteRegistryValue(kLM, kKey, "last", std::to_string(w), kRegString);
+          }
+        }
+      } catch (...) {
+        rc = 2;
+      }
+      ::_exit(rc);
+    }
+    children.push_back(pid);
+  }
+  for (pid_t pid : children) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  EXPECT_EQ(num(ReadRegistryValue(kLM, kKey, "seed")), 7);
+  for (int w = 0; w < kWriters; ++w)
+    for (int k = 0; k < kWrites; ++k)
+      EXPECT_EQ(num(ReadRegistryValue(kLM, kKey, writerValue(w, k))), k);
+  std::string last = str(ReadRegistryValue(kLM, kKey, "last"));
+  EXPECT_TRUE(last.size() == 1 && last[0] >= '0' && last[0] < '0' + kWriters) << last;
+  EXPECT_EQ(mem.names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
+}
+
+}  // namespace
+}  // namespace velt::platform
