@@ -192,7 +192,7 @@ std::string render(const std::string& name, const Circuit& c) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int runs = argc > 1 ? std::atoi(argv[1]) : 3000;
+  const int runs = argc > 1 ? std::atoi(argv[1]) : 500;
   auto tables = loadTables("crypto/tables/serpent-sboxes.txt");
   std::string body;
   for (int inv = 0; inv < 2; ++inv)

@@ -286,7 +286,7 @@ bool TCrypt_serpent::ClassSelfCheck() {
 
 void TCrypt_serpent::SetupKey(const uint8_t* key, unsigned bits) {
   uint8_t k[32] = {};
-  std::memcpy(k, key, bits / 8);
+  if (bits >= 8) std::memcpy(k, key, bits / 8);  // a 4-bit key may come without bytes
   uint32_t w[140];
   for (int i = 0; i < 8; ++i) w[i] = loadLe32(k + 4 * i);
   // A short key is padded with a single 1 bit just above its last bit.

@@ -107,7 +107,7 @@ void TCrypt_twofish::SetupKey(const uint8_t* key, unsigned bits) {
   // A 160-bit key runs as a 192-bit key whose last four bytes are zero.
   const int words = bits <= 128 ? 2 : bits <= 192 ? 3 : 4;
   uint8_t k[32] = {};
-  std::memcpy(k, key, bits / 8);
+  if (bits >= 8) std::memcpy(k, key, bits / 8);  // a 4-bit key may come without bytes
   uint32_t even[4], odd[4], sbox[4];
   for (int i = 0; i < words; ++i) {
     even[i] = loadLe32(k + 8 * i);

@@ -5,6 +5,9 @@
 
 #include <cryptopp/serpent.h>
 
+#include "crypto/cipher_catalogue.h"
+#include "crypto/hash_catalogue.h"
+#include "crypto/hex.h"
 #include "tests/crypto/block_oracle.h"
 #include "tests/crypto/block_oracle_cryptopp.h"
 
@@ -24,7 +27,7 @@ OracleFactory serpentPaddedTo256(unsigned bits) {
   return [bits](const std::vector<uint8_t>& key) {
     std::vector<uint8_t> full(32, 0);
     std::copy(key.begin(), key.end(), full.begin());
-    full[bits / 8] |= uint8_t(1u << (bits % 8));
+    if (bits < 256) full[bits / 8] |= uint8_t(1u << (bits % 8));
     return cryptoppBlock<CryptoPP::Serpent>()(full);
   };
 }
@@ -40,6 +43,30 @@ TEST(Serpent, OtherKeyLengthsArePaddedAtTheirLastBit) {
   for (unsigned bits : {160u, 132u, 64u, 4u, 252u}) {
     SCOPED_TRACE(std::to_string(bits) + "-bit key");
     expectModesMatchOracle(kSerpent, bits, serpentPaddedTo256(bits), 0x5E8 + bits, 2);
+  }
+}
+
+// Keyed from a password, the key is the first min(256, digest) bits, padded at its last bit
+// when shorter; the chain value after keying is E_K(0), so it shows which key was used.
+TEST(Serpent, PasswordKeysFollowTheDigestLength) {
+  for (const auto& h : crypto::hashCatalogue()) {
+    if (!h.cls) continue;
+    SCOPED_TRACE(h.label);
+    std::vector<uint8_t> digest(size_t(h.cls->hashSize / 8));
+    auto hash = h.cls->create();
+    hash->StartHash();
+    hash->AddText("correct horse");
+    hash->FinishHash(digest.data());
+    const unsigned bits = std::min(256u, unsigned(h.cls->hashSize));
+    digest.resize(bits / 8);
+    auto oracle = serpentPaddedTo256(bits)(digest);
+    uint8_t expected[16] = {}, got[16];
+    oracle->encrypt(expected, expected);
+
+    auto c = crypto::createCipher(kSerpent);
+    c->InitWithPassword("correct horse", *h.cls);
+    dynamic_cast<crypto::TCrypt_blockcipher&>(*c).GetChainVector(got);
+    EXPECT_EQ(crypto::toHex(got, 16), crypto::toHex(expected, 16));
   }
 }
 

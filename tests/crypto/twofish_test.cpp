@@ -4,6 +4,10 @@
 
 #include <cryptopp/twofish.h>
 
+#include "crypto/block_cipher.h"
+#include "crypto/cipher_catalogue.h"
+#include "crypto/hash_catalogue.h"
+#include "crypto/hex.h"
 #include "tests/crypto/block_oracle.h"
 #include "tests/crypto/block_oracle_cryptopp.h"
 
@@ -22,6 +26,32 @@ TEST(Twofish, MatchesCryptoppAtEveryKeySize) {
     SCOPED_TRACE(std::to_string(c.bits) + "-bit key");
     expectModesMatchOracle(kTwofish, c.bits, cryptoppBlock<CryptoPP::Twofish>(c.libraryKeyBytes),
                            0x7F15 + c.bits, 3);
+  }
+}
+
+// Keyed from a password, the key is the first min(256, digest) bits: a 160-bit digest runs as a
+// 192-bit key ending in four zero bytes, and the longer digests are cut to 256 bits. The
+// chain value after keying is E_K(0), so it shows which key was used.
+TEST(Twofish, PasswordKeysFollowTheDigestLength) {
+  for (const auto& h : crypto::hashCatalogue()) {
+    if (!h.cls) continue;
+    SCOPED_TRACE(h.label);
+    std::vector<uint8_t> digest(size_t(h.cls->hashSize / 8));
+    auto hash = h.cls->create();
+    hash->StartHash();
+    hash->AddText("correct horse");
+    hash->FinishHash(digest.data());
+    const unsigned bits = std::min(256u, unsigned(h.cls->hashSize));
+    digest.resize(bits / 8);
+    const size_t libraryBytes = bits <= 128 ? 16 : bits <= 192 ? 24 : 32;
+    auto oracle = cryptoppBlock<CryptoPP::Twofish>(libraryBytes)(digest);
+    uint8_t expected[16] = {}, got[16];
+    oracle->encrypt(expected, expected);
+
+    auto c = crypto::createCipher(kTwofish);
+    c->InitWithPassword("correct horse", *h.cls);
+    dynamic_cast<crypto::TCrypt_blockcipher&>(*c).GetChainVector(got);
+    EXPECT_EQ(crypto::toHex(got, 16), crypto::toHex(expected, 16));
   }
 }
 
