@@ -444,6 +444,7 @@ TEST_F(RegistryTest, NoRightToWriteIsAccessDeniedAndChangesNothing) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ::chmod(dir.path().c_str(), 0755);
+    ::chmod(hive.c_str(), 0644);
     WriteRegistryValue(kLM, kKey, "def", std::string("VELT"), kRegString);
     if (c.removeLock) ::unlink((hive + ".lock").c_str());
     ASSERT_EQ(::chmod(hive.c_str(), c.hiveMode), 0);
