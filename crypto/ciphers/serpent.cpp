@@ -108,28 +108,60 @@ inline void sboxInv(W& a, W& b, W& c, W& d) {
 template <class W>
 inline void sboxAny(int i, W& a, W& b, W& c, W& d) {
   switch (i) {
-    case 0: sbox<0>(a, b, c, d); break;
-    case 1: sbox<1>(a, b, c, d); break;
-    case 2: sbox<2>(a, b, c, d); break;
-    case 3: sbox<3>(a, b, c, d); break;
-    case 4: sbox<4>(a, b, c, d); break;
-    case 5: sbox<5>(a, b, c, d); break;
-    case 6: sbox<6>(a, b, c, d); break;
-    default: sbox<7>(a, b, c, d); break;
+    case 0:
+      sbox<0>(a, b, c, d);
+      break;
+    case 1:
+      sbox<1>(a, b, c, d);
+      break;
+    case 2:
+      sbox<2>(a, b, c, d);
+      break;
+    case 3:
+      sbox<3>(a, b, c, d);
+      break;
+    case 4:
+      sbox<4>(a, b, c, d);
+      break;
+    case 5:
+      sbox<5>(a, b, c, d);
+      break;
+    case 6:
+      sbox<6>(a, b, c, d);
+      break;
+    default:
+      sbox<7>(a, b, c, d);
+      break;
   }
 }
 
 template <class W>
 inline void sboxInvAny(int i, W& a, W& b, W& c, W& d) {
   switch (i) {
-    case 0: sboxInv<0>(a, b, c, d); break;
-    case 1: sboxInv<1>(a, b, c, d); break;
-    case 2: sboxInv<2>(a, b, c, d); break;
-    case 3: sboxInv<3>(a, b, c, d); break;
-    case 4: sboxInv<4>(a, b, c, d); break;
-    case 5: sboxInv<5>(a, b, c, d); break;
-    case 6: sboxInv<6>(a, b, c, d); break;
-    default: sboxInv<7>(a, b, c, d); break;
+    case 0:
+      sboxInv<0>(a, b, c, d);
+      break;
+    case 1:
+      sboxInv<1>(a, b, c, d);
+      break;
+    case 2:
+      sboxInv<2>(a, b, c, d);
+      break;
+    case 3:
+      sboxInv<3>(a, b, c, d);
+      break;
+    case 4:
+      sboxInv<4>(a, b, c, d);
+      break;
+    case 5:
+      sboxInv<5>(a, b, c, d);
+      break;
+    case 6:
+      sboxInv<6>(a, b, c, d);
+      break;
+    default:
+      sboxInv<7>(a, b, c, d);
+      break;
   }
 }
 

@@ -58,7 +58,9 @@ const MdsTables& mdsTables() {
   return tables;
 }
 
-uint8_t byteOf(uint32_t w, int j) { return uint8_t(w >> (8 * j)); }
+uint8_t byteOf(uint32_t w, int j) {
+  return uint8_t(w >> (8 * j));
+}
 
 // The key-dependent q chain of h for byte position j, before the last q and the MDS.
 uint8_t qChain(int j, uint8_t y, const uint32_t* l, int words) {
@@ -94,7 +96,9 @@ bool chainCheck(unsigned bits, const char* expectedHex) {
 
 }  // namespace
 
-TCrypt_twofish::TCrypt_twofish() { mdsTables(); }
+TCrypt_twofish::TCrypt_twofish() {
+  mdsTables();
+}
 
 bool TCrypt_twofish::ClassSelfCheck() {
   return chainCheck(128, "5d9d4eeffa9151575524f115815a12e0") &&

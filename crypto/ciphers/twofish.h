@@ -5,8 +5,8 @@
 namespace velt::crypto {
 
 struct TwofishSchedule {
-  uint32_t k[40];       // whitening and round subkeys
-  uint32_t s[4][256];   // the key-dependent S-boxes with the MDS multiply folded in
+  uint32_t k[40];      // whitening and round subkeys
+  uint32_t s[4][256];  // the key-dependent S-boxes with the MDS multiply folded in
 };
 
 class TCrypt_twofish final

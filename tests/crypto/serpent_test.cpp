@@ -1,9 +1,8 @@
 // Serpent against Crypto++ in all five modes, and its S-box circuits against the tables.
 #include "crypto/ciphers/serpent.h"
 
-#include <gtest/gtest.h>
-
 #include <cryptopp/serpent.h>
+#include <gtest/gtest.h>
 
 #include "crypto/cipher_catalogue.h"
 #include "crypto/hash_catalogue.h"

@@ -1,8 +1,7 @@
 // Twofish against Crypto++ in all five modes, including the key lengths between the three
 // standard sizes, which run zero-filled to the next size up.
-#include <gtest/gtest.h>
-
 #include <cryptopp/twofish.h>
+#include <gtest/gtest.h>
 
 #include "crypto/block_cipher.h"
 #include "crypto/cipher_catalogue.h"
