@@ -1,0 +1,46 @@
+#!/usr/bin/env python3
+"""Checks the layering of the sources: no Qt outside ui/ and platform/qt/, and includes that
+point only downwards (ui, cli -> batch -> engine -> crypto; platform below engine and batch).
+Exits non-zero and lists every offending include."""
+import pathlib
+import re
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+# What each folder may include from the project.
+ALLOWED = {
+    "crypto": {"crypto"},
+    "platform": {"platform"},
+    "engine": {"engine", "crypto", "platform"},
+    "batch": {"batch", "engine", "crypto", "platform"},
+    "cli": {"cli", "batch", "engine", "crypto", "platform"},
+    "ui": {"ui", "batch", "engine", "crypto", "platform"},
+}
+QT = re.compile(r'#\s*include\s*[<"](Q[A-Za-z]+|Qt[A-Za-z]*/)')
+PROJECT = re.compile(r'#\s*include\s*"([a-z_]+)/')
+
+
+def main():
+    problems = []
+    for folder, allowed in ALLOWED.items():
+        for path in sorted((ROOT / folder).rglob("*")):
+            if path.suffix not in {".h", ".hpp", ".cpp", ".cc"}:
+                continue
+            rel = path.relative_to(ROOT)
+            qt_ok = folder == "ui" or rel.parts[:2] == ("platform", "qt")
+            for n, line in enumerate(path.read_text(errors="replace").splitlines(), 1):
+                if not qt_ok and QT.search(line):
+                    problems.append(f"{rel}:{n}: Qt outside ui/ and platform/qt/: {line.strip()}")
+                m = PROJECT.search(line)
+                if m and m.group(1) in ALLOWED and m.group(1) not in allowed:
+                    if not (folder == "platform" and rel.parts[:2] == ("platform", "qt")
+                            and m.group(1) == "ui"):
+                        problems.append(f"{rel}:{n}: {folder}/ may not include {m.group(1)}/: "
+                                        f"{line.strip()}")
+    for p in problems:
+        print(p)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
