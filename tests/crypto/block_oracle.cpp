@@ -10,6 +10,7 @@
 #include "crypto/block_cipher.h"
 #include "crypto/cipher_catalogue.h"
 #include "crypto/hex.h"
+#include "tests/support/openssl_providers.h"
 #include "tests/support/random_bytes.h"
 
 namespace velt::test {
@@ -19,19 +20,10 @@ using crypto::TCrypt_ciphermode;
 
 namespace {
 
-void loadLegacyProvider() {
-  static bool loaded = [] {
-    OSSL_PROVIDER_load(nullptr, "legacy");
-    OSSL_PROVIDER_load(nullptr, "default");
-    return true;
-  }();
-  (void)loaded;
-}
-
 class OpensslEcbOracle : public BlockOracle {
  public:
   OpensslEcbOracle(const std::string& name, const std::vector<uint8_t>& key, size_t keyBytes) {
-    loadLegacyProvider();
+    loadOpensslLegacyProviders();
     cipher_ = EVP_CIPHER_fetch(nullptr, name.c_str(), nullptr);
     if (!cipher_) throw std::runtime_error("OpenSSL has no " + name);
     enc_ = make(key, keyBytes, 1);

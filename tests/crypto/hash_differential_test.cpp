@@ -11,6 +11,7 @@
 
 #include "crypto/hash_catalogue.h"
 #include "crypto/hex.h"
+#include "tests/support/openssl_providers.h"
 #include "tests/support/random_bytes.h"
 
 namespace velt::crypto {
@@ -18,20 +19,9 @@ namespace {
 
 using Reference = std::function<std::vector<uint8_t>(const std::vector<uint8_t>&)>;
 
-// MD4 and RIPEMD-160 live in the legacy provider. Unloaded at exit, or the leak checker of the
-// sanitizer build reports the providers' allocations.
-struct Providers {
-  OSSL_PROVIDER* legacy = OSSL_PROVIDER_load(nullptr, "legacy");
-  OSSL_PROVIDER* standard = OSSL_PROVIDER_load(nullptr, "default");
-  ~Providers() {
-    OSSL_PROVIDER_unload(standard);
-    OSSL_PROVIDER_unload(legacy);
-  }
-};
-
 Reference openssl(const char* name) {
   return [name](const std::vector<uint8_t>& msg) {
-    static const Providers providers;
+    test::loadOpensslLegacyProviders();
     EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
     if (!md) throw std::runtime_error(std::string("OpenSSL has no ") + name);
     std::vector<uint8_t> out(size_t(EVP_MD_get_size(md)));

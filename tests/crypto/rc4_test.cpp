@@ -10,6 +10,7 @@
 #include "crypto/ciphers/rc4.h"
 #include "crypto/errors.h"
 #include "crypto/hex.h"
+#include "tests/support/openssl_providers.h"
 #include "tests/support/random_bytes.h"
 
 namespace velt::crypto {
@@ -17,12 +18,7 @@ namespace {
 
 // One continuous RC4 key stream over `data`, from OpenSSL (legacy provider).
 std::vector<uint8_t> plainRc4(const std::vector<uint8_t>& key, const std::vector<uint8_t>& data) {
-  static const bool loaded = [] {
-    OSSL_PROVIDER_load(nullptr, "legacy");
-    OSSL_PROVIDER_load(nullptr, "default");
-    return true;
-  }();
-  (void)loaded;
+  test::loadOpensslLegacyProviders();
   EVP_CIPHER* rc4 = EVP_CIPHER_fetch(nullptr, "RC4", nullptr);
   if (!rc4) throw std::runtime_error("OpenSSL has no RC4");
   EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
