@@ -1,5 +1,4 @@
-// Serpent (Anderson, Biham, Knudsen, 1998): 32 rounds on four little-endian 32-bit words,
-// bitsliced as in the standard's fast form.
+// Serpent (Anderson, Biham, Knudsen, 1998): 32 rounds, bitsliced over four 32-bit words.
 #include "crypto/ciphers/serpent.h"
 
 #include "crypto/ciphers/serpent_sbox_circuits.h"
