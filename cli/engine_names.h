@@ -1,0 +1,13 @@
+// Cipher and hash choices as users type them: a catalogue index or a label, compared without
+// letter case and blanks ("RIJNDAEL", "rijndael", "16"; "SHA 386", "SHA384", "sha 384", "7").
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace velt::cli {
+
+std::optional<int> ParseCipher(const std::string& text);
+std::optional<int> ParseHash(const std::string& text);
+
+}  // namespace velt::cli

@@ -1,0 +1,47 @@
+#include "cli/file_gathering.h"
+
+#include <filesystem>
+#include <set>
+
+#include "batch/file_search.h"
+#include "platform/file_system.h"
+
+namespace velt::cli {
+
+std::string AbsolutePath(const std::string& path) {
+  std::error_code ec;
+  auto p = std::filesystem::absolute(path, ec);
+  if (ec) return path;
+  std::string s = p.lexically_normal().string();
+  if (s.size() > 1 && s.back() == '/') s.pop_back();
+  return s;
+}
+
+Gathered GatherFiles(const std::vector<std::string>& paths, bool recursive, const std::string& mask) {
+  Gathered g;
+  std::set<std::string> seen;
+  auto add = [&](const std::string& file) {
+    if (seen.insert(file).second) g.files.push_back(file);
+  };
+  for (const auto& given : paths) {
+    std::string path = AbsolutePath(given);
+    if (!platform::Exists(path)) {
+      g.refused.emplace_back(given, "no such file or folder");
+    } else if (platform::IsDirectory(path) && !platform::IsSymbolicLink(path)) {
+      if (!recursive) {
+        g.refused.emplace_back(given, "is a folder: use -r to take the files in it");
+        continue;
+      }
+      batch::TFileSearch search;
+      search.OnPerformeFileAction = [&](batch::TFileSearch&, const std::string& folder,
+                                        const std::string& name) { add(folder + name); };
+      search.Search(path, mask, batch::TFileSearch::kAnyFile, true);
+    } else {
+      // Files, and links, which the engine refuses with a message of its own.
+      add(path);
+    }
+  }
+  return g;
+}
+
+}  // namespace velt::cli

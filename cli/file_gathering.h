@@ -1,0 +1,23 @@
+// Turning the paths on the command line into the list of files to work on.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace velt::cli {
+
+struct Gathered {
+  std::vector<std::string> files;  // each once, in the order given and found
+  std::vector<std::pair<std::string, std::string>> refused;  // path, why
+};
+
+// Files are taken as they are; folders are searched with `mask` (every file, hidden ones too,
+// links never followed) when `recursive`, and refused otherwise.
+Gathered GatherFiles(const std::vector<std::string>& paths, bool recursive, const std::string& mask);
+
+// "<folder>/name" for paths given relative to the current folder: absolute and normalised
+// without resolving links (a link stays a link).
+std::string AbsolutePath(const std::string& path);
+
+}  // namespace velt::cli

@@ -1,0 +1,101 @@
+#include "cli/progress_display.h"
+
+#include <cstdio>
+
+namespace velt::cli {
+
+ProgressDisplay::ProgressDisplay(std::ostream& out, size_t files, uint64_t bytes, size_t slots)
+    : out_(out), files_(files), bytes_(bytes), slots_(slots), start_(std::chrono::steady_clock::now()) {
+  drawer_ = std::thread([this] {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stopping_) {
+      wake_.wait_for(lock, std::chrono::milliseconds(200));
+      if (stopping_) break;
+      lock.unlock();
+      Draw();
+      lock.lock();
+    }
+  });
+}
+
+ProgressDisplay::~ProgressDisplay() { Stop(); }
+
+void ProgressDisplay::Stop() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stopping_) return;
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  if (drawer_.joinable()) drawer_.join();
+  std::lock_guard<std::mutex> lock(outMutex_);
+  out_ << "\r\033[K" << std::flush;
+}
+
+engine::ProgressSink& ProgressDisplay::Begin(size_t slot, const std::string& name, uint64_t size) {
+  Slot& s = slots_[slot];
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    s.name = name;
+  }
+  s.percent = 0;
+  s.size = size;
+  s.busy = true;
+  return s;
+}
+
+void ProgressDisplay::End(size_t slot) {
+  Slot& s = slots_[slot];
+  s.busy = false;
+  doneBytes_ += s.size;
+  ++doneFiles_;
+}
+
+std::string ProgressDisplay::Line() {
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  double done = double(doneBytes_.load());
+  std::string current;
+  int currentPercent = 0;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (auto& s : slots_) {
+      if (!s.busy) continue;
+      done += double(s.size) * s.percent / 100.0;
+      if (current.empty()) {
+        current = s.name;
+        currentPercent = s.percent;
+      }
+    }
+  }
+  double total = bytes_ ? 100.0 * done / double(bytes_) : 0;
+  double rate = seconds > 0 ? done / 1e6 / seconds : 0;
+  char buf[160];
+  std::snprintf(buf, sizeof buf, "[%zu/%zu] %3.0f%%  %.1f MB/s", doneFiles_.load(), files_, total,
+                rate);
+  std::string line = buf;
+  if (rate > 0 && bytes_ > done) {
+    long left = long((double(bytes_) - done) / 1e6 / rate + 0.5);
+    std::snprintf(buf, sizeof buf, "  %ld:%02ld left", left / 60, left % 60);
+    line += buf;
+  }
+  if (!current.empty()) {
+    if (current.size() > 40) current = "..." + current.substr(current.size() - 37);
+    std::snprintf(buf, sizeof buf, "  %s %d%%", current.c_str(), currentPercent);
+    line += buf;
+  }
+  return line;
+}
+
+void ProgressDisplay::Draw() {
+  std::string line = Line();
+  std::lock_guard<std::mutex> lock(outMutex_);
+  out_ << "\r\033[K" << line << std::flush;
+}
+
+void ProgressDisplay::Message(const std::string& text) {
+  std::lock_guard<std::mutex> lock(outMutex_);
+  out_ << "\r\033[K" << text << "\n" << std::flush;
+}
+
+}  // namespace velt::cli
