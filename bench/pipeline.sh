@@ -1,22 +1,25 @@
 #!/usr/bin/env bash
 # Whole-file throughput of the engine beside gpg, openssl and cp, measured in one run on the
 # same files: a 256 MiB text-like file and a 256 MiB random file.
-#   bench/pipeline.sh [MiB]     (default 256)
-# Prints a markdown table: MB/s and peak resident memory of each command.
+#   bench/pipeline.sh [MiB] [FILES]    (defaults 256 and 10000)
+# Prints markdown tables: MB/s and peak resident memory of each command on the two big files,
+# then files per second on a tree of FILES files of 4 KiB each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/packages.sh
-velt_install_packages cmake g++ make pkg-config zlib1g-dev libbenchmark-dev libcrypto++-dev \
-  gnupg openssl time python3
+velt_install_packages "${VELT_BUILD_PACKAGES[@]}" gnupg openssl time python3 p7zip-full
 
 mib=${1:-256}
+files=${2:-10000}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build -j "$(nproc)" --target velt_engine_driver >/dev/null
-driver=$PWD/build/bench/velt_engine_driver
+cmake --build build -j "$(nproc)" --target velt-cli >/dev/null
+cli=$PWD/build/cli/velt-cli
 
 work=$(mktemp -d "${VELT_BENCH_DIR:-/var/tmp}/velt-pipeline-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export VELT_BENCH_PASSWORD=benchmark
+export VELT_REGISTRY=$work/registry.reg  # built-in defaults, whatever the user saved
+pw=(--password-env VELT_BENCH_PASSWORD -q)
 bytes=$((mib * 1024 * 1024))
 
 python3 - "$work/text" "$work/random" "$bytes" <<'PY'
@@ -63,16 +66,18 @@ for kind in text random; do
   f=$work/$kind
   echo "| **$kind file, $mib MiB** | | |"
   cp "$f" "$work/a"
-  measure "VELT encrypt, BlowFish + MD5, zlib default" "$f" "$driver" encrypt "$work/a" 0 0 1 0 0
-  measure "VELT decrypt, BlowFish + MD5, zlib default" "$f" "$driver" decrypt "$work/a.VELT"
+  measure "VELT encrypt, BlowFish + MD5, zlib default" "$f" "$cli" encrypt "${pw[@]}" -c 0 -H 0 \
+    --compress --level default --no-secure-delete --keep-original "$work/a"
+  measure "VELT decrypt, BlowFish + MD5, zlib default" "$f" "$cli" decrypt "${pw[@]}" "$work/a.VELT"
   rm -f "$work/a" "$work/a.VELT"
   cp "$f" "$work/a"
   measure "gpg --symmetric BLOWFISH -z 6" "$f" gpg "${gpgopts[@]}" --symmetric --cipher-algo BLOWFISH \
     --compress-algo zlib -z 6 -o "$work/a.gpg" "$work/a"
   measure "gpg --decrypt (BLOWFISH, zlib 6)" "$f" gpg "${gpgopts[@]}" -o "$work/a.out" -d "$work/a.gpg"
   rm -f "$work/a.gpg" "$work/a.out"
-  measure "VELT encrypt, RIJNDAEL + SHA 256, no compression" "$f" "$driver" encrypt "$work/a" 16 6 0 0 0
-  measure "VELT decrypt, RIJNDAEL + SHA 256, no compression" "$f" "$driver" decrypt "$work/a.VELT"
+  measure "VELT encrypt, RIJNDAEL + SHA 256, no compression" "$f" "$cli" encrypt "${pw[@]}" -c 16 -H 6 \
+    --no-compress --no-secure-delete --keep-original "$work/a"
+  measure "VELT decrypt, RIJNDAEL + SHA 256, no compression" "$f" "$cli" decrypt "${pw[@]}" "$work/a.VELT"
   rm -f "$work/a.VELT"
   cp "$f" "$work/a"
   measure "gpg --symmetric AES256, no compression" "$f" gpg "${gpgopts[@]}" --symmetric --cipher-algo AES256 \
@@ -85,3 +90,43 @@ for kind in text random; do
   measure "cp (the floor)" "$f" cp "$work/a" "$work/a.copy"
   rm -f "$work"/a*
 done
+
+# The small-file tree: FILES files of 4 KiB in folders of 100.
+tree=$work/tree
+python3 - "$tree" "$files" <<'PY'
+import os, sys
+root, n = sys.argv[1], int(sys.argv[2])
+for i in range(n):
+    d = os.path.join(root, "d%03d" % (i // 100))
+    os.makedirs(d, exist_ok=True)
+    with open(os.path.join(d, "f%05d.txt" % i), "wb") as f:
+        f.write((("file %d " % i) * 600).encode()[:4096])
+PY
+# rate NAME COMMAND...: one table row in files per second.
+rate() {
+  local name=$1
+  shift
+  sync
+  local t0 t1
+  t0=$(date +%s.%N)
+  "$@" >/dev/null 2>&1
+  t1=$(date +%s.%N)
+  python3 -c "s=max($t1-$t0, 0.001); print(f'| $name | {$files/s:8.0f} | {s:6.1f} |')"
+}
+gpgloop() {
+  find "$tree" -type f -name '*.txt' | while read -r f; do
+    gpg "${gpgopts[@]}" --symmetric --cipher-algo BLOWFISH --compress-algo zlib -z 6 -o "$f.gpg" "$f"
+  done
+}
+echo
+echo "| $files files of 4 KiB | files/s | secs |"
+echo "|---|---:|---:|"
+rate "velt-cli encrypt -r -j 1" "$cli" encrypt -r -j 1 "${pw[@]}" --no-secure-delete "$tree"
+rate "velt-cli decrypt -r -j 1" "$cli" decrypt -r -j 1 "${pw[@]}" "$tree"
+rate "velt-cli encrypt -r (one job per processor)" "$cli" encrypt -r "${pw[@]}" --no-secure-delete "$tree"
+rate "velt-cli decrypt -r (one job per processor)" "$cli" decrypt -r "${pw[@]}" "$tree"
+rate "velt-cli encrypt -r, secure delete on" "$cli" encrypt -r "${pw[@]}" --secure-delete "$tree"
+rate "velt-cli decrypt -r" "$cli" decrypt -r "${pw[@]}" "$tree"
+rate "gpg --symmetric in a loop (BLOWFISH, zlib 6)" gpgloop
+find "$tree" -name '*.gpg' -delete
+rate "7z a -tzip -mem=AES256 (one archive)" 7z a -tzip -mem=AES256 -pbenchmark "$work/tree.zip" "$tree"
