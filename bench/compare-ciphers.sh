@@ -1,29 +1,25 @@
 #!/usr/bin/env bash
-# Our CBC stream throughput against a peer library, cipher by cipher, measured back to back on
-# the same machine. Prints one table: our encrypt and decrypt MB/s, the peer's, and the ratios
-# (ours / peer's; above 1 means we are faster). MB = 10^6 bytes.
+# Our CBC throughput against a peer library, cipher by cipher, measured back to back on the same
+# machine. Prints one table: our encrypt and decrypt MB/s, the peer's, the ratios (ours / the
+# peer's; above 1 means we are faster), and our figures through the stream operation.
+# MB = 10^6 bytes.
 #
 #   bench/compare-ciphers.sh [label...]     only these catalogue labels (default: all)
 #
 # Environment: RUNS (default 3; the best of the runs is kept), PEER_SECONDS (default 2; length
-# of each OpenSSL measurement), BUILD_DIR (default build/, the Release build), OURS (stream,
-# the default, or inplace).
+# of each OpenSSL measurement), BUILD_DIR (default build/, the Release build).
 #
-# Ours: velt_bench's stream benchmarks (8192-byte chunks read from and written to 64 MiB
-# memory streams, CPU time); with OURS=inplace, one 8192-byte buffer processed in place, as
-# OpenSSL measures. Peers: `openssl speed -evp` on one 8192-byte buffer (CPU user time), or
-# velt_peer_bench (Crypto++, 8192-byte calls in place over a 64 MiB buffer, wall time).
+# Like for like: ours is one 8192-byte buffer encrypted in place again and again (the calls
+# EncryptStream makes per chunk), CPU time; the peers do the same: `openssl speed -evp ...
+# -bytes 8192` (CPU time) or velt_peer_bench (Crypto++, CPU time). The last two columns are
+# EncryptStream/DecryptStream over 64 MiB memory streams, which adds copying each chunk in and
+# out of memory.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 runs=${RUNS:-3}
 peer_seconds=${PEER_SECONDS:-2}
-case ${OURS:-stream} in
-  stream) prefix='' ;;
-  inplace) prefix='inplace-' ;;
-  *) echo "OURS must be stream or inplace" >&2; exit 2 ;;
-esac
 
 # label | key bits of our benchmark (empty: the usual 128-bit key from the MD5 password
 # digest) | peer (openssl or cryptopp; empty: none) | the peer's name for the cipher.
@@ -39,7 +35,7 @@ DES||openssl|des-cbc
 ICE|||
 ThinICE|||
 ICE2|||
-IDEA||openssl|idea-cbc
+IDEA||cryptopp|IDEA
 MARS||cryptopp|MARS
 MISTY 1|||
 RC2||openssl|rc2-cbc
@@ -62,20 +58,21 @@ peer_bench=$build/bench/velt_peer_bench
 # --- measuring -------------------------------------------------------------------------------
 regex_escape() { sed 's/[][\.^$|()*+?{}]/\\&/g' <<<"$1"; }
 
-# ours LABEL BITS -> "encrypt decrypt" in MB/s
+# ours LABEL BITS -> "encrypt decrypt stream-encrypt stream-decrypt" in MB/s
 ours() {
   local label bits json
   label=$(regex_escape "$1")
   bits=$2
-  json=$("$bench" --benchmark_filter="^${prefix}(en|de)crypt${bits}/${label}(/|\$)" \
+  json=$("$bench" --benchmark_filter="^(inplace-)?(en|de)crypt${bits}/${label}(/|\$)" \
     --benchmark_format=json 2>/dev/null)
   python3 -c '
 import json, sys
 rates = {}
 for b in json.load(sys.stdin)["benchmarks"]:
-    kind = b["name"].split("/")[0].split("-")[-1].rstrip("0123456789")
+    kind = b["name"].split("/")[0].rstrip("0123456789")
     rates[kind] = b["bytes_per_second"] / 1e6
-print("%.1f %.1f" % (rates["encrypt"], rates["decrypt"]))' <<<"$json"
+print("%.1f %.1f %.1f %.1f" % (rates["inplace-encrypt"], rates["inplace-decrypt"],
+                               rates["encrypt"], rates["decrypt"]))' <<<"$json"
 }
 
 # openssl_rate NAME [-decrypt] -> MB/s (openssl prints thousands of bytes per second), or 0
@@ -112,10 +109,10 @@ for label in "${registered[@]}"; do
     [[ $l == "$label" ]] && { bits=$b kind=$k name=$n; }
   done <<<"$peers"
 
-  oe=0 od=0 pe=0 pd=0
+  oe=0 od=0 se=0 sd=0 pe=0 pd=0
   for ((r = 0; r < runs; ++r)); do
-    read -r e d < <(ours "$label" "$bits")
-    oe=$(best "$oe" "$e") od=$(best "$od" "$d")
+    read -r e d e2 d2 < <(ours "$label" "$bits")
+    oe=$(best "$oe" "$e") od=$(best "$od" "$d") se=$(best "$se" "$e2") sd=$(best "$sd" "$d2")
     if [[ -n $kind ]]; then
       read -r e d < <(peer "$kind" "$name")
       pe=$(best "$pe" "$e") pd=$(best "$pd" "$d")
@@ -127,22 +124,20 @@ for label in "${registered[@]}"; do
     cryptopp) shown="Crypto++ $name" ;;
     *) shown='' ;;
   esac
-  rows+=("$label${bits:+ ($bits-bit key)}|$oe|$od|$shown|$pe|$pd")
+  rows+=("$label${bits:+ ($bits-bit key)}|$oe|$od|$shown|$pe|$pd|$se|$sd")
 done
 
 # --- the table -------------------------------------------------------------------------------
-printf '%-24s %10s %10s  %-24s %10s %10s %8s %8s\n' cipher 'ours enc' 'ours dec' peer \
-  'peer enc' 'peer dec' 'enc x' 'dec x'
+printf '%-24s %9s %9s  %-22s %9s %9s %6s %6s %10s %10s\n' cipher 'ours enc' 'ours dec' peer \
+  'peer enc' 'peer dec' 'enc x' 'dec x' 'stream enc' 'stream dec'
 for row in "${rows[@]}"; do
-  IFS='|' read -r label oe od pname pe pd <<<"$row"
-  if [[ -n $pname ]]; then
-    awk -v l="$label" -v oe="$oe" -v od="$od" -v p="$pname" -v pe="$pe" -v pd="$pd" 'BEGIN {
+  IFS='|' read -r label oe od pname pe pd se sd <<<"$row"
+  awk -v l="$label" -v oe="$oe" -v od="$od" -v p="${pname:--}" -v pe="$pe" -v pd="$pd" \
+    -v se="$se" -v sd="$sd" 'BEGIN {
       if (pe > 0 && pd > 0)
-        printf "%-24s %10.1f %10.1f  %-24s %10.1f %10.1f %8.2f %8.2f\n", l, oe, od, p, pe, pd,
-          oe / pe, od / pd
+        printf "%-24s %9.1f %9.1f  %-22s %9.1f %9.1f %6.2f %6.2f %10.1f %10.1f\n", l, oe, od, p,
+          pe, pd, oe / pe, od / pd, se, sd
       else
-        printf "%-24s %10.1f %10.1f  %-24s %10s\n", l, oe, od, p, "(not available)" }'
-  else
-    printf '%-24s %10.1f %10.1f  %-24s\n' "$label" "$oe" "$od" '-'
-  fi
+        printf "%-24s %9.1f %9.1f  %-22s %9s %9s %6s %6s %10.1f %10.1f\n", l, oe, od, p, "", "",
+          "", "", se, sd }'
 done

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <regex>
+#include <cctype>
 #include <thread>
 
 #include "batch/file_search.h"
@@ -234,10 +234,17 @@ int runFiles(const Options& o, CliEnvironment& env, bool encrypting) {
   return failed ? 1 : 0;
 }
 
-// Temporary files of VELT's own naming: <name>.tmp<14 digits> with "en" or "dc" or nothing.
+// Temporary files of VELT's own naming: <name>.tmp<14 or more digits>, then "en", "dc" or
+// nothing.
 bool isVeltTemporary(const std::string& name) {
-  static const std::regex pattern(R"(.+\.tmp[0-9]{14,}(en|dc)?)");
-  return std::regex_match(name, pattern);
+  std::string rest = name;
+  if (rest.size() > 2 && (rest.ends_with("en") || rest.ends_with("dc"))) rest.resize(rest.size() - 2);
+  size_t digits = 0;
+  while (digits < rest.size() && std::isdigit(static_cast<unsigned char>(rest[rest.size() - 1 - digits])))
+    ++digits;
+  if (digits < 14) return false;
+  rest.resize(rest.size() - digits);
+  return rest.size() > 4 && rest.ends_with(".tmp");
 }
 
 int runInfo(const std::vector<std::string>& paths, CliEnvironment& env) {
