@@ -2,7 +2,9 @@
 // stream operations' chunking and progress, and the effective key lengths.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
+#include <map>
 
 #include "crypto/block_cipher.h"
 #include "crypto/cipher_catalogue.h"
@@ -280,12 +282,52 @@ TEST(CipherFramework, ShortReadsAreProcessedAndTheOperationGoesOn) {
   EXPECT_EQ(out2.Size(), 100u);
 }
 
-// L = min(MaxKeySize, HashSize): the key is the first L/8 digest bytes.
-TEST(CipherFramework, PasswordKeyIsTheFirstLBitsOfTheDigest) {
+TEST(CipherFramework, StreamRoundTripForEveryCipherAndHash) {
+  test::Rng rng(11);
   for (auto* ce : registeredCiphers()) {
     for (auto* he : registeredHashes()) {
+      for (size_t len : {0, 1, 7, 8, 15, 16, 8191, 8192, 8193, 20000}) {
+        auto plain = rng.bytes(len);
+        TMemoryStream src(plain), enc, dec;
+        auto c = ce->cls->create();
+        c->InitWithPassword("round trip", *he->cls);
+        ASSERT_EQ(c->EncryptStream(src, enc, len), len);
+        auto d = ce->cls->create();
+        d->InitWithPassword("round trip", *he->cls);
+        enc.Seek(0);
+        ASSERT_EQ(d->DecryptStream(enc, dec, len), len);
+        ASSERT_EQ(dec.Bytes(), plain) << ce->label << " / " << he->label << " length " << len;
+        if (len >= 16) {
+          ASSERT_NE(enc.Bytes(), plain) << ce->label << " / " << he->label;
+        }
+      }
+    }
+  }
+}
+
+// The effective key lengths, written out as a table by digest size (128, 160, 192, 256, 384,
+// 512 bits): a password keys the cipher with exactly the first L bits of its digest.
+TEST(CipherFramework, EffectiveKeyLengthForEveryCipherAndHash) {
+  const std::map<std::string, std::array<int, 6>> table = {
+      {"BlowFish", {128, 160, 192, 256, 384, 448}}, {"TwoFish", {128, 160, 192, 256, 256, 256}},
+      {"Cast 256", {128, 160, 192, 256, 256, 256}}, {"RIJNDAEL", {128, 160, 192, 256, 256, 256}},
+      {"Serpent", {128, 160, 192, 256, 256, 256}},  {"Cast 128", {128, 128, 128, 128, 128, 128}},
+      {"ICE2", {128, 128, 128, 128, 128, 128}},     {"IDEA", {128, 128, 128, 128, 128, 128}},
+      {"MISTY 1", {128, 128, 128, 128, 128, 128}},  {"Tea", {128, 128, 128, 128, 128, 128}},
+      {"DES", {64, 64, 64, 64, 64, 64}},            {"ICE", {64, 64, 64, 64, 64, 64}},
+      {"ThinICE", {64, 64, 64, 64, 64, 64}},        {"3DES", {128, 160, 192, 192, 192, 192}},
+      {"MARS", {128, 160, 192, 256, 384, 512}},     {"RC2", {128, 160, 192, 256, 384, 512}},
+      {"RC4", {128, 160, 192, 256, 384, 512}},      {"RC5", {128, 160, 192, 256, 384, 512}},
+      {"RC6", {128, 160, 192, 256, 384, 512}},
+  };
+  const std::map<int, size_t> column = {{128, 0}, {160, 1}, {192, 2}, {256, 3}, {384, 4}, {512, 5}};
+  EXPECT_EQ(table.size(), size_t(kCipherCount));
+  int checked = 0;
+  for (auto* ce : registeredCiphers()) {
+    ASSERT_TRUE(table.count(ce->label)) << ce->label;
+    for (auto* he : registeredHashes()) {
       SCOPED_TRACE(std::string(ce->label) + " / " + he->label);
-      int bits = std::min(ce->cls->maxKeySize, he->cls->hashSize);
+      const int bits = table.at(ce->label)[column.at(he->cls->hashSize)];
       std::vector<uint8_t> digest(size_t(he->cls->hashSize / 8));
       auto h = he->cls->create();
       h->StartHash();
@@ -294,12 +336,20 @@ TEST(CipherFramework, PasswordKeyIsTheFirstLBitsOfTheDigest) {
 
       auto viaPassword = ce->cls->create();
       viaPassword->InitWithPassword("correct horse", *he->cls);
+      std::vector<uint8_t> msg(64, 0x5a);
+      auto expected = encryptAll(*viaPassword, msg);
       auto viaKey = ce->cls->create();
       viaKey->InitWithKey(digest.data(), unsigned(bits), nullptr);
-      std::vector<uint8_t> msg(64, 0x5a);
-      EXPECT_EQ(encryptAll(*viaPassword, msg), encryptAll(*viaKey, msg));
+      EXPECT_EQ(encryptAll(*viaKey, msg), expected) << "keyed with " << bits << " bits";
+      // The last byte of the L bits counts; the digest bytes after it do not.
+      auto changed = digest;
+      changed[size_t(bits / 8 - 1)] ^= 0xFF;
+      viaKey->InitWithKey(changed.data(), unsigned(bits), nullptr);
+      EXPECT_NE(encryptAll(*viaKey, msg), expected) << "byte " << bits / 8 - 1 << " unused";
+      ++checked;
     }
   }
+  EXPECT_EQ(checked, kCipherCount * kHashCount);
 }
 
 }  // namespace
