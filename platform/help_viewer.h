@@ -1,0 +1,32 @@
+// Shows the program's help document: the platform's help viewer on its default topic.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace velt::platform {
+
+class HelpViewer {
+ public:
+  virtual ~HelpViewer() = default;
+  // Opens `helpFile` (the installation folder + "/Velt.chm"). Where no viewer for that format
+  // exists, the HTML copy beside it ("Velt.html") is opened instead. False when neither could
+  // be opened.
+  virtual bool ShowHelp(const std::string& helpFile) = 0;
+};
+
+// Records the files it was asked to show and answers `result`.
+class ScriptedHelpViewer final : public HelpViewer {
+ public:
+  bool ShowHelp(const std::string& helpFile) override {
+    shown.push_back(helpFile);
+    return result;
+  }
+  std::vector<std::string> shown;
+  bool result = true;
+};
+
+// The HTML copy that stands beside a help file: same folder and name, extension ".html".
+std::string HtmlCopyOf(const std::string& helpFile);
+
+}  // namespace velt::platform

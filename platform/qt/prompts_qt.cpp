@@ -1,0 +1,96 @@
+#include "platform/qt/prompts_qt.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QStringList>
+#include <QVBoxLayout>
+
+namespace velt::platform {
+
+namespace {
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+QWidget* Owner() {
+  return QApplication::activeWindow();
+}
+
+}  // namespace
+
+void QtPrompts::ShowMessage(MessageKind kind, const std::string& text) {
+  QMessageBox box(Owner());
+  switch (kind) {
+    case MessageKind::Information:
+      box.setIcon(QMessageBox::Information);
+      box.setWindowTitle(QStringLiteral("Information"));
+      break;
+    case MessageKind::Warning:
+      box.setIcon(QMessageBox::Warning);
+      box.setWindowTitle(QStringLiteral("Warning"));
+      break;
+    case MessageKind::Error:
+      box.setIcon(QMessageBox::Critical);
+      box.setWindowTitle(QStringLiteral("Error"));
+      break;
+  }
+  box.setText(Q(text));
+  box.setStandardButtons(QMessageBox::Ok);
+  box.exec();
+}
+
+bool QtPrompts::InputBox(const std::string& caption, const std::string& prompt, std::string& value,
+                         int maxLength) {
+  QDialog box(Owner());
+  box.setWindowTitle(Q(caption));
+  box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                     Qt::WindowCloseButtonHint);
+  auto* layout = new QVBoxLayout(&box);
+  auto* label = new QLabel(Q(prompt), &box);
+  auto* edit = new QLineEdit(Q(value), &box);
+  edit->setObjectName(QStringLiteral("value"));
+  edit->setEchoMode(QLineEdit::Normal);  // passwords are shown as typed
+  edit->setMaxLength(maxLength);
+  edit->setMinimumWidth(260);
+  label->setBuddy(edit);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &box);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+  layout->addWidget(label);
+  layout->addWidget(edit);
+  layout->addWidget(buttons);
+  box.setFixedSize(box.sizeHint());
+  if (box.exec() != QDialog::Accepted) return false;
+  value = edit->text().toStdString();
+  return true;
+}
+
+bool QtPrompts::OpenFile(const std::string& filter, const std::string& folder, std::string& path) {
+  QString chosen = QFileDialog::getOpenFileName(Owner(), QStringLiteral("Open"), Q(folder),
+                                                QtNameFilters(filter));
+  if (chosen.isEmpty()) return false;
+  path = chosen.toStdString();
+  return true;
+}
+
+QString QtNameFilters(const std::string& filter) {
+  QStringList parts = Q(filter).split(QLatin1Char('|'));
+  QStringList filters;
+  for (int i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& p : patterns) {
+      p = p.trimmed();
+      if (p == QLatin1String("*.*")) p = QStringLiteral("*");
+    }
+    filters << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+}  // namespace velt::platform

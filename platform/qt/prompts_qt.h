@@ -1,0 +1,21 @@
+// The prompts as Qt dialogs, owned by the active window.
+#pragma once
+
+#include <QString>
+
+#include "platform/prompts.h"
+
+namespace velt::platform {
+
+class QtPrompts final : public Prompts {
+ public:
+  void ShowMessage(MessageKind kind, const std::string& text) override;
+  bool InputBox(const std::string& caption, const std::string& prompt, std::string& value,
+                int maxLength = 255) override;
+  bool OpenFile(const std::string& filter, const std::string& folder, std::string& path) override;
+};
+
+// "All Files|*.*" as a Qt name filter list ("All Files (*)"); "*.*" means every name.
+QString QtNameFilters(const std::string& filter);
+
+}  // namespace velt::platform
