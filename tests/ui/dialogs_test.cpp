@@ -1,0 +1,201 @@
+// The decryption options dialog, the seconds of the messages, and the progress hand-over.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <atomic>
+#include <future>
+#include <thread>
+
+#include "tests/ui/ui_fixture.h"
+#include "ui/progress_relay.h"
+#include "ui/seconds_text.h"
+
+namespace velt::ui::test {
+namespace {
+
+TEST(SecondsText, WritesMillisecondsAsPlainSeconds) {
+  const QLocale c = QLocale::c();
+  const QLocale german(QLocale::German, QLocale::Germany);
+  const struct {
+    double ms;
+    const QLocale* locale;
+    const char* text;
+  } cases[] = {
+      {1250, &c, "1.25"},
+      {2000, &c, "2"},
+      {0, &c, "0"},
+      {1, &c, "0.001"},
+      {10, &c, "0.01"},
+      {999, &c, "0.999"},
+      {123456789, &c, "123456.789"},
+      {1250, &german, "1,25"},
+      {1234567, &german, "1234,567"},
+      {3600000, &german, "3600"},
+  };
+  for (const auto& t : cases) EXPECT_EQ(SecondsText(t.ms, *t.locale).toStdString(), t.text) << t.ms;
+}
+
+class DecryptionOptionsTest : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    Install();
+    Start();
+    prompts.ClearRecord();
+  }
+};
+
+TEST_F(DecryptionOptionsTest, ControlsStartAsDesigned) {
+  TForm3& f = *app->Form3;
+  EXPECT_EQ(f.defencengine->currentText(), "BlowFish");
+  EXPECT_EQ(f.defencengine->count(), 19);
+  EXPECT_EQ(f.defhashengine->currentText(), "MD5");
+  EXPECT_EQ(f.defhashengine->count(), 10);
+  EXPECT_EQ(f.deleteorig->text(), "Delete Oringial File after Decryption");
+  EXPECT_FALSE(f.deleteorig->isChecked());
+  EXPECT_EQ(f.dontask->text(), "Use these Settings for all Files (Don't Ask Again)");
+  EXPECT_FALSE(f.dontask->isChecked());
+  EXPECT_TRUE(f.password->text().isEmpty());
+  EXPECT_EQ(f.password->echoMode(), QLineEdit::Normal);
+  EXPECT_EQ(f.findChild<QGroupBox*>()->title(), "Decryption options");
+  QStringList labels;
+  for (const QLabel* l : f.findChildren<QLabel*>()) labels << l->text();
+  for (const char* label : {"Decryption Engine:", "Hashing Engine", "Decryption Password:"})
+    EXPECT_TRUE(labels.contains(label)) << label;
+  EXPECT_EQ(f.Button1->text(), "OK");
+  EXPECT_EQ(f.Button2->text(), "Cancel");
+}
+
+TEST_F(DecryptionOptionsTest, CheckingDeletionWarnsEachTimeItBecomesChecked) {
+  TForm3& f = *app->Form3;
+  const Shown warning = Warning(
+      "As no VELT header is available, VELT cannot check if the file is valid after decryption. "
+      "If you supply an Incorrect Decryption Password, the file will be irrecoverably corrupted "
+      "and the original file lost.");
+  f.deleteorig->click();
+  f.deleteorig->click();
+  f.deleteorig->click();
+  EXPECT_EQ(prompts.Messages(), (std::vector<Shown>{warning, warning}));
+  EXPECT_TRUE(f.deleteorig->isChecked());
+  EXPECT_TRUE(f.Options().deleteOriginal);
+}
+
+TEST_F(DecryptionOptionsTest, EveryFieldKeepsItsValueFromOneShowingToTheNext) {
+  TForm3& f = *app->Form3;
+  app->job.DialogCancelled = true;
+  WhenShown(&f, [&] {
+    EXPECT_FALSE(app->job.DialogCancelled);  // cleared before showing
+    f.defencengine->setCurrentIndex(10);
+    f.defhashengine->setCurrentIndex(5);
+    f.deleteorig->setChecked(true);
+    QTest::keyClicks(f.password, "my pass");
+    QTest::mouseClick(f.Button1, Qt::LeftButton);
+  });
+  f.Execute();
+  EXPECT_FALSE(app->job.DialogCancelled);
+
+  engine::DecryptionOptions seen;
+  WhenShown(&f, [&] {
+    seen = f.Options();
+    QTest::keyClick(&f, Qt::Key_Escape);  // Escape is Cancel
+  });
+  f.Execute();
+  EXPECT_TRUE(app->job.DialogCancelled);
+  EXPECT_EQ(seen.cipherIndex, 10);
+  EXPECT_EQ(seen.hashIndex, 5);
+  EXPECT_TRUE(seen.deleteOriginal);
+  EXPECT_EQ(seen.password, "my pass");
+  // Accepted without any check: an empty password too.
+  WhenShown(&f, [&] {
+    f.password->clear();
+    QTest::mouseClick(f.Button1, Qt::LeftButton);
+  });
+  f.Execute();
+  EXPECT_FALSE(app->job.DialogCancelled);
+  EXPECT_EQ(f.Options().password, "");
+}
+
+// Counts the calls posted to the window thread.
+class CountingWindow final : public platform::WindowThread {
+ public:
+  explicit CountingWindow(platform::WindowThread& inner) : inner_(inner) {}
+  void Post(Call call) override {
+    ++posts;
+    inner_.Post(std::move(call));
+  }
+  void Synchronize(Call call) override { inner_.Synchronize(std::move(call)); }
+  void ProcessPendingInput() override { inner_.ProcessPendingInput(); }
+  bool IsWindowThread() const override { return inner_.IsWindowThread(); }
+  TimerId StartTimer(std::chrono::milliseconds i, Call tick) override {
+    return inner_.StartTimer(i, std::move(tick));
+  }
+  void StopTimer(TimerId id) override { inner_.StopTimer(id); }
+  std::atomic<int> posts{0};
+
+ private:
+  platform::WindowThread& inner_;
+};
+
+struct Panel {
+  QLabel singlemessage, filename, pos, total, totpos;
+  QProgressBar pb, totpb;
+  ProgressPanel refs() { return {&singlemessage, &filename, &pos, &total, &totpos, &pb, &totpb}; }
+};
+
+TEST(ProgressRelay, TheWorkerNeverWaitsAndTheNewestValuesWin) {
+  platform::QtWindowThread window;
+  CountingWindow counting(window);
+  Panel panel;
+  ProgressRelay relay(counting, panel.refs());
+  // The window thread is busy in this test and handles nothing while the worker reports; a
+  // worker that waited for it would never finish.
+  auto worker = std::async(std::launch::async, [&] {
+    relay.ShowFileName("first.txt");
+    for (int i = 0; i <= 100000; ++i) relay.ShowPercent(i % 101);
+    relay.ShowStatus("Encrypting");
+    relay.ShowFileName("second.txt");
+    relay.ShowPercent(40);
+    relay.ShowBar(70);
+    relay.ShowTotalPercent(25);
+    relay.ShowTotalText("Completed (1 of 4 Files");
+  });
+  ASSERT_EQ(worker.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+  EXPECT_EQ(counting.posts, 1);     // one call in flight carries everything
+  EXPECT_EQ(panel.pos.text(), "");  // nothing shown before the window thread runs
+  QCoreApplication::processEvents();
+  EXPECT_EQ(panel.singlemessage.text(), "Encrypting");
+  EXPECT_EQ(panel.filename.text(), "second.txt");
+  EXPECT_EQ(panel.pb.value(), 70);     // the bar follows the last of ShowPercent and ShowBar
+  EXPECT_EQ(panel.pos.text(), "40%");  // the label only ShowPercent
+  EXPECT_EQ(panel.totpb.value(), 25);
+  EXPECT_EQ(panel.totpos.text(), "25%");
+  EXPECT_EQ(panel.total.text(), "Completed (1 of 4 Files");
+  // The next value starts a new hand-over.
+  relay.ShowPercent(90);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(counting.posts, 2);
+  EXPECT_EQ(panel.pos.text(), "90%");
+}
+
+TEST(ProgressRelay, AValueStillOnItsWayWhenTheWindowGoesIsDropped) {
+  platform::QtWindowThread window;
+  auto panel = std::make_unique<Panel>();
+  auto relay = std::make_unique<ProgressRelay>(window, panel->refs());
+  relay->ShowPercent(10);
+  relay.reset();
+  panel.reset();
+  QCoreApplication::processEvents();  // must not touch the gone panel
+  Panel other;
+  ProgressRelay second(window, other.refs());
+  second.ShowPercent(20);
+  panel = nullptr;
+  QCoreApplication::processEvents();
+  EXPECT_EQ(other.pos.text(), "20%");
+}
+
+}  // namespace
+}  // namespace velt::ui::test

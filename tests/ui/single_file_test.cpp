@@ -1,0 +1,272 @@
+// The single-file commands through the tool buttons, on real files.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QToolButton>
+#include <filesystem>
+
+#include "engine/engine.h"
+#include "engine/meta_info.h"
+#include "tests/ui/ui_fixture.h"
+
+namespace velt::ui::test {
+namespace {
+
+namespace fs = std::filesystem;
+using velt::test::readFile;
+
+class SingleFileTest : public UiTest {
+ protected:
+  std::vector<QToolButton*> buttons() {
+    TForm1& f = form();
+    return {f.SpeedButton1, f.SpeedButton2, f.SpeedButton3,
+            f.SpeedButton4, f.SpeedButton5, f.SpeedButton6};
+  }
+  std::vector<QMenu*> menus() {
+    return {form().File1, form().Encrypt1, form().Decrypt1, form().Help1};
+  }
+
+  void ExpectBusy() {
+    TForm1& f = form();
+    EXPECT_TRUE(f.Busy());
+    EXPECT_TRUE(f.Image1->isVisible());
+    for (QToolButton* b : buttons()) EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    for (QMenu* m : menus()) EXPECT_FALSE(m->menuAction()->isEnabled()) << m->title().toStdString();
+    EXPECT_TRUE(f.enc->isVisible());
+    EXPECT_FALSE(f.total->isVisible());
+    EXPECT_FALSE(f.totpb->isVisible());
+    EXPECT_FALSE(f.totpos->isVisible());
+    EXPECT_FALSE(f.Button1->isEnabled());
+  }
+  void ExpectIdle() {
+    TForm1& f = form();
+    EXPECT_FALSE(f.Busy());
+    EXPECT_FALSE(f.Image1->isVisible());
+    for (QToolButton* b : buttons()) EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
+    for (QMenu* m : menus()) EXPECT_TRUE(m->menuAction()->isEnabled()) << m->title().toStdString();
+    EXPECT_FALSE(f.enc->isVisible());
+    EXPECT_TRUE(f.Button1->isEnabled());
+  }
+  void WaitIdle() {
+    ASSERT_TRUE(WaitFor([&] { return !form().Busy(); }));
+  }
+
+  // "<prefix><seconds> secs" with seconds as a plain decimal number.
+  static void ExpectTimed(const Shown& shown, const std::string& prefix) {
+    EXPECT_EQ(shown.kind, MessageKind::Information);
+    QRegularExpression re(QString::fromStdString("^" + prefix + "\\d+([.,]\\d+)? secs$"));
+    EXPECT_TRUE(re.match(QString::fromStdString(shown.text)).hasMatch()) << shown.text;
+  }
+
+  // An encrypted file made directly by the engine.
+  std::string EncryptedByEngine(const std::string& path, const std::string& password,
+                                engine::EngineSettings s) {
+    s.secureDelete = false;
+    engine::NullProgressSink sink;
+    engine::EncryptOneFile(path, password, s, sink);
+    return path + "." + s.extension;
+  }
+};
+
+TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
+  Install();
+  Start();
+  const std::string path = MakeFile("report.txt", 300000);
+  const auto original = readFile(path);
+
+  prompts.NextFile(path);
+  prompts.NextInput(std::string("s3cret"));
+  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  // The start notification has run inside the click; the end one needs the event loop.
+  ExpectBusy();
+  EXPECT_FALSE(form().close());  // refused while the work runs
+  EXPECT_TRUE(form().isVisible());
+  WaitIdle();
+  ExpectIdle();
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  ExpectTimed(prompts.Messages()[0], "File encrypted in ");
+  ASSERT_EQ(prompts.Questions().size(), 2u);
+  EXPECT_EQ(prompts.Questions()[1].caption, "Encryption password");
+  EXPECT_EQ(prompts.Questions()[1].prompt, "Enter password");
+  EXPECT_EQ(prompts.FileFilters(), std::vector<std::string>{"All Files|*.*"});
+  const std::string encrypted = path + ".VELT";
+  ASSERT_TRUE(fs::exists(encrypted));
+  EXPECT_FALSE(fs::exists(path));  // "Delete original file" is on
+  EXPECT_TRUE(engine::HasMetaInfo(encrypted));
+  EXPECT_NE(readFile(encrypted), original);
+
+  prompts.ClearRecord();
+  prompts.NextFile(encrypted);
+  prompts.NextInput(std::string("s3cret"));
+  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  ExpectBusy();
+  WaitIdle();
+  ExpectIdle();
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  ExpectTimed(prompts.Messages()[0], "File Decrypted in ");
+  EXPECT_EQ(prompts.Questions()[1].caption, "Decryption password");
+  EXPECT_EQ(prompts.Questions()[1].prompt, "Enter password");
+  // The file dialog opened where the last file was chosen.
+  EXPECT_EQ(prompts.Questions()[0].prompt, dir.path() + "/");
+  ASSERT_TRUE(fs::exists(path));
+  EXPECT_EQ(readFile(path), original);
+  EXPECT_FALSE(fs::exists(encrypted));
+  // After the work the window closes normally.
+  EXPECT_TRUE(form().close());
+}
+
+TEST_F(SingleFileTest, AWrongPasswordIsReportedAndTheFileStaysAsItWas) {
+  Install();
+  Start();
+  const std::string encrypted =
+      EncryptedByEngine(MakeFile("data.bin", 5000), "right", app->veltoptions->Settings());
+  const auto before = readFile(encrypted);
+  prompts.NextFile(encrypted);
+  prompts.NextInput(std::string("wrong"));
+  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  WaitIdle();
+  EXPECT_EQ(prompts.Messages(),
+            std::vector<Shown>{Error("Decryption Password supplied was incorrect.")});
+  EXPECT_EQ(readFile(encrypted), before);
+  EXPECT_FALSE(fs::exists(dir / "data.bin"));
+}
+
+TEST_F(SingleFileTest, AnEncryptedFileIsNotEncryptedAgain) {
+  Install();
+  Start();
+  const std::string encrypted =
+      EncryptedByEngine(MakeFile("data.bin", 5000), "pw", app->veltoptions->Settings());
+  const auto names = dir.names();
+  prompts.NextFile(encrypted);
+  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Info("File is already encrypted")});
+  EXPECT_EQ(prompts.Questions().size(), 1u);  // the file dialog only, no password
+  EXPECT_FALSE(form().Busy());
+  EXPECT_EQ(dir.names(), names);
+}
+
+TEST_F(SingleFileTest, CancelAtAnyQuestionEndsTheCommandSilently) {
+  Install();
+  Start();
+  const std::string path = MakeFile("a.txt", 100);
+  prompts.NextFile(std::nullopt);
+  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  prompts.NextFile(path);
+  prompts.NextInput(std::nullopt);
+  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  prompts.NextFile(std::nullopt);
+  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  EXPECT_FALSE(form().Busy());
+  EXPECT_TRUE(prompts.Messages().empty());
+  EXPECT_TRUE(prompts.ScriptUsed());
+  EXPECT_EQ(prompts.Unexpected(), 0);
+  EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.txt", "registry.reg", "registry.reg.lock"}));
+}
+
+TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOptions) {
+  // Settings: RC6 with RMD 160; the file was made with them, without meta information.
+  Install({{"enc", "dword:0000000f"},
+           {"hash", "dword:00000004"},
+           {"com", "dword:00000000"},
+           {"add", "dword:00000000"}});
+  Start();
+  ASSERT_FALSE(app->veltoptions->Settings().addMetaInfo);
+  const std::string path = MakeFile("plain.doc", 20000);
+  const auto original = readFile(path);
+  const std::string encrypted = EncryptedByEngine(path, "pw", app->veltoptions->Settings());
+  ASSERT_FALSE(engine::HasMetaInfo(encrypted));
+
+  TForm3& f3 = *app->Form3;
+  // A choice left from earlier, which the single-file command must replace by the settings'.
+  f3.SetEngines(2, 9);
+  f3.SetDontAsk(true);
+  f3.dontask->setEnabled(true);
+
+  prompts.NextFile(encrypted);
+  WhenShown(&f3, [&] {
+    EXPECT_EQ(
+        prompts.Messages(),
+        std::vector<Shown>{Info("File has no VILT Header, Please select Decryption Options.")});
+    EXPECT_EQ(f3.defencengine->currentText(), "RC6");
+    EXPECT_EQ(f3.defhashengine->currentText(), "RMD 160");
+    EXPECT_FALSE(f3.dontask->isChecked());
+    EXPECT_FALSE(f3.dontask->isEnabled());
+    f3.password->setText("pw");
+    QTest::mouseClick(f3.Button1, Qt::LeftButton);
+  });
+  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  EXPECT_EQ(shownCount[&f3], 1);
+  WaitIdle();
+  ASSERT_EQ(prompts.Messages().size(), 2u);
+  ExpectTimed(prompts.Messages()[1], "File Decrypted in ");
+  EXPECT_EQ(readFile(path), original);
+  // "Delete Oringial File after Decryption" was off: the encrypted file is kept aside.
+  EXPECT_TRUE(fs::exists(encrypted + "(orig)"));
+
+  // A second time: the password typed before is still there; Cancel starts nothing.
+  const std::string again =
+      EncryptedByEngine(MakeFile("other.doc", 100), "pw2", app->veltoptions->Settings());
+  const auto names = dir.names();
+  prompts.ClearRecord();
+  prompts.NextFile(again);
+  std::string shownPassword;
+  WhenShown(&f3, [&] {
+    shownPassword = f3.password->text().toStdString();
+    QTest::mouseClick(f3.Button2, Qt::LeftButton);
+  });
+  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  EXPECT_EQ(shownPassword, "pw");
+  EXPECT_TRUE(app->job.DialogCancelled);
+  EXPECT_FALSE(form().Busy());
+  EXPECT_EQ(prompts.Messages().size(), 1u);  // the header message only
+  EXPECT_EQ(dir.names(), names);
+}
+
+TEST_F(SingleFileTest, AnErrorOfThePipelineIsShownAndNeverReportedAsSuccess) {
+  Install();
+  Start();
+  const std::string missing = dir / "gone.txt";
+  prompts.NextFile(missing);
+  prompts.NextInput(std::string("pw"));
+  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  WaitIdle();
+  ExpectIdle();
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  EXPECT_EQ(prompts.Messages()[0].kind, MessageKind::Error);
+  EXPECT_NE(prompts.Messages()[0].text.find(missing), std::string::npos)
+      << prompts.Messages()[0].text;
+  EXPECT_EQ(prompts.Messages()[0].text.find("encrypted in"), std::string::npos);
+}
+
+TEST_F(SingleFileTest, ProgressReachesThePanelAndCommandsWaitWhileBusy) {
+  Install();
+  Start();
+  const std::string path = MakeFile("big.bin", 4 << 20);
+  prompts.NextFile(path);
+  prompts.NextInput(std::string(""));  // an empty password is accepted
+  form().EncryptFile1->trigger();
+  ASSERT_TRUE(form().Busy());
+  // Commands arriving by shortcut or menu while busy do nothing: no question is asked.
+  form().DecryptFile1->trigger();
+  form().VELTOptions1->trigger();
+  form().EncryptFile();
+  EXPECT_EQ(prompts.Questions().size(), 2u);
+  WaitIdle();
+  // The last values the pipeline reported are on the panel: the bar was emptied after the
+  // cipher's 100%, which the percentage label still shows.
+  EXPECT_EQ(form().pb->value(), 0);
+  EXPECT_EQ(form().pos->text(), "100%");
+  EXPECT_EQ(form().filename->text(), "big.bin");
+  EXPECT_EQ(form().singlemessage->text(), "Encryption Complete");
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  ExpectTimed(prompts.Messages()[0], "File encrypted in ");
+  EXPECT_TRUE(fs::exists(path + ".VELT"));
+}
+
+}  // namespace
+}  // namespace velt::ui::test

@@ -1,0 +1,144 @@
+// Start-up: the installation folder, the windows made hidden in order, the settings loaded.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+
+#include "tests/ui/ui_fixture.h"
+
+namespace velt::ui::test {
+namespace {
+
+using StartupTest = UiTest;
+
+TEST_F(StartupTest, WithAnInstallationFolderEveryWindowIsMadeHiddenAndTheHelpIsNamed) {
+  Install({{"enc", "dword:00000011"}, {"hash", "dword:00000007"}, {"def", "\"abc\""}});
+  app = VeltApplication::Create(services, {});
+  ASSERT_TRUE(app);
+  EXPECT_EQ(QCoreApplication::applicationName(), "Velt");
+  EXPECT_EQ(form().windowTitle(), "VELT 1.2a (Build 321)");
+  EXPECT_EQ(app->veltoptions->windowTitle(), "VELT Options");
+  EXPECT_EQ(app->Form3->windowTitle(), "Decryption Options");
+  EXPECT_EQ(app->Form7->windowTitle(), "About VELT");
+  for (QWidget* w : std::initializer_list<QWidget*>{app->Form1.get(), app->veltoptions.get(),
+                                                    app->Form3.get(), app->Form7.get()})
+    EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
+  EXPECT_TRUE(prompts.Messages().empty());
+  EXPECT_EQ(form().HelpFile(), "/opt/velt/Velt.chm");
+  EXPECT_TRUE(form().acceptDrops());
+  EXPECT_TRUE(app->job.CommandLinePending);
+  // The options dialog loaded the store as it was made.
+  EXPECT_EQ(app->veltoptions->defencengine->currentText(), "Serpent");
+  EXPECT_EQ(app->veltoptions->defhashengine->currentText(), "SHA 386");
+  EXPECT_EQ(app->veltoptions->deffileext->text(), "abc");
+
+  // The command-line entry runs once, at the first show, and only then.
+  int commandLineRuns = 0;
+  form().OnCommandLine = [&] {
+    EXPECT_TRUE(app->job.CommandLinePending);
+    ++commandLineRuns;
+  };
+  form().show();
+  ASSERT_TRUE(WaitFor([&] { return !app->job.CommandLinePending; }));
+  form().hide();
+  form().show();
+  QTest::qWait(50);
+  EXPECT_EQ(commandLineRuns, 1);
+
+  form().VELTHelp1->trigger();
+  EXPECT_EQ(help.shown, std::vector<std::string>{"/opt/velt/Velt.chm"});
+}
+
+TEST_F(StartupTest, WithoutAnInstallationFolderOnlyTheErrorIsShownAndNothingElseIsMade) {
+  // Missing, empty, or the whole store missing: the options dialog is never made, so the
+  // settings are never read and only the installation error appears.
+  for (const auto& store : std::vector<std::map<std::string, std::string>>{
+           {{"Path", ""}}, {{"Path", "\"\""}}, {{"Path", ""}, {"add", ""}}}) {
+    Install(store);
+    prompts.ClearRecord();
+    EXPECT_EQ(VeltApplication::Create(services, {}), nullptr);
+    EXPECT_EQ(prompts.Messages(),
+              std::vector<Shown>{
+                  Error("Velt has not been installed correctly. Please re-install Velt.")});
+  }
+  std::remove(hive.c_str());
+  prompts.ClearRecord();
+  EXPECT_EQ(VeltApplication::Create(services, {}), nullptr);
+  EXPECT_EQ(prompts.Messages().size(), 1u);
+}
+
+TEST_F(StartupTest, AFailedReadIsShownAndTheValuesAfterItKeepTheirDefaults) {
+  // "add" missing; the nine before it are loaded (all unlike the defaults).
+  Install({{"def", "\"xyz\""},
+           {"enc", "dword:00000003"},
+           {"hash", "dword:00000004"},
+           {"compspeed", "dword:00000002"},
+           {"ext", "dword:00000000"},
+           {"sec", "dword:00000000"},
+           {"del", "dword:00000000"},
+           {"com", "dword:00000000"},
+           {"add", ""}});
+  Start();
+  EXPECT_EQ(prompts.Messages(),
+            std::vector<Shown>{Error("The configuration registry key could not be read.")});
+  const Tveltoptions& o = *app->veltoptions;
+  EXPECT_EQ(o.deffileext->text(), "xyz");
+  EXPECT_EQ(o.defencengine->currentIndex(), 3);
+  EXPECT_EQ(o.defhashengine->currentIndex(), 4);
+  EXPECT_EQ(o.defcompspeed->currentIndex(), 2);
+  EXPECT_FALSE(o.addext->isChecked());
+  EXPECT_FALSE(o.securedelete->isChecked());
+  EXPECT_FALSE(o.deleteorig->isChecked());
+  EXPECT_FALSE(o.compressfile->isChecked());
+  // The meta box keeps its default, and is free because compression is off.
+  EXPECT_TRUE(o.addvelt->isChecked());
+  EXPECT_TRUE(o.addvelt->isEnabled());
+  // Loading is not the user unchecking "add extension": both stay enabled.
+  EXPECT_TRUE(o.deffileext->isEnabled());
+  EXPECT_TRUE(o.deleteorig->isEnabled());
+}
+
+TEST_F(StartupTest, FlagsAreAnyNonZeroNumberAndTheStoredMetaFlagComesAfterCompression) {
+  Install({{"ext", "dword:00000001"},
+           {"sec", "dword:00000007"},
+           {"com", "dword:00000000"},
+           {"add", "dword:00000000"}});
+  Start();
+  EXPECT_TRUE(prompts.Messages().empty());
+  const Tveltoptions& o = *app->veltoptions;
+  EXPECT_TRUE(o.addext->isChecked());
+  EXPECT_TRUE(o.securedelete->isChecked());
+  EXPECT_FALSE(o.addvelt->isChecked());
+  EXPECT_TRUE(o.addvelt->isEnabled());
+}
+
+TEST_F(StartupTest, AStoredIndexOutsideItsListIsShownAsTheFirstEntry) {
+  Install({{"enc", "dword:00000013"},        // 19: one past the last cipher
+           {"hash", "dword:fffffffd"},       // -3
+           {"compspeed", "dword:00000003"},  // one past "Best"
+           {"comp", "dword:00000001"}});
+  Start();
+  const Tveltoptions& o = *app->veltoptions;
+  for (const QComboBox* list : {o.defencengine, o.defhashengine, o.defcomp, o.defcompspeed})
+    EXPECT_EQ(list->currentIndex(), 0) << list->objectName().toStdString();
+  EXPECT_EQ(o.defencengine->currentText(), "BlowFish");
+  EXPECT_EQ(o.Settings().cipherIndex, 0);
+}
+
+TEST_F(StartupTest, AnInstalledProgramFindsTheStoreUnderItsOwnPrefix) {
+  ::unsetenv("VELT_REGISTRY");
+  velt::test::TempDir prefix;
+  std::filesystem::create_directories(prefix / "bin");
+  std::filesystem::create_directories(prefix / "etc/velt");
+  velt::test::writeFile(prefix / "etc/velt/registry.reg", "Windows Registry Editor Version 5.00\n");
+  UseInstalledSettingsStore(prefix / "bin");
+  ASSERT_NE(std::getenv("VELT_REGISTRY"), nullptr);
+  EXPECT_EQ(std::filesystem::path(std::getenv("VELT_REGISTRY")),
+            std::filesystem::canonical(prefix / "etc/velt/registry.reg"));
+  // A store named by the environment has the last word.
+  ::setenv("VELT_REGISTRY", hive.c_str(), 1);
+  UseInstalledSettingsStore(prefix / "bin");
+  EXPECT_EQ(std::string(std::getenv("VELT_REGISTRY")), hive);
+}
+
+}  // namespace
+}  // namespace velt::ui::test

@@ -1,0 +1,144 @@
+// The windows of the program with a settings store of their own in a fresh folder, scripted
+// prompts and help viewer, and Qt's event loop as the window thread.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/qt/window_thread_qt.h"
+#include "platform/registry.h"
+#include "tests/support/temp_dir.h"
+#include "ui/messages.h"
+#include "ui/startup.h"
+
+namespace velt::ui::test {
+
+using platform::MessageKind;
+using Shown = platform::ScriptedPrompts::Shown;
+
+// Generous: the machine may be busy with other builds.
+constexpr int kLongWait = 120000;
+
+inline Shown Info(const std::string& t) {
+  return {MessageKind::Information, t};
+}
+inline Shown Warning(const std::string& t) {
+  return {MessageKind::Warning, t};
+}
+inline Shown Error(const std::string& t) {
+  return {MessageKind::Error, t};
+}
+
+class UiTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ::setenv("VELT_REGISTRY", hive.c_str(), 1); }
+  void TearDown() override {
+    if (app) WaitFor([&] { return !app->Form1->Busy(); });
+    app.reset();
+    ::unsetenv("VELT_REGISTRY");
+  }
+
+  // A store with these values under the settings key ("name" -> the right-hand side of a .reg
+  // line, e.g. {"enc", "dword:00000005"} or {"def", "\"VELT\""}).
+  void WriteStore(const std::map<std::string, std::string>& values) {
+    std::string text =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n";
+    for (const auto& [name, value] : values) text += "\"" + name + "\"=" + value + "\n";
+    velt::test::writeFile(hive, text + "\n");
+  }
+  // What an installation writes: "Path" and the ten defaults, with `changes` applied (an empty
+  // value leaves that name out). Overwriting is slow and not what these tests are about.
+  void Install(std::map<std::string, std::string> changes = {}) {
+    std::map<std::string, std::string> v = {
+        {"Path", "\"" + installFolder + "\""},
+        {"def", "\"VELT\""},
+        {"enc", "dword:00000000"},
+        {"hash", "dword:00000000"},
+        {"comp", "dword:00000000"},
+        {"compspeed", "dword:00000000"},
+        {"ext", "dword:ffffffff"},
+        {"sec", "dword:00000000"},
+        {"del", "dword:ffffffff"},
+        {"com", "dword:ffffffff"},
+        {"add", "dword:ffffffff"},
+    };
+    for (const auto& [name, value] : changes) {
+      if (value.empty())
+        v.erase(name);
+      else
+        v[name] = value;
+    }
+    WriteStore(v);
+  }
+
+  // Start-up as the program does it; the main window shown.
+  void Start() {
+    app = VeltApplication::Create(services, {});
+    ASSERT_TRUE(app);
+    app->Form1->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(app->Form1.get()));
+  }
+  TForm1& form() { return *app->Form1; }
+
+  static bool WaitFor(const std::function<bool()>& done, int milliseconds = kLongWait) {
+    return QTest::qWaitFor(done, milliseconds);
+  }
+
+  // Runs `action` once `dialog` is up (the code under test opens it modally, which blocks the
+  // test until it closes). Whatever the action leaves open is closed afterwards, so a failed
+  // check cannot hang the test.
+  void WhenShown(QDialog* dialog, std::function<void()> action) {
+    auto* timer = new QTimer(dialog);
+    auto waited = std::make_shared<int>(0);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, dialog, [=, this] {
+      if (!dialog->isVisible() || QApplication::activeModalWidget() != dialog) {
+        if (++*waited > kLongWait / 10) timer->deleteLater();
+        return;
+      }
+      timer->stop();
+      timer->deleteLater();
+      ++shownCount[dialog];
+      action();
+      if (dialog->isVisible()) dialog->done(QDialog::Rejected);
+    });
+    timer->start();
+  }
+
+  // A file of `size` bytes of varied content.
+  std::string MakeFile(const std::string& name, size_t size) {
+    std::vector<uint8_t> bytes(size);
+    uint32_t x = 2463534242u;
+    for (auto& b : bytes) {
+      x ^= x << 13;
+      x ^= x >> 17;
+      x ^= x << 5;
+      b = uint8_t(x >> 11);
+    }
+    std::string path = dir / name;
+    velt::test::writeFile(path, bytes);
+    return path;
+  }
+
+  velt::test::TempDir dir;
+  std::string hive = dir / "registry.reg";
+  std::string installFolder = "/opt/velt";
+  platform::ScriptedPrompts prompts;
+  platform::ScriptedHelpViewer help;
+  platform::QtWindowThread window;
+  Services services{prompts, help, window};
+  std::unique_ptr<VeltApplication> app;
+  std::map<QDialog*, int> shownCount;
+};
+
+}  // namespace velt::ui::test

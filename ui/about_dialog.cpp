@@ -1,0 +1,89 @@
+#include "ui/about_dialog.h"
+
+#include <QFont>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "ui/messages.h"
+
+namespace velt::ui {
+
+namespace {
+QString L(const char* text) {
+  return QString::fromLatin1(text);
+}
+}  // namespace
+
+TForm7::TForm7(QWidget* parent) : QDialog(parent) {
+  setObjectName(QStringLiteral("Form7"));
+  setWindowTitle(L(messages::kAboutCaption));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+  auto* frame = new QFrame(this);
+  frame->setObjectName(QStringLiteral("Panel1"));
+  frame->setFrameStyle(QFrame::Box | QFrame::Plain);
+  frame->setAutoFillBackground(true);
+  QPalette white = frame->palette();
+  white.setColor(QPalette::Window, Qt::white);
+  frame->setPalette(white);
+  Image1 = new QLabel(frame);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setFixedSize(96, 96);
+  Image1->setPixmap(QPixmap(QStringLiteral(":/velt/about.png"))
+                        .scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  auto* frameLayout = new QVBoxLayout(frame);
+  frameLayout->setContentsMargins(6, 6, 6, 6);
+  frameLayout->addWidget(Image1);
+
+  auto* product = new QLabel(L(messages::kProductName), this);
+  product->setObjectName(QStringLiteral("ProductName"));
+  QFont big = product->font();
+  big.setPointSizeF(big.pointSizeF() * 2.2);
+  big.setBold(true);
+  product->setFont(big);
+  auto* longName = new QLabel(
+      L(messages::kLongNameLine1) + QLatin1Char('\n') + L(messages::kLongNameLine2), this);
+  longName->setObjectName(QStringLiteral("LongName"));
+
+  auto* title = new QVBoxLayout;
+  title->addWidget(product);
+  title->addWidget(longName);
+  title->addStretch();
+  auto* top = new QHBoxLayout;
+  top->addWidget(frame, 0, Qt::AlignTop);
+  top->addSpacing(12);
+  top->addLayout(title, 1);
+
+  auto* version = new QVBoxLayout;
+  const char* names[] = {"Version", "Version1", "BuildNumber", "BuildDate"};
+  const char* lines[] = {messages::kVersionMajor, messages::kVersionMinor, messages::kBuildNumber,
+                         messages::kBuildDate};
+  for (int i = 0; i < 4; ++i) {
+    auto* line = new QLabel(L(lines[i]), this);
+    line->setObjectName(L(names[i]));
+    version->addWidget(line);
+  }
+
+  Button1 = new QPushButton(L(messages::kOK), this);
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setDefault(true);
+  connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(Button1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addSpacing(8);
+  layout->addLayout(version);
+  layout->addSpacing(8);
+  layout->addLayout(buttons);
+  setFixedSize(sizeHint().expandedTo(QSize(360, 0)));
+}
+
+}  // namespace velt::ui

@@ -1,0 +1,29 @@
+// velt: the desktop program.
+#include <QApplication>
+#include <QIcon>
+
+#include "platform/qt/help_viewer_qt.h"
+#include "platform/qt/prompts_qt.h"
+#include "platform/qt/window_thread_qt.h"
+#include "ui/startup.h"
+
+int main(int argc, char** argv) {
+  QApplication qt(argc, argv);
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/velt/velt.png")));
+  velt::ui::UseInstalledSettingsStore(QCoreApplication::applicationDirPath().toStdString());
+
+  std::vector<std::string> arguments;
+  const QStringList given = QCoreApplication::arguments();
+  for (int i = 1; i < given.size(); ++i) arguments.push_back(given[i].toStdString());
+  if (arguments.size() == 2 && arguments[0] == "--screenshots")
+    return velt::ui::RunScreenshots(arguments[1]);
+
+  velt::platform::QtWindowThread window;
+  velt::platform::QtPrompts prompts;
+  velt::platform::QtHelpViewer help;
+  const velt::ui::Services services{prompts, help, window};
+  auto app = velt::ui::VeltApplication::Create(services, std::move(arguments));
+  if (!app) return 1;
+  app->Form1->show();
+  return qt.exec();
+}

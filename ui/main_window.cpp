@@ -1,0 +1,469 @@
+#include "ui/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QToolButton>
+#include <QUrl>
+
+#include "batch/settings_store.h"
+#include "engine/engine.h"
+#include "engine/meta_info.h"
+#include "ui/about_dialog.h"
+#include "ui/decryption_options_dialog.h"
+#include "ui/messages.h"
+#include "ui/options_dialog.h"
+#include "ui/seconds_text.h"
+
+namespace velt::ui {
+
+namespace {
+
+QString L(const char* text) {
+  return QString::fromLatin1(text);
+}
+
+// The face: a row of six square tool buttons, the hover line, and the progress panel below.
+constexpr int kWidth = 400;
+constexpr int kButton = 56;
+constexpr int kButtonGap = 8;
+constexpr int kRowLeft = (kWidth - 6 * kButton - 5 * kButtonGap) / 2;
+constexpr int kRowTop = 8;
+constexpr int kIdleHeight = 100;
+constexpr int kPanelHeight = 168;
+constexpr int kBusyHeight = kIdleHeight + kPanelHeight + 8;
+
+std::string ErrorText(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return messages::kUnknownError;
+  }
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+bool TOpenDialog::Execute(platform::Prompts& prompts) {
+  std::string chosen;
+  if (!prompts.OpenFile(Filter, InitialDir, chosen)) return false;
+  FileName = chosen;
+  InitialDir = FolderOf(chosen);
+  return true;
+}
+
+TForm1::TForm1(const Services& services, Windows& windows, JobState& job)
+    : services_(services),
+      windows_(windows),
+      job_(job),
+      od1(messages::kOpenFilter),
+      singenc1(services.window),
+      singdec1(services.window),
+      renc1(services.window),
+      rdec1(services.window) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(L(messages::kMainCaption));
+  BuildMenus();
+  BuildFace();
+  progress_ = std::make_unique<ProgressRelay>(
+      services.window, ProgressPanel{singlemessage, filename, pos, total, totpos, pb, totpb});
+
+  for (batch::TWorkThread* worker : {&singenc1, &singdec1, &renc1, &rdec1})
+    worker->SetUpdateEnabled(true);
+  singenc1.OnStart = singdec1.OnStart = [this](batch::TWorkThread&, batch::TWorkExecuteThread&,
+                                               void*&) { SingleFileStart(); };
+  singenc1.OnExecute = [this](batch::TWorkThread&, batch::TWorkExecuteThread&, void*&) {
+    job_.JobElapsedMs = double(
+        engine::EncryptOneFile(job_.SingleFileName, job_.JobPassword, jobSettings_, *progress_));
+  };
+  singdec1.OnExecute = [this](batch::TWorkThread&, batch::TWorkExecuteThread&, void*&) {
+    job_.JobElapsedMs = double(engine::DecryptOneFile(job_.SingleFileName, job_.JobPassword,
+                                                      job_.SingleFileHasMeta != 0, jobSettings_,
+                                                      jobDecryption_, *progress_));
+  };
+  singenc1.OnTerminate = [this](batch::TWorkThread&, batch::TWorkExecuteThread& thread, void*&) {
+    if (thread.Error())
+      ShowError(ErrorText(thread.Error()));
+    else
+      ShowInformation(messages::kFileEncryptedIn + SecondsText(job_.JobElapsedMs).toStdString() +
+                      messages::kSecs);
+    SingleFileEnd();
+  };
+  singdec1.OnTerminate = [this](batch::TWorkThread&, batch::TWorkExecuteThread& thread, void*&) {
+    if (thread.Error())
+      ShowError(ErrorText(thread.Error()));
+    else if (job_.JobElapsedMs == -1)
+      ShowError(messages::kWrongPassword);
+    else
+      ShowInformation(messages::kFileDecryptedIn + SecondsText(job_.JobElapsedMs).toStdString() +
+                      messages::kSecs);
+    SingleFileEnd();
+  };
+
+  const std::string path = batch::InstallationFolder();
+  if (path.empty()) {
+    ShowError(messages::kNotInstalled);
+    return;
+  }
+  const bool separated = path.back() == '/' || path.back() == '\\';
+#ifdef _WIN32
+  helpFile_ = path + (separated ? "" : "\\") + messages::kHelpFileName;
+#else
+  helpFile_ = path + (separated ? "" : "/") + messages::kHelpFileName;
+#endif
+  installed_ = true;
+  job_.CommandLinePending = true;
+  setAcceptDrops(true);
+}
+
+TForm1::~TForm1() {
+  // The workers end before the panel and the relay they report to.
+  for (batch::TWorkThread* worker : {&singenc1, &singdec1, &renc1, &rdec1}) worker->Stop();
+}
+
+void TForm1::BuildMenus() {
+  auto add = [this](QMenu* menu, const char* name, const char* text, QKeySequence keys,
+                    void (TForm1::*command)()) {
+    QAction* action = menu->addAction(L(text));
+    action->setObjectName(L(name));
+    if (!keys.isEmpty()) action->setShortcut(keys);
+    connect(action, &QAction::triggered, this, command);
+    return action;
+  };
+  auto menu = [this](const char* name, const char* title) {
+    QMenu* m = menuBar()->addMenu(L(title));
+    m->setObjectName(L(name));
+    return m;
+  };
+  File1 = menu("File1", messages::kMenuFile);
+  VELTOptions1 = add(File1, "VELTOptions1", messages::kMenuOptions,
+                     QKeySequence(Qt::CTRL | Qt::Key_O), &TForm1::ShowOptions);
+  File1->addSeparator();
+  Exit1 = add(File1, "Exit1", messages::kMenuExit, QKeySequence(Qt::CTRL | Qt::Key_F4),
+              &TForm1::ExitProgram);
+  Encrypt1 = menu("Encrypt1", messages::kMenuEncrypt);
+  EncryptFile1 = add(Encrypt1, "EncryptFile1", messages::kMenuEncryptFile,
+                     QKeySequence(Qt::CTRL | Qt::Key_F), &TForm1::EncryptFile);
+  EncyptDirectory1 = add(Encrypt1, "EncyptDirectory1", messages::kMenuEncryptDir,
+                         QKeySequence(Qt::CTRL | Qt::Key_D), &TForm1::EncryptDirectory);
+  Decrypt1 = menu("Decrypt1", messages::kMenuDecrypt);
+  DecryptFile1 = add(Decrypt1, "DecryptFile1", messages::kMenuDecryptFile,
+                     QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_F), &TForm1::DecryptFile);
+  DecryptDirectory1 = add(Decrypt1, "DecryptDirectory1", messages::kMenuDecryptDir,
+                          QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_D), &TForm1::DecryptDirectory);
+  Help1 = menu("Help1", messages::kMenuHelp);
+  AboutVelt1 = add(Help1, "AboutVelt1", messages::kMenuAbout, {}, &TForm1::ShowAbout);
+  Help1->addSeparator();
+  VELTHelp1 = add(Help1, "VELTHelp1", messages::kMenuHelpFile, {}, &TForm1::ShowHelp);
+}
+
+void TForm1::BuildFace() {
+  auto* face = new QWidget(this);
+  face->setObjectName(QStringLiteral("face"));
+  face->setMouseTracking(true);
+  face->installEventFilter(this);
+  setCentralWidget(face);
+
+  const char* pictures[] = {"encrypt-file",   "decrypt-file", "encrypt-folder",
+                            "decrypt-folder", "options",      "exit"};
+  QToolButton** buttons[] = {&SpeedButton1, &SpeedButton2, &SpeedButton3,
+                             &SpeedButton4, &SpeedButton5, &SpeedButton6};
+  for (int i = 0; i < 6; ++i) {
+    auto* b = new QToolButton(face);
+    b->setObjectName(QStringLiteral("SpeedButton%1").arg(i + 1));
+    b->setIcon(QIcon(QStringLiteral(":/velt/%1.png").arg(L(pictures[i]))));
+    b->setIconSize(QSize(40, 40));
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setGeometry(kRowLeft + i * (kButton + kButtonGap), kRowTop, kButton, kButton);
+    b->setMouseTracking(true);
+    // A move over a button belongs to the button, not to the bare window behind it.
+    b->setAttribute(Qt::WA_NoMousePropagation);
+    b->installEventFilter(this);
+    *buttons[i] = b;
+  }
+  connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::EncryptFile);
+  connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::DecryptFile);
+  connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::EncryptDirectory);
+  connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::DecryptDirectory);
+  connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::ExitProgram);
+  // SpeedButton5 acts on the release of any mouse button (eventFilter).
+
+  Image1 = new QLabel(face);
+  Image1->setObjectName(QStringLiteral("Image1"));
+  Image1->setGeometry(kRowLeft, kRowTop, 6 * kButton + 5 * kButtonGap, kButton);
+  Image1->setPixmap(QPixmap(QStringLiteral(":/velt/banner.png")));
+  Image1->setScaledContents(true);
+  Image1->hide();
+
+  message = new QLabel(L(messages::kSelectOption), face);
+  message->setObjectName(QStringLiteral("message"));
+  message->setAlignment(Qt::AlignCenter);
+  message->setGeometry(0, kRowTop + kButton + 8, kWidth, 22);
+
+  enc = new QFrame(face);
+  enc->setObjectName(QStringLiteral("enc"));
+  enc->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+  enc->setGeometry(8, kIdleHeight, kWidth - 16, kPanelHeight);
+  const int inner = kWidth - 16;
+  auto label = [this](const char* name, const char* text, QRect where) {
+    auto* l = new QLabel(L(text), enc);
+    l->setObjectName(L(name));
+    l->setGeometry(where);
+    return l;
+  };
+  auto bar = [this](const char* name, QRect where) {
+    auto* b = new QProgressBar(enc);
+    b->setObjectName(L(name));
+    b->setRange(0, 100);
+    b->setValue(0);
+    b->setTextVisible(false);
+    b->setGeometry(where);
+    return b;
+  };
+  singlemessage = label("singlemessage", messages::kPanelStatus, QRect(10, 8, inner - 20, 18));
+  filename = label("filename", "", QRect(10, 28, inner - 20, 18));
+  pb = bar("pb", QRect(10, 52, inner - 74, 18));
+  pos = label("pos", messages::kPanelPercent, QRect(inner - 56, 52, 46, 18));
+  total = label("total", messages::kPanelTotal, QRect(10, 80, inner - 20, 18));
+  totpb = bar("totpb", QRect(10, 102, inner - 74, 18));
+  totpb->setValue(100);
+  totpos = label("totpos", messages::kPanelTotalPercent, QRect(inner - 56, 102, 46, 18));
+  pos->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  totpos->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  Button1 = new QPushButton(L(messages::kStop), enc);
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setGeometry((inner - 90) / 2, 130, 90, 28);
+  connect(Button1, &QPushButton::clicked, this, &TForm1::StopPressed);
+  enc->hide();
+
+  FitHeight();
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+void TForm1::FitHeight() {
+  const int height = enc->isHidden() ? kIdleHeight : kBusyHeight;
+  centralWidget()->setFixedSize(kWidth, height);
+  setFixedSize(kWidth, height + menuBar()->sizeHint().height());
+}
+
+bool TForm1::Busy() const {
+  return singenc1.Running() || singdec1.Running() || renc1.Running() || rdec1.Running();
+}
+
+void TForm1::EnterBusy() {
+  Image1->show();
+  Image1->raise();
+  for (QToolButton* b :
+       {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6})
+    b->setEnabled(false);
+  for (QMenu* m : {File1, Encrypt1, Decrypt1, Help1}) {
+    m->setEnabled(false);
+    m->menuAction()->setEnabled(false);
+  }
+}
+
+void TForm1::EnterIdle() {
+  for (QToolButton* b :
+       {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6})
+    b->setEnabled(true);
+  Image1->hide();
+  menuBar()->setEnabled(true);
+  for (QMenu* m : {File1, Encrypt1, Decrypt1, Help1}) {
+    m->setEnabled(true);
+    m->menuAction()->setEnabled(true);
+  }
+}
+
+void TForm1::SingleFileStart() {
+  EnterBusy();
+  totpb->hide();
+  totpos->hide();
+  total->hide();
+  Button1->setEnabled(false);
+  enc->show();
+  FitHeight();
+}
+
+void TForm1::SingleFileEnd() {
+  EnterIdle();
+  Button1->setEnabled(true);
+  enc->hide();
+  FitHeight();
+}
+
+void TForm1::EncryptFile() {
+  if (Busy()) return;
+  if (!od1.Execute(services_.prompts)) return;
+  const std::string path = od1.FileName;
+  if (engine::HasMetaInfo(path)) {
+    ShowInformation(messages::kAlreadyEncrypted);
+    return;
+  }
+  std::string password;
+  if (!services_.prompts.InputBox(messages::kEncryptionPassword, messages::kEnterPassword,
+                                  password))
+    return;
+  job_.JobPassword = password;
+  job_.SingleFileName = path;
+  job_.JobElapsedMs = 0;
+  jobSettings_ = windows_.veltoptions->Settings();
+  singenc1.Start();
+}
+
+void TForm1::DecryptFile() {
+  if (Busy()) return;
+  if (!od1.Execute(services_.prompts)) return;
+  const std::string path = od1.FileName;
+  if (engine::HasMetaInfo(path)) {
+    std::string password;
+    if (!services_.prompts.InputBox(messages::kDecryptionPassword, messages::kEnterPassword,
+                                    password))
+      return;
+    job_.JobPassword = password;
+    job_.SingleFileName = path;
+    job_.JobElapsedMs = 0;
+    job_.SingleFileHasMeta = 1;
+  } else {
+    job_.SingleFileName = path;
+    job_.JobElapsedMs = 0;
+    job_.SingleFileHasMeta = 0;
+    ShowInformation(messages::kNoHeader);
+    const engine::EngineSettings settings = windows_.veltoptions->Settings();
+    TForm3& form3 = *windows_.Form3;
+    form3.SetEngines(settings.cipherIndex, settings.hashIndex);
+    form3.SetDontAsk(false);
+    form3.Execute();
+    job_.JobPassword = form3.Options().password;
+    if (job_.DialogCancelled) return;
+  }
+  jobSettings_ = windows_.veltoptions->Settings();
+  jobDecryption_ = windows_.Form3->Options();
+  singdec1.Start();
+}
+
+void TForm1::EncryptDirectory() {
+  if (Busy()) return;
+  if (OnEncryptDirectory) OnEncryptDirectory();
+}
+
+void TForm1::DecryptDirectory() {
+  if (Busy()) return;
+  if (OnDecryptDirectory) OnDecryptDirectory();
+}
+
+void TForm1::ShowOptions() {
+  if (Busy()) return;
+  windows_.veltoptions->exec();
+}
+
+void TForm1::ExitProgram() {
+  if (Busy()) return;  // the command is greyed then; its shortcut must not get past that
+  QCoreApplication::exit(0);
+}
+
+void TForm1::ShowAbout() {
+  if (Busy()) return;
+  windows_.Form7->exec();
+}
+
+void TForm1::ShowHelp() {
+  if (Busy()) return;
+  if (!services_.help.ShowHelp(helpFile_)) ShowError(messages::kHelpNotOpened + helpFile_);
+}
+
+void TForm1::StopPressed() {
+  job_.StopRequested = true;
+  Button1->setEnabled(false);
+  Button1->setText(L(messages::kStopping));
+}
+
+void TForm1::ShowError(const std::string& text) {
+  services_.prompts.ShowMessage(platform::MessageKind::Error, text);
+}
+
+void TForm1::ShowInformation(const std::string& text) {
+  services_.prompts.ShowMessage(platform::MessageKind::Information, text);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  static const std::pair<QToolButton * TForm1::*, const char*> kHover[] = {
+      {&TForm1::SpeedButton1, messages::kHoverEncryptFile},
+      {&TForm1::SpeedButton2, messages::kHoverDecryptFile},
+      {&TForm1::SpeedButton3, messages::kHoverEncryptDir},
+      {&TForm1::SpeedButton4, messages::kHoverDecryptDir},
+      {&TForm1::SpeedButton5, messages::kHoverOptions},
+  };
+  if (type == QEvent::Enter || type == QEvent::MouseMove) {
+    for (const auto& [button, text] : kHover)
+      if (watched == this->*button) message->setText(L(text));
+    if (watched == centralWidget() && type == QEvent::MouseMove)
+      message->setText(L(messages::kSelectOption));
+  }
+  if (watched == SpeedButton6 && type == QEvent::MouseButtonPress)
+    message->setText(L(messages::kHoverExit));
+  if (watched == SpeedButton5 && type == QEvent::MouseButtonRelease && SpeedButton5->isEnabled()) {
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (SpeedButton5->rect().contains(mouse->position().toPoint()))
+      // After the button has seen its release, so it is not left looking pressed under the
+      // modal dialog.
+      QMetaObject::invokeMethod(this, &TForm1::ShowOptions, Qt::QueuedConnection);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (Busy())
+    event->ignore();
+  else
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!firstShow_) return;
+  firstShow_ = false;
+  // Once the window is on screen, so that the entry's own dialogs open over it.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        if (job_.CommandLinePending && OnCommandLine) OnCommandLine();
+        job_.CommandLinePending = false;
+      },
+      Qt::QueuedConnection);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+  event->acceptProposedAction();
+  if (!paths.empty() && OnFilesDropped) OnFilesDropped(paths);
+}
+
+}  // namespace velt::ui

@@ -1,0 +1,135 @@
+// TForm1: the main window and the owner of all work. It reads the installation folder, offers
+// the commands (menus, six tool buttons, hover texts), runs the single-file commands on their
+// worker components, shows the progress panel and refuses to close while work runs.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "batch/file_search.h"
+#include "batch/work_thread.h"
+#include "engine/settings.h"
+#include "ui/job_state.h"
+#include "ui/progress_relay.h"
+#include "ui/services.h"
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+
+namespace velt::ui {
+
+class Tveltoptions;
+class TForm3;
+class TForm7;
+
+// The windows made at start-up, in their creation order; the main window reaches the others
+// through this.
+struct Windows {
+  class TForm1* Form1 = nullptr;
+  Tveltoptions* veltoptions = nullptr;
+  TForm3* Form3 = nullptr;
+  TForm7* Form7 = nullptr;
+};
+
+// The file-open dialog of both single-file commands: one filter, and it opens where the last
+// chosen file was.
+class TOpenDialog {
+ public:
+  explicit TOpenDialog(std::string filter) : Filter(std::move(filter)) {}
+  bool Execute(platform::Prompts& prompts);
+  std::string Filter;
+  std::string InitialDir;
+  std::string FileName;
+};
+
+class TForm1 final : public QMainWindow {
+  // What the workers use lives longer than they do, so it comes first.
+  Services services_;
+  Windows& windows_;
+  JobState& job_;
+  std::unique_ptr<ProgressRelay> progress_;
+  // What the running single-file work reads: copies taken on the window thread at its start.
+  engine::EngineSettings jobSettings_;
+  engine::DecryptionOptions jobDecryption_;
+
+ public:
+  // Reads "Path"; when it is missing or empty shows the error box and leaves Installed() false,
+  // and the program is to end without going on.
+  TForm1(const Services& services, Windows& windows, JobState& job);
+  ~TForm1() override;
+
+  bool Installed() const { return installed_; }
+  const std::string& HelpFile() const { return helpFile_; }
+  // True while any worker component runs.
+  bool Busy() const;
+
+  // The commands, as the menus and tool buttons run them.
+  void EncryptFile();
+  void DecryptFile();
+  void EncryptDirectory();
+  void DecryptDirectory();
+  void ShowOptions();
+  void ExitProgram();
+  void ShowAbout();
+  void ShowHelp();
+
+  // Entry points that the command-line and drop handling fill in.
+  std::function<void()> OnCommandLine;
+  std::function<void()> OnEncryptDirectory, OnDecryptDirectory;
+  std::function<void(const std::vector<std::string>& paths)> OnFilesDropped;
+
+  // Controls, under their objectName.
+  QToolButton *SpeedButton1 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr,
+              *SpeedButton4 = nullptr, *SpeedButton5 = nullptr, *SpeedButton6 = nullptr;
+  QLabel* Image1 = nullptr;
+  QLabel* message = nullptr;
+  QFrame* enc = nullptr;
+  QLabel *singlemessage = nullptr, *filename = nullptr, *pos = nullptr, *total = nullptr,
+         *totpos = nullptr;
+  QProgressBar *pb = nullptr, *totpb = nullptr;
+  QPushButton* Button1 = nullptr;  // Stop
+  QMenu *File1 = nullptr, *Encrypt1 = nullptr, *Decrypt1 = nullptr, *Help1 = nullptr;
+  QAction *VELTOptions1 = nullptr, *Exit1 = nullptr, *EncryptFile1 = nullptr,
+          *EncyptDirectory1 = nullptr, *DecryptFile1 = nullptr, *DecryptDirectory1 = nullptr,
+          *AboutVelt1 = nullptr, *VELTHelp1 = nullptr;
+
+  // Components without a face.
+  TOpenDialog od1;
+  batch::TWorkThread singenc1, singdec1, renc1, rdec1;
+  batch::TFileSearch ff1, ff2, genff;
+  ProgressRelay& Progress() { return *progress_; }
+
+  void EnterBusy();
+  void EnterIdle();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildFace();
+  void FitHeight();
+  void SingleFileStart();
+  void SingleFileEnd();
+  void StopPressed();
+  void ShowError(const std::string& text);
+  void ShowInformation(const std::string& text);
+
+  bool installed_ = false;
+  bool firstShow_ = true;
+  std::string helpFile_;
+};
+
+}  // namespace velt::ui

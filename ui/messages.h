@@ -1,0 +1,126 @@
+// Every text the desktop program shows, exactly as users know it (the spelling included).
+#pragma once
+
+namespace velt::ui::messages {
+
+// Application and main window.
+inline constexpr const char* kAppTitle = "Velt";
+inline constexpr const char* kMainCaption = "VELT 1.2a (Build 321)";
+inline constexpr const char* kSelectOption = "Select Option";
+inline constexpr const char* kNotInstalled =
+    "Velt has not been installed correctly. Please re-install Velt.";
+inline constexpr const char* kHelpFileName = "Velt.chm";
+inline constexpr const char* kHelpNotOpened = "The help file could not be opened: ";
+inline constexpr const char* kUnknownError = "The work ended with an unexpected error.";
+
+// Menus.
+inline constexpr const char* kMenuFile = "File";
+inline constexpr const char* kMenuOptions = "VELT Options...";
+inline constexpr const char* kMenuExit = "Exit";
+inline constexpr const char* kMenuEncrypt = "Encrypt";
+inline constexpr const char* kMenuEncryptFile = "Encrypt File...";
+inline constexpr const char* kMenuEncryptDir = "Encypt Directory";
+inline constexpr const char* kMenuDecrypt = "Decrypt";
+inline constexpr const char* kMenuDecryptFile = "Decrypt File...";
+inline constexpr const char* kMenuDecryptDir = "Decrypt Directory";
+inline constexpr const char* kMenuHelp = "Help";
+inline constexpr const char* kMenuAbout = "About Velt";
+inline constexpr const char* kMenuHelpFile = "VELT Help";
+
+// Hover texts of the tool buttons.
+inline constexpr const char* kHoverEncryptFile = "Encrypt a file";
+inline constexpr const char* kHoverDecryptFile = "Decrypt a file";
+inline constexpr const char* kHoverEncryptDir = "Encrypt an entire Directory";
+inline constexpr const char* kHoverDecryptDir = "Decrypt an entire Directory";
+inline constexpr const char* kHoverOptions = "Edit VELT Options";
+inline constexpr const char* kHoverExit = "Exit VELT";
+
+// Progress panel (design texts until the work fills them in).
+inline constexpr const char* kPanelStatus = "Encrypting:";
+inline constexpr const char* kPanelPercent = "0%";
+inline constexpr const char* kPanelTotal = "Total (14 of 1024 files)";
+inline constexpr const char* kPanelTotalPercent = "100%";
+inline constexpr const char* kStop = "Stop";
+inline constexpr const char* kStopping = "Stopping";
+
+// Single-file commands.
+inline constexpr const char* kOpenFilter = "All Files|*.*";
+inline constexpr const char* kAlreadyEncrypted = "File is already encrypted";
+inline constexpr const char* kEncryptionPassword = "Encryption password";
+inline constexpr const char* kDecryptionPassword = "Decryption password";
+inline constexpr const char* kEnterPassword = "Enter password";
+inline constexpr const char* kFileEncryptedIn = "File encrypted in ";
+inline constexpr const char* kFileDecryptedIn = "File Decrypted in ";
+inline constexpr const char* kSecs = " secs";
+inline constexpr const char* kWrongPassword = "Decryption Password supplied was incorrect.";
+inline constexpr const char* kNoHeader =
+    "File has no VILT Header, Please select Decryption Options.";
+
+// Options dialog.
+inline constexpr const char* kOptionsCaption = "VELT Options";
+inline constexpr const char* kLabelExtension = "Default File Extension:";
+inline constexpr const char* kLabelCipher = "Default De/Encryption Engine:";
+inline constexpr const char* kLabelHash = "Default Hashing Engine";
+inline constexpr const char* kLabelCompression = "Default De/Compression Engine";
+inline constexpr const char* kLabelCompressionSpeed = "Default Compression Setting";
+inline constexpr const char* kGroupEncryption = "Encryption options";
+inline constexpr const char* kAddExt = "Add default file extension to encrypted files";
+inline constexpr const char* kAddExtHint =
+    "This will add the Default File Extension to all encrypted files. If de-selected, original "
+    "files will be deleted after encryption.";
+inline constexpr const char* kSecureDelete =
+    "Use Data overwrite when deleting files (for Security)";
+inline constexpr const char* kSecureDeleteHint =
+    "This will overwrite temporary files and the original file (if selected) with random data "
+    "before deletion. (Warning - Slow)";
+inline constexpr const char* kDeleteOrig = "Delete original file";
+inline constexpr const char* kDeleteOrigHint =
+    "This will overwrite the original file with the new encrypted one.";
+inline constexpr const char* kAddMeta = "Add VELT Meta Info to encrypted files";
+inline constexpr const char* kAddMetaHint =
+    "This will add  Meta Information to encrypted file describing which Engines to use for "
+    "de-encryption.";
+inline constexpr const char* kCompressFile = "Compress file before Encrypting";
+inline constexpr const char* kCompressFileHint =
+    "This will compress the file with the default compression engine before encrpytion.";
+inline constexpr const char* kOK = "OK";
+inline constexpr const char* kDefaults = "Defaults";
+inline constexpr const char* kCancel = "Cancel";
+inline constexpr const char* kDefaultExtension = "VELT";
+inline constexpr const char* kNoExtensionWarning =
+    "By not adding a new file extention to encrypted files, the original file will be "
+    "overwritten (deleted).";
+inline constexpr const char* kExtensionForbidden =
+    "Default file extension cannot contain / \\ : * ? > < \" | or [Space] characters.";
+inline constexpr const char* kExtensionEmpty =
+    "Default file extension must be atleast 1 character.";
+
+// Items of the compression lists (the cipher and hash items come from the catalogues).
+inline constexpr const char* kCompressionEngines[] = {"ZLib"};
+inline constexpr const char* kCompressionSpeeds[] = {"Default", "Fastest <Least Compression>",
+                                                     "Best <Slowest Compression>"};
+
+// Decryption options dialog.
+inline constexpr const char* kDecryptionOptionsCaption = "Decryption Options";
+inline constexpr const char* kLabelDecryptionEngine = "Decryption Engine:";
+inline constexpr const char* kLabelHashingEngine = "Hashing Engine";
+inline constexpr const char* kGroupDecryption = "Decryption options";
+inline constexpr const char* kDeleteAfterDecryption = "Delete Oringial File after Decryption";
+inline constexpr const char* kDontAsk = "Use these Settings for all Files (Don't Ask Again)";
+inline constexpr const char* kLabelPassword = "Decryption Password:";
+inline constexpr const char* kNoHeaderDeleteWarning =
+    "As no VELT header is available, VELT cannot check if the file is valid after decryption. If "
+    "you supply an Incorrect Decryption Password, the file will be irrecoverably corrupted and "
+    "the original file lost.";
+
+// About box.
+inline constexpr const char* kAboutCaption = "About VELT";
+inline constexpr const char* kProductName = "VELT V1.2a";
+inline constexpr const char* kLongNameLine1 = "Versatile Encryption";
+inline constexpr const char* kLongNameLine2 = "and Locking Tool";
+inline constexpr const char* kVersionMajor = "Version Major: 1";
+inline constexpr const char* kVersionMinor = "Version Minor: 22";
+inline constexpr const char* kBuildNumber = "Build Number: 321";
+inline constexpr const char* kBuildDate = "Build Date: 12/05/05";
+
+}  // namespace velt::ui::messages

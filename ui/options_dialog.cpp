@@ -1,0 +1,237 @@
+#include "ui/options_dialog.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "batch/settings_store.h"
+#include "platform/registry.h"
+#include "ui/messages.h"
+#include "ui/option_lists.h"
+
+namespace velt::ui {
+
+namespace {
+
+QString L(const char* text) {
+  return QString::fromLatin1(text);
+}
+
+QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, const char* hint) {
+  auto* box = new QCheckBox(L(caption), parent);
+  box->setObjectName(L(name));
+  box->setToolTip(L(hint));
+  box->setChecked(true);
+  return box;
+}
+
+QComboBox* DropDown(QWidget* parent, const char* name, void (*fill)(QComboBox*)) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(L(name));
+  list->setEditable(false);
+  fill(list);
+  list->setCurrentIndex(0);
+  return list;
+}
+
+}  // namespace
+
+Tveltoptions::Tveltoptions(const Services& services, QWidget* parent)
+    : QDialog(parent), services_(services) {
+  setObjectName(QStringLiteral("veltoptions"));
+  setWindowTitle(L(messages::kOptionsCaption));
+  // Fixed frame without a close box: OK is the only way out.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+  deffileext = new QLineEdit(L(messages::kDefaultExtension), this);
+  deffileext->setObjectName(QStringLiteral("deffileext"));
+  deffileext->setMaxLength(5);
+  deffileext->installEventFilter(this);
+  defencengine = DropDown(this, "defencengine", FillCipherList);
+  defhashengine = DropDown(this, "defhashengine", FillHashList);
+  defcomp = DropDown(this, "defcomp", FillCompressionEngineList);
+  defcompspeed = DropDown(this, "defcompspeed", FillCompressionSpeedList);
+
+  auto* group = new QGroupBox(L(messages::kGroupEncryption), this);
+  group->setObjectName(QStringLiteral("GroupBox1"));
+  addext = CheckBox(group, "addext", messages::kAddExt, messages::kAddExtHint);
+  securedelete =
+      CheckBox(group, "securedelete", messages::kSecureDelete, messages::kSecureDeleteHint);
+  deleteorig = CheckBox(group, "deleteorig", messages::kDeleteOrig, messages::kDeleteOrigHint);
+  addvelt = CheckBox(group, "addvelt", messages::kAddMeta, messages::kAddMetaHint);
+  compressfile =
+      CheckBox(group, "compressfile", messages::kCompressFile, messages::kCompressFileHint);
+  addvelt->setEnabled(false);  // meta information can only be left out of uncompressed files
+  auto* checks = new QVBoxLayout(group);
+  for (QCheckBox* box : {addext, securedelete, deleteorig, addvelt, compressfile})
+    checks->addWidget(box);
+
+  Button1 = new QPushButton(L(messages::kOK), this);
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button2 = new QPushButton(L(messages::kDefaults), this);
+  Button2->setObjectName(QStringLiteral("Button2"));
+  // Enter in the extension field must not press OK behind the field's check.
+  Button1->setAutoDefault(false);
+  Button2->setAutoDefault(false);
+
+  auto* grid = new QGridLayout;
+  int row = 0;
+  auto addRow = [&](const char* label, QWidget* field) {
+    auto* l = new QLabel(L(label), this);
+    l->setBuddy(field);
+    grid->addWidget(l, row, 0);
+    grid->addWidget(field, row, 1);
+    ++row;
+  };
+  addRow(messages::kLabelExtension, deffileext);
+  addRow(messages::kLabelCipher, defencengine);
+  addRow(messages::kLabelHash, defhashengine);
+  addRow(messages::kLabelCompression, defcomp);
+  addRow(messages::kLabelCompressionSpeed, defcompspeed);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(Button1);
+  buttons->addWidget(Button2);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(grid);
+  layout->addWidget(group);
+  layout->addLayout(buttons);
+
+  connect(compressfile, &QCheckBox::toggled, this, &Tveltoptions::CompressChanged);
+  connect(addext, &QCheckBox::toggled, this, &Tveltoptions::AddExtensionChanged);
+  connect(Button1, &QPushButton::clicked, this, &Tveltoptions::Ok);
+  connect(Button2, &QPushButton::clicked, this, &Tveltoptions::Defaults);
+
+  setFixedSize(sizeHint());
+  Load();
+}
+
+void Tveltoptions::Load() {
+  batch::SettingsLoad loaded = batch::LoadSettings();
+  // The store already turned an index outside its list into the list's first entry, so no
+  // list is ever left without a selection for the pipelines to use.
+  SetSettings(loaded.settings);
+  if (!loaded.error.empty())
+    services_.prompts.ShowMessage(platform::MessageKind::Error, loaded.error);
+}
+
+engine::EngineSettings Tveltoptions::Settings() const {
+  engine::EngineSettings s;
+  s.extension = deffileext->text().toStdString();
+  s.cipherIndex = defencengine->currentIndex();
+  s.hashIndex = defhashengine->currentIndex();
+  s.compressionEngine = defcomp->currentIndex();
+  s.compressionSpeed = defcompspeed->currentIndex();
+  s.addExtension = addext->isChecked();
+  s.secureDelete = securedelete->isChecked();
+  s.deleteOriginal = deleteorig->isChecked();
+  s.compress = compressfile->isChecked();
+  s.addMetaInfo = addvelt->isChecked();
+  return s;
+}
+
+void Tveltoptions::SetSettings(const engine::EngineSettings& s) {
+  deffileext->setText(QString::fromStdString(s.extension));
+  SelectIndex(defencengine, s.cipherIndex);
+  SelectIndex(defhashengine, s.hashIndex);
+  SelectIndex(defcomp, s.compressionEngine);
+  SelectIndex(defcompspeed, s.compressionSpeed);
+  addext->setChecked(s.addExtension);
+  securedelete->setChecked(s.secureDelete);
+  deleteorig->setChecked(s.deleteOriginal);
+  // The compress rule sets the meta box's enabled state; the stored flag then sets its check.
+  compressfile->setChecked(s.compress);
+  addvelt->setChecked(s.addMetaInfo);
+}
+
+void Tveltoptions::Defaults() {
+  deffileext->setText(L(messages::kDefaultExtension));
+  defencengine->setCurrentIndex(0);
+  defhashengine->setCurrentIndex(0);
+  defcompspeed->setCurrentIndex(0);
+  defcomp->setCurrentIndex(0);
+  addext->setChecked(true);
+  deleteorig->setChecked(true);
+  compressfile->setChecked(true);
+  securedelete->setChecked(true);
+  addvelt->setChecked(true);
+}
+
+void Tveltoptions::Ok() {
+  // Pressing OK leaves the field; its check must come before the value is stored.
+  CheckExtensionField();
+  try {
+    batch::SaveSettings(Settings());
+  } catch (const platform::RegistryError& e) {
+    // Without the right to write the store there would be no way out; the values stay live for
+    // this run.
+    services_.prompts.ShowMessage(platform::MessageKind::Error, e.what());
+  }
+  accept();
+}
+
+void Tveltoptions::CompressChanged(bool checked) {
+  addvelt->setChecked(true);
+  addvelt->setEnabled(!checked);
+}
+
+void Tveltoptions::AddExtensionChanged(bool checked) {
+  if (!checked && isVisible()) {
+    Warn(messages::kNoExtensionWarning);
+    // Without an extension the encrypted file takes the original's name.
+    deleteorig->setChecked(true);
+    deleteorig->setEnabled(false);
+    deffileext->setEnabled(false);
+  } else {
+    deffileext->setEnabled(true);
+    deleteorig->setEnabled(true);
+  }
+}
+
+void Tveltoptions::CheckExtensionField() {
+  switch (engine::CheckExtension(deffileext->text().toStdString())) {
+    case engine::ExtensionCheck::Valid:
+      return;
+    case engine::ExtensionCheck::ForbiddenCharacter:
+      Warn(messages::kExtensionForbidden);
+      break;
+    case engine::ExtensionCheck::Empty:
+      Warn(messages::kExtensionEmpty);
+      break;
+  }
+  deffileext->setText(L(messages::kDefaultExtension));
+}
+
+void Tveltoptions::Warn(const char* text) {
+  services_.prompts.ShowMessage(platform::MessageKind::Warning, text);
+}
+
+bool Tveltoptions::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == deffileext && event->type() == QEvent::FocusOut) {
+    // Only focus moving to another control counts as leaving the field, not the window losing
+    // the focus to a message box or another program.
+    auto reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+      // A modal box opened inside the focus change would interrupt the click that moved the
+      // focus (half drawn, with the pressed control waiting); it opens right after instead.
+      QMetaObject::invokeMethod(this, &Tveltoptions::CheckExtensionField, Qt::QueuedConnection);
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void Tveltoptions::reject() {}
+
+void Tveltoptions::closeEvent(QCloseEvent* event) {
+  // Only OK closes; a close from the window system is refused.
+  event->ignore();
+}
+
+}  // namespace velt::ui

@@ -1,0 +1,56 @@
+// Tveltoptions: the options dialog and the one live copy of the engine settings. Its controls
+// are the settings; they are loaded from the settings store when the dialog is made and saved by
+// OK, the only way out.
+#pragma once
+
+#include <QDialog>
+
+#include "engine/settings.h"
+#include "ui/services.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace velt::ui {
+
+class Tveltoptions final : public QDialog {
+ public:
+  // Loads the settings; a failed read is shown in an error box and the rest keep their defaults.
+  Tveltoptions(const Services& services, QWidget* parent = nullptr);
+
+  // The live settings as the controls hold them (window thread).
+  engine::EngineSettings Settings() const;
+  // Puts settings into the controls in load order, so the rules run as they would on loading.
+  void SetSettings(const engine::EngineSettings& settings);
+
+  // The Defaults button.
+  void Defaults();
+  // The OK button: save, then close. A store that cannot be written is reported and the values
+  // stay live for this run.
+  void Ok();
+
+  QLineEdit* deffileext = nullptr;
+  QComboBox *defencengine = nullptr, *defhashengine = nullptr, *defcomp = nullptr,
+            *defcompspeed = nullptr;
+  QCheckBox *addext = nullptr, *securedelete = nullptr, *deleteorig = nullptr, *addvelt = nullptr,
+            *compressfile = nullptr;
+  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void reject() override;  // no Cancel: Escape does nothing
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Load();
+  void CompressChanged(bool checked);
+  void AddExtensionChanged(bool checked);
+  void CheckExtensionField();
+  void Warn(const char* text);
+
+  Services services_;
+};
+
+}  // namespace velt::ui

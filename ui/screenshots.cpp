@@ -1,0 +1,149 @@
+// The pictures of the documentation, taken from the running program: each window is shown as
+// the user sees it and grabbed from the screen. The prompts are scripted, so that the busy
+// picture shows a real encryption under way without anybody at the keyboard.
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QPixmap>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QToolButton>
+#include <QWindow>
+#include <cstdio>
+#include <fstream>
+#include <random>
+
+#include "platform/qt/window_thread_qt.h"
+#include "ui/startup.h"
+
+namespace velt::ui {
+
+namespace {
+
+bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
+  QDeadlineTimer deadline(milliseconds);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  return true;
+}
+
+void Settle(int milliseconds) {
+  WaitUntil([] { return false; }, milliseconds);
+}
+
+// The virtual display has no window manager, so the pictures get a plain title bar of their
+// own with the window's caption.
+QImage Framed(const QPixmap& content, const QString& caption) {
+  constexpr int kBar = 28;
+  QImage framed(content.width() + 2, content.height() + kBar + 1, QImage::Format_RGB32);
+  framed.fill(QColor(0x2b, 0x3a, 0x4a));
+  QPainter p(&framed);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setRenderHint(QPainter::SmoothPixmapTransform);
+  p.drawPixmap(QRect(8, 6, 16, 16), QPixmap(QStringLiteral(":/velt/velt.png")));
+  QFont font = QGuiApplication::font();
+  font.setBold(true);
+  p.setFont(font);
+  p.setPen(Qt::white);
+  p.drawText(QRect(32, 0, framed.width() - 40, kBar), Qt::AlignVCenter | Qt::AlignLeft, caption);
+  p.drawPixmap(1, kBar, content);
+  return framed;
+}
+
+bool Save(QWidget* window, const QString& file) {
+  window->raise();
+  window->activateWindow();
+  WaitUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 5000);
+  Settle(400);
+  QPixmap picture;
+  if (QScreen* screen = window->screen()) picture = screen->grabWindow(window->winId());
+  if (picture.isNull() || picture.size().isEmpty()) picture = window->grab();
+  if (!Framed(picture, window->windowTitle()).save(file)) {
+    std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(file));
+  return true;
+}
+
+// Pseudo-random content compresses badly, so the work runs long enough to be seen.
+void WriteSample(const std::string& path, size_t megabytes) {
+  std::ofstream out(path, std::ios::binary);
+  std::mt19937_64 rng(7);
+  std::vector<uint64_t> block(1 << 17);
+  for (size_t i = 0; i < megabytes; ++i) {
+    for (auto& w : block) w = rng();
+    out.write(reinterpret_cast<const char*>(block.data()), std::streamsize(block.size() * 8));
+  }
+}
+
+}  // namespace
+
+int RunScreenshots(const std::string& folder) {
+  const QDir dir(QString::fromStdString(folder));
+  if (!dir.exists() && !QDir().mkpath(dir.path())) return 2;
+  platform::ScriptedPrompts prompts;
+  platform::ScriptedHelpViewer help;
+  platform::QtWindowThread window;
+  const Services services{prompts, help, window};
+  auto app = VeltApplication::Create(services, {});
+  if (!app) {
+    std::fprintf(stderr, "the settings store has no installation folder\n");
+    return 1;
+  }
+  TForm1& main = *app->Form1;
+  bool ok = true;
+
+  main.show();
+  ok &= Save(&main, dir.filePath(QStringLiteral("main-idle.png")));
+
+  app->veltoptions->show();
+  ok &= Save(app->veltoptions.get(), dir.filePath(QStringLiteral("options.png")));
+  app->veltoptions->hide();
+
+  const auto settings = app->veltoptions->Settings();
+  app->Form3->SetEngines(settings.cipherIndex, settings.hashIndex);
+  app->Form3->SetDontAsk(false);
+  app->Form3->show();
+  ok &= Save(app->Form3.get(), dir.filePath(QStringLiteral("decryption-options.png")));
+  app->Form3->hide();
+
+  app->Form7->show();
+  ok &= Save(app->Form7.get(), dir.filePath(QStringLiteral("about.png")));
+  app->Form7->hide();
+
+  // Busy: a real encryption, grabbed while its bar is on the way.
+  QTemporaryDir work;
+  bool busyTaken = false;
+  for (size_t megabytes : {48, 160, 400}) {
+    const std::string sample =
+        QDir(work.path()).filePath(QStringLiteral("sample.dat")).toStdString();
+    WriteSample(sample, megabytes);
+    prompts.NextFile(sample);
+    prompts.NextInput(std::string("screenshot"));
+    main.SpeedButton1->click();
+    WaitUntil([&] { return !main.Busy() || (main.pb->value() >= 20 && main.pb->value() <= 80); },
+              120000);
+    if (main.Busy()) {
+      busyTaken = Save(&main, dir.filePath(QStringLiteral("main-busy.png")));
+    }
+    WaitUntil([&] { return !main.Busy(); }, 600000);
+    for (const QString& name : QDir(work.path()).entryList(QDir::Files))
+      QDir(work.path()).remove(name);
+    if (busyTaken) break;
+  }
+  ok &= busyTaken;
+  for (const auto& m : prompts.Messages()) std::printf("message: %s\n", m.text.c_str());
+  return ok ? 0 : 1;
+}
+
+}  // namespace velt::ui

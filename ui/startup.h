@@ -1,0 +1,47 @@
+// Start-up: the application title, then every window made once, hidden, in a fixed order.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/about_dialog.h"
+#include "ui/decryption_options_dialog.h"
+#include "ui/job_state.h"
+#include "ui/main_window.h"
+#include "ui/options_dialog.h"
+#include "ui/services.h"
+
+namespace velt::ui {
+
+class VeltApplication {
+ public:
+  // Null when the main window found no installation folder: its error box has been shown and
+  // the program is to end without making the other windows.
+  static std::unique_ptr<VeltApplication> Create(const Services& services,
+                                                 std::vector<std::string> arguments);
+  VeltApplication(const VeltApplication&) = delete;
+  VeltApplication& operator=(const VeltApplication&) = delete;
+
+  JobState job;
+  Windows windows;
+  // In creation order; they go in the reverse order.
+  std::unique_ptr<TForm1> Form1;
+  std::unique_ptr<Tveltoptions> veltoptions;
+  std::unique_ptr<TForm3> Form3;
+  std::unique_ptr<TForm7> Form7;
+
+ private:
+  VeltApplication() = default;
+};
+
+// An installed program finds its settings store under its own prefix
+// (<prefix>/bin/velt -> <prefix>/etc/velt/registry.reg), wherever the prefix was chosen at
+// installation; VELT_REGISTRY, when set, has the last word.
+void UseInstalledSettingsStore(const std::string& programFolder);
+
+// The hidden --screenshots FOLDER mode: shows the main window idle and busy, the options
+// dialog, the decryption options dialog and the About box, and saves a PNG of each.
+int RunScreenshots(const std::string& folder);
+
+}  // namespace velt::ui
