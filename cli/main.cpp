@@ -2,11 +2,17 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 
 #include "cli/cli_app.h"
+#include "platform/registry.h"
 
 int main(int argc, char** argv) {
+  // An installed velt-cli reads the settings store of its own prefix.
+  std::error_code ec;
+  auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (!ec) velt::platform::UseRegistryBesideProgram(self.parent_path().string());
   // A file size limit then makes writes fail with a clear error instead of killing us.
   ::signal(SIGXFSZ, SIG_IGN);
   velt::cli::ControllingTerminal terminal;

@@ -49,4 +49,10 @@ void WriteRegistryValue(RegistryRoot root, const std::string& keyPath,
 // The hive file used on POSIX (empty on Windows).
 std::string RegistryHivePath();
 
+// An installed program finds its settings store under its own prefix
+// (<prefix>/bin/velt -> <prefix>/etc/velt/registry.reg), wherever the prefix was chosen at
+// installation: when that file exists and VELT_REGISTRY is not set, VELT_REGISTRY is set to it
+// (so programs started from this one find it too). VELT_REGISTRY, when set, has the last word.
+void UseRegistryBesideProgram(const std::string& programFolder);
+
 }  // namespace velt::platform

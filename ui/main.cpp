@@ -5,12 +5,13 @@
 #include "platform/qt/help_viewer_qt.h"
 #include "platform/qt/prompts_qt.h"
 #include "platform/qt/window_thread_qt.h"
+#include "platform/registry.h"
 #include "ui/startup.h"
 
 int main(int argc, char** argv) {
   QApplication qt(argc, argv);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/velt/velt.png")));
-  velt::ui::UseInstalledSettingsStore(QCoreApplication::applicationDirPath().toStdString());
+  velt::platform::UseRegistryBesideProgram(QCoreApplication::applicationDirPath().toStdString());
 
   std::vector<std::string> arguments;
   const QStringList given = QCoreApplication::arguments();

@@ -30,13 +30,4 @@ std::unique_ptr<VeltApplication> VeltApplication::Create(const Services& service
   return app;
 }
 
-void UseInstalledSettingsStore(const std::string& programFolder) {
-  const char* set = std::getenv("VELT_REGISTRY");
-  if (set && *set) return;
-  std::error_code ec;
-  auto hive = std::filesystem::path(programFolder) / ".." / "etc" / "velt" / "registry.reg";
-  if (std::filesystem::is_regular_file(hive, ec))
-    ::setenv("VELT_REGISTRY", std::filesystem::weakly_canonical(hive, ec).c_str(), 1);
-}
-
 }  // namespace velt::ui

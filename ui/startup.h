@@ -35,11 +35,6 @@ class VeltApplication {
   VeltApplication() = default;
 };
 
-// An installed program finds its settings store under its own prefix
-// (<prefix>/bin/velt -> <prefix>/etc/velt/registry.reg), wherever the prefix was chosen at
-// installation; VELT_REGISTRY, when set, has the last word.
-void UseInstalledSettingsStore(const std::string& programFolder);
-
 // The hidden --screenshots FOLDER mode: shows the main window idle and busy, the options
 // dialog, the decryption options dialog and the About box, and saves a PNG of each.
 int RunScreenshots(const std::string& folder);

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 
+#include "platform/registry.h"
 #include "tests/ui/ui_fixture.h"
 
 namespace velt::ui::test {
@@ -130,13 +131,13 @@ TEST_F(StartupTest, AnInstalledProgramFindsTheStoreUnderItsOwnPrefix) {
   std::filesystem::create_directories(prefix / "bin");
   std::filesystem::create_directories(prefix / "etc/velt");
   velt::test::writeFile(prefix / "etc/velt/registry.reg", "Windows Registry Editor Version 5.00\n");
-  UseInstalledSettingsStore(prefix / "bin");
+  platform::UseRegistryBesideProgram(prefix / "bin");
   ASSERT_NE(std::getenv("VELT_REGISTRY"), nullptr);
   EXPECT_EQ(std::filesystem::path(std::getenv("VELT_REGISTRY")),
             std::filesystem::canonical(prefix / "etc/velt/registry.reg"));
   // A store named by the environment has the last word.
   ::setenv("VELT_REGISTRY", hive.c_str(), 1);
-  UseInstalledSettingsStore(prefix / "bin");
+  platform::UseRegistryBesideProgram(prefix / "bin");
   EXPECT_EQ(std::string(std::getenv("VELT_REGISTRY")), hive);
 }
 
