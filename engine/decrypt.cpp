@@ -6,6 +6,7 @@
 #include "engine/engine.h"
 #include "engine/file_stream.h"
 #include "engine/messages.h"
+#include "engine/pipe.h"
 #include "engine/pipeline_support.h"
 #include "engine/temp_file.h"
 #include "engine/tzip.h"
@@ -99,36 +100,48 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
     platform::ClearAttributes(path);
     attributesCleared = true;
 
-    raw = TempFile::Create(path, number, "", secure);
-    {
-      auto cipher = detail::MakeKeyedCipher(e.cipherIndex, e.hashIndex, password, sink);
-      FileStream in(encrypted), out(raw.File());
-      cipher->DecryptStream(in, out, size - e.recordLength);
-      cipher->Burn();
-      out.Flush();
-    }
-
+    // A compressed payload goes from the cipher straight through zlib into the plaintext
+    // file, in one pass, instead of through a raw copy of the whole body on disk.
     bool failed = false;
     TempFile* result = &raw;
-    if (e.compression != -1) {
-      sink.ShowStatus(messages::kDecompressing);
-      plain = TempFile::Create(path, raw.Number(), "dc", secure);
-      raw.File().Seek(0);
-      FileStream in(raw.File()), out(plain.File());
-      bool ended = false;
-      try {
-        ended = Tzip::Decompress(in, raw.File().Size(), out, [&sink](int p) { sink.ShowPercent(p); });
-      } catch (const EZDecompressionError&) {
-        failed = true;  // what a wrong password looks like to zlib
+    {
+      auto cipher = detail::MakeKeyedCipher(e.cipherIndex, e.hashIndex, password, sink);
+      FileStream in(encrypted);
+      if (e.compression == -1) {
+        raw = TempFile::Create(path, number, "", secure);
+        FileStream out(raw.File());
+        cipher->DecryptStream(in, out, size - e.recordLength);
+        out.Flush();
+      } else {
+        plain = TempFile::Create(path, number, "dc", secure);
+        result = &plain;
+        FileStream out(plain.File());
+        bool ended = false;
+        try {
+          // The cipher on one processor, zlib on another.
+          TZInflatingWriter inflater(out);
+          RunPipeline(
+              [&](crypto::TStream& pipe) { cipher->DecryptStream(in, pipe, size - e.recordLength); },
+              [&](Pipe& pipe) {
+                std::vector<uint8_t> piece(256 * 1024);
+                while (!inflater.Ended())
+                  if (size_t n = pipe.Read(piece.data(), piece.size()))
+                    inflater.Write(piece.data(), n);
+                  else
+                    break;
+              });
+          ended = inflater.Ended();
+        } catch (const EZDecompressionError&) {
+          failed = true;  // what a wrong password looks like to zlib
+        }
+        out.Flush();
+        sink.ShowStatus(messages::kDecompressing);
+        sink.ShowPercent(100);
+        if (!failed && !ended)
+          throw EngineError(path, "the compressed data ends early: the file is damaged or truncated");
       }
-      out.Flush();
-      sink.ShowPercent(100);
-      raw.Remove(sink);
-      result = &plain;
-      if (!failed && !ended)
-        throw EngineError(path, "the compressed data ends early: the file is damaged or truncated");
+      cipher->Burn();
     }
-
     sink.ShowBar(0);
     sink.ShowStatus(messages::kDecryptionComplete);
     if (!failed && hasMetaInfo) failed = ComputeCheckValue(result->File()) != e.expectedCheck;

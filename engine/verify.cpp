@@ -44,38 +44,6 @@ class ComparingStream final : public crypto::TStream {
   bool same_ = true;
 };
 
-// Accepts a zlib stream and passes what it inflates to the next stream.
-class InflatingStream final : public crypto::TStream {
- public:
-  explicit InflatingStream(crypto::TStream& next) : next_(next), out_(1 << 16) {
-    if (inflateInit(&zs_) != Z_OK) throw EZDecompressionError("insufficient memory");
-  }
-  ~InflatingStream() override { inflateEnd(&zs_); }
-  void Write(const void* data, size_t n) override {
-    zs_.next_in = static_cast<Bytef*>(const_cast<void*>(data));
-    zs_.avail_in = uInt(n);
-    while (zs_.avail_in > 0 && !ended_ && !broken_) {
-      zs_.next_out = out_.data();
-      zs_.avail_out = uInt(out_.size());
-      int r = inflate(&zs_, Z_NO_FLUSH);
-      next_.Write(out_.data(), out_.size() - zs_.avail_out);
-      if (r == Z_STREAM_END) ended_ = true;
-      else if (r != Z_OK && r != Z_BUF_ERROR) broken_ = true;
-    }
-  }
-  bool Ended() const { return ended_ && !broken_; }
-  size_t Read(void*, size_t) override { return 0; }
-  uint64_t Size() override { return 0; }
-  uint64_t Position() override { return 0; }
-  void Seek(uint64_t) override {}
-
- private:
-  crypto::TStream& next_;
-  z_stream zs_{};
-  std::vector<uint8_t> out_;
-  bool ended_ = false, broken_ = false;
-};
-
 }  // namespace
 
 void VerifyEncrypted(const std::string& encryptedPath, platform::File& original,
@@ -99,9 +67,13 @@ void VerifyEncrypted(const std::string& encryptedPath, platform::File& original,
   ComparingStream compare(original);
   bool complete = true;
   if (settings.compress) {
-    InflatingStream inflater(compare);
-    cipher->DecryptStream(in, inflater, body);
-    complete = inflater.Ended();
+    try {
+      TZInflatingWriter inflater(compare);
+      cipher->DecryptStream(in, inflater, body);
+      complete = inflater.Ended();
+    } catch (const EZDecompressionError&) {
+      complete = false;
+    }
   } else {
     cipher->DecryptStream(in, compare, body);
   }

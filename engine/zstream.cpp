@@ -26,6 +26,10 @@ const char* ZlibMessage(int code) {
   }
 }
 
+namespace {
+constexpr size_t kOutBuffer = 64 * 1024;
+}
+
 TCustomZStream::TCustomZStream(crypto::TStream& underlying)
     : underlying_(underlying), underlyingPos_(underlying.Position()), buffer_(kBufferSize) {}
 
@@ -125,6 +129,34 @@ uint64_t TZDecompressionStream::Size() {
   throw EZDecompressionError(messages::kInvalidZStreamOperation);
 }
 void TZDecompressionStream::Seek(uint64_t) {
+  throw EZDecompressionError(messages::kInvalidZStreamOperation);
+}
+
+TZInflatingWriter::TZInflatingWriter(crypto::TStream& next) : next_(next), out_(kOutBuffer) {
+  int r = inflateInit(&zs_);
+  if (r < 0) throw EZDecompressionError(ZlibMessage(r));
+}
+
+TZInflatingWriter::~TZInflatingWriter() { inflateEnd(&zs_); }
+
+void TZInflatingWriter::Write(const void* data, size_t n) {
+  zs_.next_in = static_cast<Bytef*>(const_cast<void*>(data));
+  zs_.avail_in = uInt(n);
+  while (zs_.avail_in > 0 && !ended_) {
+    zs_.next_out = out_.data();
+    zs_.avail_out = uInt(out_.size());
+    int r = inflate(&zs_, Z_NO_FLUSH);
+    if (r == Z_NEED_DICT) r = Z_DATA_ERROR;
+    if (r < 0 && r != Z_BUF_ERROR) throw EZDecompressionError(ZlibMessage(r));
+    next_.Write(out_.data(), out_.size() - zs_.avail_out);
+    if (r == Z_STREAM_END) ended_ = true;
+  }
+}
+
+size_t TZInflatingWriter::Read(void*, size_t) {
+  throw EZDecompressionError(messages::kInvalidZStreamOperation);
+}
+void TZInflatingWriter::Seek(uint64_t) {
   throw EZDecompressionError(messages::kInvalidZStreamOperation);
 }
 

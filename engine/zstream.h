@@ -80,4 +80,27 @@ class TZDecompressionStream final : public TCustomZStream {
   bool ended_ = false;
 };
 
+// The other way round for a push pipeline: compressed data written in, plain data written on
+// to `next` as zlib produces it. A damaged stream raises EZDecompressionError at once; data
+// after the end of the zlib stream is ignored.
+class TZInflatingWriter final : public crypto::TStream {
+ public:
+  explicit TZInflatingWriter(crypto::TStream& next);
+  ~TZInflatingWriter() override;
+
+  void Write(const void* data, size_t n) override;
+  bool Ended() const { return ended_; }
+
+  size_t Read(void*, size_t) override;
+  uint64_t Size() override { return zs_.total_in; }
+  uint64_t Position() override { return zs_.total_in; }
+  void Seek(uint64_t) override;
+
+ private:
+  crypto::TStream& next_;
+  z_stream zs_{};
+  std::vector<uint8_t> out_;
+  bool ended_ = false;
+};
+
 }  // namespace velt::engine
