@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Whole-file throughput of the engine beside gpg, openssl and cp, measured in one run on the
 # same files: a 256 MiB text-like file and a 256 MiB random file.
-#   bench/pipeline.sh [MiB] [FILES]    (defaults 256 and 10000)
+#   bench/pipeline.sh [MiB] [FILES]    (defaults 256 and 10000; FILES 0 skips the tree)
 # Prints markdown tables: MB/s and peak resident memory of each command on the two big files,
 # then files per second on a tree of FILES files of 4 KiB each.
 set -euo pipefail
@@ -49,9 +49,10 @@ measure() {
   local name=$1 input=$2
   shift 2
   sync
-  local out
-  out=$( { /usr/bin/time -f "%e %M" "$@" >/dev/null 2>/dev/null; } 2>&1 | tail -1)
-  local secs=${out% *} kib=${out#* }
+  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || echo "failed: $*" >&2
+  local out secs kib
+  out=$(tail -1 "$work/time.txt")
+  secs=${out% *} kib=${out#* }
   python3 -c "import sys; n=$(stat -c %s "$input"); s=max($secs, 0.001); print(f'| $name | {n/1e6/s:8.1f} | {$kib/1024:6.1f} |')"
 }
 
@@ -91,6 +92,7 @@ for kind in text random; do
   rm -f "$work"/a*
 done
 
+[ "$files" -gt 0 ] || exit 0
 # The small-file tree: FILES files of 4 KiB in folders of 100.
 tree=$work/tree
 python3 - "$tree" "$files" <<'PY'
