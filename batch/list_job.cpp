@@ -1,0 +1,117 @@
+#include "batch/list_job.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/engine.h"
+#include "engine/meta_info.h"
+
+namespace velt::batch {
+
+namespace {
+constexpr const char* kCompleted = "Completed ";
+constexpr const char* kCompletedOpen = "Completed (";
+constexpr const char* kOf = " of ";
+constexpr const char* kFiles = " Files";
+constexpr const char* kEncryptedIn = " Files encrypted in ";
+constexpr const char* kDecryptedIn = " Files decrypted in ";
+constexpr const char* kSecs = " secs";
+constexpr const char* kSkippedEncrypted = " Files Skipped due to allready being encrypted)";
+constexpr const char* kSkippedDecrypted =
+    " Files Skipped due to incorrect password according to VELT Header)";
+constexpr const char* kStoppedAt = "Process stopped by user at ";
+constexpr const char* kNotEncrypted = " Files could not be encrypted (see the details)";
+constexpr const char* kNotDecrypted = " Files could not be decrypted (see the details)";
+constexpr const char* kUnexpected = "unexpected error";
+
+std::string Counted(const char* prefix, size_t i, size_t n) {
+  return prefix + std::to_string(i) + kOf + std::to_string(n) + kFiles;
+}
+
+std::string FailedLine(ListJobKind kind, size_t failed) {
+  if (failed == 0) return {};
+  return "\n" + std::to_string(failed) +
+         (kind == ListJobKind::Encrypt ? kNotEncrypted : kNotDecrypted);
+}
+}  // namespace
+
+int TotalPercent(size_t done, size_t count) {
+  if (count == 0) return 0;
+  const double step = 100.0 / double(count);
+  // The default rounding mode rounds halves to even.
+  return int(std::nearbyint(double(done) * step));
+}
+
+std::string RunningTotalText(ListJobKind kind, size_t done, size_t count) {
+  return Counted(kind == ListJobKind::Encrypt ? kCompletedOpen : kCompleted, done, count);
+}
+
+std::string FinalTotalText(ListJobKind kind, size_t count) {
+  return Counted(kind == ListJobKind::Encrypt ? kCompleted : kCompletedOpen, count, count);
+}
+
+std::string StatisticsMessage(ListJobKind kind, size_t count, const std::string& seconds,
+                              int32_t skipped, size_t failed) {
+  const bool encrypting = kind == ListJobKind::Encrypt;
+  std::string text = std::to_string(count - std::min(failed, count)) +
+                     (encrypting ? kEncryptedIn : kDecryptedIn) + seconds + kSecs;
+  if (skipped > 0)
+    text += " (" + std::to_string(skipped) + (encrypting ? kSkippedEncrypted : kSkippedDecrypted);
+  return text + FailedLine(kind, failed);
+}
+
+std::string StoppedMessage(ListJobKind kind, const std::string& seconds, size_t failed) {
+  return kStoppedAt + seconds + kSecs + FailedLine(kind, failed);
+}
+
+std::string FailureDetails(const std::vector<FileFailure>& failures) {
+  std::string details;
+  for (const FileFailure& f : failures) {
+    if (!details.empty()) details += "\n";
+    // Engine and platform errors already name the file.
+    details += f.reason.find(f.path) != std::string::npos ? f.reason : f.path + ": " + f.reason;
+  }
+  return details;
+}
+
+ListJobResult RunListJob(const ListJob& job) {
+  ListJobResult result;
+  engine::NullProgressSink quiet;
+  engine::ProgressSink& sink = job.progress ? *job.progress : quiet;
+  const size_t n = job.files.size();
+  for (size_t i = 0; i < n; ++i) {
+    const std::string& path = job.files[i];
+    if (job.totals) {
+      job.totals->ShowTotalPercent(TotalPercent(i, n));
+      job.totals->ShowTotalText(RunningTotalText(job.kind, i, n));
+    }
+    if (job.beforeFile) job.beforeFile(i);
+    try {
+      if (job.kind == ListJobKind::Encrypt) {
+        if (engine::HasMetaInfo(path))
+          ++result.skipped;
+        else
+          result.elapsedMs += double(engine::EncryptOneFile(path, job.password, job.settings, sink));
+      } else {
+        const bool meta = engine::HasMetaInfo(path);
+        const int64_t ms = engine::DecryptOneFile(path, job.password, meta, job.settings,
+                                                  job.decryption, sink);
+        if (ms == -1)
+          ++result.skipped;
+        else
+          result.elapsedMs += double(ms);
+      }
+    } catch (const std::exception& e) {
+      result.failures.push_back({path, e.what()});
+    } catch (...) {
+      result.failures.push_back({path, kUnexpected});
+    }
+    if (job.stopRequested && job.stopRequested->load()) {
+      result.stopped = true;
+      break;
+    }
+  }
+  return result;
+}
+
+}  // namespace velt::batch

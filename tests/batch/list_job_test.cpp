@@ -1,0 +1,254 @@
+// The list job over real files: the totals before each file, skipped and failing files, Stop
+// between files, and the statistics texts.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "batch/list_job.h"
+#include "engine/engine.h"
+#include "engine/meta_info.h"
+#include "tests/support/random_bytes.h"
+#include "tests/support/temp_dir.h"
+
+namespace velt::batch {
+namespace {
+
+namespace fs = std::filesystem;
+using test::readFile;
+using test::TempDir;
+
+struct RecordingTotals final : TotalsSink {
+  std::vector<int> percents;
+  std::vector<std::string> texts;
+  std::vector<char> order;  // 'P' or 'T'
+  void ShowTotalPercent(int n) override {
+    percents.push_back(n);
+    order.push_back('P');
+  }
+  void ShowTotalText(const std::string& t) override {
+    texts.push_back(t);
+    order.push_back('T');
+  }
+};
+
+class ListJobTest : public ::testing::Test {
+ protected:
+  ListJobTest() {
+    settings.secureDelete = false;  // the overwrite is the engine's business, and slow
+  }
+  std::vector<std::string> MakeFiles(int count, size_t size = 3000) {
+    std::vector<std::string> files;
+    for (int i = 0; i < count; ++i) {
+      files.push_back(dir / ("f" + std::to_string(i) + ".dat"));
+      test::writeFile(files.back(), rng.bytes(size + size_t(i)));
+      originals[files.back()] = readFile(files.back());
+    }
+    return files;
+  }
+  ListJob Job(ListJobKind kind, std::vector<std::string> files, std::string password = "pw") {
+    ListJob job;
+    job.kind = kind;
+    job.files = std::move(files);
+    job.password = std::move(password);
+    job.settings = settings;
+    job.totals = &totals;
+    job.stopRequested = &stop;
+    return job;
+  }
+  std::vector<std::string> Encrypted(const std::vector<std::string>& files) {
+    std::vector<std::string> out;
+    for (const auto& f : files) out.push_back(f + ".VELT");
+    return out;
+  }
+
+  TempDir dir;
+  test::Rng rng{11};
+  engine::EngineSettings settings;
+  RecordingTotals totals;
+  std::atomic<bool> stop{false};
+  std::map<std::string, std::vector<uint8_t>> originals;
+};
+
+TEST_F(ListJobTest, FourFilesShowTheirTotalsBeforeEachFileInBothDirections) {
+  const auto files = MakeFiles(4);
+  ListJobResult r = RunListJob(Job(ListJobKind::Encrypt, files));
+  EXPECT_EQ(totals.percents, (std::vector<int>{0, 25, 50, 75}));
+  EXPECT_EQ(totals.texts,
+            (std::vector<std::string>{"Completed (0 of 4 Files", "Completed (1 of 4 Files",
+                                      "Completed (2 of 4 Files", "Completed (3 of 4 Files"}));
+  EXPECT_EQ(totals.order, (std::vector<char>{'P', 'T', 'P', 'T', 'P', 'T', 'P', 'T'}));
+  EXPECT_EQ(r.skipped, 0);
+  EXPECT_TRUE(r.failures.empty());
+  EXPECT_FALSE(r.stopped);
+  EXPECT_GE(r.elapsedMs, 0);
+  for (const auto& f : files) {
+    EXPECT_FALSE(fs::exists(f));
+    EXPECT_TRUE(engine::HasMetaInfo(f + ".VELT"));
+  }
+  EXPECT_EQ(FinalTotalText(ListJobKind::Encrypt, 4), "Completed 4 of 4 Files");
+
+  totals = {};
+  r = RunListJob(Job(ListJobKind::Decrypt, Encrypted(files)));
+  EXPECT_EQ(totals.texts,
+            (std::vector<std::string>{"Completed 0 of 4 Files", "Completed 1 of 4 Files",
+                                      "Completed 2 of 4 Files", "Completed 3 of 4 Files"}));
+  EXPECT_EQ(FinalTotalText(ListJobKind::Decrypt, 4), "Completed (4 of 4 Files");
+  EXPECT_EQ(r.skipped, 0);
+  for (const auto& f : files) EXPECT_EQ(readFile(f), originals[f]);
+}
+
+TEST_F(ListJobTest, TotalPercentRoundsHalvesToEven) {
+  std::vector<int> eight;
+  for (size_t i = 0; i < 8; ++i) eight.push_back(TotalPercent(i, 8));
+  EXPECT_EQ(eight, (std::vector<int>{0, 12, 25, 38, 50, 62, 75, 88}));
+  EXPECT_EQ(TotalPercent(1, 3), 33);
+  EXPECT_EQ(TotalPercent(2, 3), 67);
+  EXPECT_EQ(TotalPercent(1, 200), 0);  // 0.5
+  EXPECT_EQ(TotalPercent(3, 200), 2);  // 1.5
+  EXPECT_EQ(TotalPercent(0, 1), 0);
+  EXPECT_EQ(TotalPercent(0, 0), 0);
+
+  const auto files = MakeFiles(8, 100);
+  RunListJob(Job(ListJobKind::Encrypt, files));
+  EXPECT_EQ(totals.percents, eight);
+}
+
+TEST_F(ListJobTest, StatisticsTexts) {
+  using K = ListJobKind;
+  const struct {
+    K kind;
+    size_t n;
+    const char* seconds;
+    int32_t skipped;
+    size_t failed;
+    const char* text;
+  } cases[] = {
+      {K::Encrypt, 4, "2.5", 0, 0, "4 Files encrypted in 2.5 secs"},
+      {K::Encrypt, 3, "0", 3, 0,
+       "3 Files encrypted in 0 secs (3 Files Skipped due to allready being encrypted)"},
+      {K::Decrypt, 1, "0.001", 0, 0, "1 Files decrypted in 0.001 secs"},
+      {K::Decrypt, 5, "1,25", 2, 0,
+       "5 Files decrypted in 1,25 secs (2 Files Skipped due to incorrect password according to "
+       "VELT Header)"},
+      {K::Encrypt, 5, "1", 1, 2,
+       "3 Files encrypted in 1 secs (1 Files Skipped due to allready being encrypted)\n"
+       "2 Files could not be encrypted (see the details)"},
+      {K::Decrypt, 2, "0", 0, 2,
+       "0 Files decrypted in 0 secs\n2 Files could not be decrypted (see the details)"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(StatisticsMessage(c.kind, c.n, c.seconds, c.skipped, c.failed), c.text) << c.text;
+  EXPECT_EQ(StoppedMessage(K::Encrypt, "3.75", 0), "Process stopped by user at 3.75 secs");
+  EXPECT_EQ(StoppedMessage(K::Decrypt, "1", 1),
+            "Process stopped by user at 1 secs\n1 Files could not be decrypted (see the details)");
+}
+
+TEST_F(ListJobTest, AlreadyEncryptedFilesAreSkippedAndLeftAlone) {
+  const auto files = MakeFiles(3);
+  RunListJob(Job(ListJobKind::Encrypt, files));
+  const auto encrypted = Encrypted(files);
+  std::map<std::string, std::vector<uint8_t>> before;
+  for (const auto& f : encrypted) before[f] = readFile(f);
+  const ListJobResult r = RunListJob(Job(ListJobKind::Encrypt, encrypted));
+  EXPECT_EQ(r.skipped, 3);
+  EXPECT_EQ(r.elapsedMs, 0);
+  EXPECT_EQ(StatisticsMessage(ListJobKind::Encrypt, 3, "0", r.skipped, r.failures.size()),
+            "3 Files encrypted in 0 secs (3 Files Skipped due to allready being encrypted)");
+  for (const auto& f : encrypted) EXPECT_EQ(readFile(f), before[f]);
+  EXPECT_FALSE(fs::exists(encrypted[0] + ".VELT"));
+}
+
+TEST_F(ListJobTest, WrongPasswordFilesAreSkippedAndTheRestDecrypted) {
+  const auto files = MakeFiles(3);
+  RunListJob(Job(ListJobKind::Encrypt, {files[0], files[2]}, "right"));
+  RunListJob(Job(ListJobKind::Encrypt, {files[1]}, "other"));
+  const auto encrypted = Encrypted(files);
+  const auto middle = readFile(encrypted[1]);
+  const ListJobResult r = RunListJob(Job(ListJobKind::Decrypt, encrypted, "right"));
+  EXPECT_EQ(r.skipped, 1);
+  EXPECT_TRUE(r.failures.empty());
+  EXPECT_EQ(readFile(files[0]), originals[files[0]]);
+  EXPECT_EQ(readFile(files[2]), originals[files[2]]);
+  EXPECT_EQ(readFile(encrypted[1]), middle);
+  EXPECT_FALSE(fs::exists(files[1]));
+}
+
+TEST_F(ListJobTest, AFailingFileIsReportedAndTheJobGoesOn) {
+  auto files = MakeFiles(3);
+  const std::string missing = dir / "vanished.txt";
+  const std::string link = dir / "link.txt";
+  fs::create_symlink(files[0], link);
+  const std::vector<std::string> list = {files[0], missing, link, files[1], files[2]};
+  const ListJobResult r = RunListJob(Job(ListJobKind::Encrypt, list));
+  ASSERT_EQ(r.failures.size(), 2u);
+  EXPECT_EQ(r.failures[0].path, missing);
+  EXPECT_EQ(r.failures[1].path, link);
+  EXPECT_EQ(totals.percents.size(), 5u);  // every file had its turn
+  for (const auto& f : files) EXPECT_TRUE(engine::HasMetaInfo(f + ".VELT")) << f;
+  EXPECT_TRUE(fs::is_symlink(link));
+  const std::string details = FailureDetails(r.failures);
+  EXPECT_NE(details.find(missing), std::string::npos);
+  EXPECT_NE(details.find(link), std::string::npos);
+  EXPECT_EQ(std::count(details.begin(), details.end(), '\n'), 1);
+  EXPECT_EQ(StatisticsMessage(ListJobKind::Encrypt, list.size(), "1", r.skipped, 2),
+            "3 Files encrypted in 1 secs\n2 Files could not be encrypted (see the details)");
+}
+
+TEST_F(ListJobTest, AnErrorWithoutTheFileNameGetsTheNameInTheDetails) {
+  EXPECT_EQ(FailureDetails({{"/a/b", "disk full"}, {"/c", "/c: gone"}}),
+            "/a/b: disk full\n/c: gone");
+}
+
+TEST_F(ListJobTest, StopEndsTheJobAfterTheCurrentFile) {
+  const auto files = MakeFiles(4);
+  // Stop pressed while the second file runs: it is finished, the two after it are not touched.
+  ListJob job = Job(ListJobKind::Encrypt, files);
+  job.beforeFile = [&](size_t i) {
+    if (i == 1) stop = true;
+  };
+  ListJobResult r = RunListJob(job);
+  EXPECT_TRUE(r.stopped);
+  EXPECT_EQ(totals.percents, (std::vector<int>{0, 25}));
+  EXPECT_TRUE(fs::exists(files[0] + ".VELT"));
+  EXPECT_TRUE(fs::exists(files[1] + ".VELT"));
+  EXPECT_EQ(readFile(files[2]), originals[files[2]]);
+  EXPECT_EQ(readFile(files[3]), originals[files[3]]);
+  EXPECT_FALSE(fs::exists(files[2] + ".VELT"));
+
+  // Stop pressed during the last file: that file is done too.
+  stop = false;
+  totals = {};
+  job = Job(ListJobKind::Encrypt, {files[2], files[3]});
+  job.beforeFile = [&](size_t i) {
+    if (i == 1) stop = true;
+  };
+  r = RunListJob(job);
+  EXPECT_TRUE(r.stopped);
+  EXPECT_TRUE(fs::exists(files[3] + ".VELT"));
+  EXPECT_EQ(totals.texts.back(), "Completed (1 of 2 Files");
+}
+
+TEST_F(ListJobTest, FilesWithoutMetaInformationUseTheGivenDecryptionOptions) {
+  settings.compress = false;
+  settings.addMetaInfo = false;
+  settings.cipherIndex = 16;
+  settings.hashIndex = 6;
+  const auto files = MakeFiles(2);
+  RunListJob(Job(ListJobKind::Encrypt, files));
+  ListJob job = Job(ListJobKind::Decrypt, Encrypted(files));
+  job.decryption.cipherIndex = 16;
+  job.decryption.hashIndex = 6;
+  job.decryption.deleteOriginal = false;
+  const ListJobResult r = RunListJob(job);
+  EXPECT_EQ(r.skipped, 0);
+  for (const auto& f : files) {
+    EXPECT_EQ(readFile(f), originals[f]);
+    EXPECT_TRUE(fs::exists(f + ".VELT(orig)"));
+  }
+}
+
+}  // namespace
+}  // namespace velt::batch
