@@ -18,6 +18,7 @@
 #include "crypto/cipher_catalogue.h"
 #include "crypto/hash_catalogue.h"
 #include "engine/engine.h"
+#include "engine/parallel_deflate.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
 
@@ -176,7 +177,11 @@ int runFiles(const Options& o, CliEnvironment& env, bool encrypting) {
     } catch (...) {
     }
   }
-  unsigned jobs = o.jobs ? o.jobs : std::max(1u, std::thread::hardware_concurrency());
+  unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  unsigned jobs = o.jobs ? o.jobs : cores;
+  // Files side by side share the processors with the compression threads of each file.
+  unsigned parallelFiles = unsigned(std::min<size_t>(jobs, g.files.size()));
+  engine::SetCompressionThreads(std::max(1u, cores / std::max(1u, parallelFiles)));
   std::unique_ptr<ProgressDisplay> display;
   if (env.errIsTerminal && !o.quiet)
     display = std::make_unique<ProgressDisplay>(env.err, g.files.size(), total, jobs);

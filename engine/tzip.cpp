@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/file_stream.h"
+#include "engine/parallel_deflate.h"
 #include "engine/progress.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
@@ -11,6 +12,19 @@ namespace velt::engine {
 
 void Tzip::Compress(crypto::TStream& source, uint64_t sourceSize, crypto::TStream& dest,
                     CompressionLevel level, const Progress& progress) {
+  if (unsigned threads = CompressionThreads(); threads > 1) {
+    ParallelDeflateOptions o;
+    o.threads = threads;
+    // Reports keep the serial stream's rhythm: one each time another 64 KiB of output is out.
+    uint64_t nextReport = TCustomZStream::kBufferSize;
+    if (progress)
+      o.onProgress = [&](uint64_t consumed, uint64_t written) {
+        for (; written >= nextReport; nextReport += TCustomZStream::kBufferSize)
+          progress(PercentOf(consumed, sourceSize));
+      };
+    ParallelDeflate(source, dest, level, o);
+    return;
+  }
   TZCompressionStream z(dest, level);
   if (progress)
     z.OnProgress = [&](TCustomZStream& s) { progress(PercentOf(s.BytesIn(), sourceSize)); };
