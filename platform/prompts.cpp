@@ -6,9 +6,15 @@ void ScriptedPrompts::ShowMessage(MessageKind kind, const std::string& text) {
   messages_.push_back({kind, text});
 }
 
+void ScriptedPrompts::ShowMessage(MessageKind kind, const std::string& text,
+                                  const std::string& details) {
+  messages_.push_back({kind, text, details});
+}
+
 bool ScriptedPrompts::InputBox(const std::string& caption, const std::string& prompt,
                                std::string& value, int maxLength) {
   asked_.push_back({caption, prompt});
+  if (WhileAsking) WhileAsking(asked_.back());
   if (inputs_.empty()) {
     ++unexpected_;
     return false;

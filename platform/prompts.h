@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@ class Prompts {
   virtual ~Prompts() = default;
   // A modal box with one OK button.
   virtual void ShowMessage(MessageKind kind, const std::string& text) = 0;
+  // The same with a longer text the user can unfold (a list of files, say).
+  virtual void ShowMessage(MessageKind kind, const std::string& text,
+                           const std::string& details) = 0;
   // A one-line box showing what is typed, starting with `value`. False on Cancel; on OK
   // `value` holds the text (at most `maxLength` characters).
   virtual bool InputBox(const std::string& caption, const std::string& prompt, std::string& value,
@@ -34,6 +38,7 @@ class ScriptedPrompts final : public Prompts {
   struct Shown {
     MessageKind kind;
     std::string text;
+    std::string details = {};
     bool operator==(const Shown&) const = default;
   };
   struct Asked {
@@ -46,6 +51,8 @@ class ScriptedPrompts final : public Prompts {
   void NextFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
 
   void ShowMessage(MessageKind kind, const std::string& text) override;
+  void ShowMessage(MessageKind kind, const std::string& text,
+                   const std::string& details) override;
   bool InputBox(const std::string& caption, const std::string& prompt, std::string& value,
                 int maxLength = 255) override;
   bool OpenFile(const std::string& filter, const std::string& folder, std::string& path) override;
@@ -53,6 +60,8 @@ class ScriptedPrompts final : public Prompts {
   const std::vector<Shown>& Messages() const { return messages_; }
   const std::vector<Asked>& Questions() const { return asked_; }
   const std::vector<std::string>& FileFilters() const { return filters_; }
+  // Called as each input box is asked, before it answers: what a person could do meanwhile.
+  std::function<void(const Asked&)> WhileAsking;
   // Questions asked with nothing left in the script.
   int Unexpected() const { return unexpected_; }
   bool ScriptUsed() const { return inputs_.empty() && files_.empty(); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,15 @@ struct JobState {
   std::atomic<bool> StopRequested{false};  // Stop button; read by the list workers
   bool DialogCancelled = false;  // answer of the last folder picker or decryption options dialog
   std::vector<std::string> Arguments;  // the process's command line, program name left out
+
+  // The list commands (directory commands, command line, drops).
+  std::vector<std::string> FileList;  // full paths in the order the search reported them
+  int32_t FoundCount = 0;             // files added to FileList by the current search
+  int32_t JobSkipped = 0;             // already encrypted, or a wrong password
+  std::string JobKind;                // "enc", "dec" or empty: what the drop dialog chose
+  // From a list command's first question until its job starts or it gives up: while set, a
+  // drop or a second command would meet a FileList in use, and is refused.
+  bool CommandActive = false;
 };
 
 }  // namespace velt::ui

@@ -312,8 +312,33 @@ void TForm1::SingleFileEnd() {
   FitHeight();
 }
 
+void TForm1::ShowListPanel() {
+  EnterBusy();
+  totpb->show();
+  totpos->show();
+  total->show();
+  enc->show();
+  Button1->setEnabled(true);
+  Button1->setText(L(messages::kStop));
+  FitHeight();
+}
+
+void TForm1::HideListPanel() {
+  EnterIdle();
+  enc->hide();
+  Button1->setEnabled(true);
+  Button1->setText(L(messages::kStop));
+  FitHeight();
+}
+
+bool TForm1::RefusedWhileListCommand() {
+  if (!job_.CommandActive) return false;
+  ShowInformation(messages::kBusyRefused);
+  return true;
+}
+
 void TForm1::EncryptFile() {
-  if (Busy()) return;
+  if (Busy() || RefusedWhileListCommand()) return;
   if (!od1.Execute(services_.prompts)) return;
   const std::string path = od1.FileName;
   if (engine::HasMetaInfo(path)) {
@@ -332,7 +357,7 @@ void TForm1::EncryptFile() {
 }
 
 void TForm1::DecryptFile() {
-  if (Busy()) return;
+  if (Busy() || RefusedWhileListCommand()) return;
   if (!od1.Execute(services_.prompts)) return;
   const std::string path = od1.FileName;
   if (engine::HasMetaInfo(path)) {
@@ -363,12 +388,12 @@ void TForm1::DecryptFile() {
 }
 
 void TForm1::EncryptDirectory() {
-  if (Busy()) return;
+  if (Busy() || RefusedWhileListCommand()) return;
   if (OnEncryptDirectory) OnEncryptDirectory();
 }
 
 void TForm1::DecryptDirectory() {
-  if (Busy()) return;
+  if (Busy() || RefusedWhileListCommand()) return;
   if (OnDecryptDirectory) OnDecryptDirectory();
 }
 
@@ -434,7 +459,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (Busy())
+  if (Busy() || job_.CommandActive)
     event->ignore();
   else
     QMainWindow::closeEvent(event);

@@ -29,6 +29,12 @@ namespace velt::ui {
 class Tveltoptions;
 class TForm3;
 class TForm7;
+class Trencdir;
+class Tdencdir;
+class Tsearch;
+class TDrag;
+class Tshellenc;
+class Tshelldec;
 
 // The windows made at start-up, in their creation order; the main window reaches the others
 // through this.
@@ -36,7 +42,13 @@ struct Windows {
   class TForm1* Form1 = nullptr;
   Tveltoptions* veltoptions = nullptr;
   TForm3* Form3 = nullptr;
+  Trencdir* rencdir = nullptr;
+  Tdencdir* dencdir = nullptr;
+  Tsearch* search = nullptr;
   TForm7* Form7 = nullptr;
+  TDrag* Drag = nullptr;
+  Tshellenc* shellenc = nullptr;
+  Tshelldec* shelldec = nullptr;
 };
 
 // The file-open dialog of both single-file commands: one filter, and it opens where the last
@@ -109,6 +121,12 @@ class TForm1 final : public QMainWindow {
 
   void EnterBusy();
   void EnterIdle();
+  // The progress panel of a list job: with its totals row and an enabled Stop, and back.
+  void ShowListPanel();
+  void HideListPanel();
+  // While a list command is searching or asking, another command would meet its file list:
+  // it is refused with a message (true).
+  bool RefusedWhileListCommand();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

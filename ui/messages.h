@@ -123,4 +123,63 @@ inline constexpr const char* kVersionMinor = "Version Minor: 22";
 inline constexpr const char* kBuildNumber = "Build Number: 321";
 inline constexpr const char* kBuildDate = "Build Date: 12/05/05";
 
+// Directory commands: the folder pickers, the search dialog and the list jobs.
+inline constexpr const char* kSelectDirectory = "Select Directory";
+inline constexpr const char* kGroupEncryptionOptions = "Encryption options";
+inline constexpr const char* kGroupDecryptionOptions = "Decryption Options";
+inline constexpr const char* kRecEncrypt = "Recursively Encrypt files in sub-Directories";
+inline constexpr const char* kRecEncryptPickerHint =
+    "This recursivey encrypt all files in this directory and any nested sub-directories.";
+inline constexpr const char* kRecDecrypt = "Recursively Decrypt files in sub-Directories";
+inline constexpr const char* kRecDecryptHint =
+    "This will recursively decrypt files in the selected directory and any nested "
+    "sub-directories.";
+inline constexpr const char* kDeall = "Only Decrypt Files if they contain VELT Meta Info";
+inline constexpr const char* kDeallHint =
+    "This will only attempt to decrypt files that contain VELT Meta Infomation.";
+inline constexpr const char* kDeextBefore = "Only attempt to Decrypt files with .";
+inline constexpr const char* kDeextAfter = " extension";
+inline constexpr const char* kDeextHint =
+    "This will only attempt to decrypt files that match the given file extension.";
+inline constexpr const char* kSearching = "Searching...";
+inline constexpr const char* kSearchDir = "Dir";
+inline constexpr const char* kFound = "Found ";
+inline constexpr const char* kFiles = " Files";
+inline constexpr const char* kNoFilesFound = "0 Files found";
+inline constexpr const char* kBusyRefused =
+    "VELT is already working on a list of files. Wait until it has finished, then try again.";
+
+// Drag and drop options.
+inline constexpr const char* kDragCaption = "Drag and Drop Options";
+inline constexpr const char* kDragRecHint =
+    "This will recursively encrypt all files in this directory and any nested sub-directorys.";
+inline constexpr const char* kDragRdecHint =
+    "This will recursively Decrypt all files in this directory and any nested sub-directorys.";
+inline constexpr const char* kDragDeallHint =
+    "This will only attempt to decrpt files that contain have VELT Meta Infomation.";
+inline constexpr const char* kEncryptDragged = "Encrypt Dragged Files";
+inline constexpr const char* kDecryptDragged = "Decrypt Dragged Files";
+inline constexpr const char* kCancelDrag = "Cancel Drag and Drop";
+
+// Command-line dialogs.
+inline constexpr const char* kShellEncCaption = "Encryption options";
+inline constexpr const char* kShellDecCaption = "Decryption options";
+inline constexpr const char* kLabelEncryptionEngine = "Encryption Engine";
+inline constexpr const char* kLabelCompressionEngine = "Compression Engine";
+inline constexpr const char* kShellCompressFileHint =
+    "This will compress the file with the selected compression engine before encryption.";
+inline constexpr const char* kShellAddMetaHint =
+    "This will add Meta Information to the encrypted file describing which Engines to use for "
+    "decryption.";
+inline constexpr const char* kRecFolders = "Recursively Encrypt Folders";
+inline constexpr const char* kRecFoldersHint =
+    "This will recursively encrypt selected directories and any nested sub-directories.";
+inline constexpr const char* kShellDeleteOrigHint =
+    "This will Delete the files after Decryption. (If VELT Meta info is used, the file will only "
+    "be deleted if successfully decrypted)";
+inline constexpr const char* kShellDeleteWarning =
+    "When decrypting files without VELT Meta Infmation, VELT cannot check if the file is valid "
+    "after decryption. If you supply an Incorrect Decryption Password, the file will be "
+    "irrecoverably corrupted and the original file will be lost.";
+
 }  // namespace velt::ui::messages

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "batch/list_job.h"
 #include "engine/progress.h"
 #include "platform/window_thread.h"
 
@@ -23,7 +24,7 @@ struct ProgressPanel {
   QPointer<QProgressBar> pb, totpb;
 };
 
-class ProgressRelay final : public engine::ProgressSink {
+class ProgressRelay final : public engine::ProgressSink, public batch::TotalsSink {
  public:
   ProgressRelay(platform::WindowThread& window, ProgressPanel panel);
   ~ProgressRelay() override;
@@ -33,8 +34,8 @@ class ProgressRelay final : public engine::ProgressSink {
   void ShowPercent(int n) override;
   void ShowBar(int n) override;
   // The job totals of the list workers: bar and percentage label, and the totals text.
-  void ShowTotalPercent(int n);
-  void ShowTotalText(const std::string& text);
+  void ShowTotalPercent(int n) override;
+  void ShowTotalText(const std::string& text) override;
 
  private:
   struct Pending {

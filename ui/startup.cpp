@@ -23,10 +23,21 @@ std::unique_ptr<VeltApplication> VeltApplication::Create(const Services& service
   app->windows.veltoptions = app->veltoptions.get();
   app->Form3 = std::make_unique<TForm3>(services, app->job);
   app->windows.Form3 = app->Form3.get();
-  // The folder pickers and the search dialog come here, between the decryption options and
-  // the About box; the drag-and-drop and the two command-line dialogs after the About box.
+  app->rencdir = std::make_unique<Trencdir>(app->job);
+  app->windows.rencdir = app->rencdir.get();
+  app->dencdir = std::make_unique<Tdencdir>(app->job);
+  app->windows.dencdir = app->dencdir.get();
+  app->search = std::make_unique<Tsearch>(app->job, services.window);
+  app->windows.search = app->search.get();
   app->Form7 = std::make_unique<TForm7>();
   app->windows.Form7 = app->Form7.get();
+  app->Drag = std::make_unique<TDrag>(app->job);
+  app->windows.Drag = app->Drag.get();
+  app->shellenc = std::make_unique<Tshellenc>(services);
+  app->windows.shellenc = app->shellenc.get();
+  app->shelldec = std::make_unique<Tshelldec>(services);
+  app->windows.shelldec = app->shelldec.get();
+  app->commands = std::make_unique<BatchCommands>(services, app->windows, app->job);
   return app;
 }
 

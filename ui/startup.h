@@ -6,11 +6,16 @@
 #include <vector>
 
 #include "ui/about_dialog.h"
+#include "ui/batch_commands.h"
 #include "ui/decryption_options_dialog.h"
+#include "ui/drag_dialog.h"
+#include "ui/folder_pickers.h"
 #include "ui/job_state.h"
 #include "ui/main_window.h"
 #include "ui/options_dialog.h"
+#include "ui/search_dialog.h"
 #include "ui/services.h"
+#include "ui/shell_dialogs.h"
 
 namespace velt::ui {
 
@@ -29,14 +34,22 @@ class VeltApplication {
   std::unique_ptr<TForm1> Form1;
   std::unique_ptr<Tveltoptions> veltoptions;
   std::unique_ptr<TForm3> Form3;
+  std::unique_ptr<Trencdir> rencdir;
+  std::unique_ptr<Tdencdir> dencdir;
+  std::unique_ptr<Tsearch> search;
   std::unique_ptr<TForm7> Form7;
+  std::unique_ptr<TDrag> Drag;
+  std::unique_ptr<Tshellenc> shellenc;
+  std::unique_ptr<Tshelldec> shelldec;
+  // The list commands, bound to the main window once every window exists.
+  std::unique_ptr<BatchCommands> commands;
 
  private:
   VeltApplication() = default;
 };
 
-// The hidden --screenshots FOLDER mode: shows the main window idle and busy, the options
-// dialog, the decryption options dialog and the About box, and saves a PNG of each.
+// The hidden --screenshots FOLDER mode: shows the main window idle and busy, every dialog and
+// a running directory job, and saves a PNG of each.
 int RunScreenshots(const std::string& folder);
 
 }  // namespace velt::ui

@@ -25,6 +25,11 @@ QWidget* Owner() {
 }  // namespace
 
 void QtPrompts::ShowMessage(MessageKind kind, const std::string& text) {
+  ShowMessage(kind, text, std::string());
+}
+
+void QtPrompts::ShowMessage(MessageKind kind, const std::string& text,
+                            const std::string& details) {
   QMessageBox box(Owner());
   switch (kind) {
     case MessageKind::Information:
@@ -41,6 +46,7 @@ void QtPrompts::ShowMessage(MessageKind kind, const std::string& text) {
       break;
   }
   box.setText(Q(text));
+  if (!details.empty()) box.setDetailedText(Q(details));
   box.setStandardButtons(QMessageBox::Ok);
   box.exec();
 }

@@ -1,0 +1,420 @@
+// The encrypt-directory and decrypt-directory commands on real folder trees: picker, search,
+// password, the job's totals, Stop, the statistics, and every way out.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "batch/file_search.h"
+#include "tests/ui/list_fixture.h"
+
+namespace velt::ui::test {
+namespace {
+
+using velt::test::readFile;
+
+class DirectoryJobTest : public ListTest {
+ protected:
+  void PickToEncrypt(const std::string& folder, bool recursive) {
+    Trencdir* p = app->rencdir.get();
+    WhenShown(p, [p, folder, recursive] {
+      p->SelectPath(folder);
+      p->rec->setChecked(recursive);
+      QTest::mouseClick(p->Button1, Qt::LeftButton);
+    });
+  }
+  void PickToDecrypt(const std::string& folder, bool recursive, bool onlyWithMeta = true,
+                     bool onlyExtension = true) {
+    Tdencdir* p = app->dencdir.get();
+    WhenShown(p, [=] {
+      p->SelectPath(folder);
+      p->rec->setChecked(recursive);
+      p->deall->setChecked(onlyWithMeta);
+      p->deext->setChecked(onlyExtension);
+      QTest::mouseClick(p->Button1, Qt::LeftButton);
+    });
+  }
+  void EncryptDirectory(const std::string& folder, bool recursive, const std::string& password) {
+    PickToEncrypt(folder, recursive);
+    prompts.NextInput(password);
+    QTest::mouseClick(form().SpeedButton3, Qt::LeftButton);
+  }
+  void DecryptDirectory(const std::string& folder, bool recursive, const std::string& password) {
+    PickToDecrypt(folder, recursive);
+    prompts.NextInput(password);
+    QTest::mouseClick(form().SpeedButton4, Qt::LeftButton);
+  }
+  Shown OnlyMessage() {
+    EXPECT_EQ(prompts.Messages().size(), 1u);
+    return prompts.Messages().empty() ? Shown{} : prompts.Messages().back();
+  }
+};
+
+TEST_F(DirectoryJobTest, ATreeIsEncryptedAndDecryptedRecursivelyHiddenFilesIncluded) {
+  InstallQuick();
+  Start();
+  MakeTree();
+  const auto before = Snapshot();
+
+  EncryptDirectory(tree, true, "pw");
+  EXPECT_FALSE(app->search->isVisible());
+  EXPECT_EQ(app->search->found->text(), "Found 5 Files");
+  WaitIdle();
+  Shown shown = OnlyMessage();
+  EXPECT_EQ(shown.kind, MessageKind::Information);
+  EXPECT_TRUE(Timed(shown.text, "5 Files encrypted in ")) << shown.text;
+  ASSERT_EQ(prompts.Questions().size(), 1u);
+  EXPECT_EQ(prompts.Questions()[0].caption, "Encryption password");
+  EXPECT_EQ(prompts.Questions()[0].prompt, "Enter password");
+  // Hidden files are taken; a hidden folder is never entered.
+  EXPECT_EQ(Names(), (std::vector<std::string>{".hidden.txt.VELT", ".secret/h.txt",
+                                               "a.txt.VELT", "sub/b.txt.VELT",
+                                               "sub/deep/c.txt.VELT", "with blank.doc.VELT"}));
+  EXPECT_TRUE(engine::HasMetaInfo(T("sub/deep/c.txt.VELT")));
+  EXPECT_EQ(form().total->text(), "Completed 5 of 5 Files");
+  EXPECT_EQ(form().totpos->text(), "100%");
+  EXPECT_FALSE(form().enc->isVisible());
+  EXPECT_TRUE(app->job.FileList.empty());
+
+  prompts.ClearRecord();
+  DecryptDirectory(tree, true, "pw");
+  WaitIdle();
+  shown = OnlyMessage();
+  EXPECT_TRUE(Timed(shown.text, "5 Files decrypted in ")) << shown.text;
+  // The directory decryption asks under the encryption title, as users know it.
+  EXPECT_EQ(prompts.Questions().at(0).caption, "Encryption password");
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(form().total->text(), "Completed (5 of 5 Files");
+}
+
+TEST_F(DirectoryJobTest, WithoutRecursionOnlyTheFolderItselfIsTaken) {
+  InstallQuick();
+  Start();
+  MakeTree();
+  EncryptDirectory(tree, false, "pw");
+  WaitIdle();
+  EXPECT_TRUE(Timed(OnlyMessage().text, "3 Files encrypted in "));
+  EXPECT_EQ(Names(), (std::vector<std::string>{".hidden.txt.VELT", ".secret/h.txt", "a.txt.VELT",
+                                               "sub/b.txt", "sub/deep/c.txt",
+                                               "with blank.doc.VELT"}));
+  // The folder of the last use is still selected, and the box keeps its state.
+  EXPECT_EQ(app->rencdir->SelectedPath(), tree);
+  EXPECT_FALSE(app->rencdir->rec->isChecked());
+
+  // Decrypting sub recursively finds nothing with the extension: "0 Files found".
+  prompts.ClearRecord();
+  PickToDecrypt(T("sub"), true);
+  QTest::mouseClick(form().SpeedButton4, Qt::LeftButton);
+  EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Error("0 Files found")});
+  EXPECT_TRUE(prompts.Questions().empty());
+  EXPECT_FALSE(form().Busy());
+}
+
+TEST_F(DirectoryJobTest, FourFilesShowTheirTotalsWhileTheJobRuns) {
+  InstallQuick();
+  Start();
+  for (const char* f : {"1.bin", "2.bin", "3.bin", "4.bin"}) Put(f);
+  const auto before = Snapshot();
+  UseGate();
+  EncryptDirectory(tree, true, "pw");
+  ASSERT_TRUE(form().Busy());
+  EXPECT_TRUE(form().enc->isVisible());
+  EXPECT_TRUE(form().total->isVisible());
+  EXPECT_TRUE(form().totpb->isVisible());
+  EXPECT_TRUE(form().Button1->isEnabled());
+  EXPECT_EQ(form().Button1->text(), "Stop");
+  EXPECT_FALSE(form().SpeedButton1->isEnabled());
+  for (int i = 0; i < 4; ++i) {
+    ExpectTotalsAt(i, "Completed (" + std::to_string(i) + " of 4 Files", i * 25);
+    gate.Allow(i);
+  }
+  WaitIdle();
+  EXPECT_EQ(form().total->text(), "Completed 4 of 4 Files");
+  EXPECT_EQ(form().totpos->text(), "100%");
+  EXPECT_EQ(form().totpb->value(), 100);
+  EXPECT_TRUE(Timed(OnlyMessage().text, "4 Files encrypted in "));
+
+  gate.Reset();
+  prompts.ClearRecord();
+  DecryptDirectory(tree, false, "pw");
+  for (int i = 0; i < 4; ++i) {
+    ExpectTotalsAt(i, "Completed " + std::to_string(i) + " of 4 Files", i * 25);
+    gate.Allow(i);
+  }
+  WaitIdle();
+  EXPECT_EQ(form().total->text(), "Completed (4 of 4 Files");
+  EXPECT_EQ(form().totpos->text(), "100%");
+  EXPECT_TRUE(Timed(OnlyMessage().text, "4 Files decrypted in "));
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(DirectoryJobTest, EightFilesRunTheTotalInEighthsRoundedHalvesToEven) {
+  InstallQuick();
+  Start();
+  for (const char* name : {"f0", "f1", "f2", "f3", "f4", "f5", "f6", "f7"}) Put(name, 100);
+  UseGate();
+  EncryptDirectory(tree, false, "pw");
+  const int expected[] = {0, 12, 25, 38, 50, 62, 75, 88};
+  for (int i = 0; i < 8; ++i) {
+    ExpectTotalsAt(i, "Completed (" + std::to_string(i) + " of 8 Files", expected[i]);
+    gate.Allow(i);
+  }
+  WaitIdle();
+  EXPECT_EQ(form().totpos->text(), "100%");
+}
+
+TEST_F(DirectoryJobTest, StopDuringTheLastFileFinishesItAndReportsTheStop) {
+  InstallQuick();
+  Start();
+  for (const char* f : {"1.bin", "2.bin", "3.bin", "4.bin"}) Put(f);
+  UseGate();
+  EncryptDirectory(tree, false, "pw");
+  gate.Allow(2);
+  ExpectTotalsAt(3, "Completed (3 of 4 Files", 75);
+  QTest::mouseClick(form().Button1, Qt::LeftButton);
+  EXPECT_TRUE(app->job.StopRequested);
+  EXPECT_FALSE(form().Button1->isEnabled());
+  EXPECT_EQ(form().Button1->text(), "Stopping");
+  gate.Allow(3);
+  WaitIdle();
+  const Shown shown = OnlyMessage();
+  EXPECT_EQ(shown.kind, MessageKind::Information);
+  EXPECT_TRUE(Timed(shown.text, "Process stopped by user at ")) << shown.text;
+  // The file in progress was finished; the totals stay where the job was.
+  EXPECT_EQ(Names(), (std::vector<std::string>{"1.bin.VELT", "2.bin.VELT", "3.bin.VELT",
+                                               "4.bin.VELT"}));
+  EXPECT_EQ(form().total->text(), "Completed (3 of 4 Files");
+  EXPECT_EQ(form().totpos->text(), "75%");
+  EXPECT_TRUE(form().Button1->isEnabled());
+  EXPECT_EQ(form().Button1->text(), "Stop");
+  EXPECT_FALSE(form().enc->isVisible());
+
+  // Stop during the second of four decryptions: the last two stay encrypted.
+  gate.Reset();
+  prompts.ClearRecord();
+  DecryptDirectory(tree, false, "pw");
+  gate.Allow(0);
+  ExpectTotalsAt(1, "Completed 1 of 4 Files", 25);
+  QTest::mouseClick(form().Button1, Qt::LeftButton);
+  gate.Open();
+  WaitIdle();
+  EXPECT_TRUE(Timed(OnlyMessage().text, "Process stopped by user at "));
+  int encrypted = 0;
+  for (const std::string& name : Names()) encrypted += name.ends_with(".VELT");
+  EXPECT_EQ(encrypted, 2);
+}
+
+TEST_F(DirectoryJobTest, SkippedFilesAreCountedInTheStatistics) {
+  InstallQuick();
+  Start();
+  for (const char* f : {"a", "b", "c"}) EncryptByEngine(Put(f), "first");
+  const auto before = Snapshot();
+  EncryptDirectory(tree, false, "pw");
+  WaitIdle();
+  EXPECT_EQ(OnlyMessage(),
+            Info("3 Files encrypted in 0 secs (3 Files Skipped due to allready being encrypted)"));
+  EXPECT_EQ(Snapshot(), before);
+
+  // One file under another password: left encrypted and counted as skipped.
+  EncryptByEngine(Put("d"), "second");
+  prompts.ClearRecord();
+  DecryptDirectory(tree, false, "first");
+  WaitIdle();
+  const Shown shown = OnlyMessage();
+  EXPECT_TRUE(Timed(shown.text, "4 Files decrypted in ",
+                    " (1 Files Skipped due to incorrect password according to VELT Header)"))
+      << shown.text;
+  EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "c", "d.VELT"}));
+}
+
+TEST_F(DirectoryJobTest, AFileThatFailsIsReportedAndTheJobGoesOn) {
+  InstallQuick();
+  Start();
+  for (const char* f : {"1.bin", "2.bin", "3.bin"}) Put(f);
+  std::string vanished;
+  // The second file disappears between the search and its turn.
+  app->commands->BeforeEachFile = [&](size_t i) {
+    if (i == 1) {
+      vanished = app->job.FileList[1];
+      fs::remove(vanished);
+    }
+  };
+  EncryptDirectory(tree, false, "pw");
+  WaitIdle();
+  const Shown shown = OnlyMessage();
+  EXPECT_EQ(shown.kind, MessageKind::Warning);
+  EXPECT_TRUE(Timed(shown.text, "2 Files encrypted in ",
+                    "\n1 Files could not be encrypted (see the details)"))
+      << shown.text;
+  EXPECT_NE(shown.details.find(vanished), std::string::npos) << shown.details;
+  EXPECT_EQ(Names().size(), 2u);
+  for (const std::string& name : Names()) EXPECT_TRUE(name.ends_with(".VELT")) << name;
+  EXPECT_EQ(form().total->text(), "Completed 3 of 3 Files");
+}
+
+TEST_F(DirectoryJobTest, WithoutTheMetaFilterTheDecryptionOptionsApplyToEveryFile) {
+  // Written with RC6 and RMD 160 and no meta information.
+  InstallQuick({{"enc", "dword:0000000f"},
+                {"hash", "dword:00000004"},
+                {"com", "dword:00000000"},
+                {"add", "dword:00000000"}});
+  Start();
+  const auto plain = Put("x.doc");
+  const auto plainBytes = readFile(plain);
+  engine::EngineSettings s = app->veltoptions->Settings();
+  const std::string encrypted = EncryptByEngine(plain, "pw", s);
+  ASSERT_FALSE(engine::HasMetaInfo(encrypted));
+
+  TForm3& f3 = *app->Form3;
+  f3.SetEngines(15, 4);
+  PickToDecrypt(tree, false, /*onlyWithMeta=*/false);
+  bool dontAskShown = false;
+  WhenShown(&f3, [&] {
+    dontAskShown = f3.dontask->isChecked() && !f3.dontask->isEnabled();
+    // The engines of its last showing are still there.
+    EXPECT_EQ(f3.defencengine->currentText(), "RC6");
+    f3.password->setText("pw");
+    QTest::mouseClick(f3.Button1, Qt::LeftButton);
+  });
+  QTest::mouseClick(form().SpeedButton4, Qt::LeftButton);
+  EXPECT_TRUE(dontAskShown);
+  EXPECT_TRUE(prompts.Questions().empty());  // no password box on this path
+  WaitIdle();
+  EXPECT_TRUE(Timed(OnlyMessage().text, "1 Files decrypted in "));
+  EXPECT_EQ(readFile(plain), plainBytes);
+  // Its delete box was off: the encrypted file is kept aside.
+  EXPECT_TRUE(fs::exists(encrypted + "(orig)"));
+}
+
+TEST_F(DirectoryJobTest, EveryWayOutLeavesTheDiskAsItWas) {
+  InstallQuick();
+  Start();
+  MakeTree();
+  EncryptByEngine(Put("enc.bin"), "pw");
+  const auto before = Snapshot();
+  Trencdir& rencdir = *app->rencdir;
+  Tdencdir& dencdir = *app->dencdir;
+
+  // Cancel in the picker, and a close through its frame.
+  WhenShown(&rencdir, [&] {
+    rencdir.SelectPath(tree);
+    QTest::mouseClick(rencdir.Button2, Qt::LeftButton);
+  });
+  QTest::mouseClick(form().SpeedButton3, Qt::LeftButton);
+  EXPECT_TRUE(app->job.DialogCancelled);
+  WhenShown(&dencdir, [&] {
+    app->job.DialogCancelled = false;  // as a previous OK would have left it
+    dencdir.SelectPath(tree);
+    dencdir.close();
+  });
+  QTest::mouseClick(form().SpeedButton4, Qt::LeftButton);
+  EXPECT_TRUE(app->job.DialogCancelled);
+  EXPECT_FALSE(app->search->isVisible());
+
+  // Cancel in the search dialog, pressed while the search runs.
+  PickToEncrypt(tree, true);
+  app->commands->BeforeEachFile = [](size_t) { ADD_FAILURE() << "a job started"; };
+  bool cancelled = false;
+  const auto entered = form().ff1.OnPerformeDirAction;
+  form().ff1.OnPerformeDirAction = [&](batch::TFileSearch& s, const std::string& path,
+                                       const std::string& name) {
+    if (!cancelled) QTest::mouseClick(app->search->Button1, Qt::LeftButton);
+    cancelled = true;
+    entered(s, path, name);
+  };
+  QTest::mouseClick(form().SpeedButton3, Qt::LeftButton);
+  form().ff1.OnPerformeDirAction = entered;
+  EXPECT_TRUE(cancelled);
+  EXPECT_TRUE(batch::SearchCancelled);
+  EXPECT_FALSE(app->search->isVisible());
+
+  // Cancel in the password box, in both commands.
+  PickToEncrypt(tree, true);
+  prompts.NextInput(std::nullopt);
+  QTest::mouseClick(form().SpeedButton3, Qt::LeftButton);
+  PickToDecrypt(tree, true, true, false);
+  prompts.NextInput(std::nullopt);
+  QTest::mouseClick(form().SpeedButton4, Qt::LeftButton);
+  // Cancel in the decryption options dialog.
+  PickToDecrypt(tree, true, false, false);
+  WhenShown(app->Form3.get(), [&] { QTest::mouseClick(app->Form3->Button2, Qt::LeftButton); });
+  QTest::mouseClick(form().SpeedButton4, Qt::LeftButton);
+  EXPECT_EQ(shownCount[app->Form3.get()], 1);
+
+  EXPECT_EQ(prompts.Questions().size(), 2u);
+  EXPECT_TRUE(prompts.Messages().empty());
+  EXPECT_FALSE(form().Busy());
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_FALSE(app->job.CommandActive);
+
+  // The next command starts with a fresh list.
+  app->commands->BeforeEachFile = nullptr;
+  EncryptDirectory(T("sub"), false, "pw");
+  WaitIdle();
+  EXPECT_TRUE(Timed(prompts.Messages().back().text, "1 Files encrypted in "));
+}
+
+TEST_F(DirectoryJobTest, OkIsOnlyForAnExistingFolderAndTheCaptionNamesTheExtension) {
+  InstallQuick({{"def", "\"sec\""}});
+  Start();
+  Tdencdir& picker = *app->dencdir;
+  EXPECT_EQ(picker.windowTitle(), "Select Directory");
+  EXPECT_FALSE(picker.Button1->isEnabled());
+  picker.SelectPath(tree);
+  EXPECT_TRUE(picker.Button1->isEnabled());
+  Put("file.txt");
+  picker.SelectPath(T("file.txt"));  // the tree shows folders only: no such node
+  EXPECT_FALSE(picker.Button1->isEnabled());
+  picker.SelectPath(tree);
+  EXPECT_TRUE(picker.Button1->isEnabled());
+  fs::remove_all(tree);
+  picker.SelectPath(tree);
+  EXPECT_FALSE(picker.Button1->isEnabled());
+
+  WhenShown(&picker, [&] {
+    EXPECT_EQ(picker.deext->text(), "Only attempt to Decrypt files with .sec extension");
+    QTest::mouseClick(picker.Button2, Qt::LeftButton);
+  });
+  QTest::mouseClick(form().SpeedButton4, Qt::LeftButton);
+  EXPECT_EQ(shownCount[&picker], 1);
+}
+
+TEST_F(DirectoryJobTest, ASecondCommandOrADropWhileACommandRunsIsRefused) {
+  InstallQuick();
+  Start();
+  MakeTree();
+  const std::string other = Put("../other.txt");
+  int refusals = 0;
+  // While the password is asked, the user drops a file and clicks the other commands.
+  prompts.WhileAsking = [&](const platform::ScriptedPrompts::Asked&) {
+    const auto list = app->job.FileList;
+    Drop({other});
+    QTest::mouseClick(form().SpeedButton4, Qt::LeftButton);
+    form().EncryptFile();
+    EXPECT_EQ(app->job.FileList, list);
+    EXPECT_FALSE(form().close());
+    for (const auto& m : prompts.Messages())
+      refusals += m.text == "VELT is already working on a list of files. Wait until it has "
+                            "finished, then try again.";
+  };
+  EncryptDirectory(tree, true, "pw");
+  prompts.WhileAsking = nullptr;
+  WaitIdle();
+  EXPECT_EQ(refusals, 3);
+  EXPECT_EQ(shownCount[app->Drag.get()], 0);
+  EXPECT_EQ(shownCount[app->dencdir.get()], 0);
+  // And while the job runs: the drop is refused, the job goes on with its own list.
+  UseGate();
+  prompts.ClearRecord();
+  EncryptDirectory(T("sub"), true, "pw2");
+  ASSERT_TRUE(WaitFor([&] { return gate.Reached() == 0; }));
+  Drop({other});
+  EXPECT_EQ(prompts.Messages().size(), 1u);
+  gate.Open();
+  WaitIdle();
+  EXPECT_TRUE(fs::exists(other));
+}
+
+}  // namespace
+}  // namespace velt::ui::test

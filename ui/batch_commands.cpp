@@ -1,0 +1,413 @@
+#include "ui/batch_commands.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSignalBlocker>
+#include <filesystem>
+
+#include "batch/path_list.h"
+#include "engine/meta_info.h"
+#include "platform/file_system.h"
+#include "ui/decryption_options_dialog.h"
+#include "ui/drag_dialog.h"
+#include "ui/folder_pickers.h"
+#include "ui/messages.h"
+#include "ui/options_dialog.h"
+#include "ui/search_dialog.h"
+#include "ui/seconds_text.h"
+#include "ui/shell_dialogs.h"
+
+namespace velt::ui {
+
+using batch::ListJobKind;
+
+// The job a list worker runs, handed over before its start; the worker keeps it alive.
+struct BatchCommands::Running {
+  std::shared_ptr<const batch::ListJob> job;
+  batch::ListJobResult result;
+};
+
+namespace {
+
+// A list command owns FileList from its first question until its job has started.
+class CommandScope {
+ public:
+  explicit CommandScope(JobState& job) : job_(job) { job_.CommandActive = true; }
+  ~CommandScope() { job_.CommandActive = false; }
+  CommandScope(const CommandScope&) = delete;
+  CommandScope& operator=(const CommandScope&) = delete;
+
+ private:
+  JobState& job_;
+};
+
+std::string CurrentFolder() {
+  std::error_code ec;
+  const auto folder = std::filesystem::current_path(ec);
+  return ec ? std::string() : folder.string();
+}
+
+std::string ErrorText(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return messages::kUnknownError;
+  }
+}
+
+}  // namespace
+
+BatchCommands::BatchCommands(const Services& services, Windows& windows, JobState& job)
+    : services_(services), windows_(windows), job_(job), running_(std::make_shared<Running>()) {
+  TForm1& f = *windows_.Form1;
+  EndProgram = [&f] { f.close(); };
+  f.OnEncryptDirectory = [this] { EncryptDirectory(); };
+  f.OnDecryptDirectory = [this] { DecryptDirectory(); };
+  f.OnCommandLine = [this] { CommandLine(); };
+  f.OnFilesDropped = [this](const std::vector<std::string>& paths) { FilesDropped(paths); };
+
+  for (batch::TWorkThread* worker : {&f.renc1, &f.rdec1}) {
+    worker->OnStart = [this](batch::TWorkThread&, batch::TWorkExecuteThread&, void*&) {
+      JobStarted();
+    };
+    worker->OnExecute = [running = running_](batch::TWorkThread&, batch::TWorkExecuteThread&,
+                                             void*&) {
+      const auto job = running->job;
+      running->result = batch::RunListJob(*job);
+    };
+  }
+  f.renc1.OnTerminate = [this](batch::TWorkThread&, batch::TWorkExecuteThread& thread, void*&) {
+    JobEnded(ListJobKind::Encrypt, thread);
+  };
+  f.rdec1.OnTerminate = [this](batch::TWorkThread&, batch::TWorkExecuteThread& thread, void*&) {
+    JobEnded(ListJobKind::Decrypt, thread);
+  };
+
+  auto entered = [this](batch::TFileSearch&, const std::string& path, const std::string&) {
+    DirectoryEntered(path);
+  };
+  f.ff1.OnPerformeDirAction = f.ff2.OnPerformeDirAction = f.genff.OnPerformeDirAction = entered;
+  f.ff1.OnPerformeFileAction = [this](batch::TFileSearch&, const std::string& path,
+                                      const std::string& name) {
+    AddFound(path + name);
+    Input();
+  };
+  f.ff2.OnPerformeFileAction = [this](batch::TFileSearch&, const std::string& path,
+                                      const std::string& name) {
+    TakeForDecryption(path + name, windows_.dencdir->deall->isChecked());
+  };
+  f.genff.OnPerformeFileAction = [this](batch::TFileSearch&, const std::string& path,
+                                        const std::string& name) {
+    if (job_.JobKind == "enc") {
+      AddFound(path + name);
+      Input();
+    } else if (job_.JobKind == "dec") {
+      TakeForDecryption(path + name, windows_.Drag->deall->isChecked());
+    }
+  };
+}
+
+BatchCommands::~BatchCommands() {
+  TForm1& f = *windows_.Form1;
+  f.OnEncryptDirectory = f.OnDecryptDirectory = f.OnCommandLine = nullptr;
+  f.OnFilesDropped = nullptr;
+  // A run still going reports to the main window only, which outlives this; its execute
+  // handler holds its own job.
+  for (batch::TWorkThread* worker : {&f.renc1, &f.rdec1}) worker->OnStart = worker->OnTerminate = nullptr;
+  for (batch::TFileSearch* search : {&f.ff1, &f.ff2, &f.genff})
+    search->OnPerformeFileAction = search->OnPerformeDirAction = nullptr;
+  job_.StopRequested = true;
+}
+
+bool BatchCommands::Refused() {
+  if (!windows_.Form1->Busy() && !job_.CommandActive) return false;
+  services_.prompts.ShowMessage(platform::MessageKind::Information, messages::kBusyRefused);
+  return true;
+}
+
+void BatchCommands::Input() {
+  services_.window.ProcessPendingInput();
+}
+
+void BatchCommands::AddFound(const std::string& path) {
+  ++job_.FoundCount;
+  windows_.search->ShowCount(job_.FoundCount);
+  job_.FileList.push_back(path);
+}
+
+void BatchCommands::DirectoryEntered(const std::string& path) {
+  windows_.search->dir->setText(QString::fromStdString(path));
+  Input();
+}
+
+void BatchCommands::TakeForDecryption(const std::string& path, bool onlyWithMeta) {
+  if (!onlyWithMeta || engine::HasMetaInfo(path)) AddFound(path);
+  Input();
+}
+
+void BatchCommands::OpenSearch(bool clearFolder) {
+  if (clearFolder) windows_.search->dir->clear();
+  windows_.search->Open();
+}
+
+bool BatchCommands::RunSearch(batch::TFileSearch& search, const std::string& root,
+                              const std::string& mask, bool recursive) {
+  try {
+    search.Search(root, mask, batch::TFileSearch::kAnyFile, recursive);
+    return true;
+  } catch (const std::exception& e) {
+    windows_.search->Close();
+    ShowError(e.what());
+    return false;
+  }
+}
+
+bool BatchCommands::FinishSearch() {
+  if (batch::SearchCancelled) return false;
+  windows_.search->Close();
+  if (job_.FileList.empty()) {
+    ShowError(messages::kNoFilesFound);
+    return false;
+  }
+  return true;
+}
+
+bool BatchCommands::AskPassword(const char* caption, std::string& password) {
+  password.clear();
+  return services_.prompts.InputBox(caption, messages::kEnterPassword, password);
+}
+
+void BatchCommands::EncryptDirectory() {
+  if (Refused()) return;
+  CommandScope scope(job_);
+  Trencdir& picker = *windows_.rencdir;
+  picker.Execute();
+  if (job_.DialogCancelled) return;
+  OpenSearch(false);
+  job_.FileList.clear();
+  if (!RunSearch(windows_.Form1->ff1, picker.SelectedPath(), "*.*", picker.rec->isChecked()))
+    return;
+  if (!FinishSearch()) return;
+  std::string password;
+  if (!AskPassword(messages::kEncryptionPassword, password)) return;
+  StartJob(ListJobKind::Encrypt, password, windows_.Form3->Options());
+}
+
+void BatchCommands::DecryptDirectory() {
+  if (Refused()) return;
+  CommandScope scope(job_);
+  Tdencdir& picker = *windows_.dencdir;
+  const std::string extension = windows_.veltoptions->Settings().extension;
+  picker.SetExtension(extension);
+  picker.Execute();
+  if (job_.DialogCancelled) return;
+  OpenSearch(false);
+  job_.FileList.clear();
+  const std::string mask = picker.deext->isChecked() ? "*." + extension : "*.*";
+  if (!RunSearch(windows_.Form1->ff2, picker.SelectedPath(), mask, picker.rec->isChecked()))
+    return;
+  if (!FinishSearch()) return;
+  TForm3& options = *windows_.Form3;
+  if (picker.deall->isChecked()) {
+    // The directory command's box carries the encryption title, as users know it.
+    std::string password;
+    if (!AskPassword(messages::kEncryptionPassword, password)) return;
+    StartJob(ListJobKind::Decrypt, password, options.Options());
+  } else {
+    // The choices of its last showing stay; they apply to every file without meta information.
+    options.SetDontAsk(true);
+    options.Execute();
+    if (job_.DialogCancelled) return;
+    StartJob(ListJobKind::Decrypt, options.Options().password, options.Options());
+  }
+}
+
+void BatchCommands::CommandLine() {
+  const std::vector<std::string>& args = job_.Arguments;
+  if (!StartedFromShell()) return;
+  CommandScope scope(job_);
+  const std::string folder = CurrentFolder();
+  std::vector<std::string> items;
+  for (const std::string& item : batch::SplitPathList(args.size() > 1 ? args[1] : ""))
+    items.push_back(batch::ListItemPath(item, folder));
+  if (args[0] == "-e")
+    CommandLineEncrypt(items);
+  else
+    CommandLineDecrypt(items);
+}
+
+bool BatchCommands::CollectForEncryption(const std::vector<std::string>& items, bool recursive) {
+  for (const std::string& item : items) {
+    if (batch::SearchCancelled) break;
+    if (platform::IsDirectory(item)) {
+      windows_.search->dir->setText(QString::fromStdString(item));
+      if (!RunSearch(windows_.Form1->genff, item, "*.*", recursive)) return false;
+    } else {
+      // Taken as given, existing or not: the job reports what it cannot encrypt.
+      AddFound(item);
+      Input();
+    }
+  }
+  return true;
+}
+
+bool BatchCommands::CollectForDecryption(const std::vector<std::string>& items) {
+  const TDrag& drag = *windows_.Drag;
+  const std::string extension = windows_.veltoptions->Settings().extension;
+  for (const std::string& item : items) {
+    if (batch::SearchCancelled) break;
+    if (platform::IsDirectory(item)) {
+      windows_.search->dir->setText(QString::fromStdString(item));
+      const std::string mask = drag.deext->isChecked() ? "*." + extension : "*.*";
+      if (!RunSearch(windows_.Form1->genff, item, mask, drag.rdec->isChecked())) return false;
+    } else if (platform::IsRegularFile(item)) {
+      // Exactly this file: its name as a search mask would also take same-named files that
+      // differ in letter case, or names that its wildcard characters match.
+      TakeForDecryption(item, drag.deall->isChecked());
+    }
+  }
+  return true;
+}
+
+void BatchCommands::CommandLineEncrypt(const std::vector<std::string>& items) {
+  Tshellenc& dialog = *windows_.shellenc;
+  dialog.SetSettings(windows_.veltoptions->Settings());
+  dialog.Execute();
+  job_.FileList.clear();
+  OpenSearch(true);
+  job_.JobKind = "enc";
+  windows_.Drag->rec->setChecked(dialog.rec->isChecked());
+  const bool collected = CollectForEncryption(items, dialog.rec->isChecked());
+  // The choices are live for this run, never saved.
+  windows_.veltoptions->SetSettings(dialog.Settings());
+  if (!collected || !FinishSearch()) return;
+  std::string password;
+  if (!AskPassword(messages::kEncryptionPassword, password)) return;
+  StartJob(ListJobKind::Encrypt, password, windows_.Form3->Options());
+}
+
+void BatchCommands::CommandLineDecrypt(const std::vector<std::string>& items) {
+  Tshelldec& dialog = *windows_.shelldec;
+  const engine::EngineSettings settings = windows_.veltoptions->Settings();
+  dialog.Execute(settings.cipherIndex, settings.hashIndex, settings.extension);
+  job_.FileList.clear();
+  TForm3& options = *windows_.Form3;
+  {
+    // The user saw this dialog's own warning when checking its box.
+    const QSignalBlocker quiet(options.deleteorig);
+    options.deleteorig->setChecked(dialog.deleteorig->isChecked());
+  }
+  options.SetEngines(dialog.defencengine->currentIndex(), dialog.defhashengine->currentIndex());
+  TDrag& drag = *windows_.Drag;
+  drag.deall->setChecked(dialog.deall->isChecked());
+  drag.rdec->setChecked(dialog.rec->isChecked());
+  drag.deext->setChecked(dialog.deext->isChecked());
+  job_.JobKind = "dec";
+  OpenSearch(true);
+  if (!CollectForDecryption(items) || !FinishSearch()) return;
+  std::string password;
+  if (!AskPassword(messages::kDecryptionPassword, password)) return;
+  StartJob(ListJobKind::Decrypt, password, options.Options());
+}
+
+void BatchCommands::FilesDropped(const std::vector<std::string>& paths) {
+  if (Refused()) return;
+  CommandScope scope(job_);
+  TDrag& drag = *windows_.Drag;
+  drag.Execute(windows_.veltoptions->Settings().extension);
+  if (job_.JobKind == "enc") {
+    job_.FileList.clear();
+    OpenSearch(true);
+    if (!CollectForEncryption(paths, drag.rec->isChecked()) || !FinishSearch()) return;
+    std::string password;
+    if (!AskPassword(messages::kEncryptionPassword, password)) return;
+    StartJob(ListJobKind::Encrypt, password, windows_.Form3->Options());
+  } else if (job_.JobKind == "dec") {
+    job_.FileList.clear();
+    OpenSearch(true);
+    if (!CollectForDecryption(paths) || !FinishSearch()) return;
+    TForm3& options = *windows_.Form3;
+    if (drag.deall->isChecked()) {
+      std::string password;
+      if (!AskPassword(messages::kDecryptionPassword, password)) return;
+      StartJob(ListJobKind::Decrypt, password, options.Options());
+    } else {
+      options.SetDontAsk(true);
+      options.Execute();
+      if (job_.DialogCancelled) return;
+      StartJob(ListJobKind::Decrypt, options.Options().password, options.Options());
+    }
+  }
+}
+
+void BatchCommands::StartJob(ListJobKind kind, const std::string& password,
+                             const engine::DecryptionOptions& decryption) {
+  TForm1& f = *windows_.Form1;
+  job_.JobPassword = password;
+  job_.JobElapsedMs = 0;
+  auto job = std::make_shared<batch::ListJob>();
+  job->kind = kind;
+  job->files = job_.FileList;
+  job->password = password;
+  // What the worker reads: copies taken here on the window thread.
+  job->settings = windows_.veltoptions->Settings();
+  job->decryption = decryption;
+  job->progress = &f.Progress();
+  job->totals = &f.Progress();
+  job->stopRequested = &job_.StopRequested;
+  job->beforeFile = BeforeEachFile;
+  running_->job = std::move(job);
+  (kind == ListJobKind::Encrypt ? f.renc1 : f.rdec1).Start();
+}
+
+void BatchCommands::JobStarted() {
+  job_.StopRequested = false;
+  job_.JobSkipped = 0;
+  windows_.Form1->ShowListPanel();
+}
+
+void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread) {
+  TForm1& f = *windows_.Form1;
+  const batch::ListJobResult result = std::move(running_->result);
+  running_->result = {};
+  running_->job.reset();
+  job_.JobElapsedMs = result.elapsedMs;
+  job_.JobSkipped = result.skipped;
+  std::vector<batch::FileFailure> failures = result.failures;
+  if (thread.Error()) failures.push_back({std::string(), ErrorText(thread.Error())});
+
+  const std::string seconds = SecondsText(job_.JobElapsedMs).toStdString();
+  const size_t count = job_.FileList.size();
+  std::string text;
+  if (job_.StopRequested) {
+    text = batch::StoppedMessage(kind, seconds, failures.size());
+  } else {
+    f.totpb->setValue(100);
+    f.totpos->setText(QStringLiteral("100%"));
+    f.total->setText(QString::fromStdString(batch::FinalTotalText(kind, count)));
+    text = batch::StatisticsMessage(kind, count, seconds, job_.JobSkipped, failures.size());
+  }
+  if (failures.empty())
+    services_.prompts.ShowMessage(platform::MessageKind::Information, text);
+  else
+    services_.prompts.ShowMessage(platform::MessageKind::Warning, text,
+                                  batch::FailureDetails(failures));
+  job_.FileList.clear();
+  f.HideListPanel();
+  if (StartedFromShell() && EndProgram) EndProgram();
+}
+
+bool BatchCommands::StartedFromShell() const {
+  const auto& args = job_.Arguments;
+  return !args.empty() && (args[0] == "-e" || args[0] == "-d");
+}
+
+void BatchCommands::ShowError(const std::string& text) {
+  services_.prompts.ShowMessage(platform::MessageKind::Error, text);
+}
+
+}  // namespace velt::ui

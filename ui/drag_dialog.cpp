@@ -1,0 +1,97 @@
+#include "ui/drag_dialog.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "ui/folder_pickers.h"
+#include "ui/messages.h"
+
+namespace velt::ui {
+
+namespace {
+
+QString L(const char* text) {
+  return QString::fromLatin1(text);
+}
+
+QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, const char* hint) {
+  auto* box = new QCheckBox(L(caption), parent);
+  box->setObjectName(L(name));
+  box->setToolTip(L(hint));
+  box->setChecked(true);
+  return box;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
+  auto* b = new QPushButton(L(caption), parent);
+  b->setObjectName(L(name));
+  b->setAutoDefault(false);
+  return b;
+}
+
+}  // namespace
+
+TDrag::TDrag(JobState& job, QWidget* parent) : QDialog(parent), job_(job) {
+  setObjectName(QStringLiteral("Drag"));
+  setWindowTitle(L(messages::kDragCaption));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+
+  dragenc = new QGroupBox(L(messages::kGroupEncryptionOptions), this);
+  dragenc->setObjectName(QStringLiteral("dragenc"));
+  rec = CheckBox(dragenc, "rec", messages::kRecEncrypt, messages::kDragRecHint);
+  Button1 = Button(dragenc, "Button1", messages::kEncryptDragged);
+  auto* encLayout = new QVBoxLayout(dragenc);
+  encLayout->addWidget(rec);
+  encLayout->addWidget(Button1, 0, Qt::AlignRight);
+
+  dragdec = new QGroupBox(L(messages::kGroupDecryptionOptions), this);
+  dragdec->setObjectName(QStringLiteral("dragdec"));
+  rdec = CheckBox(dragdec, "rdec", messages::kRecDecrypt, messages::kDragRdecHint);
+  deall = CheckBox(dragdec, "deall", messages::kDeall, messages::kDragDeallHint);
+  deext = CheckBox(dragdec, "deext", "", messages::kDeextHint);
+  SetExtension(messages::kDefaultExtension);
+  Button2 = Button(dragdec, "Button2", messages::kDecryptDragged);
+  auto* decLayout = new QVBoxLayout(dragdec);
+  for (QCheckBox* box : {rdec, deall, deext}) decLayout->addWidget(box);
+  decLayout->addWidget(Button2, 0, Qt::AlignRight);
+
+  Button3 = Button(this, "Button3", messages::kCancelDrag);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(dragenc);
+  layout->addWidget(dragdec);
+  layout->addWidget(Button3, 0, Qt::AlignHCenter);
+
+  connect(Button1, &QPushButton::clicked, this, [this] { Choose("enc"); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Choose("dec"); });
+  connect(Button3, &QPushButton::clicked, this, [this] { Choose(""); });
+
+  setFixedSize(sizeHint());
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+void TDrag::SetExtension(const std::string& extension) {
+  deext->setText(ExtensionBoxCaption(extension));
+}
+
+void TDrag::Execute(const std::string& extension) {
+  job_.JobKind.clear();
+  SetExtension(extension);
+  exec();
+}
+
+void TDrag::Choose(const char* kind) {
+  job_.JobKind = kind;
+  if (job_.JobKind.empty())
+    reject();
+  else
+    accept();
+}
+
+}  // namespace velt::ui

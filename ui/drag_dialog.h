@@ -1,0 +1,38 @@
+// TDrag: what to do with files dropped on the main window: encrypt them, decrypt them, or
+// nothing. Its boxes keep their states for the process and are never saved; the searches of
+// the command-line decryption read them too, which is why that path copies its choices here.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "ui/job_state.h"
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+
+namespace velt::ui {
+
+class TDrag final : public QDialog {
+ public:
+  explicit TDrag(JobState& job, QWidget* parent = nullptr);
+
+  // Clears JobKind, names `extension` in the deext caption and shows the dialog modally; the
+  // chosen button leaves JobKind "enc" or "dec", anything else (the close box too) leaves it
+  // empty.
+  void Execute(const std::string& extension);
+  void SetExtension(const std::string& extension);
+
+  QGroupBox *dragenc = nullptr, *dragdec = nullptr;
+  QCheckBox *rec = nullptr, *rdec = nullptr, *deall = nullptr, *deext = nullptr;
+  // Encrypt Dragged Files, Decrypt Dragged Files, Cancel Drag and Drop.
+  QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr;
+
+ private:
+  void Choose(const char* kind);
+
+  JobState& job_;
+};
+
+}  // namespace velt::ui

@@ -1,0 +1,143 @@
+#include "ui/folder_pickers.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "platform/file_system.h"
+#include "ui/messages.h"
+
+namespace velt::ui {
+
+namespace {
+
+QString L(const char* text) {
+  return QString::fromLatin1(text);
+}
+
+QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, const char* hint) {
+  auto* box = new QCheckBox(L(caption), parent);
+  box->setObjectName(L(name));
+  box->setToolTip(L(hint));
+  box->setChecked(true);
+  return box;
+}
+
+}  // namespace
+
+QString ExtensionBoxCaption(const std::string& extension) {
+  return L(messages::kDeextBefore) + QString::fromStdString(extension) + L(messages::kDeextAfter);
+}
+
+TFolderPicker::TFolderPicker(JobState& job, const char* name, QWidget* parent)
+    : QDialog(parent), job_(job) {
+  setObjectName(L(name));
+  setWindowTitle(L(messages::kSelectDirectory));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
+
+  model_ = new QFileSystemModel(this);
+  model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+  model_->setRootPath(QString());
+  ShellTreeView1 = new QTreeView(this);
+  ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
+  ShellTreeView1->setModel(model_);
+  ShellTreeView1->setHeaderHidden(true);
+  for (int column = 1; column < model_->columnCount(); ++column)
+    ShellTreeView1->hideColumn(column);
+  ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  connect(ShellTreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          &TFolderPicker::SelectionChanged);
+  // Open at the user's home folder, without selecting it: OK waits for a choice.
+  const QModelIndex home = model_->index(QDir::homePath());
+  for (QModelIndex i = home.parent(); i.isValid(); i = i.parent()) ShellTreeView1->expand(i);
+  ShellTreeView1->scrollTo(home);
+
+  Button1 = new QPushButton(L(messages::kOK), this);
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setEnabled(false);
+  Button1->setDefault(true);
+  Button2 = new QPushButton(L(messages::kCancel), this);
+  Button2->setObjectName(QStringLiteral("Button2"));
+  connect(Button1, &QPushButton::clicked, this, &TFolderPicker::accept);
+  connect(Button2, &QPushButton::clicked, this, &TFolderPicker::reject);
+}
+
+void TFolderPicker::Finish(QGroupBox* options) {
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(Button1);
+  buttons->addWidget(Button2);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(ShellTreeView1, 1);
+  layout->addWidget(options);
+  layout->addLayout(buttons);
+  setFixedSize(420, 460);
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
+}
+
+void TFolderPicker::Execute() {
+  exec();
+}
+
+void TFolderPicker::accept() {
+  job_.DialogCancelled = false;
+  QDialog::accept();
+}
+
+void TFolderPicker::reject() {
+  job_.DialogCancelled = true;
+  QDialog::reject();
+}
+
+std::string TFolderPicker::SelectedPath() const {
+  const QModelIndex current = ShellTreeView1->currentIndex();
+  return current.isValid() ? model_->filePath(current).toStdString() : std::string();
+}
+
+void TFolderPicker::SelectPath(const std::string& path) {
+  const QModelIndex index = model_->index(QString::fromStdString(path));
+  ShellTreeView1->setCurrentIndex(index);
+  ShellTreeView1->scrollTo(index);
+  SelectionChanged();
+}
+
+void TFolderPicker::SelectionChanged() {
+  const std::string path = SelectedPath();
+  Button1->setEnabled(!path.empty() && platform::IsDirectory(path));
+}
+
+Trencdir::Trencdir(JobState& job, QWidget* parent) : TFolderPicker(job, "rencdir", parent) {
+  auto* group = new QGroupBox(L(messages::kGroupEncryptionOptions), this);
+  group->setObjectName(QStringLiteral("GroupBox1"));
+  rec = CheckBox(group, "rec", messages::kRecEncrypt, messages::kRecEncryptPickerHint);
+  (new QVBoxLayout(group))->addWidget(rec);
+  Finish(group);
+}
+
+Tdencdir::Tdencdir(JobState& job, QWidget* parent) : TFolderPicker(job, "dencdir", parent) {
+  auto* group = new QGroupBox(L(messages::kGroupDecryptionOptions), this);
+  group->setObjectName(QStringLiteral("GroupBox1"));
+  rec = CheckBox(group, "rec", messages::kRecDecrypt, messages::kRecDecryptHint);
+  deall = CheckBox(group, "deall", messages::kDeall, messages::kDeallHint);
+  deext = CheckBox(group, "deext", "", messages::kDeextHint);
+  SetExtension(messages::kDefaultExtension);
+  auto* checks = new QVBoxLayout(group);
+  for (QCheckBox* box : {rec, deall, deext}) checks->addWidget(box);
+  Finish(group);
+}
+
+void Tdencdir::SetExtension(const std::string& extension) {
+  deext->setText(ExtensionBoxCaption(extension));
+}
+
+}  // namespace velt::ui

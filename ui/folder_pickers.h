@@ -1,0 +1,63 @@
+// Trencdir and Tdencdir: the folder pickers of the two directory commands. A tree of the file
+// system showing folders only; OK is enabled only while the selection is an existing folder.
+// Made once per run, so the selection and the boxes keep their states from one use to the next.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "ui/job_state.h"
+
+class QCheckBox;
+class QFileSystemModel;
+class QGroupBox;
+class QPushButton;
+class QTreeView;
+
+namespace velt::ui {
+
+class TFolderPicker : public QDialog {
+ public:
+  // Shows the picker modally; DialogCancelled holds the answer afterwards.
+  void Execute();
+  // The selected folder ("" when none is selected).
+  std::string SelectedPath() const;
+  // Selects `path` in the tree as a click on it would.
+  void SelectPath(const std::string& path);
+
+  QTreeView* ShellTreeView1 = nullptr;
+  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Cancel
+
+ protected:
+  TFolderPicker(JobState& job, const char* name, QWidget* parent);
+  // Lays out the tree, the options group and the buttons.
+  void Finish(QGroupBox* options);
+  void accept() override;
+  // Cancel, Escape, and a close through the window frame all count as Cancel.
+  void reject() override;
+
+ private:
+  void SelectionChanged();
+
+  JobState& job_;
+  QFileSystemModel* model_ = nullptr;
+};
+
+class Trencdir final : public TFolderPicker {
+ public:
+  explicit Trencdir(JobState& job, QWidget* parent = nullptr);
+  QCheckBox* rec = nullptr;
+};
+
+class Tdencdir final : public TFolderPicker {
+ public:
+  explicit Tdencdir(JobState& job, QWidget* parent = nullptr);
+  // The deext caption names the current default extension; rebuilt before each showing.
+  void SetExtension(const std::string& extension);
+  QCheckBox *rec = nullptr, *deall = nullptr, *deext = nullptr;
+};
+
+// "Only attempt to Decrypt files with ." + extension + " extension"
+QString ExtensionBoxCaption(const std::string& extension);
+
+}  // namespace velt::ui

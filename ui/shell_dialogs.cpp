@@ -1,0 +1,298 @@
+#include "ui/shell_dialogs.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "ui/folder_pickers.h"
+#include "ui/messages.h"
+#include "ui/option_lists.h"
+
+namespace velt::ui {
+
+namespace {
+
+QString L(const char* text) {
+  return QString::fromLatin1(text);
+}
+
+QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, const char* hint) {
+  auto* box = new QCheckBox(L(caption), parent);
+  box->setObjectName(L(name));
+  box->setToolTip(L(hint));
+  box->setChecked(true);
+  return box;
+}
+
+QComboBox* DropDown(QWidget* parent, const char* name, void (*fill)(QComboBox*)) {
+  auto* list = new QComboBox(parent);
+  list->setObjectName(L(name));
+  fill(list);
+  list->setCurrentIndex(0);
+  return list;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
+  auto* b = new QPushButton(L(caption), parent);
+  b->setObjectName(L(name));
+  // Enter in a field must not press OK behind the field's own checks.
+  b->setAutoDefault(false);
+  return b;
+}
+
+void Centre(QWidget* w) {
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    w->move(screen->availableGeometry().center() - w->rect().center());
+}
+
+// Labels in the first column, fields in the second.
+QGridLayout* Fields(QWidget* owner, std::initializer_list<std::pair<const char*, QWidget*>> rows) {
+  auto* grid = new QGridLayout;
+  int row = 0;
+  for (const auto& [label, field] : rows) {
+    auto* l = new QLabel(L(label), owner);
+    l->setBuddy(field);
+    grid->addWidget(l, row, 0);
+    grid->addWidget(field, row, 1);
+    ++row;
+  }
+  return grid;
+}
+
+QHBoxLayout* Buttons(QPushButton* ok, QPushButton* defaults) {
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(defaults);
+  return buttons;
+}
+
+}  // namespace
+
+Tshellenc::Tshellenc(const Services& services, QWidget* parent)
+    : QDialog(parent), services_(services) {
+  setObjectName(QStringLiteral("shellenc"));
+  setWindowTitle(L(messages::kShellEncCaption));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+  deffileext = new QLineEdit(L(messages::kDefaultExtension), this);
+  deffileext->setObjectName(QStringLiteral("deffileext"));
+  deffileext->setMaxLength(5);
+  defencengine = DropDown(this, "defencengine", FillCipherList);
+  defhashengine = DropDown(this, "defhashengine", FillHashList);
+  defcomp = DropDown(this, "defcomp", FillCompressionEngineList);
+  defcompspeed = DropDown(this, "defcompspeed", FillCompressionSpeedList);
+
+  auto* group = new QGroupBox(L(messages::kGroupEncryption), this);
+  group->setObjectName(QStringLiteral("GroupBox1"));
+  addext = CheckBox(group, "addext", messages::kAddExt, messages::kAddExtHint);
+  securedelete =
+      CheckBox(group, "securedelete", messages::kSecureDelete, messages::kSecureDeleteHint);
+  deleteorig = CheckBox(group, "deleteorig", messages::kDeleteOrig, messages::kDeleteOrigHint);
+  compressfile =
+      CheckBox(group, "compressfile", messages::kCompressFile, messages::kShellCompressFileHint);
+  addvelt = CheckBox(group, "addvelt", messages::kAddMeta, messages::kShellAddMetaHint);
+  rec = CheckBox(group, "rec", messages::kRecFolders, messages::kRecFoldersHint);
+  addvelt->setEnabled(false);  // meta information can only be left out of uncompressed files
+  auto* checks = new QVBoxLayout(group);
+  for (QCheckBox* box : {addext, securedelete, deleteorig, compressfile, addvelt, rec})
+    checks->addWidget(box);
+
+  Button1 = Button(this, "Button1", messages::kOK);
+  Button2 = Button(this, "Button2", messages::kDefaults);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(Fields(this, {{messages::kLabelExtension, deffileext},
+                                  {messages::kLabelEncryptionEngine, defencengine},
+                                  {messages::kLabelHashingEngine, defhashengine},
+                                  {messages::kLabelCompressionEngine, defcomp},
+                                  {messages::kLabelCompressionSpeed, defcompspeed}}));
+  layout->addWidget(group);
+  layout->addLayout(Buttons(Button1, Button2));
+
+  connect(compressfile, &QCheckBox::toggled, this, &Tshellenc::CompressChanged);
+  connect(addext, &QCheckBox::toggled, this, &Tshellenc::AddExtensionChanged);
+  // Checked on every change, not when the focus leaves the field.
+  connect(deffileext, &QLineEdit::textChanged, this, &Tshellenc::CheckExtensionField);
+  connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+  connect(Button2, &QPushButton::clicked, this, &Tshellenc::Defaults);
+
+  setFixedSize(sizeHint());
+  Centre(this);
+}
+
+engine::EngineSettings Tshellenc::Settings() const {
+  engine::EngineSettings s;
+  s.extension = deffileext->text().toStdString();
+  s.cipherIndex = defencengine->currentIndex();
+  s.hashIndex = defhashengine->currentIndex();
+  s.compressionEngine = defcomp->currentIndex();
+  s.compressionSpeed = defcompspeed->currentIndex();
+  s.addExtension = addext->isChecked();
+  s.secureDelete = securedelete->isChecked();
+  s.deleteOriginal = deleteorig->isChecked();
+  s.compress = compressfile->isChecked();
+  s.addMetaInfo = addvelt->isChecked();
+  return s;
+}
+
+void Tshellenc::SetSettings(const engine::EngineSettings& s) {
+  deleteorig->setChecked(s.deleteOriginal);
+  addext->setChecked(s.addExtension);
+  // The compress rule sets the meta box's enabled state; the live meta flag then sets its
+  // check, so the dialog shows exactly the live settings.
+  compressfile->setChecked(s.compress);
+  addvelt->setChecked(s.addMetaInfo);
+  deffileext->setText(QString::fromStdString(s.extension));
+  SelectIndex(defencengine, s.cipherIndex);
+  SelectIndex(defhashengine, s.hashIndex);
+  SelectIndex(defcomp, s.compressionEngine);
+  SelectIndex(defcompspeed, s.compressionSpeed);
+  securedelete->setChecked(s.secureDelete);
+}
+
+void Tshellenc::Execute() {
+  exec();
+}
+
+void Tshellenc::Defaults() {
+  deffileext->setText(L(messages::kDefaultExtension));
+  defencengine->setCurrentIndex(0);
+  defhashengine->setCurrentIndex(0);
+  defcompspeed->setCurrentIndex(0);
+  defcomp->setCurrentIndex(0);
+  addext->setChecked(true);
+  deleteorig->setChecked(true);
+  compressfile->setChecked(true);
+  securedelete->setChecked(true);
+  addvelt->setChecked(true);
+  rec->setChecked(true);
+}
+
+void Tshellenc::CompressChanged(bool checked) {
+  addvelt->setChecked(true);
+  addvelt->setEnabled(!checked);
+}
+
+void Tshellenc::AddExtensionChanged(bool checked) {
+  if (!checked && isVisible()) {
+    services_.prompts.ShowMessage(platform::MessageKind::Warning, messages::kNoExtensionWarning);
+    deleteorig->setChecked(true);
+    deleteorig->setEnabled(false);
+    deffileext->setEnabled(false);
+  } else {
+    deffileext->setEnabled(true);
+    deleteorig->setEnabled(true);
+  }
+}
+
+void Tshellenc::CheckExtensionField() {
+  if (checking_) return;  // putting "VELT" back is a change too
+  const char* warning = nullptr;
+  switch (engine::CheckExtension(deffileext->text().toStdString())) {
+    case engine::ExtensionCheck::Valid:
+      return;
+    case engine::ExtensionCheck::ForbiddenCharacter:
+      warning = messages::kExtensionForbidden;
+      break;
+    case engine::ExtensionCheck::Empty:
+      warning = messages::kExtensionEmpty;
+      break;
+  }
+  checking_ = true;
+  services_.prompts.ShowMessage(platform::MessageKind::Warning, warning);
+  deffileext->setText(L(messages::kDefaultExtension));
+  checking_ = false;
+}
+
+void Tshellenc::reject() {}
+
+void Tshellenc::closeEvent(QCloseEvent* event) {
+  event->ignore();  // only OK closes
+}
+
+Tshelldec::Tshelldec(const Services& services, QWidget* parent)
+    : QDialog(parent), services_(services) {
+  setObjectName(QStringLiteral("shelldec"));
+  setWindowTitle(L(messages::kShellDecCaption));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+
+  defencengine = DropDown(this, "defencengine", FillCipherList);
+  defhashengine = DropDown(this, "defhashengine", FillHashList);
+  defencengine->setEnabled(false);
+  defhashengine->setEnabled(false);
+
+  auto* group = new QGroupBox(L(messages::kGroupDecryption), this);
+  group->setObjectName(QStringLiteral("GroupBox1"));
+  rec = CheckBox(group, "rec", messages::kRecDecrypt, messages::kRecDecryptHint);
+  deall = CheckBox(group, "deall", messages::kDeall, messages::kDeallHint);
+  deext = CheckBox(group, "deext", "", messages::kDeextHint);
+  deext->setText(ExtensionBoxCaption(messages::kDefaultExtension));
+  deleteorig = CheckBox(group, "deleteorig", messages::kDeleteAfterDecryption,
+                        messages::kShellDeleteOrigHint);
+  deleteorig->setEnabled(false);
+  auto* checks = new QVBoxLayout(group);
+  for (QCheckBox* box : {rec, deall, deext, deleteorig}) checks->addWidget(box);
+
+  Button1 = Button(this, "Button1", messages::kOK);
+  Button2 = Button(this, "Button2", messages::kDefaults);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(Fields(this, {{messages::kLabelDecryptionEngine, defencengine},
+                                  {messages::kLabelHashingEngine, defhashengine}}));
+  layout->addWidget(group);
+  layout->addLayout(Buttons(Button1, Button2));
+
+  connect(deall, &QCheckBox::toggled, this, &Tshelldec::OnlyWithMetaChanged);
+  connect(deleteorig, &QCheckBox::toggled, this, [this](bool checked) {
+    if (checked && deleteorig->isEnabled())
+      services_.prompts.ShowMessage(platform::MessageKind::Warning,
+                                    messages::kShellDeleteWarning);
+  });
+  connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+  connect(Button2, &QPushButton::clicked, this, &Tshelldec::Defaults);
+
+  setFixedSize(sizeHint());
+  Centre(this);
+}
+
+void Tshelldec::Execute(int cipherIndex, int hashIndex, const std::string& extension) {
+  SelectIndex(defencengine, cipherIndex);
+  SelectIndex(defhashengine, hashIndex);
+  deext->setText(ExtensionBoxCaption(extension));
+  exec();
+}
+
+void Tshelldec::OnlyWithMetaChanged(bool checked) {
+  // Files without meta information are taken only when the box is off; only then do their
+  // engines and the deletion matter.
+  defencengine->setEnabled(!checked);
+  defhashengine->setEnabled(!checked);
+  deleteorig->setEnabled(!checked);
+}
+
+void Tshelldec::Defaults() {
+  defhashengine->setCurrentIndex(0);
+  defencengine->setCurrentIndex(0);
+  rec->setChecked(true);
+  deleteorig->setChecked(true);
+  deext->setChecked(true);
+  deall->setChecked(true);
+  defencengine->setEnabled(false);
+  defhashengine->setEnabled(false);
+}
+
+void Tshelldec::reject() {}
+
+void Tshelldec::closeEvent(QCloseEvent* event) {
+  event->ignore();
+}
+
+}  // namespace velt::ui

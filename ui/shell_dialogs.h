@@ -1,0 +1,75 @@
+// Tshellenc and Tshelldec: the options of a run started by the desktop with -e or -d. Tshellenc
+// shows the live settings and hands its choices back to them for the run (never saved);
+// Tshelldec's choices go to the drop dialog and the decryption options dialog.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+#include "engine/settings.h"
+#include "ui/services.h"
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace velt::ui {
+
+class Tshellenc final : public QDialog {
+ public:
+  explicit Tshellenc(const Services& services, QWidget* parent = nullptr);
+
+  // The settings as the controls hold them, and the other way round (in load order, so that
+  // the rules run as they do for the options dialog).
+  engine::EngineSettings Settings() const;
+  void SetSettings(const engine::EngineSettings& settings);
+  // Shows it modally until OK.
+  void Execute();
+  // The Defaults button: as the options dialog's, and recursion on.
+  void Defaults();
+
+  QLineEdit* deffileext = nullptr;
+  QComboBox *defencengine = nullptr, *defhashengine = nullptr, *defcomp = nullptr,
+            *defcompspeed = nullptr;
+  QCheckBox *addext = nullptr, *securedelete = nullptr, *deleteorig = nullptr,
+            *compressfile = nullptr, *addvelt = nullptr, *rec = nullptr;
+  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
+
+ protected:
+  void reject() override;  // no Cancel: Escape does nothing
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CompressChanged(bool checked);
+  void AddExtensionChanged(bool checked);
+  void CheckExtensionField();
+
+  Services services_;
+  bool checking_ = false;
+};
+
+class Tshelldec final : public QDialog {
+ public:
+  explicit Tshelldec(const Services& services, QWidget* parent = nullptr);
+
+  // The settings' engines in the lists and the current extension in the deext caption, then
+  // modal until OK.
+  void Execute(int cipherIndex, int hashIndex, const std::string& extension);
+  void Defaults();
+
+  QComboBox *defencengine = nullptr, *defhashengine = nullptr;
+  QCheckBox *rec = nullptr, *deall = nullptr, *deext = nullptr, *deleteorig = nullptr;
+  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
+
+ protected:
+  void reject() override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void OnlyWithMetaChanged(bool checked);
+
+  Services services_;
+};
+
+}  // namespace velt::ui
