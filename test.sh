@@ -39,9 +39,10 @@ case "$mode" in
     dir=build-tsan
     flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_TSAN=ON -DVELT_BUILD_BENCH=OFF)
     export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-    # The suites that run threads: worker components, parallel jobs, the desktop application.
-    ctest_args=(-R 'velt_(batch|cli|ui)_tests')
-    targets=(--target velt_batch_tests velt_cli_tests velt_ui_tests)
+    # The suites that run threads: the engine's pipeline and parallel compression, worker
+    # components, parallel jobs, the desktop application.
+    ctest_args=(-R 'velt_(engine|batch|cli|ui)_tests')
+    targets=(--target velt_engine_tests velt_batch_tests velt_cli_tests velt_ui_tests)
     ;;
 esac
 
