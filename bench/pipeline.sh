@@ -70,6 +70,9 @@ for kind in text random; do
   measure "VELT encrypt, BlowFish + MD5, zlib default" "$f" "$cli" encrypt "${pw[@]}" -c 0 -H 0 \
     --compress --level default --no-secure-delete --keep-original "$work/a"
   measure "VELT decrypt, BlowFish + MD5, zlib default" "$f" "$cli" decrypt "${pw[@]}" "$work/a.VELT"
+  measure "VELT encrypt, default settings (original deleted securely)" "$f" "$cli" encrypt "${pw[@]}" \
+    -c 0 -H 0 --compress --level default --secure-delete --delete-original "$work/a"
+  "$cli" decrypt "${pw[@]}" "$work/a.VELT"
   rm -f "$work/a" "$work/a.VELT"
   cp "$f" "$work/a"
   measure "gpg --symmetric BLOWFISH -z 6" "$f" gpg "${gpgopts[@]}" --symmetric --cipher-algo BLOWFISH \
