@@ -4,6 +4,15 @@ if(VELT_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
   add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
 endif()
+if(VELT_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "VELT_FUZZ needs clang (libFuzzer): -DCMAKE_CXX_COMPILER=clang++")
+  endif()
+  # The libraries get the coverage hooks; only the fuzz targets link libFuzzer's main.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer -g)
+  add_link_options(-fsanitize=address,undefined -fno-sanitize-recover=all)
+endif()
 if(VELT_TSAN)
   add_compile_options(-fsanitize=thread -g -O1)
   add_link_options(-fsanitize=thread)
@@ -19,6 +28,10 @@ function(velt_warnings target)
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
     target_compile_options(${target} PRIVATE
       -Wno-error=array-bounds -Wno-error=restrict -Wno-error=stringop-overflow)
+  endif()
+  # The warning set is g++'s; clang's other opinions must not stop a fuzz build.
+  if(VELT_FUZZ)
+    target_compile_options(${target} PRIVATE -Wno-error)
   endif()
 endfunction()
 

@@ -143,7 +143,7 @@ void ParallelDeflate(crypto::TStream& source, crypto::TStream& dest, Compression
       auto b = std::make_shared<Block>();
       b->dictionary = tail.size();
       b->input.resize(tail.size() + options.blockSize);
-      std::memcpy(b->input.data(), tail.data(), tail.size());
+      std::copy(tail.begin(), tail.end(), b->input.begin());  // the first block has no tail
       size_t got = 0;
       while (got < options.blockSize) {
         size_t n = source.Read(b->input.data() + b->dictionary + got, options.blockSize - got);

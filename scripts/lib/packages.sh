@@ -3,6 +3,8 @@
 
 VELT_BUILD_PACKAGES=(cmake g++ make pkg-config zlib1g-dev qt6-base-dev libcli11-dev)
 VELT_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libssl-dev openssl libcrypto++-dev python3)
+# scripts/fuzz.sh: clang with libFuzzer and the sanitizer run-times.
+VELT_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # A virtual X display for the pictures of scripts/screenshots.sh (the GUI tests run offscreen).
 VELT_SCREENSHOT_PACKAGES=(xvfb xauth)
 
