@@ -1,0 +1,307 @@
+// The -e and -d command line and files dropped on the main window, on real files.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <unistd.h>
+
+#include "batch/settings_store.h"
+#include "tests/ui/list_fixture.h"
+
+namespace velt::ui::test {
+namespace {
+
+using velt::test::readFile;
+
+class CommandLineTest : public ListTest {
+ protected:
+  void OkWhenShown(QDialog* dialog, QPushButton* ok, std::function<void()> before = {}) {
+    WhenShown(dialog, [=] {
+      if (before) before();
+      QTest::mouseClick(ok, Qt::LeftButton);
+    });
+  }
+  bool Ended() { return !form().isVisible(); }
+  std::string Starred(const std::vector<std::string>& paths) {
+    std::string list;
+    for (const auto& p : paths) list += (list.empty() ? "*" : "|*") + p + "*";
+    return list;
+  }
+};
+
+TEST_F(CommandLineTest, EncryptingAFolderAndAFileEndsTheProgramAfterTheJob) {
+  InstallQuick({{"enc", "dword:00000010"}, {"hash", "dword:00000006"}});
+  MakeTree();
+  const std::string single = Put("../single file.txt");
+  const std::string list = Starred({tree, single});
+  app = VeltApplication::Create(services, {"-e", list, "ignored"});
+  ASSERT_TRUE(app);
+  Tshellenc& dialog = *app->shellenc;
+  OkWhenShown(&dialog, dialog.Button1, [&] {
+    // The live settings are shown.
+    EXPECT_EQ(dialog.defencengine->currentText(), "RIJNDAEL");
+    EXPECT_EQ(dialog.defhashengine->currentText(), "SHA 256");
+    EXPECT_TRUE(dialog.rec->isChecked());
+    EXPECT_FALSE(form().Busy());
+  });
+  prompts.NextInput(std::string("pw"));
+  form().show();
+  ASSERT_TRUE(WaitFor([&] { return shownCount[&dialog] == 1; }));
+  WaitIdle();
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  EXPECT_TRUE(Timed(prompts.Messages()[0].text, "6 Files encrypted in "))
+      << prompts.Messages()[0].text;
+  EXPECT_EQ(prompts.Questions().at(0).caption, "Encryption password");
+  EXPECT_TRUE(engine::HasMetaInfo(single + ".VELT"));
+  for (const std::string& name : Names())
+    EXPECT_TRUE(name == ".secret/h.txt" || name.ends_with(".VELT")) << name;
+  EXPECT_TRUE(app->Drag->rec->isChecked());  // copied from the dialog
+  EXPECT_TRUE(Ended());
+}
+
+TEST_F(CommandLineTest, StarredItemsKeepTheirBlanksAndUnstarredOnesSplit) {
+  InstallQuick();
+  const std::string spaced = Put("My Files/a b.txt");
+  const std::string plain = Put("plain.txt");
+  // "tree/My Files/a b.txt" without stars is three items, none of them a file: the job
+  // meets them, reports them and goes on with the others.
+  const std::string list = "*" + spaced + "*|" + T("My Files/a b.txt") + "|" + plain;
+  app = VeltApplication::Create(services, {"-e", list});
+  OkWhenShown(app->shellenc.get(), app->shellenc->Button1);
+  prompts.NextInput(std::string("pw"));
+  form().show();
+  ASSERT_TRUE(WaitFor([&] { return shownCount[app->shellenc.get()] == 1; }));
+  WaitIdle();
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  const Shown shown = prompts.Messages()[0];
+  EXPECT_EQ(shown.kind, MessageKind::Warning);
+  EXPECT_TRUE(Timed(shown.text, "2 Files encrypted in ",
+                    "\n3 Files could not be encrypted (see the details)"))
+      << shown.text;
+  for (const std::string& piece : {T("My"), std::string("Files/a"), std::string("b.txt")})
+    EXPECT_NE(shown.details.find(piece), std::string::npos) << shown.details;
+  EXPECT_EQ(Names(), (std::vector<std::string>{"My Files/a b.txt.VELT", "plain.txt.VELT"}));
+  EXPECT_TRUE(Ended());
+}
+
+TEST_F(CommandLineTest, ABareFileNameIsTakenFromTheCurrentFolder) {
+  InstallQuick();
+  Put("bare.txt");
+  const std::string here = fs::current_path().string();
+  ASSERT_EQ(::chdir(tree.c_str()), 0);
+  app = VeltApplication::Create(services, {"-d", "bare.txt.VELT|other"});
+  OkWhenShown(app->shelldec.get(), app->shelldec->Button1);
+  EncryptByEngine(T("bare.txt"), "pw");
+  prompts.NextInput(std::string("pw"));
+  form().show();
+  ASSERT_TRUE(WaitFor([&] { return shownCount[app->shelldec.get()] == 1; }));
+  WaitIdle();
+  ASSERT_EQ(::chdir(here.c_str()), 0);
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  EXPECT_TRUE(Timed(prompts.Messages()[0].text, "1 Files decrypted in "));
+  EXPECT_EQ(prompts.Questions().at(0).caption, "Decryption password");
+  EXPECT_EQ(Names(), std::vector<std::string>{"bare.txt"});
+}
+
+TEST_F(CommandLineTest, DecryptionTakesOnlyFilesWithMetaInformationUnlessTold) {
+  // Files written without meta information by RC6 / RMD 160.
+  InstallQuick({{"enc", "dword:0000000f"},
+                {"hash", "dword:00000004"},
+                {"com", "dword:00000000"},
+                {"add", "dword:00000000"}});
+  Start();
+  const std::string plain = Put("old.doc");
+  const auto plainBytes = readFile(plain);
+  const std::string encrypted = EncryptByEngine(plain, "pw", app->veltoptions->Settings());
+  app.reset();
+
+  // With the filter: nothing is found, no password is asked, the program stays open.
+  app = VeltApplication::Create(services, {"-d", Starred({encrypted})});
+  OkWhenShown(app->shelldec.get(), app->shelldec->Button1);
+  form().show();
+  ASSERT_TRUE(WaitFor([&] { return !app->job.CommandLinePending; }));
+  EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Error("0 Files found")});
+  EXPECT_TRUE(prompts.Questions().empty());
+  EXPECT_FALSE(Ended());
+  EXPECT_TRUE(fs::exists(encrypted));
+  app.reset();
+
+  // Without it: the engines and the delete box become available and are used.
+  prompts.ClearRecord();
+  app = VeltApplication::Create(services, {"-d", Starred({tree})});
+  Tshelldec& d = *app->shelldec;
+  OkWhenShown(&d, d.Button1, [&] {
+    EXPECT_FALSE(d.defencengine->isEnabled());
+    // The settings' engines are preselected.
+    EXPECT_EQ(d.defencengine->currentText(), "RC6");
+    EXPECT_EQ(d.defhashengine->currentText(), "RMD 160");
+    d.deall->setChecked(false);
+    EXPECT_TRUE(d.defencengine->isEnabled());
+    EXPECT_TRUE(d.deleteorig->isEnabled());
+    EXPECT_TRUE(d.deleteorig->isChecked());
+  });
+  prompts.NextInput(std::string("pw"));
+  form().show();
+  ASSERT_TRUE(WaitFor([&] { return shownCount[&d] == 1; }));
+  WaitIdle();
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  EXPECT_TRUE(Timed(prompts.Messages()[0].text, "1 Files decrypted in "))
+      << prompts.Messages()[0].text;
+  EXPECT_EQ(readFile(plain), plainBytes);
+  EXPECT_FALSE(fs::exists(encrypted));  // deleted, as the delete box said
+  // The choices went to the drop dialog and the decryption options dialog.
+  EXPECT_FALSE(app->Drag->deall->isChecked());
+  EXPECT_TRUE(app->Form3->deleteorig->isChecked());
+  EXPECT_EQ(app->Form3->defencengine->currentText(), "RC6");
+  EXPECT_TRUE(Ended());
+}
+
+TEST_F(CommandLineTest, OtherFirstArgumentsStartNormally) {
+  InstallQuick();
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {}, {"-x", "/tmp"}, {"-E", "/tmp"}, {"e", "/tmp"}, {"--screenshot"}}) {
+    StartWith(args);
+    QTest::qWait(50);
+    EXPECT_EQ(shownCount[app->shellenc.get()] + shownCount[app->shelldec.get()], 0);
+    EXPECT_FALSE(app->shellenc->isVisible());
+    EXPECT_FALSE(app->shelldec->isVisible());
+    EXPECT_FALSE(app->search->isVisible());
+    EXPECT_TRUE(prompts.Messages().empty());
+    app.reset();
+  }
+}
+
+TEST_F(CommandLineTest, ChoicesAreLiveForTheRunButNotSaved) {
+  InstallQuick();
+  const std::string storeBefore = velt::test::readText(hive);
+  const std::string file = Put("x.txt");
+  app = VeltApplication::Create(services, {"-e", file});
+  Tshellenc& d = *app->shellenc;
+  OkWhenShown(&d, d.Button1, [&] {
+    d.defencengine->setCurrentIndex(9);
+    d.deffileext->setText("abc");
+    d.deleteorig->setChecked(false);
+  });
+  prompts.NextInput(std::nullopt);  // Cancel: no job, the program stays open
+  form().show();
+  ASSERT_TRUE(WaitFor([&] { return !app->job.CommandLinePending; }));
+  EXPECT_FALSE(Ended());
+  const engine::EngineSettings live = app->veltoptions->Settings();
+  EXPECT_EQ(live.cipherIndex, 9);
+  EXPECT_EQ(live.extension, "abc");
+  EXPECT_FALSE(live.deleteOriginal);
+  EXPECT_EQ(velt::test::readText(hive), storeBefore);
+  EXPECT_EQ(Names(), std::vector<std::string>{"x.txt"});
+  EXPECT_TRUE(prompts.Messages().empty());
+}
+
+class DropTest : public CommandLineTest {
+ protected:
+  void SetUp() override {
+    CommandLineTest::SetUp();
+    InstallQuick();
+    Start();
+  }
+  void Choose(QPushButton* button, std::function<void()> before = {}) {
+    OkWhenShown(app->Drag.get(), button, std::move(before));
+  }
+};
+
+TEST_F(DropTest, DroppedFoldersAndFilesAreEncryptedAndDecrypted) {
+  MakeTree();
+  const auto before = Snapshot();
+  TDrag& drag = *app->Drag;
+  Choose(drag.Button1, [&] {
+    EXPECT_EQ(app->job.JobKind, "");
+    EXPECT_EQ(drag.deext->text(), "Only attempt to Decrypt files with .VELT extension");
+    drag.rec->setChecked(false);
+  });
+  prompts.NextInput(std::string("pw"));
+  Drop({T("sub"), T("a.txt")});
+  EXPECT_EQ(app->job.JobKind, "enc");
+  WaitIdle();
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  EXPECT_TRUE(Timed(prompts.Messages()[0].text, "2 Files encrypted in "));
+  EXPECT_EQ(Names(), (std::vector<std::string>{".hidden.txt", ".secret/h.txt", "a.txt.VELT",
+                                               "sub/b.txt.VELT", "sub/deep/c.txt",
+                                               "with blank.doc"}));
+  // A normal start: the program goes on after a dropped job.
+  EXPECT_FALSE(Ended());
+
+  prompts.ClearRecord();
+  Choose(drag.Button2);
+  prompts.NextInput(std::string("pw"));
+  Drop({tree});
+  WaitIdle();
+  EXPECT_TRUE(Timed(prompts.Messages().at(0).text, "2 Files decrypted in "));
+  EXPECT_EQ(prompts.Questions().at(0).caption, "Decryption password");
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(DropTest, ADroppedFileIsTakenAloneEvenWithRecursion) {
+  // Same name in a subfolder, and the same name in other letter case beside it.
+  const std::string chosen = EncryptByEngine(Put("Report.txt"), "pw");
+  const std::string nested = EncryptByEngine(Put("sub/Report.txt"), "pw");
+  const std::string otherCase = EncryptByEngine(Put("report.txt"), "pw");
+  Choose(app->Drag->Button2, [&] { EXPECT_TRUE(app->Drag->rdec->isChecked()); });
+  prompts.NextInput(std::string("pw"));
+  Drop({chosen});
+  WaitIdle();
+  EXPECT_TRUE(Timed(prompts.Messages().at(0).text, "1 Files decrypted in "));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Report.txt", "report.txt.VELT",
+                                               "sub/Report.txt.VELT"}));
+  (void)nested;
+  (void)otherCase;
+}
+
+TEST_F(DropTest, ClosingOrCancellingTheDropDialogDoesNothing) {
+  MakeTree();
+  const auto before = Snapshot();
+  TDrag& drag = *app->Drag;
+  WhenShown(&drag, [&] { drag.close(); });  // its close box
+  Drop({tree});
+  EXPECT_EQ(app->job.JobKind, "");
+  Choose(drag.Button3);
+  Drop({tree});
+  EXPECT_EQ(app->job.JobKind, "");
+  // A choice made earlier does not survive the next showing: Escape after "enc" last time.
+  Choose(drag.Button1);
+  prompts.NextInput(std::nullopt);
+  Drop({tree});
+  EXPECT_EQ(app->job.JobKind, "enc");
+  WhenShown(&drag, [&] { QTest::keyClick(&drag, Qt::Key_Escape); });
+  Drop({tree});
+  EXPECT_EQ(app->job.JobKind, "");
+  EXPECT_EQ(shownCount[&drag], 4);
+  EXPECT_EQ(prompts.Questions().size(), 1u);
+  EXPECT_TRUE(prompts.Messages().empty());
+  EXPECT_FALSE(form().Busy());
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(DropTest, WithoutTheMetaFilterTheDecryptionOptionsAreAskedForAllFiles) {
+  engine::EngineSettings s;
+  s.compress = false;
+  s.addMetaInfo = false;
+  s.cipherIndex = 5;
+  const std::string plain = Put("legacy.bin");
+  const auto plainBytes = readFile(plain);
+  const std::string encrypted = EncryptByEngine(plain, "old", s);
+  TForm3& f3 = *app->Form3;
+  Choose(app->Drag->Button2, [&] { app->Drag->deall->setChecked(false); });
+  WhenShown(&f3, [&] {
+    EXPECT_TRUE(f3.dontask->isChecked());
+    EXPECT_FALSE(f3.dontask->isEnabled());
+    f3.defencengine->setCurrentIndex(5);
+    f3.password->setText("old");
+    QTest::mouseClick(f3.Button1, Qt::LeftButton);
+  });
+  Drop({encrypted});
+  EXPECT_TRUE(prompts.Questions().empty());
+  WaitIdle();
+  EXPECT_TRUE(Timed(prompts.Messages().at(0).text, "1 Files decrypted in "));
+  EXPECT_EQ(readFile(plain), plainBytes);
+}
+
+}  // namespace
+}  // namespace velt::ui::test
