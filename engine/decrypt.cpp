@@ -51,14 +51,6 @@ Engines EnginesFor(const std::string& path, File& encrypted, bool hasMetaInfo,
   return {options.cipherIndex, options.hashIndex, -1, 0, 0};
 }
 
-// A file of the result name that another VELT process works on must not be replaced under it.
-std::optional<File> HoldExisting(const std::string& name) {
-  if (!platform::Exists(name)) return std::nullopt;
-  if (!platform::IsRegularFile(name))
-    throw EngineError(name, "cannot be replaced by the decrypted file: it is not a regular file");
-  return File::Open(name, OpenMode::Read, Locking::Exclusive);
-}
-
 }  // namespace
 
 std::string DecryptedName(const std::string& path, const std::string& extension) {
@@ -155,21 +147,30 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
     result->File().Flush();
     const std::string name = DecryptedName(path, settings.extension);
     std::optional<File> existing;
-    if (name != path) existing = HoldExisting(name);
+    if (name != path) existing = detail::HoldExisting(name);
     if (!encrypted.SameFileAs(path))
-      throw EngineError(path, "the file was replaced while it was being decrypted");
+      throw EngineError(path, std::string("the file was ") +
+                                  (platform::Exists(path) ? "replaced" : "removed") +
+                                  " while it was being decrypted");
+    detail::RequireSameFile(result->File(), result->Path(), path);
     if (keepAsOrig) {
       // Never over an older kept file: that would lose it.
       platform::RenameNoReplace(path, origName);
       origRenamed = true;
     }
     platform::ReplaceFile(result->Path(), name);
+    detail::RequireSameFile(result->File(), name, path);
     result->Release();
     committed = true;
     existing.reset();
     if (!keepAsOrig && name != path) {
+      // Whatever took the encrypted file's name meanwhile is not ours to delete.
+      const bool same = encrypted.SameFileAs(path);
+      if (!same && platform::Exists(path))
+        throw EngineError(path, "decrypted to " + name +
+                                    ", but the encrypted file was replaced meanwhile and is kept");
       encrypted.Close();
-      platform::DeleteFile(path);
+      if (same) platform::DeleteFile(path);
     }
     encrypted.Close();
     platform::FlushFolder(platform::FolderOf(path));

@@ -109,9 +109,17 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
     if (settings.deleteOriginal && secure)
       oldContent = File::Open(path, OpenMode::ReadWrite, Locking::None);
     if (!original.SameFileAs(path))
-      throw EngineError(path, "the file was replaced while it was being encrypted");
+      throw EngineError(path, std::string("the file was ") +
+                                  (platform::Exists(path) ? "replaced" : "removed") +
+                                  " while it was being encrypted");
+    // An older encrypted file that another VELT process is decrypting stays until it is done.
+    std::optional<File> existing;
+    if (finalName != path) existing = detail::HoldExisting(finalName);
+    detail::RequireSameFile(out.File(), out.Path(), path);
     platform::ReplaceFile(out.Path(), finalName);
+    detail::RequireSameFile(out.File(), finalName, path);
     out.Release();
+    existing.reset();
     committed = true;
     // The encrypted file is in place: from here on the original goes whatever happens, and a
     // failure only means the overwrite or the deletion could not be completed.
@@ -124,9 +132,14 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
       }
     }
     if (settings.deleteOriginal && settings.addExtension) {
+      // Whatever took the original's name meanwhile is not ours to delete.
+      const bool same = original.SameFileAs(path);
+      if (!same && platform::Exists(path))
+        throw EngineError(path, "encrypted to " + finalName +
+                                    ", but the original was replaced meanwhile and is kept");
       original.Close();
       try {
-        platform::DeleteFile(path);
+        if (same) platform::DeleteFile(path);
       } catch (const std::exception& e) {
         throw EngineError(path, "encrypted to " + finalName +
                                     ", but the original could not be deleted: " + e.what());

@@ -4,6 +4,8 @@
 #include "crypto/hash_catalogue.h"
 #include "engine/errors.h"
 #include "engine/settings.h"
+#include "platform/errors.h"
+#include "platform/file.h"
 #include "platform/file_system.h"
 
 namespace velt::engine::detail {
@@ -32,6 +34,24 @@ CompressionLevel LevelForSpeed(int compressionSpeed) {
     case kSpeedBest: return CompressionLevel::Max;
     default: return CompressionLevel::Default;
   }
+}
+
+std::optional<platform::File> HoldExisting(const std::string& name) {
+  if (!platform::Exists(name)) return std::nullopt;
+  if (!platform::IsRegularFile(name))
+    throw EngineError(name, "cannot be replaced: it is not a regular file");
+  try {
+    return platform::File::Open(name, platform::OpenMode::Read, platform::Locking::Exclusive);
+  } catch (const platform::PlatformError& e) {
+    if (platform::IsNotFound(e)) return std::nullopt;  // gone meanwhile: nothing to replace
+    throw;
+  }
+}
+
+void RequireSameFile(platform::File& ours, const std::string& name, const std::string& path) {
+  if (!ours.SameFileAs(name))
+    throw EngineError(path,
+                      name + " is not the file VELT wrote: another program replaced or removed it");
 }
 
 void RethrowForFile(const std::string& path) {

@@ -2,11 +2,13 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "crypto/cipher.h"
 #include "engine/progress.h"
 #include "engine/zstream.h"
+#include "platform/file.h"
 
 namespace velt::engine::detail {
 
@@ -21,6 +23,14 @@ std::unique_ptr<crypto::TCrypt_cipher> MakeKeyedCipher(int cipherIndex, int hash
                                                        ProgressSink& sink);
 
 CompressionLevel LevelForSpeed(int compressionSpeed);
+
+// An existing file that is about to be replaced, held locked until it is, so that a file
+// another VELT process works on is never replaced under it. Nothing when there is no file.
+std::optional<platform::File> HoldExisting(const std::string& name);
+
+// A file that took its final name must still be the one we wrote: another program may have
+// put something else under the temporary name, which must then not pass for our result.
+void RequireSameFile(platform::File& ours, const std::string& name, const std::string& path);
 
 // Rethrows the exception being handled as an EngineError that names `path`.
 [[noreturn]] void RethrowForFile(const std::string& path);

@@ -1,0 +1,90 @@
+#include "tests/crash/cli_runner.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <sstream>
+
+namespace velt::test {
+
+namespace {
+std::vector<std::string> TempDirNames(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(folder))
+    names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+}  // namespace
+
+bool IsVeltTemporary(const std::string& name) {
+  static const std::regex pattern(R"(.+\.tmp[0-9]{14,}(en|dc)?)");
+  return std::regex_match(name, pattern);
+}
+
+CliRun::CliRun(TempDir::Where where) : root_(where) {
+  work_ = root_ / "work";
+  registry_ = root_ / "registry.reg";
+  ::mkdir(work_.c_str(), 0777);
+  // Wide open, so that a test may run velt-cli as another user in it.
+  ::chmod(root_.path().c_str(), 0777);
+  ::chmod(work_.c_str(), 0777);
+}
+
+TraceOptions CliRun::Traced(const std::vector<std::string>& args) const {
+  TraceOptions o;
+  o.argv = {VELT_CLI_PATH};
+  o.argv.insert(o.argv.end(), args.begin(), args.end());
+  o.argv.insert(o.argv.end(), {"--password-env", "VELT_TEST_PASSWORD", "-j", "1"});
+  o.environment = {"VELT_REGISTRY=" + registry_, std::string("VELT_TEST_PASSWORD=") + kPassword};
+  // The leak checker of a sanitizer build traces the program itself, which a traced program
+  // cannot allow.
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  o.environment.push_back(std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":detect_leaks=0");
+  o.folder = work_;
+  return o;
+}
+
+int CliRun::Run(const std::vector<std::string>& args, std::string* err) const {
+  TraceOptions o = Traced(args);
+  std::string command;
+  for (const auto& e : o.environment) command += "'" + e + "' ";
+  command = "env " + command;
+  for (const auto& a : o.argv) command += "'" + a + "' ";
+  command += "2>'" + root_.path() + "/err' >/dev/null";
+  int status = std::system(command.c_str());
+  if (err) *err = readText(root_ / "err");
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::set<std::string> CliRun::Temporaries() const {
+  std::set<std::string> t;
+  for (const auto& n : TempDirNames(work_))
+    if (IsVeltTemporary(n)) t.insert(work_ + "/" + n);
+  return t;
+}
+
+std::set<std::string> CliRun::ReportedTemporaries() const {
+  const std::string out = root_ / "info";
+  std::string command = "env 'VELT_REGISTRY=" + registry_ + "' '" VELT_CLI_PATH "' info '" +
+                        work_ + "' >'" + out + "' 2>&1";
+  (void)!std::system(command.c_str());
+  std::set<std::string> listed;
+  std::istringstream lines(readText(out));
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("  ", 0) == 0) listed.insert(line.substr(2));
+  return listed;
+}
+
+std::vector<std::string> CliRun::Strangers(const std::set<std::string>& expected) const {
+  std::vector<std::string> s;
+  for (const auto& n : TempDirNames(work_))
+    if (!expected.count(n) && !IsVeltTemporary(n)) s.push_back(n);
+  return s;
+}
+
+}  // namespace velt::test
