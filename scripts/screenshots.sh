@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the pictures in docs/screenshots/ from the running program on a virtual X display: the
 # main window idle and busy (a real encryption under way), the options dialog, the decryption
-# options dialog and the About box.
+# options dialog, the About box, the two folder pickers, the search dialog, the drag-and-drop
+# and the two command-line dialogs, and a directory job under way.
 #   scripts/screenshots.sh [OUTPUT-FOLDER]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)

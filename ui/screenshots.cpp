@@ -1,6 +1,9 @@
 // The pictures of the documentation, taken from the running program: each window is shown as
 // the user sees it and grabbed from the screen. The prompts are scripted, so that the busy
-// picture shows a real encryption under way without anybody at the keyboard.
+// pictures show a real encryption of a file and of a folder under way without anybody at the
+// keyboard.
+#include <QApplication>
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -10,10 +13,13 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <QWindow>
 #include <cstdio>
 #include <fstream>
@@ -86,6 +92,89 @@ void WriteSample(const std::string& path, size_t megabytes) {
   }
 }
 
+// Presses `button` once `dialog` is the active modal window (the code that opens it waits).
+void PressWhenShown(QDialog* dialog, QPushButton* button) {
+  auto* timer = new QTimer(dialog);
+  timer->setInterval(20);
+  QObject::connect(timer, &QTimer::timeout, dialog, [=] {
+    if (QApplication::activeModalWidget() != dialog) return;
+    timer->stop();
+    timer->deleteLater();
+    button->click();
+  });
+  timer->start();
+}
+
+// The dialogs of the list commands, and a directory job under way.
+bool ListScreenshots(VeltApplication& app, platform::ScriptedPrompts& prompts, const QDir& dir,
+                     const QString& workFolder) {
+  bool ok = true;
+  const QDir work(workFolder);
+  const QString documents = work.filePath(QStringLiteral("Documents"));
+  for (const char* sub : {"Documents/Letters", "Documents/Projects", "Documents/Tax 2024",
+                          "Photos", "Music"})
+    work.mkpath(QString::fromLatin1(sub));
+  const std::string extension = app.veltoptions->Settings().extension;
+
+  // The trees show the sample folder as the user's home, not the build machine's /tmp.
+  auto showPicker = [&](TFolderPicker* picker, const QString& selected, const char* file) {
+    QTreeView* tree = picker->ShellTreeView1;
+    picker->SelectPath(selected.toStdString());
+    tree->setRootIndex(tree->currentIndex().parent());
+    tree->expand(tree->currentIndex());
+    picker->show();
+    Settle(800);  // the folders are listed in the background
+    tree->scrollTo(tree->currentIndex());
+    ok &= Save(picker, dir.filePath(QString::fromLatin1(file)));
+    picker->hide();
+  };
+  showPicker(app.rencdir.get(), documents, "encrypt-directory.png");
+  app.dencdir->SetExtension(extension);
+  showPicker(app.dencdir.get(), work.filePath(QStringLiteral("Photos")), "decrypt-directory.png");
+
+  app.search->Open();
+  app.search->dir->setText(QDir::homePath() + QStringLiteral("/Documents/Projects"));
+  app.search->ShowCount(37);
+  ok &= Save(app.search.get(), dir.filePath(QStringLiteral("search.png")));
+  app.search->Close();
+
+  app.Drag->SetExtension(extension);
+  app.Drag->show();
+  ok &= Save(app.Drag.get(), dir.filePath(QStringLiteral("drag-and-drop.png")));
+  app.Drag->hide();
+
+  app.shellenc->SetSettings(app.veltoptions->Settings());
+  app.shellenc->show();
+  ok &= Save(app.shellenc.get(), dir.filePath(QStringLiteral("command-line-encrypt.png")));
+  app.shellenc->hide();
+
+  app.shelldec->show();
+  ok &= Save(app.shelldec.get(), dir.filePath(QStringLiteral("command-line-decrypt.png")));
+  app.shelldec->hide();
+
+  // A directory job: the picker answered by its OK button, the password by the script.
+  TForm1& main = *app.Form1;
+  const char* names[] = {"Budget.xlsx", "Contract.pdf", "Minutes.docx", "Offer.pdf",
+                         "Plan.odt"};
+  for (const char* name : names)
+    WriteSample(QDir(documents).filePath(QString::fromLatin1(name)).toStdString(), 24);
+  app.rencdir->SelectPath(documents.toStdString());
+  app.rencdir->rec->setChecked(false);
+  PressWhenShown(app.rencdir.get(), app.rencdir->Button1);
+  prompts.NextInput(std::string("screenshot"));
+  main.SpeedButton3->click();
+  bool taken = false;
+  WaitUntil(
+      [&] {
+        return !main.Busy() ||
+               (main.totpb->value() >= 40 && main.pb->value() >= 20 && main.pb->value() <= 80);
+      },
+      600000);
+  if (main.Busy()) taken = Save(&main, dir.filePath(QStringLiteral("directory-job.png")));
+  WaitUntil([&] { return !main.Busy(); }, 600000);
+  return ok && taken;
+}
+
 }  // namespace
 
 int RunScreenshots(const std::string& folder) {
@@ -142,6 +231,8 @@ int RunScreenshots(const std::string& folder) {
     if (busyTaken) break;
   }
   ok &= busyTaken;
+
+  ok &= ListScreenshots(*app, prompts, dir, work.path());
   for (const auto& m : prompts.Messages()) std::printf("message: %s\n", m.text.c_str());
   return ok ? 0 : 1;
 }
