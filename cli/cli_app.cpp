@@ -126,7 +126,7 @@ engine::EngineSettings settingsFor(const Options& o, bool encrypting) {
 std::string passwordFor(const Options& o, CliEnvironment& env, bool encrypting) {
   if (!o.passwordFile.empty()) {
     if (o.passwordFile == "-") return FirstLine(env.in);
-    std::ifstream f(o.passwordFile, std::ios::binary);
+    std::ifstream f(PathOf(o.passwordFile), std::ios::binary);
     if (!f) throw UsageError("cannot read the password file " + o.passwordFile);
     return FirstLine(f);
   }

@@ -8,12 +8,24 @@
 
 namespace velt::cli {
 
+std::filesystem::path PathOf(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Of(const std::filesystem::path& path) {
+  std::u8string s = path.u8string();
+  return std::string(s.begin(), s.end());
+}
+
 std::string AbsolutePath(const std::string& path) {
   std::error_code ec;
-  auto p = std::filesystem::absolute(path, ec);
+  auto p = std::filesystem::absolute(PathOf(path), ec);
   if (ec) return path;
-  std::string s = p.lexically_normal().string();
-  if (s.size() > 1 && s.back() == '/') s.pop_back();
+  std::string s = Utf8Of(p.lexically_normal());
+  // "dir/" loses its separator; a root ("/", "C:\") keeps it.
+  if (s.size() > 1 && s.back() == char(std::filesystem::path::preferred_separator) &&
+      s[s.size() - 2] != ':')
+    s.pop_back();
   return s;
 }
 

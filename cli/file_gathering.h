@@ -1,6 +1,7 @@
 // Turning the paths on the command line into the list of files to work on.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,5 +20,10 @@ Gathered GatherFiles(const std::vector<std::string>& paths, bool recursive, cons
 // "<folder>/name" for paths given relative to the current folder: absolute and normalised
 // without resolving links (a link stays a link).
 std::string AbsolutePath(const std::string& path);
+
+// Our paths are UTF-8 on every system; std::filesystem would read a plain string in the
+// local code page on Windows.
+std::filesystem::path PathOf(const std::string& utf8);
+std::string Utf8Of(const std::filesystem::path& path);
 
 }  // namespace velt::cli

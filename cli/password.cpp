@@ -1,8 +1,14 @@
 #include "cli/password.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/text.h"
+#else
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
+#endif
 
 namespace velt::cli {
 
@@ -12,6 +18,63 @@ std::string FirstLine(std::istream& in) {
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
+
+#ifdef _WIN32
+
+namespace {
+// The console itself, whatever standard input and output were redirected to.
+struct Console {
+  HANDLE in = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ~Console() {
+    if (in != INVALID_HANDLE_VALUE) CloseHandle(in);
+    if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  }
+  bool Usable() {
+    DWORD mode;
+    return in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE && GetConsoleMode(in, &mode);
+  }
+  void Write(const std::wstring& text) {
+    DWORD n;
+    WriteConsoleW(out, text.data(), DWORD(text.size()), &n, nullptr);
+  }
+};
+}  // namespace
+
+bool ControllingTerminal::Available() { return Console().Usable(); }
+
+std::optional<std::string> ControllingTerminal::ReadHidden(const std::string& prompt) {
+  Console console;
+  if (!console.Usable()) return std::nullopt;
+  console.Write(platform::win32::Wide(prompt));
+  DWORD saved = 0;
+  GetConsoleMode(console.in, &saved);
+  SetConsoleMode(console.in,
+                 (saved | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) & ~DWORD(ENABLE_ECHO_INPUT));
+  std::wstring line;
+  bool ended = false;
+  for (;;) {
+    wchar_t c;
+    DWORD n = 0;
+    if (!ReadConsoleW(console.in, &c, 1, &n, nullptr) || n == 0) {
+      ended = line.empty();
+      break;
+    }
+    if (c == L'\n') break;
+    line.push_back(c);
+  }
+  SetConsoleMode(console.in, saved);
+  console.Write(L"\r\n");  // the Enter that was not echoed
+  if (!line.empty() && line.back() == L'\r') line.pop_back();
+  // Ctrl+Z on a line of its own is the console's end of input.
+  if (line == L"\x1a") ended = true;
+  if (ended) return std::nullopt;
+  return platform::win32::Narrow(line);
+}
+
+#else
 
 bool ControllingTerminal::Available() {
   int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
@@ -50,6 +113,8 @@ std::optional<std::string> ControllingTerminal::ReadHidden(const std::string& pr
   if (ended) return std::nullopt;
   return line;
 }
+
+#endif
 
 std::optional<std::string> PromptPassword(Terminal& terminal, bool confirm, std::string& problem) {
   if (!terminal.Available()) {

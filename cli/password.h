@@ -17,7 +17,8 @@ class Terminal {
   virtual std::optional<std::string> ReadHidden(const std::string& prompt) = 0;
 };
 
-// The controlling terminal (/dev/tty), with echo switched off while a password is typed.
+// The controlling terminal (/dev/tty; the console, CONIN$, on Windows), with echo switched off
+// while a password is typed.
 class ControllingTerminal final : public Terminal {
  public:
   bool Available() override;

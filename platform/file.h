@@ -1,5 +1,7 @@
 // An open file, held exclusively: every file VELT works on carries an exclusive advisory lock,
-// so two VELT processes (or two jobs of one process) never work on one file at once.
+// so two VELT processes (or two jobs of one process) never work on one file at once. On
+// Windows the lock is the share mode: an exclusive handle shares nothing but deletion (so the
+// file can still be renamed or deleted while it is held), which keeps every other program out.
 #pragma once
 
 #include <cstddef>
@@ -26,7 +28,10 @@ class File {
   ~File();
 
   // Throws PlatformError; with Locking::Exclusive a file locked by another holder is refused
-  // with "in use by another VELT process". Symbolic links are never followed.
+  // with "in use by another VELT process". Symbolic links are never followed. Locking::None
+  // never conflicts with a lock this process holds (on Windows such a file is reached through
+  // a duplicate of the holder's handle, so an exclusive handle there asks for write access
+  // too whenever it can have it).
   static File Open(const std::string& path, OpenMode mode, Locking locking = Locking::Exclusive);
 
   bool IsOpen() const;
@@ -69,6 +74,11 @@ class File {
   Native handle_ = -1;
 #endif
   std::string path_;
+#ifdef _WIN32
+  // Each File has a position of its own, as a POSIX descriptor does; all I/O gives Windows
+  // the offset explicitly.
+  uint64_t position_ = 0;
+#endif
 };
 
 }  // namespace velt::platform

@@ -5,6 +5,14 @@
 #include <string>
 #include <vector>
 
+// <windows.h> makes these names macros for its own A/W functions.
+#ifdef DeleteFile
+#undef DeleteFile
+#endif
+#ifdef ReplaceFile
+#undef ReplaceFile
+#endif
+
 namespace velt::platform {
 
 #ifdef _WIN32
