@@ -3,6 +3,7 @@
 #   ./test.sh              Release build in build/, every test
 #   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   ./test.sh --tsan       ThreadSanitizer build in build-tsan/
+#   ./test.sh --windows    MinGW-w64 cross build in build-windows/, its tests run under Wine
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/lib/packages.sh
@@ -12,14 +13,30 @@ for arg in "$@"; do
   case "$arg" in
     --sanitize) mode=asan ;;
     --tsan) mode=tsan ;;
-    -h|--help) sed -n '2,5p' "$0"; exit 0 ;;
+    --windows) mode=windows ;;
+    -h|--help) sed -n '2,6p' "$0"; exit 0 ;;
     *) echo "unknown option: $arg" >&2; exit 2 ;;
   esac
 done
 
+jobs=$(nproc)
+if [ "$mode" = windows ]; then
+  source scripts/lib/windows.sh
+  velt_install_packages "${VELT_WINDOWS_PACKAGES[@]}"
+  dir=build-windows
+  velt_windows_deps "$PWD/$dir/deps"
+  velt_wine_prefix "$PWD/$dir/wine"
+  host_cli=${VELT_HOST_CLI:-$(velt_host_cli)}
+  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$PWD/$VELT_MINGW_TOOLCHAIN" \
+    -DVELT_WINDOWS_DEPS="$PWD/$dir/deps" -DCMAKE_BUILD_TYPE=Release \
+    -DVELT_BUILD_GUI=OFF -DVELT_BUILD_BENCH=OFF -DVELT_HOST_CLI="$host_cli"
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs" ${VELT_CTEST_ARGS:-}
+  exit 0
+fi
+
 velt_install_packages "${VELT_BUILD_PACKAGES[@]}" "${VELT_TEST_PACKAGES[@]}"
 
-jobs=$(nproc)
 ctest_args=()
 targets=()
 case "$mode" in

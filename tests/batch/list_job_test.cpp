@@ -1,7 +1,6 @@
 // The list job over real files: the totals before each file, skipped and failing files, Stop
 // between files, and the statistics texts.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -179,8 +178,14 @@ TEST_F(ListJobTest, WrongPasswordFilesAreSkippedAndTheRestDecrypted) {
 TEST_F(ListJobTest, AFailingFileIsReportedAndTheJobGoesOn) {
   auto files = MakeFiles(3);
   const std::string missing = dir / "vanished.txt";
+#ifdef _WIN32
+  // Wine makes no links: a folder in the list fails the same way there.
+  const std::string link = dir / "folder.txt";
+  fs::create_directory(link);
+#else
   const std::string link = dir / "link.txt";
   fs::create_symlink(files[0], link);
+#endif
   const std::vector<std::string> list = {files[0], missing, link, files[1], files[2]};
   const ListJobResult r = RunListJob(Job(ListJobKind::Encrypt, list));
   ASSERT_EQ(r.failures.size(), 2u);
@@ -188,7 +193,9 @@ TEST_F(ListJobTest, AFailingFileIsReportedAndTheJobGoesOn) {
   EXPECT_EQ(r.failures[1].path, link);
   EXPECT_EQ(totals.percents.size(), 5u);  // every file had its turn
   for (const auto& f : files) EXPECT_TRUE(engine::HasMetaInfo(f + ".VELT")) << f;
+#ifndef _WIN32
   EXPECT_TRUE(fs::is_symlink(link));
+#endif
   const std::string details = FailureDetails(r.failures);
   EXPECT_NE(details.find(missing), std::string::npos);
   EXPECT_NE(details.find(link), std::string::npos);

@@ -12,6 +12,7 @@
 #include "cli/cli_app.h"
 #include "crypto/bytes.h"
 #include "tests/support/random_bytes.h"
+#include "tests/support/settings_sandbox.h"
 #include "tests/support/temp_dir.h"
 
 // POSIX: the names hold characters Windows does not allow, and the store is the hive file.
@@ -31,8 +32,8 @@ class NoTerminal : public Terminal {
 
 class BadInput : public ::testing::Test {
  protected:
-  void SetUp() override { ::setenv("VELT_REGISTRY", (home / "registry.reg").c_str(), 1); }
-  void TearDown() override { ::unsetenv("VELT_REGISTRY"); }
+  void SetUp() override { test::useSettingsStore(home / "registry.reg"); }
+  void TearDown() override { test::dropSettingsStore(); }
 
   // velt-cli COMMAND [the password from $PW] ARGS..., or with `password` from the variable.
   int run(std::vector<std::string> args, const std::string& password = "secret") {

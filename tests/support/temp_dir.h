@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,9 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  // path() + "/" + name
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  // path() + "/" + name; on Windows with "\\" for every "/", so that paths compare equal
+  // with those the program builds.
+  std::string operator/(const std::string& name) const;
   // Names in the folder, sorted, "." and ".." left out.
   std::vector<std::string> names() const;
 
@@ -31,7 +33,17 @@ void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 void writeFile(const std::string& path, const std::string& text);
 std::vector<uint8_t> readFile(const std::string& path);
 std::string readText(const std::string& path);
-uint32_t fileMode(const std::string& path);
+#ifndef _WIN32
+uint32_t fileMode(const std::string& path);  // the permission bits
+#endif
 uint64_t FileSizeOf(const std::string& path);
+
+// A UTF-8 path for std::filesystem, which reads a plain string in the local code page on
+// Windows.
+std::filesystem::path pathOf(const std::string& utf8);
+
+// Gives the file or folder the hidden attribute on Windows; on POSIX a name beginning with "."
+// is what hides it, and this does nothing.
+void makeHidden(const std::string& path);
 
 }  // namespace velt::test

@@ -1,0 +1,45 @@
+# The Windows cross build's surroundings, sourced by test.sh --windows: a prefix of Windows
+# builds of the dependencies Debian ships as sources or headers only, and a Wine installation
+# of its own.
+
+VELT_MINGW_TOOLCHAIN=cmake/mingw-w64.cmake
+VELT_WINE=/usr/lib/wine/wine64
+
+# velt_windows_deps PREFIX: GoogleTest built from Debian's sources and CLI11's headers (with
+# its CMake package file, which finds them relative to itself), under PREFIX.
+velt_windows_deps() {
+  local prefix=$1 work=$1/../googletest
+  if [ ! -f "$prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
+    cmake -S /usr/src/googletest -B "$work" -DCMAKE_TOOLCHAIN_FILE="$PWD/$VELT_MINGW_TOOLCHAIN" \
+      -DCMAKE_BUILD_TYPE=Release -DBUILD_GMOCK=OFF -DCMAKE_INSTALL_PREFIX="$prefix" >/dev/null
+    cmake --build "$work" -j "$(nproc)" >/dev/null
+    cmake --install "$work" >/dev/null
+  fi
+  mkdir -p "$prefix/include" "$prefix/share/cmake"
+  rm -rf "$prefix/include/CLI" "$prefix/share/cmake/CLI11"
+  cp -r /usr/include/CLI "$prefix/include/CLI"
+  cp -r /usr/share/cmake/CLI11 "$prefix/share/cmake/CLI11"
+}
+
+# velt_wine_prefix DIR: a Windows installation in DIR, made once; waits until Wine has
+# written it, so that tests started side by side find it complete.
+velt_wine_prefix() {
+  export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$VELT_WINE" wineboot -i >/dev/null 2>&1 || true
+  fi
+  /usr/lib/wine/wineserver -w
+}
+
+# velt_host_cli: a Linux velt-cli to exchange files with; the one of build/ when that folder is
+# configured, else one of its own without the desktop application. Prints its path.
+velt_host_cli() {
+  local dir=build
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    dir=build-windows/host
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release -DVELT_BUILD_GUI=OFF \
+      -DVELT_BUILD_TESTS=OFF -DVELT_BUILD_BENCH=OFF >/dev/null
+  fi
+  cmake --build "$dir" -j "$(nproc)" --target velt-cli >/dev/null
+  echo "$PWD/$dir/cli/velt-cli"
+}

@@ -1,0 +1,150 @@
+// The engine on Windows: files held by other programs, the file system's attribute bits, and
+// replacing files the engine itself holds open.
+#include <windows.h>
+
+#include <filesystem>
+
+#include "engine/meta_info.h"
+#include "tests/engine/engine_fixture.h"
+
+namespace velt::engine {
+namespace {
+
+using test::EngineTest;
+using test::quickSettings;
+using test::readFile;
+
+std::wstring wide(const std::string& utf8) {
+  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+  std::wstring w(size_t(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), w.data(), n);
+  return w;
+}
+
+// Another program's handle on a file.
+struct Foreign {
+  HANDLE h;
+  Foreign(const std::string& path, DWORD share)
+      : h(CreateFileW(wide(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+  ~Foreign() {
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  }
+};
+
+constexpr DWORD kRO = FILE_ATTRIBUTE_READONLY, kH = FILE_ATTRIBUTE_HIDDEN,
+                kS = FILE_ATTRIBUTE_SYSTEM, kA = FILE_ATTRIBUTE_ARCHIVE;
+
+DWORD attributes(const std::string& p) { return GetFileAttributesW(wide(p).c_str()) & (kRO | kH | kS | kA); }
+// Wine reports every file as archived: the archive bit is checked only where it was set.
+::testing::AssertionResult hasAttributes(const std::string& p, DWORD expected) {
+  DWORD a = attributes(p);
+  if ((a & ~kA) == (expected & ~kA) && (!(expected & kA) || (a & kA)))
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << p << " has attributes " << a << ", not " << expected;
+}
+void setAttributes(const std::string& p, DWORD a) { ASSERT_TRUE(SetFileAttributesW(wide(p).c_str(), a)); }
+
+class WindowsFaults : public EngineTest {};
+
+TEST_F(WindowsFaults, AFileAnotherProgramHasOpenIsRefusedAndLeftAlone) {
+  EngineSettings s = quickSettings();
+  std::string p = make("doc", rng.bytes(3000));
+  auto content = readFile(p);
+  for (DWORD share : {DWORD(0), DWORD(FILE_SHARE_READ), DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE)}) {
+    SCOPED_TRACE(share);
+    Foreign other(p, share);
+    ASSERT_NE(other.h, INVALID_HANDLE_VALUE);
+    try {
+      EncryptOneFile(p, "pw", s, sink);
+      ADD_FAILURE() << "encrypted a file another program holds";
+    } catch (const EngineError& e) {
+      EXPECT_NE(std::string(e.what()).find("in use by another program"), std::string::npos) << e.what();
+    }
+    expectNames({"doc"});
+  }
+  EXPECT_EQ(readFile(p), content);
+
+  // Decrypting: the encrypted file held, or the file it would replace.
+  EncryptOneFile(p, "pw", s, sink);
+  auto encrypted = readFile(p + ".VELT");
+  {
+    Foreign other(p + ".VELT", FILE_SHARE_READ);
+    EXPECT_THROW(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), EngineError);
+  }
+  test::writeFile(p, "an older file of the same name, open in an editor");
+  {
+    Foreign other(p, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    EXPECT_THROW(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), EngineError);
+  }
+  expectNames({"doc", "doc.VELT"});
+  EXPECT_EQ(readFile(p + ".VELT"), encrypted);
+  EXPECT_EQ(test::readText(p), "an older file of the same name, open in an editor");
+  // Closed, it is replaced like any other.
+  EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), 0);
+  EXPECT_EQ(readFile(p), content);
+  expectNames({"doc"});
+}
+
+TEST_F(WindowsFaults, AttributesComeBackOnTheResultInEveryMode) {
+  struct Mode {
+    const char* name;
+    bool addExtension, deleteOriginal, secure;
+  };
+  for (const Mode& m : {Mode{"beside", true, false, false}, Mode{"replacing", true, true, true},
+                        Mode{"in place", false, true, false}, Mode{"in place, secure", false, true, true}}) {
+    for (DWORD a : {kRO, kRO | kH | kS, kH | kA}) {
+      SCOPED_TRACE(std::string(m.name) + " attributes " + std::to_string(a));
+      test::TempDir local;
+      EngineSettings s = quickSettings();
+      s.addExtension = m.addExtension;
+      s.deleteOriginal = m.deleteOriginal;
+      s.secureDelete = m.secure;
+      std::string p = local / "doc";
+      auto content = rng.bytes(70000);
+      test::writeFile(p, content);
+      setAttributes(p, a);
+      EncryptOneFile(p, "pw", s, sink);
+      const std::string enc = m.addExtension ? p + ".VELT" : p;
+      EXPECT_TRUE(hasAttributes(enc, a));
+      if (m.addExtension && !m.deleteOriginal) {
+        EXPECT_TRUE(hasAttributes(p, a));
+        EXPECT_EQ(readFile(p), content);
+        setAttributes(p, FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(wide(p).c_str());
+      }
+      EXPECT_EQ(local.names(), std::vector<std::string>{m.addExtension ? "doc.VELT" : "doc"});
+      EXPECT_TRUE(HasMetaInfo(enc));
+      EXPECT_GE(DecryptOneFile(enc, "pw", true, s, noMeta, sink), 0);
+      EXPECT_EQ(readFile(p), content);
+      EXPECT_TRUE(hasAttributes(p, a));
+      EXPECT_EQ(local.names(), std::vector<std::string>{"doc"});
+    }
+  }
+}
+
+TEST_F(WindowsFaults, FoldersDevicesAndMissingFilesAreRefused) {
+  EngineSettings s = quickSettings();
+  std::filesystem::create_directory(test::pathOf(dir / "folder"));
+  for (const std::string& p : {dir / "folder", dir / "missing", std::string("NUL"), dir / "CON"}) {
+    SCOPED_TRACE(p);
+    EXPECT_THROW(EncryptOneFile(p, "pw", s, sink), EngineError);
+    EXPECT_THROW(DecryptOneFile(p, "pw", true, s, noMeta, sink), EngineError);
+  }
+  expectNames({"folder"});
+}
+
+TEST_F(WindowsFaults, DecryptionReplacesAReadOnlyFileOfTheResultName) {
+  EngineSettings s = quickSettings();
+  s.deleteOriginal = false;
+  std::string p = make("doc", rng.bytes(5000));
+  auto content = readFile(p);
+  EncryptOneFile(p, "pw", s, sink);
+  test::writeFile(p, "stale");
+  setAttributes(p, kRO);
+  EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), 0);
+  EXPECT_EQ(readFile(p), content);
+  expectNames({"doc"});
+}
+
+}  // namespace
+}  // namespace velt::engine
