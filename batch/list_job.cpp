@@ -30,8 +30,10 @@ std::string Counted(const char* prefix, size_t i, size_t n) {
 
 std::string FailedLine(ListJobKind kind, size_t failed) {
   if (failed == 0) return {};
-  return "\n" + std::to_string(failed) +
-         (kind == ListJobKind::Encrypt ? kNotEncrypted : kNotDecrypted);
+  std::string line = "\n";
+  line += std::to_string(failed);
+  line += kind == ListJobKind::Encrypt ? kNotEncrypted : kNotDecrypted;
+  return line;
 }
 }  // namespace
 
@@ -91,11 +93,12 @@ ListJobResult RunListJob(const ListJob& job) {
         if (engine::HasMetaInfo(path))
           ++result.skipped;
         else
-          result.elapsedMs += double(engine::EncryptOneFile(path, job.password, job.settings, sink));
+          result.elapsedMs +=
+              double(engine::EncryptOneFile(path, job.password, job.settings, sink));
       } else {
         const bool meta = engine::HasMetaInfo(path);
-        const int64_t ms = engine::DecryptOneFile(path, job.password, meta, job.settings,
-                                                  job.decryption, sink);
+        const int64_t ms =
+            engine::DecryptOneFile(path, job.password, meta, job.settings, job.decryption, sink);
         if (ms == -1)
           ++result.skipped;
         else

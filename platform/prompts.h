@@ -51,8 +51,7 @@ class ScriptedPrompts final : public Prompts {
   void NextFile(std::optional<std::string> path) { files_.push_back(std::move(path)); }
 
   void ShowMessage(MessageKind kind, const std::string& text) override;
-  void ShowMessage(MessageKind kind, const std::string& text,
-                   const std::string& details) override;
+  void ShowMessage(MessageKind kind, const std::string& text, const std::string& details) override;
   bool InputBox(const std::string& caption, const std::string& prompt, std::string& value,
                 int maxLength = 255) override;
   bool OpenFile(const std::string& filter, const std::string& folder, std::string& path) override;

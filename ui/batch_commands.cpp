@@ -117,7 +117,8 @@ BatchCommands::~BatchCommands() {
   f.OnFilesDropped = nullptr;
   // A run still going reports to the main window only, which outlives this; its execute
   // handler holds its own job.
-  for (batch::TWorkThread* worker : {&f.renc1, &f.rdec1}) worker->OnStart = worker->OnTerminate = nullptr;
+  for (batch::TWorkThread* worker : {&f.renc1, &f.rdec1})
+    worker->OnStart = worker->OnTerminate = nullptr;
   for (batch::TFileSearch* search : {&f.ff1, &f.ff2, &f.genff})
     search->OnPerformeFileAction = search->OnPerformeDirAction = nullptr;
   job_.StopRequested = true;
@@ -208,8 +209,7 @@ void BatchCommands::DecryptDirectory() {
   OpenSearch(false);
   job_.FileList.clear();
   const std::string mask = picker.deext->isChecked() ? "*." + extension : "*.*";
-  if (!RunSearch(windows_.Form1->ff2, picker.SelectedPath(), mask, picker.rec->isChecked()))
-    return;
+  if (!RunSearch(windows_.Form1->ff2, picker.SelectedPath(), mask, picker.rec->isChecked())) return;
   if (!FinishSearch()) return;
   TForm3& options = *windows_.Form3;
   if (picker.deall->isChecked()) {

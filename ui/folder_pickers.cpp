@@ -51,8 +51,7 @@ TFolderPicker::TFolderPicker(JobState& job, const char* name, QWidget* parent)
   ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
   ShellTreeView1->setModel(model_);
   ShellTreeView1->setHeaderHidden(true);
-  for (int column = 1; column < model_->columnCount(); ++column)
-    ShellTreeView1->hideColumn(column);
+  for (int column = 1; column < model_->columnCount(); ++column) ShellTreeView1->hideColumn(column);
   ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
   connect(ShellTreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &TFolderPicker::SelectionChanged);

@@ -111,8 +111,8 @@ bool ListScreenshots(VeltApplication& app, platform::ScriptedPrompts& prompts, c
   bool ok = true;
   const QDir work(workFolder);
   const QString documents = work.filePath(QStringLiteral("Documents"));
-  for (const char* sub : {"Documents/Letters", "Documents/Projects", "Documents/Tax 2024",
-                          "Photos", "Music"})
+  for (const char* sub :
+       {"Documents/Letters", "Documents/Projects", "Documents/Tax 2024", "Photos", "Music"})
     work.mkpath(QString::fromLatin1(sub));
   const std::string extension = app.veltoptions->Settings().extension;
 
@@ -154,8 +154,7 @@ bool ListScreenshots(VeltApplication& app, platform::ScriptedPrompts& prompts, c
 
   // A directory job: the picker answered by its OK button, the password by the script.
   TForm1& main = *app.Form1;
-  const char* names[] = {"Budget.xlsx", "Contract.pdf", "Minutes.docx", "Offer.pdf",
-                         "Plan.odt"};
+  const char* names[] = {"Budget.xlsx", "Contract.pdf", "Minutes.docx", "Offer.pdf", "Plan.odt"};
   for (const char* name : names)
     WriteSample(QDir(documents).filePath(QString::fromLatin1(name)).toStdString(), 24);
   app.rencdir->SelectPath(documents.toStdString());

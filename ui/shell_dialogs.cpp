@@ -253,8 +253,7 @@ Tshelldec::Tshelldec(const Services& services, QWidget* parent)
   connect(deall, &QCheckBox::toggled, this, &Tshelldec::OnlyWithMetaChanged);
   connect(deleteorig, &QCheckBox::toggled, this, [this](bool checked) {
     if (checked && deleteorig->isEnabled())
-      services_.prompts.ShowMessage(platform::MessageKind::Warning,
-                                    messages::kShellDeleteWarning);
+      services_.prompts.ShowMessage(platform::MessageKind::Warning, messages::kShellDeleteWarning);
   });
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
   connect(Button2, &QPushButton::clicked, this, &Tshelldec::Defaults);

@@ -28,8 +28,7 @@ void QtPrompts::ShowMessage(MessageKind kind, const std::string& text) {
   ShowMessage(kind, text, std::string());
 }
 
-void QtPrompts::ShowMessage(MessageKind kind, const std::string& text,
-                            const std::string& details) {
+void QtPrompts::ShowMessage(MessageKind kind, const std::string& text, const std::string& details) {
   QMessageBox box(Owner());
   switch (kind) {
     case MessageKind::Information:

@@ -10,8 +10,7 @@ namespace velt::platform {
 class QtPrompts final : public Prompts {
  public:
   void ShowMessage(MessageKind kind, const std::string& text) override;
-  void ShowMessage(MessageKind kind, const std::string& text,
-                   const std::string& details) override;
+  void ShowMessage(MessageKind kind, const std::string& text, const std::string& details) override;
   bool InputBox(const std::string& caption, const std::string& prompt, std::string& value,
                 int maxLength = 255) override;
   bool OpenFile(const std::string& filter, const std::string& folder, std::string& path) override;

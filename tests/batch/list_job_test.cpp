@@ -1,12 +1,14 @@
 // The list job over real files: the totals before each file, skipped and failing files, Stop
 // between files, and the statistics texts.
+#include "batch/list_job.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 
-#include "batch/list_job.h"
 #include "engine/engine.h"
 #include "engine/meta_info.h"
 #include "tests/support/random_bytes.h"
@@ -41,7 +43,9 @@ class ListJobTest : public ::testing::Test {
   std::vector<std::string> MakeFiles(int count, size_t size = 3000) {
     std::vector<std::string> files;
     for (int i = 0; i < count; ++i) {
-      files.push_back(dir / ("f" + std::to_string(i) + ".dat"));
+      char name[32];
+      std::snprintf(name, sizeof name, "f%d.dat", i);
+      files.push_back(dir / name);
       test::writeFile(files.back(), rng.bytes(size + size_t(i)));
       originals[files.back()] = readFile(files.back());
     }

@@ -1,10 +1,11 @@
 // SplitPathList on well-formed and malformed lists, and the desktop launcher's lists read back.
+#include "batch/path_list.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 
-#include "batch/path_list.h"
 #include "tests/support/temp_dir.h"
 
 namespace velt::batch {
@@ -73,7 +74,8 @@ TEST(SplitPathList, ABareNameIsTakenFromTheCurrentFolder) {
 #ifdef _WIN32
   EXPECT_EQ(ListItemPath("report.txt", "C:\\Users\\u"), "C:\\Users\\u\\report.txt");
   EXPECT_EQ(ListItemPath("sub\\report.txt", "C:\\Users\\u\\"), "C:\\Users\\u\\sub\\report.txt");
-  for (const char* absolute : {"D:\\abs\\report.txt", "\\\\server\\share\\r.txt", "\\root.txt", "D:r.txt"})
+  for (const char* absolute :
+       {"D:\\abs\\report.txt", "\\\\server\\share\\r.txt", "\\root.txt", "D:r.txt"})
     EXPECT_EQ(ListItemPath(absolute, "C:\\Users\\u"), absolute);
   EXPECT_EQ(ListItemPath("", "C:\\Users\\u"), "");
 #else
@@ -95,7 +97,8 @@ TEST(DesktopLauncher, ItsListReadsBackAsTheSelectedPaths) {
   velt::test::TempDir dir;
   // A stand-in for velt beside the launcher that writes its arguments, one per NUL.
   std::filesystem::copy_file(launcher, dir / "velt-launch");
-  velt::test::writeFile(dir / "velt", "#!/bin/sh\nfor a; do printf '%s\\0' \"$a\"; done > \"$0.args\"\n");
+  velt::test::writeFile(dir / "velt",
+                        "#!/bin/sh\nfor a; do printf '%s\\0' \"$a\"; done > \"$0.args\"\n");
   std::filesystem::permissions(dir / "velt", std::filesystem::perms::owner_all);
 
   auto run = [&](const List& args) {

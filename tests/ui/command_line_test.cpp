@@ -1,9 +1,10 @@
 // The -e and -d command line and files dropped on the main window, on real files.
+#include <unistd.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <unistd.h>
 
 #include "batch/settings_store.h"
 #include "tests/ui/list_fixture.h"
@@ -222,9 +223,9 @@ TEST_F(DropTest, DroppedFoldersAndFilesAreEncryptedAndDecrypted) {
   WaitIdle();
   ASSERT_EQ(prompts.Messages().size(), 1u);
   EXPECT_TRUE(Timed(prompts.Messages()[0].text, "2 Files encrypted in "));
-  EXPECT_EQ(Names(), (std::vector<std::string>{".hidden.txt", ".secret/h.txt", "a.txt.VELT",
-                                               "sub/b.txt.VELT", "sub/deep/c.txt",
-                                               "with blank.doc"}));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{".hidden.txt", ".secret/h.txt", "a.txt.VELT",
+                                      "sub/b.txt.VELT", "sub/deep/c.txt", "with blank.doc"}));
   // A normal start: the program goes on after a dropped job.
   EXPECT_FALSE(Ended());
 
@@ -248,8 +249,8 @@ TEST_F(DropTest, ADroppedFileIsTakenAloneEvenWithRecursion) {
   Drop({chosen});
   WaitIdle();
   EXPECT_TRUE(Timed(prompts.Messages().at(0).text, "1 Files decrypted in "));
-  EXPECT_EQ(Names(), (std::vector<std::string>{"Report.txt", "report.txt.VELT",
-                                               "sub/Report.txt.VELT"}));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{"Report.txt", "report.txt.VELT", "sub/Report.txt.VELT"}));
   (void)nested;
   (void)otherCase;
 }

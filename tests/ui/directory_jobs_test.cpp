@@ -68,9 +68,9 @@ TEST_F(DirectoryJobTest, ATreeIsEncryptedAndDecryptedRecursivelyHiddenFilesInclu
   EXPECT_EQ(prompts.Questions()[0].caption, "Encryption password");
   EXPECT_EQ(prompts.Questions()[0].prompt, "Enter password");
   // Hidden files are taken; a hidden folder is never entered.
-  EXPECT_EQ(Names(), (std::vector<std::string>{".hidden.txt.VELT", ".secret/h.txt",
-                                               "a.txt.VELT", "sub/b.txt.VELT",
-                                               "sub/deep/c.txt.VELT", "with blank.doc.VELT"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{".hidden.txt.VELT", ".secret/h.txt", "a.txt.VELT",
+                                               "sub/b.txt.VELT", "sub/deep/c.txt.VELT",
+                                               "with blank.doc.VELT"}));
   EXPECT_TRUE(engine::HasMetaInfo(T("sub/deep/c.txt.VELT")));
   EXPECT_EQ(form().total->text(), "Completed 5 of 5 Files");
   EXPECT_EQ(form().totpos->text(), "100%");
@@ -95,9 +95,9 @@ TEST_F(DirectoryJobTest, WithoutRecursionOnlyTheFolderItselfIsTaken) {
   EncryptDirectory(tree, false, "pw");
   WaitIdle();
   EXPECT_TRUE(Timed(OnlyMessage().text, "3 Files encrypted in "));
-  EXPECT_EQ(Names(), (std::vector<std::string>{".hidden.txt.VELT", ".secret/h.txt", "a.txt.VELT",
-                                               "sub/b.txt", "sub/deep/c.txt",
-                                               "with blank.doc.VELT"}));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{".hidden.txt.VELT", ".secret/h.txt", "a.txt.VELT",
+                                      "sub/b.txt", "sub/deep/c.txt", "with blank.doc.VELT"}));
   // The folder of the last use is still selected, and the box keeps its state.
   EXPECT_EQ(app->rencdir->SelectedPath(), tree);
   EXPECT_FALSE(app->rencdir->rec->isChecked());
@@ -182,8 +182,8 @@ TEST_F(DirectoryJobTest, StopDuringTheLastFileFinishesItAndReportsTheStop) {
   EXPECT_EQ(shown.kind, MessageKind::Information);
   EXPECT_TRUE(Timed(shown.text, "Process stopped by user at ")) << shown.text;
   // The file in progress was finished; the totals stay where the job was.
-  EXPECT_EQ(Names(), (std::vector<std::string>{"1.bin.VELT", "2.bin.VELT", "3.bin.VELT",
-                                               "4.bin.VELT"}));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{"1.bin.VELT", "2.bin.VELT", "3.bin.VELT", "4.bin.VELT"}));
   EXPECT_EQ(form().total->text(), "Completed (3 of 4 Files");
   EXPECT_EQ(form().totpos->text(), "75%");
   EXPECT_TRUE(form().Button1->isEnabled());
@@ -395,8 +395,9 @@ TEST_F(DirectoryJobTest, ASecondCommandOrADropWhileACommandRunsIsRefused) {
     EXPECT_EQ(app->job.FileList, list);
     EXPECT_FALSE(form().close());
     for (const auto& m : prompts.Messages())
-      refusals += m.text == "VELT is already working on a list of files. Wait until it has "
-                            "finished, then try again.";
+      refusals += m.text ==
+                  "VELT is already working on a list of files. Wait until it has "
+                  "finished, then try again.";
   };
   EncryptDirectory(tree, true, "pw");
   prompts.WhileAsking = nullptr;

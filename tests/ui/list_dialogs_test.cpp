@@ -51,8 +51,8 @@ TEST_F(ListDialogsTest, FolderPickersShowFoldersOnlyAndStartChecked) {
   EXPECT_EQ(d.findChild<QGroupBox*>()->title(), "Decryption Options");
   ExpectBoxes({
       {e.rec, "Recursively Encrypt files in sub-Directories",
-       "This recursivey encrypt all files in this directory and any nested sub-directories.",
-       true, true},
+       "This recursivey encrypt all files in this directory and any nested sub-directories.", true,
+       true},
       {d.rec, "Recursively Decrypt files in sub-Directories",
        "This will recursively decrypt files in the selected directory and any nested "
        "sub-directories.",
@@ -60,8 +60,7 @@ TEST_F(ListDialogsTest, FolderPickersShowFoldersOnlyAndStartChecked) {
       {d.deall, "Only Decrypt Files if they contain VELT Meta Info",
        "This will only attempt to decrypt files that contain VELT Meta Infomation.", true, true},
       {d.deext, "Only attempt to Decrypt files with .VELT extension",
-       "This will only attempt to decrypt files that match the given file extension.", true,
-       true},
+       "This will only attempt to decrypt files that match the given file extension.", true, true},
   });
   for (TFolderPicker* p : std::initializer_list<TFolderPicker*>{&e, &d}) {
     EXPECT_EQ(p->Button1->text(), "OK");
@@ -129,8 +128,7 @@ TEST_F(ListDialogsTest, TheDropDialogOffersThreeWaysAndACloseBox) {
        "This will only attempt to decrpt files that contain have VELT Meta Infomation.", true,
        true},
       {d.deext, "Only attempt to Decrypt files with .VELT extension",
-       "This will only attempt to decrypt files that match the given file extension.", true,
-       true},
+       "This will only attempt to decrypt files that match the given file extension.", true, true},
   });
   WhenShown(&d, [&] {
     EXPECT_EQ(d.deext->text(), "Only attempt to Decrypt files with .ab1 extension");
@@ -151,15 +149,15 @@ TEST_F(ListDialogsTest, TheCommandLineEncryptionDialogFollowsTheOptionsRules) {
   EXPECT_EQ(d.defcomp->itemText(0), "ZLib");
   ExpectBoxes({
       {d.compressfile, "Compress file before Encrypting",
-       "This will compress the file with the selected compression engine before encryption.",
-       true, true},
+       "This will compress the file with the selected compression engine before encryption.", true,
+       true},
       {d.addvelt, "Add VELT Meta Info to encrypted files",
        "This will add Meta Information to the encrypted file describing which Engines to use "
        "for decryption.",
        true, false},
       {d.rec, "Recursively Encrypt Folders",
-       "This will recursively encrypt selected directories and any nested sub-directories.",
-       true, true},
+       "This will recursively encrypt selected directories and any nested sub-directories.", true,
+       true},
   });
   // The live settings copied in, the meta box with its checked and enabled state.
   engine::EngineSettings s;

@@ -99,8 +99,8 @@ class ListTest : public UiTest {
   }
   // tree: a.txt, .hidden.txt, "with blank.doc", sub/b.txt, sub/deep/c.txt, .secret/h.txt
   void MakeTree() {
-    for (const char* f : {"a.txt", ".hidden.txt", "with blank.doc", "sub/b.txt", "sub/deep/c.txt",
-                          ".secret/h.txt"})
+    for (const char* f :
+         {"a.txt", ".hidden.txt", "with blank.doc", "sub/b.txt", "sub/deep/c.txt", ".secret/h.txt"})
       Put(f);
   }
   // Every file under the tree with its content, by path relative to the tree.
@@ -141,15 +141,17 @@ class ListTest : public UiTest {
     QApplication::sendEvent(&form(), &drop);
   }
 
-  void WaitIdle() { ASSERT_TRUE(WaitFor([&] { return !form().Busy(); })); }
+  void WaitIdle() {
+    ASSERT_TRUE(WaitFor([&] { return !form().Busy(); }));
+  }
   // Waits for file `i` to be held at the gate with the totals shown.
   void ExpectTotalsAt(int i, const std::string& text, int percent) {
     ASSERT_TRUE(WaitFor([&] { return gate.Reached() == i; })) << i;
     EXPECT_TRUE(WaitFor([&] {
       return form().total->text().toStdString() == text && form().totpb->value() == percent &&
              form().totpos->text() == QString::number(percent) + "%";
-    }))
-        << "file " << i << ": " << form().total->text().toStdString() << " "
+    })) << "file "
+        << i << ": " << form().total->text().toStdString() << " "
         << form().totpos->text().toStdString();
   }
 
