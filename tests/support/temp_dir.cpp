@@ -30,12 +30,15 @@ std::string utf8Of(const fs::path& p) {
 
 TempDir::TempDir(Where where) {
 #ifdef _WIN32
-  (void)where;
+  fs::path base = fs::temp_directory_path();
+  // Under Wine the host's RAM file system is there as Z:\dev\shm.
+  std::error_code shm;
+  if (where == Where::Memory && fs::is_directory("Z:\\dev\\shm", shm)) base = "Z:\\dev\\shm";
   std::random_device random;
   for (int attempt = 0;; ++attempt) {
     char name[32];
     std::snprintf(name, sizeof name, "velt-test-%08x", unsigned(random()));
-    fs::path p = fs::temp_directory_path() / name;
+    fs::path p = base / name;
     std::error_code ec;
     if (fs::create_directory(p, ec)) {
       path_ = utf8Of(p);
