@@ -1,6 +1,8 @@
 #include "batch/work_thread.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -17,12 +19,18 @@ struct TWorkThread::Run {
 };
 
 namespace {
-// Thread priorities as nice values; raising above normal needs rights we may not have, and a
-// refusal is not an error.
+// Thread priorities as nice values (on Windows the system's own levels, which they are named
+// after); raising above normal needs rights we may not have, and a refusal is not an error.
 void applyPriority(TThreadPriority p) {
 #ifdef __linux__
   static const int nice[] = {19, 10, 5, 0, -5, -10, -20};
   ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), nice[p]);
+#elif defined(_WIN32)
+  static const int level[] = {THREAD_PRIORITY_IDLE,         THREAD_PRIORITY_LOWEST,
+                              THREAD_PRIORITY_BELOW_NORMAL, THREAD_PRIORITY_NORMAL,
+                              THREAD_PRIORITY_ABOVE_NORMAL, THREAD_PRIORITY_HIGHEST,
+                              THREAD_PRIORITY_TIME_CRITICAL};
+  ::SetThreadPriority(::GetCurrentThread(), level[p]);
 #else
   (void)p;
 #endif
