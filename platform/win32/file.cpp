@@ -82,9 +82,11 @@ HANDLE duplicateHeld(const std::wstring& path, DWORD access) {
   std::lock_guard<std::mutex> lock(heldMutex);
   auto it = held.find(key);
   if (it == held.end() || (it->second.access & access) != access) return nullptr;
+  // The holder's own access, which covers the one asked for (generic rights are not mapped
+  // for a duplicate on every system).
   HANDLE dup = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), it->second.handle, GetCurrentProcess(), &dup, access,
-                       FALSE, 0))
+  if (!DuplicateHandle(GetCurrentProcess(), it->second.handle, GetCurrentProcess(), &dup, 0,
+                       FALSE, DUPLICATE_SAME_ACCESS))
     return nullptr;
   return dup;
 }
