@@ -21,9 +21,21 @@ std::vector<std::string> TempDirNames(const std::string& folder) {
 }
 }  // namespace
 
+std::pair<size_t, size_t> FindTempSuffix(const std::string& text, size_t minDigits) {
+  for (size_t at = text.find(".tmp"); at != std::string::npos; at = text.find(".tmp", at + 1)) {
+    size_t end = at + 4;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    if (end - at - 4 >= minDigits) return {at, end - at};
+  }
+  return {std::string::npos, 0};
+}
+
 bool IsVeltTemporary(const std::string& name) {
-  static const std::regex pattern(R"(.+\.tmp[0-9]{14,}(en|dc)?)");
-  return std::regex_match(name, pattern);
+  // NAME.tmp<14 or more digits>, then "en", "dc" or nothing.
+  auto [at, length] = FindTempSuffix(name, 14);
+  if (at == std::string::npos || at == 0) return false;
+  const std::string rest = name.substr(at + length);
+  return rest.empty() || rest == "en" || rest == "dc";
 }
 
 CliRun::CliRun(TempDir::Where where) : root_(where) {

@@ -3,8 +3,8 @@
 // what may be left in the folder afterwards.
 #pragma once
 
-#include <regex>
 #include <set>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -38,5 +38,8 @@ class CliRun {
 };
 
 bool IsVeltTemporary(const std::string& name);
+// Where `text` holds ".tmp" followed by at least `minDigits` digits: the position of the dot and
+// the length of that piece; npos when it holds none.
+std::pair<size_t, size_t> FindTempSuffix(const std::string& text, size_t minDigits = 1);
 
 }  // namespace velt::test

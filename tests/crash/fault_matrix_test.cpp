@@ -13,8 +13,8 @@
 #include <functional>
 #include <iostream>
 #include <optional>
+#include <tuple>
 #include <climits>
-#include <regex>
 
 #include "engine/engine.h"
 #include "platform/file.h"
@@ -41,8 +41,14 @@ const char* Name(Fault f) {
 // What a failure's message must say.
 const char* Cause(Fault f) {
   static const char* n[] = {"File too large", "Permission denied", "in use by another VELT process",
-                            "(removed|No such file)", "replaced"};
+                            "removed\" or \"No such file", "replaced"};
   return n[int(f)];
+}
+bool Says(const std::string& message, Fault f) {
+  if (f == Fault::Removed)
+    return message.find("removed") != std::string::npos ||
+           message.find("No such file") != std::string::npos;
+  return message.find(Cause(f)) != std::string::npos;
 }
 
 // An event as it may be compared between runs: temporary numbers and write sizes (which
@@ -52,7 +58,9 @@ std::string Normal(const FsEvent& e, const std::string& folder) {
   if (f.kind == FsEvent::Write) f.bytes = 0;
   std::string d = f.Describe();
   for (size_t at; (at = d.find(folder + "/")) != std::string::npos;) d.erase(at, folder.size() + 1);
-  return std::regex_replace(d, std::regex(R"(\.tmp[0-9]+)"), ".tmpN");
+  for (auto [at, length] = FindTempSuffix(d); at != std::string::npos; std::tie(at, length) = FindTempSuffix(d))
+    d.replace(at, length, ".tmpN");
+  return d;
 }
 
 bool Holds(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -202,7 +210,7 @@ class FaultMatrix : public ::testing::Test {
     } else {
       EXPECT_EQ(r.exitCode, 1) << r.err;
       EXPECT_NE(r.err.find("doc.bin"), std::string::npos) << "the message names no file: " << r.err;
-      EXPECT_TRUE(std::regex_search(r.err, std::regex(Cause(fault))))
+      EXPECT_TRUE(Says(r.err, fault))
           << "the message does not say " << Cause(fault) << ": " << r.err;
       ++refused;
       std::string line = r.err.substr(0, r.err.find('\n'));
@@ -221,7 +229,8 @@ class FaultMatrix : public ::testing::Test {
 };
 
 bool IsTemp(const std::string& path, const char* tag) {
-  return std::regex_search(path, std::regex(std::string(R"(\.tmp[0-9]+)") + tag + "$"));
+  auto [at, length] = FindTempSuffix(path);
+  return at != std::string::npos && path.substr(at + length) == tag;
 }
 
 // First (or last) event of `kind` on a file matching `match`, from `from` on.
