@@ -1,6 +1,7 @@
 #include "platform/qt/window_thread_qt.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
 #include <QTimer>
 #include <future>
@@ -18,8 +19,15 @@ void QtWindowThread::Post(Call call) {
     std::lock_guard<std::mutex> lock(mutex_);
     posted_.push_back(std::move(call));
   }
-  // One queued event per call, so a call that opens a modal dialog does not hold up the rest.
-  QMetaObject::invokeMethod(this, &QtWindowThread::RunOnePosted, Qt::QueuedConnection);
+  // One event per call, so a call that opens a modal dialog does not hold up the rest. A plain
+  // event that nobody of ours reads, rather than a queued call: the call object that
+  // invokeMethod makes here would be read on the window thread before our mutex is taken,
+  // ordered only by Qt's own locks, which the thread checker cannot see.
+  QCoreApplication::postEvent(this, new QEvent(QEvent::User));
+}
+
+void QtWindowThread::customEvent(QEvent*) {
+  RunOnePosted();
 }
 
 void QtWindowThread::RunOnePosted() {

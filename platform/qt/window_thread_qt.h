@@ -26,6 +26,9 @@ class QtWindowThread final : public QObject, public WindowThread {
   TimerId StartTimer(std::chrono::milliseconds interval, Call tick) override;
   void StopTimer(TimerId id) override;
 
+ protected:
+  void customEvent(QEvent* event) override;
+
  private:
   void RunOnePosted();
 
