@@ -1,6 +1,7 @@
 // The -e and -d command line and files dropped on the main window, on real files.
 #include <unistd.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -194,6 +195,19 @@ TEST_F(CommandLineTest, ChoicesAreLiveForTheRunButNotSaved) {
   EXPECT_EQ(velt::test::readText(hive), storeBefore);
   EXPECT_EQ(Names(), std::vector<std::string>{"x.txt"});
   EXPECT_TRUE(prompts.Messages().empty());
+
+  // In a process started with -e, a later job from the menus ends the program too.
+  Trencdir* picker = app->rencdir.get();
+  WhenShown(picker, [=, this] {
+    picker->SelectPath(tree);
+    QTest::mouseClick(picker->Button1, Qt::LeftButton);
+  });
+  prompts.NextInput(std::string("pw"));
+  form().EncyptDirectory1->trigger();
+  WaitIdle();
+  EXPECT_TRUE(Timed(prompts.Messages().at(0).text, "1 Files encrypted in "));
+  EXPECT_TRUE(fs::exists(file + ".abc"));  // the run's own extension
+  EXPECT_TRUE(Ended());
 }
 
 class DropTest : public CommandLineTest {
