@@ -60,7 +60,7 @@ void RenameNoReplace(const std::string& from, const std::string& to);
 void FlushFolder(const std::string& folder);
 
 std::string FolderOf(const std::string& path);  // "" when the path has no folder part
-std::string NameOf(const std::string& path);    // the part after the last separator
+std::string NameOf(const std::string& path);    // the name after the last separator
 
 // Directory listing with the desktop's rules: `mask` with "*" and "?", case-insensitive,
 // "*.*" matching every name; entries whose hidden, system, volume-label or directory bit is

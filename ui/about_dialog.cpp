@@ -10,14 +10,9 @@
 #include <QVBoxLayout>
 
 #include "ui/messages.h"
+#include "ui/widget_makers.h"
 
 namespace velt::ui {
-
-namespace {
-QString L(const char* text) {
-  return QString::fromLatin1(text);
-}
-}  // namespace
 
 TForm7::TForm7(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form7"));

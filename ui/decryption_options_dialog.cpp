@@ -12,14 +12,9 @@
 
 #include "ui/messages.h"
 #include "ui/option_lists.h"
+#include "ui/widget_makers.h"
 
 namespace velt::ui {
-
-namespace {
-QString L(const char* text) {
-  return QString::fromLatin1(text);
-}
-}  // namespace
 
 TForm3::TForm3(const Services& services, JobState& job, QWidget* parent)
     : QDialog(parent), services_(services), job_(job) {

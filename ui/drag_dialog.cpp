@@ -10,31 +10,9 @@
 
 #include "ui/folder_pickers.h"
 #include "ui/messages.h"
+#include "ui/widget_makers.h"
 
 namespace velt::ui {
-
-namespace {
-
-QString L(const char* text) {
-  return QString::fromLatin1(text);
-}
-
-QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* box = new QCheckBox(L(caption), parent);
-  box->setObjectName(L(name));
-  box->setToolTip(L(hint));
-  box->setChecked(true);
-  return box;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  auto* b = new QPushButton(L(caption), parent);
-  b->setObjectName(L(name));
-  b->setAutoDefault(false);
-  return b;
-}
-
-}  // namespace
 
 TDrag::TDrag(JobState& job, QWidget* parent) : QDialog(parent), job_(job) {
   setObjectName(QStringLiteral("Drag"));

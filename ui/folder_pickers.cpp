@@ -14,24 +14,9 @@
 
 #include "platform/file_system.h"
 #include "ui/messages.h"
+#include "ui/widget_makers.h"
 
 namespace velt::ui {
-
-namespace {
-
-QString L(const char* text) {
-  return QString::fromLatin1(text);
-}
-
-QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* box = new QCheckBox(L(caption), parent);
-  box->setObjectName(L(name));
-  box->setToolTip(L(hint));
-  box->setChecked(true);
-  return box;
-}
-
-}  // namespace
 
 QString ExtensionBoxCaption(const std::string& extension) {
   return L(messages::kDeextBefore) + QString::fromStdString(extension) + L(messages::kDeextAfter);

@@ -26,14 +26,11 @@
 #include "ui/messages.h"
 #include "ui/options_dialog.h"
 #include "ui/seconds_text.h"
+#include "ui/widget_makers.h"
 
 namespace velt::ui {
 
 namespace {
-
-QString L(const char* text) {
-  return QString::fromLatin1(text);
-}
 
 // The face: a row of six square tool buttons, the hover line, and the progress panel below.
 constexpr int kWidth = 400;

@@ -16,33 +16,9 @@
 #include "platform/registry.h"
 #include "ui/messages.h"
 #include "ui/option_lists.h"
+#include "ui/widget_makers.h"
 
 namespace velt::ui {
-
-namespace {
-
-QString L(const char* text) {
-  return QString::fromLatin1(text);
-}
-
-QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* box = new QCheckBox(L(caption), parent);
-  box->setObjectName(L(name));
-  box->setToolTip(L(hint));
-  box->setChecked(true);
-  return box;
-}
-
-QComboBox* DropDown(QWidget* parent, const char* name, void (*fill)(QComboBox*)) {
-  auto* list = new QComboBox(parent);
-  list->setObjectName(L(name));
-  list->setEditable(false);
-  fill(list);
-  list->setCurrentIndex(0);
-  return list;
-}
-
-}  // namespace
 
 Tveltoptions::Tveltoptions(const Services& services, QWidget* parent)
     : QDialog(parent), services_(services) {

@@ -10,14 +10,9 @@
 
 #include "batch/file_search.h"
 #include "ui/messages.h"
+#include "ui/widget_makers.h"
 
 namespace velt::ui {
-
-namespace {
-QString L(const char* text) {
-  return QString::fromLatin1(text);
-}
-}  // namespace
 
 Tsearch::Tsearch(JobState& job, platform::WindowThread& window, QWidget* parent)
     : QDialog(parent), job_(job), window_(window) {

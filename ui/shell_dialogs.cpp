@@ -16,38 +16,11 @@
 #include "ui/folder_pickers.h"
 #include "ui/messages.h"
 #include "ui/option_lists.h"
+#include "ui/widget_makers.h"
 
 namespace velt::ui {
 
 namespace {
-
-QString L(const char* text) {
-  return QString::fromLatin1(text);
-}
-
-QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, const char* hint) {
-  auto* box = new QCheckBox(L(caption), parent);
-  box->setObjectName(L(name));
-  box->setToolTip(L(hint));
-  box->setChecked(true);
-  return box;
-}
-
-QComboBox* DropDown(QWidget* parent, const char* name, void (*fill)(QComboBox*)) {
-  auto* list = new QComboBox(parent);
-  list->setObjectName(L(name));
-  fill(list);
-  list->setCurrentIndex(0);
-  return list;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  auto* b = new QPushButton(L(caption), parent);
-  b->setObjectName(L(name));
-  // Enter in a field must not press OK behind the field's own checks.
-  b->setAutoDefault(false);
-  return b;
-}
 
 void Centre(QWidget* w) {
   if (QScreen* screen = QGuiApplication::primaryScreen())
