@@ -16,7 +16,7 @@ void EventLoop::Post(Call call) {
   wake_.notify_all();
 }
 
-void EventLoop::Synchronize(Call call) {
+void WindowThread::Synchronize(Call call) {
   if (IsWindowThread()) {
     call();
     return;

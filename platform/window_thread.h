@@ -22,9 +22,9 @@ class WindowThread {
   virtual ~WindowThread() = default;
   // Runs `call` on the window thread later; returns at once. Any thread.
   virtual void Post(Call call) = 0;
-  // Runs `call` on the window thread and returns when it has run. From another thread; on the
-  // window thread itself it simply runs it.
-  virtual void Synchronize(Call call) = 0;
+  // Runs `call` on the window thread and returns when it has run, passing on what it throws.
+  // From another thread; on the window thread itself it simply runs it. Built on Post.
+  virtual void Synchronize(Call call);
   // Lets pending input and posted calls run; on the window thread only.
   virtual void ProcessPendingInput() = 0;
   virtual bool IsWindowThread() const = 0;
@@ -39,7 +39,6 @@ class EventLoop final : public WindowThread {
  public:
   EventLoop();
   void Post(Call call) override;
-  void Synchronize(Call call) override;
   void ProcessPendingInput() override;
   bool IsWindowThread() const override;
   TimerId StartTimer(std::chrono::milliseconds interval, Call tick) override;

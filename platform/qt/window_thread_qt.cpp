@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QThread>
 #include <QTimer>
-#include <future>
 
 namespace velt::platform {
 
@@ -39,24 +38,6 @@ void QtWindowThread::RunOnePosted() {
     posted_.pop_front();
   }
   call();
-}
-
-void QtWindowThread::Synchronize(Call call) {
-  if (IsWindowThread()) {
-    call();
-    return;
-  }
-  std::promise<void> done;
-  auto finished = done.get_future();
-  Post([&] {
-    try {
-      call();
-      done.set_value();
-    } catch (...) {
-      done.set_exception(std::current_exception());
-    }
-  });
-  finished.get();
 }
 
 void QtWindowThread::ProcessPendingInput() {

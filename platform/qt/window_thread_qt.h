@@ -20,7 +20,6 @@ class QtWindowThread final : public QObject, public WindowThread {
   ~QtWindowThread() override;
 
   void Post(Call call) override;
-  void Synchronize(Call call) override;
   void ProcessPendingInput() override;
   bool IsWindowThread() const override;
   TimerId StartTimer(std::chrono::milliseconds interval, Call tick) override;
