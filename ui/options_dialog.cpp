@@ -16,6 +16,7 @@
 #include "platform/registry.h"
 #include "ui/messages.h"
 #include "ui/option_lists.h"
+#include "ui/settings_controls.h"
 #include "ui/widget_makers.h"
 
 namespace velt::ui {
@@ -100,18 +101,7 @@ void Tveltoptions::Load() {
 }
 
 engine::EngineSettings Tveltoptions::Settings() const {
-  engine::EngineSettings s;
-  s.extension = deffileext->text().toStdString();
-  s.cipherIndex = defencengine->currentIndex();
-  s.hashIndex = defhashengine->currentIndex();
-  s.compressionEngine = defcomp->currentIndex();
-  s.compressionSpeed = defcompspeed->currentIndex();
-  s.addExtension = addext->isChecked();
-  s.secureDelete = securedelete->isChecked();
-  s.deleteOriginal = deleteorig->isChecked();
-  s.compress = compressfile->isChecked();
-  s.addMetaInfo = addvelt->isChecked();
-  return s;
+  return SettingsFromControls(*this);
 }
 
 void Tveltoptions::SetSettings(const engine::EngineSettings& s) {

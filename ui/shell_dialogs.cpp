@@ -16,6 +16,7 @@
 #include "ui/folder_pickers.h"
 #include "ui/messages.h"
 #include "ui/option_lists.h"
+#include "ui/settings_controls.h"
 #include "ui/widget_makers.h"
 
 namespace velt::ui {
@@ -103,18 +104,7 @@ Tshellenc::Tshellenc(const Services& services, QWidget* parent)
 }
 
 engine::EngineSettings Tshellenc::Settings() const {
-  engine::EngineSettings s;
-  s.extension = deffileext->text().toStdString();
-  s.cipherIndex = defencengine->currentIndex();
-  s.hashIndex = defhashengine->currentIndex();
-  s.compressionEngine = defcomp->currentIndex();
-  s.compressionSpeed = defcompspeed->currentIndex();
-  s.addExtension = addext->isChecked();
-  s.secureDelete = securedelete->isChecked();
-  s.deleteOriginal = deleteorig->isChecked();
-  s.compress = compressfile->isChecked();
-  s.addMetaInfo = addvelt->isChecked();
-  return s;
+  return SettingsFromControls(*this);
 }
 
 void Tshellenc::SetSettings(const engine::EngineSettings& s) {
