@@ -99,18 +99,26 @@ size_t TZDecompressionStream::Read(void* data, size_t n) {
   zs_.next_out = static_cast<Bytef*>(data);
   zs_.avail_out = uInt(n);
   while (zs_.avail_out > 0 && !ended_) {
+    bool sourceEnded = false;
     if (zs_.avail_in == 0) {
       underlying_.Seek(underlyingPos_);
       size_t got = underlying_.Read(buffer_.data(), buffer_.size());
       underlyingPos_ = underlying_.Position();
-      if (got == 0) break;  // the source ended before the zlib stream did
-      zs_.next_in = buffer_.data();
-      zs_.avail_in = uInt(got);
-      if (OnProgress) OnProgress(*this);
+      if (got == 0) {
+        // The source ended before the zlib stream did; zlib may still hold output it decoded
+        // from input already taken (the rest of a long match), which it gives without input.
+        sourceEnded = true;
+      } else {
+        zs_.next_in = buffer_.data();
+        zs_.avail_in = uInt(got);
+        if (OnProgress) OnProgress(*this);
+      }
     }
+    const uInt room = zs_.avail_out;
     int r = inflate(&zs_, Z_NO_FLUSH);
     if (r == Z_NEED_DICT) r = Z_DATA_ERROR;
     if (r < 0 && r != Z_BUF_ERROR) throw EZDecompressionError(ZlibMessage(r));
+    if (sourceEnded && zs_.avail_out == room) break;
     if (r == Z_STREAM_END) {
       ended_ = true;
       // Whatever follows the zlib stream is not ours to consume.
@@ -142,7 +150,10 @@ TZInflatingWriter::~TZInflatingWriter() { inflateEnd(&zs_); }
 void TZInflatingWriter::Write(const void* data, size_t n) {
   zs_.next_in = static_cast<Bytef*>(const_cast<void*>(data));
   zs_.avail_in = uInt(n);
-  while (zs_.avail_in > 0 && !ended_) {
+  // A full output buffer may leave zlib holding more output for the input it has taken (the
+  // rest of a long match): go on until it has room to spare, not just until the input is used.
+  bool full = false;
+  while ((zs_.avail_in > 0 || full) && !ended_) {
     zs_.next_out = out_.data();
     zs_.avail_out = uInt(out_.size());
     int r = inflate(&zs_, Z_NO_FLUSH);
@@ -150,6 +161,7 @@ void TZInflatingWriter::Write(const void* data, size_t n) {
     if (r < 0 && r != Z_BUF_ERROR) throw EZDecompressionError(ZlibMessage(r));
     next_.Write(out_.data(), out_.size() - zs_.avail_out);
     if (r == Z_STREAM_END) ended_ = true;
+    full = zs_.avail_out == 0;
   }
 }
 
