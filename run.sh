@@ -9,7 +9,7 @@ source "$here/scripts/lib/packages.sh"
 velt_install_packages "${VELT_BUILD_PACKAGES[@]}" >&2
 
 build() {
-  cmake -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  velt_configure_release "$here" "$here/build"
   cmake --build "$here/build" -j "$(nproc)" --target "$@" >/dev/null
 }
 

@@ -42,11 +42,11 @@ targets=()
 case "$mode" in
   release)
     dir=build
-    flags=(-DCMAKE_BUILD_TYPE=Release)
+    flags=(-DCMAKE_BUILD_TYPE=Release -DVELT_BUILD_TESTS=ON -DVELT_BUILD_BENCH=ON)
     ;;
   asan)
     dir=build-asan
-    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_SANITIZE=ON -DVELT_BUILD_BENCH=OFF)
+    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_SANITIZE=ON -DVELT_BUILD_TESTS=ON -DVELT_BUILD_BENCH=OFF)
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
     export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
     # The 4 GiB test checks the pipeline's memory, which the sanitizers' shadow memory swamps.
@@ -54,7 +54,7 @@ case "$mode" in
     ;;
   tsan)
     dir=build-tsan
-    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_TSAN=ON -DVELT_BUILD_BENCH=OFF)
+    flags=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELT_TSAN=ON -DVELT_BUILD_TESTS=ON -DVELT_BUILD_BENCH=OFF)
     export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
     # The suites that run threads: the engine's pipeline and parallel compression, worker
     # components, parallel jobs, the desktop application.

@@ -17,6 +17,8 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/lib/packages.sh"
+velt_install_packages "${VELT_BUILD_PACKAGES[@]}" "${VELT_TEST_PACKAGES[@]}" >&2
 build=${BUILD_DIR:-$root/build}
 runs=${RUNS:-3}
 peer_seconds=${PEER_SECONDS:-2}
@@ -48,8 +50,10 @@ Tea|||
 '
 
 # --- build -----------------------------------------------------------------------------------
-if ! grep -qs '^CMAKE_BUILD_TYPE:STRING=Release$' "$build/CMakeCache.txt"; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+if ! grep -qs '^CMAKE_BUILD_TYPE:STRING=Release$' "$build/CMakeCache.txt" ||
+   ! grep -qs '^VELT_BUILD_BENCH:BOOL=ON$' "$build/CMakeCache.txt"; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELT_BUILD_TESTS=ON \
+    -DVELT_BUILD_BENCH=ON >/dev/null
 fi
 cmake --build "$build" -j"$(nproc)" --target velt_bench velt_peer_bench >/dev/null
 bench=$build/bench/velt_bench

@@ -11,7 +11,7 @@ velt_install_packages "${VELT_BUILD_PACKAGES[@]}" gnupg openssl time python3 p7z
 
 mib=${1:-256}
 files=${2:-10000}
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+velt_configure_release "$PWD" build
 cmake --build build -j "$(nproc)" --target velt-cli >/dev/null
 cli=$PWD/build/cli/velt-cli
 

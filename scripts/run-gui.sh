@@ -9,7 +9,7 @@ source "$here/scripts/lib/packages.sh"
 velt_install_packages "${VELT_BUILD_PACKAGES[@]}" >&2
 build=${VELT_BUILD_DIR:-$here/build}
 
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+velt_configure_release "$here" "$build"
 cmake --build "$build" -j "$(nproc)" --target velt velt-install-settings >/dev/null
 
 hive=$build/etc/velt/registry.reg

@@ -11,7 +11,7 @@ velt_install_packages "${VELT_BUILD_PACKAGES[@]}" "${VELT_SCREENSHOT_PACKAGES[@]
 build=${VELT_BUILD_DIR:-$here/build}
 out=${1:-$here/docs/screenshots}
 
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+velt_configure_release "$here" "$build"
 cmake --build "$build" -j "$(nproc)" --target velt velt-install-settings >/dev/null
 
 work=$(mktemp -d)

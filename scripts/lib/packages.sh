@@ -13,15 +13,21 @@ VELT_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # A virtual X display for the pictures of scripts/screenshots.sh (the GUI tests run offscreen).
 VELT_SCREENSHOT_PACKAGES=(xvfb xauth)
 
+# velt_missing_packages PKG...: prints the packages that are not installed, one per line.
+velt_missing_packages() {
+  local p
+  for p in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+      echo "$p"
+    fi
+  done
+}
+
 # velt_install_packages PKG...: apt-get install of the packages that are not installed yet;
 # sudo only when not root.
 velt_install_packages() {
-  local missing=() p
-  for p in "$@"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-      missing+=("$p")
-    fi
-  done
+  local missing=()
+  mapfile -t missing < <(velt_missing_packages "$@")
   [ ${#missing[@]} -eq 0 ] && return 0
   local sudo=()
   [ "$(id -u)" -eq 0 ] || sudo=(sudo)
@@ -29,4 +35,15 @@ velt_install_packages() {
   export DEBIAN_FRONTEND=noninteractive
   "${sudo[@]}" apt-get update -qq
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# velt_configure_release SOURCE BUILD: configures BUILD as a Release build of SOURCE for the
+# scripts that need only the programs. The tests and benchmarks are part of it when their
+# packages are installed (./test.sh installs them), so that a fresh machine can build and run
+# VELT with the build packages alone.
+velt_configure_release() {
+  local extras=ON
+  [ -z "$(velt_missing_packages "${VELT_TEST_PACKAGES[@]}")" ] || extras=OFF
+  cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release \
+    -DVELT_BUILD_TESTS=$extras -DVELT_BUILD_BENCH=$extras >/dev/null
 }
