@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iostream>
 #include <cctype>
-#include <thread>
 
 #include "batch/file_search.h"
 #include "batch/settings_store.h"
@@ -21,6 +20,7 @@
 #include "engine/parallel_deflate.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
+#include "platform/processors.h"
 
 namespace velt::cli {
 
@@ -177,7 +177,7 @@ int runFiles(const Options& o, CliEnvironment& env, bool encrypting) {
     } catch (...) {
     }
   }
-  unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  unsigned cores = platform::UsableProcessors();
   unsigned jobs = o.jobs ? o.jobs : cores;
   // Files side by side share the processors with the compression threads of each file.
   unsigned parallelFiles = unsigned(std::min<size_t>(jobs, g.files.size()));

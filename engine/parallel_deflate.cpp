@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/processors.h"
+
 namespace velt::engine {
 
 namespace {
@@ -68,7 +70,7 @@ void SetCompressionThreads(unsigned threads) { compressionThreads = threads; }
 
 unsigned CompressionThreads() {
   unsigned t = compressionThreads.load();
-  return t ? t : std::max(1u, std::thread::hardware_concurrency());
+  return t ? t : platform::UsableProcessors();
 }
 
 void ParallelDeflate(crypto::TStream& source, crypto::TStream& dest, CompressionLevel level,
