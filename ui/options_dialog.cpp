@@ -28,14 +28,8 @@ Tveltoptions::Tveltoptions(const Services& services, QWidget* parent)
   // Fixed frame without a close box: OK is the only way out.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
-  deffileext = new QLineEdit(L(messages::kDefaultExtension), this);
-  deffileext->setObjectName(QStringLiteral("deffileext"));
-  deffileext->setMaxLength(5);
+  MakeEngineControls(*this);
   deffileext->installEventFilter(this);
-  defencengine = DropDown(this, "defencengine", FillCipherList);
-  defhashengine = DropDown(this, "defhashengine", FillHashList);
-  defcomp = DropDown(this, "defcomp", FillCompressionEngineList);
-  defcompspeed = DropDown(this, "defcompspeed", FillCompressionSpeedList);
 
   auto* group = new QGroupBox(L(messages::kGroupEncryption), this);
   group->setObjectName(QStringLiteral("GroupBox1"));

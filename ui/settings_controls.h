@@ -7,8 +7,23 @@
 #include <QLineEdit>
 
 #include "engine/settings.h"
+#include "ui/messages.h"
+#include "ui/option_lists.h"
+#include "ui/widget_makers.h"
 
 namespace velt::ui {
+
+// Creates the extension field and the four engine lists of a dialog, named after their fields.
+template <class Dialog>
+void MakeEngineControls(Dialog& d) {
+  d.deffileext = new QLineEdit(L(messages::kDefaultExtension), &d);
+  d.deffileext->setObjectName(QStringLiteral("deffileext"));
+  d.deffileext->setMaxLength(5);
+  d.defencengine = DropDown(&d, "defencengine", FillCipherList);
+  d.defhashengine = DropDown(&d, "defhashengine", FillHashList);
+  d.defcomp = DropDown(&d, "defcomp", FillCompressionEngineList);
+  d.defcompspeed = DropDown(&d, "defcompspeed", FillCompressionSpeedList);
+}
 
 template <class Dialog>
 engine::EngineSettings SettingsFromControls(const Dialog& d) {

@@ -58,13 +58,7 @@ Tshellenc::Tshellenc(const Services& services, QWidget* parent)
   setWindowTitle(L(messages::kShellEncCaption));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
-  deffileext = new QLineEdit(L(messages::kDefaultExtension), this);
-  deffileext->setObjectName(QStringLiteral("deffileext"));
-  deffileext->setMaxLength(5);
-  defencengine = DropDown(this, "defencengine", FillCipherList);
-  defhashengine = DropDown(this, "defhashengine", FillHashList);
-  defcomp = DropDown(this, "defcomp", FillCompressionEngineList);
-  defcompspeed = DropDown(this, "defcompspeed", FillCompressionSpeedList);
+  MakeEngineControls(*this);
 
   auto* group = new QGroupBox(L(messages::kGroupEncryption), this);
   group->setObjectName(QStringLiteral("GroupBox1"));

@@ -6,6 +6,7 @@
 
 #include "engine/meta_info.h"
 #include "tests/engine/engine_fixture.h"
+#include "tests/support/win32_handles.h"
 
 namespace velt::engine {
 namespace {
@@ -13,22 +14,11 @@ namespace {
 using test::EngineTest;
 using test::quickSettings;
 using test::readFile;
+using test::wide;
 
-std::wstring wide(const std::string& utf8) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-  std::wstring w(size_t(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), w.data(), n);
-  return w;
-}
-
-// Another program's handle on a file.
-struct Foreign {
-  HANDLE h;
-  Foreign(const std::string& path, DWORD share)
-      : h(CreateFileW(wide(path).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-  ~Foreign() {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
+// Another program's handle on a file, open for reading.
+struct Foreign : test::ForeignHandle {
+  Foreign(const std::string& path, DWORD share) : ForeignHandle(path, GENERIC_READ, share) {}
 };
 
 constexpr DWORD kRO = FILE_ATTRIBUTE_READONLY, kH = FILE_ATTRIBUTE_HIDDEN,

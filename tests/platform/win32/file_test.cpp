@@ -10,31 +10,17 @@
 #include "platform/file.h"
 #include "platform/file_system.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/win32_handles.h"
 
 namespace velt::platform {
 namespace {
 
 using test::readText;
 using test::TempDir;
+using test::wide;
 using test::writeFile;
 
-std::wstring wide(const std::string& utf8) {
-  int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-  std::wstring w(size_t(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), w.data(), n);
-  return w;
-}
-
-// A handle of another program on the file.
-struct Foreign {
-  HANDLE h;
-  Foreign(const std::string& path, DWORD access, DWORD share)
-      : h(CreateFileW(wide(path).c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
-  ~Foreign() {
-    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-  bool open() const { return h != INVALID_HANDLE_VALUE; }
-};
+using Foreign = test::ForeignHandle;
 
 DWORD attributes(const std::string& path) { return GetFileAttributesW(wide(path).c_str()); }
 
