@@ -99,7 +99,7 @@ for kind in text random; do
     -in "$work/a" -out "$work/a.enc"
   measure "openssl enc -d -aes-256-cbc -nopad" "$f" openssl enc -d -aes-256-cbc -nopad -K "$key" -iv "$iv" \
     -in "$work/a.enc" -out "$work/a.dec"
-  measure "cp (the floor)" "$f" cp "$work/a" "$work/a.copy"
+  measure "cp (a plain copy)" "$f" cp "$work/a" "$work/a.copy"
   rm -f "$work"/a*
 done
 
