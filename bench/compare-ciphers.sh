@@ -50,11 +50,7 @@ Tea|||
 '
 
 # --- build -----------------------------------------------------------------------------------
-if ! grep -qs '^CMAKE_BUILD_TYPE:STRING=Release$' "$build/CMakeCache.txt" ||
-   ! grep -qs '^VELT_BUILD_BENCH:BOOL=ON$' "$build/CMakeCache.txt"; then
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELT_BUILD_TESTS=ON \
-    -DVELT_BUILD_BENCH=ON >/dev/null
-fi
+velt_configure_release "$root" "$build"  # benchmarks included: their packages are in
 cmake --build "$build" -j"$(nproc)" --target velt_bench velt_peer_bench >/dev/null
 bench=$build/bench/velt_bench
 peer_bench=$build/bench/velt_peer_bench
