@@ -1,4 +1,4 @@
-// The engine's failure: which file, and why. The text is shown to users as it stands.
+// The engine's failures: which file, and why. The text is shown to users as it stands.
 #pragma once
 
 #include <stdexcept>
@@ -15,6 +15,28 @@ class EngineError : public std::runtime_error {
 
  private:
   std::string file_, cause_;
+};
+
+// The file to encrypt carries VELT meta information already; nothing was changed. Callers
+// count it as skipped, not failed.
+class AlreadyEncryptedError : public EngineError {
+ public:
+  explicit AlreadyEncryptedError(std::string file)
+      : EngineError(std::move(file), "already encrypted (it carries VELT meta information)") {}
+};
+
+// The run was stopped before its result took its name; nothing was changed and every
+// temporary file is gone.
+class CancelledError : public EngineError {
+ public:
+  explicit CancelledError(std::string file) : EngineError(std::move(file), "stopped before it was done; the file is unchanged") {}
+};
+
+// The file changed (grew, was written to, or was replaced) while it was being processed: it is
+// kept as it is now and the result is discarded.
+class ChangedError : public EngineError {
+ public:
+  using EngineError::EngineError;
 };
 
 }  // namespace velt::engine

@@ -18,6 +18,33 @@ int64_t TempStartNumber() {
 
 void SetTempClockForTesting(int64_t (*timeOfDayMs)()) { testClock = timeOfDayMs; }
 
+namespace {
+// Position of ".tmp" in a temporary name, or npos.
+size_t SuffixAt(const std::string& name) {
+  size_t end = name.size();
+  if (end > 2 && (name.ends_with("en") || name.ends_with("dc"))) end -= 2;
+  size_t digits = 0;
+  while (digits < end && name[end - 1 - digits] >= '0' && name[end - 1 - digits] <= '9') ++digits;
+  if (digits < 14 || end - digits < 4) return std::string::npos;
+  const size_t at = end - digits - 4;
+  return name.compare(at, 4, ".tmp") == 0 ? at : std::string::npos;
+}
+}  // namespace
+
+bool IsTemporaryName(const std::string& name) { return SuffixAt(name) != std::string::npos; }
+
+std::string TemporaryBase(const std::string& name) {
+  const size_t at = SuffixAt(name);
+  return at == std::string::npos ? std::string() : name.substr(0, at);
+}
+
+std::string TemporaryTag(const std::string& name) {
+  if (!IsTemporaryName(name)) return {};
+  if (name.ends_with("en")) return "en";
+  if (name.ends_with("dc")) return "dc";
+  return {};
+}
+
 TempFile TempFile::Create(const std::string& base, int64_t startNumber, const std::string& tag,
                           bool secure) {
   for (int64_t n = startNumber;; ++n) {

@@ -1,7 +1,7 @@
 # Debian packages the scripts need, and the one function that installs the missing ones.
 # Sourced by test.sh, run.sh and the other scripts.
 
-VELT_BUILD_PACKAGES=(cmake g++ make pkg-config zlib1g-dev qt6-base-dev libcli11-dev)
+VELT_BUILD_PACKAGES=(cmake g++ make pkg-config zlib1g-dev qt6-base-dev libcli11-dev libzxcvbn-dev)
 VELT_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libssl-dev openssl libcrypto++-dev python3
                     libglib2.0-bin shared-mime-info desktop-file-utils)
 # The Windows cross build: MinGW-w64, zlib for it, GoogleTest's sources, Wine to run the tests,
