@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/engine.h"
+#include "engine/errors.h"
 #include "engine/meta_info.h"
 
 namespace velt::batch {
@@ -80,6 +81,7 @@ ListJobResult RunListJob(const ListJob& job) {
   ListJobResult result;
   engine::NullProgressSink quiet;
   engine::ProgressSink& sink = job.progress ? *job.progress : quiet;
+  auto raised = [](const std::atomic<bool>* flag) { return flag && flag->load(); };
   const size_t n = job.files.size();
   for (size_t i = 0; i < n; ++i) {
     const std::string& path = job.files[i];
@@ -88,28 +90,44 @@ ListJobResult RunListJob(const ListJob& job) {
       job.totals->ShowTotalText(RunningTotalText(job.kind, i, n));
     }
     if (job.beforeFile) job.beforeFile(i);
+    engine::FileReport report;
     try {
       if (job.kind == ListJobKind::Encrypt) {
+        engine::EncryptOptions options;
+        options.cancel = job.cancel;
+        options.report = &report;
         if (engine::HasMetaInfo(path))
           ++result.skipped;
         else
           result.elapsedMs +=
-              double(engine::EncryptOneFile(path, job.password, job.settings, sink));
+              double(engine::EncryptOneFile(path, job.password, job.settings, sink, options));
       } else {
+        engine::DecryptOptions options;
+        options.cancel = job.cancel;
+        options.report = &report;
         const bool meta = engine::HasMetaInfo(path);
-        const int64_t ms =
-            engine::DecryptOneFile(path, job.password, meta, job.settings, job.decryption, sink);
+        const int64_t ms = engine::DecryptOneFile(path, job.password, meta, job.settings,
+                                                  job.decryption, sink, options);
         if (ms == -1)
           ++result.skipped;
         else
           result.elapsedMs += double(ms);
       }
+    } catch (const engine::AlreadyEncryptedError&) {
+      // The engine tests again on the file it holds locked: the file became encrypted after
+      // the test above.
+      ++result.skipped;
+    } catch (const engine::CancelledError&) {
+      result.cancelled = true;
     } catch (const std::exception& e) {
       result.failures.push_back({path, e.what()});
     } catch (...) {
       result.failures.push_back({path, kUnexpected});
     }
-    if (job.stopRequested && job.stopRequested->load()) {
+    result.notes.insert(result.notes.end(), report.notes.begin(), report.notes.end());
+    result.keptEncrypted += report.keptEncrypted ? 1 : 0;
+    result.cancelled = result.cancelled || raised(job.cancel);
+    if (result.cancelled || raised(job.stopRequested)) {
       result.stopped = true;
       break;
     }

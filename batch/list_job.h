@@ -34,6 +34,9 @@ struct ListJob {
   engine::ProgressSink* progress = nullptr;
   TotalsSink* totals = nullptr;
   const std::atomic<bool>* stopRequested = nullptr;
+  // Set when the session ends: the file in progress stops at the engine's next safe point,
+  // unchanged, and the job ends.
+  const std::atomic<bool>* cancel = nullptr;
   // Called with the file's position after its totals were shown and before its work starts.
   std::function<void(size_t index)> beforeFile;
 };
@@ -48,10 +51,15 @@ struct ListJobResult {
   int32_t skipped = 0;   // already encrypted, or a wrong password
   std::vector<FileFailure> failures;
   bool stopped = false;
+  bool cancelled = false;  // stopped by `cancel`, the file in progress left as it was
+  // What the engine told about the files besides their results, one line each, naming the file.
+  std::vector<std::string> notes;
+  int32_t keptEncrypted = 0;  // decryptions that kept the encrypted file as "(orig)"
 };
 
 // Processes the files in order. A file whose pipeline raises an error is recorded in
-// `failures` and the job goes on with the next one.
+// `failures` and the job goes on with the next one; a file that is already encrypted counts as
+// skipped.
 ListJobResult RunListJob(const ListJob& job);
 
 // i of n files done, as the total percentage: i * (100 / n) rounded, halves to even.

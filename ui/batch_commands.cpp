@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QProgressBar>
 #include <QSignalBlocker>
@@ -9,12 +10,14 @@
 
 #include "batch/path_list.h"
 #include "engine/meta_info.h"
+#include "engine/temp_file.h"
 #include "platform/file_system.h"
 #include "ui/decryption_options_dialog.h"
 #include "ui/drag_dialog.h"
 #include "ui/folder_pickers.h"
 #include "ui/messages.h"
 #include "ui/options_dialog.h"
+#include "ui/password_prompt.h"
 #include "ui/search_dialog.h"
 #include "ui/seconds_text.h"
 #include "ui/shell_dialogs.h"
@@ -59,6 +62,27 @@ std::string ErrorText(const std::exception_ptr& error) {
   }
 }
 
+namespace fs = std::filesystem;
+
+// A whole file system, or the user's home folder: most of what the user has.
+enum class Wide { No, Root, Home };
+
+Wide WideFolder(const std::string& folder) {
+  std::error_code ec;
+  fs::path path = fs::weakly_canonical(fs::path(folder), ec);
+  if (ec) path = fs::path(folder);
+  if (path.has_root_path() && path.relative_path().empty()) return Wide::Root;
+  const fs::path home = QDir::homePath().toStdString();
+  if (fs::equivalent(path, home, ec)) return Wide::Home;
+  return Wide::No;
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
+  return text;
+}
+
 }  // namespace
 
 BatchCommands::BatchCommands(const Services& services, Windows& windows, JobState& job)
@@ -93,7 +117,7 @@ BatchCommands::BatchCommands(const Services& services, Windows& windows, JobStat
   f.ff1.OnPerformeDirAction = f.ff2.OnPerformeDirAction = f.genff.OnPerformeDirAction = entered;
   f.ff1.OnPerformeFileAction = [this](batch::TFileSearch&, const std::string& path,
                                       const std::string& name) {
-    AddFound(path + name);
+    Take(path + name);
     Input();
   };
   f.ff2.OnPerformeFileAction = [this](batch::TFileSearch&, const std::string& path,
@@ -103,7 +127,7 @@ BatchCommands::BatchCommands(const Services& services, Windows& windows, JobStat
   f.genff.OnPerformeFileAction = [this](batch::TFileSearch&, const std::string& path,
                                         const std::string& name) {
     if (job_.JobKind == "enc") {
-      AddFound(path + name);
+      Take(path + name);
       Input();
     } else if (job_.JobKind == "dec") {
       TakeForDecryption(path + name, windows_.Drag->deall->isChecked());
@@ -125,6 +149,7 @@ BatchCommands::~BatchCommands() {
 }
 
 bool BatchCommands::Refused() {
+  if (job_.Ending) return true;  // the program is about to quit
   if (!windows_.Form1->Busy() && !job_.CommandActive) return false;
   services_.prompts.ShowMessage(platform::MessageKind::Information, messages::kBusyRefused);
   return true;
@@ -132,6 +157,21 @@ bool BatchCommands::Refused() {
 
 void BatchCommands::Input() {
   services_.window.ProcessPendingInput();
+}
+
+void BatchCommands::NewList() {
+  job_.FileList.clear();
+  job_.Leftovers.clear();
+}
+
+bool BatchCommands::LeftOut(const std::string& path) {
+  if (!engine::IsTemporaryName(platform::NameOf(path))) return false;
+  job_.Leftovers.push_back(path);
+  return true;
+}
+
+void BatchCommands::Take(const std::string& path) {
+  if (!LeftOut(path)) AddFound(path);
 }
 
 void BatchCommands::AddFound(const std::string& path) {
@@ -146,7 +186,7 @@ void BatchCommands::DirectoryEntered(const std::string& path) {
 }
 
 void BatchCommands::TakeForDecryption(const std::string& path, bool onlyWithMeta) {
-  if (!onlyWithMeta || engine::HasMetaInfo(path)) AddFound(path);
+  if (!LeftOut(path) && (!onlyWithMeta || engine::HasMetaInfo(path))) AddFound(path);
   Input();
 }
 
@@ -171,15 +211,31 @@ bool BatchCommands::FinishSearch() {
   if (batch::SearchCancelled) return false;
   windows_.search->Close();
   if (job_.FileList.empty()) {
-    ShowError(messages::kNoFilesFound);
+    services_.prompts.ShowMessage(platform::MessageKind::Error, messages::kNoFilesFound,
+                                  EndDetails({}, {}, job_.Leftovers));
     return false;
   }
   return true;
 }
 
-bool BatchCommands::AskPassword(const char* caption, std::string& password) {
-  password.clear();
-  return services_.prompts.InputBox(caption, messages::kEnterPassword, password);
+bool BatchCommands::WideRootConfirmed(ListJobKind kind, const std::vector<std::string>& roots) {
+  for (const std::string& root : roots) {
+    const Wide wide = platform::IsDirectory(root) ? WideFolder(root) : Wide::No;
+    if (wide == Wide::No) continue;
+    // Once, naming the first such folder: the count is the whole job's.
+    const std::string text =
+        std::to_string(job_.FileList.size()) + messages::kWideFound + root +
+        (wide == Wide::Root ? messages::kWideRoot : messages::kWideHome) +
+        (kind == ListJobKind::Encrypt ? messages::kWideEncrypt : messages::kWideDecrypt);
+    return services_.prompts.Confirm(platform::MessageKind::Warning, text);
+  }
+  return true;
+}
+
+bool BatchCommands::AskPassword(ListJobKind kind, const char* caption, std::string& password) {
+  return ui::AskPassword(services_.prompts,
+                         kind == ListJobKind::Encrypt ? PasswordUse::Encrypt : PasswordUse::Decrypt,
+                         caption, password);
 }
 
 void BatchCommands::EncryptDirectory() {
@@ -189,12 +245,12 @@ void BatchCommands::EncryptDirectory() {
   picker.Execute();
   if (job_.DialogCancelled) return;
   OpenSearch(false);
-  job_.FileList.clear();
-  if (!RunSearch(windows_.Form1->ff1, picker.SelectedPath(), "*.*", picker.rec->isChecked()))
-    return;
-  if (!FinishSearch()) return;
+  NewList();
+  const std::string root = picker.SelectedPath();
+  if (!RunSearch(windows_.Form1->ff1, root, "*.*", picker.rec->isChecked())) return;
+  if (!FinishSearch() || !WideRootConfirmed(ListJobKind::Encrypt, {root})) return;
   std::string password;
-  if (!AskPassword(messages::kEncryptionPassword, password)) return;
+  if (!AskPassword(ListJobKind::Encrypt, messages::kEncryptionPassword, password)) return;
   StartJob(ListJobKind::Encrypt, password, windows_.Form3->Options());
 }
 
@@ -207,15 +263,16 @@ void BatchCommands::DecryptDirectory() {
   picker.Execute();
   if (job_.DialogCancelled) return;
   OpenSearch(false);
-  job_.FileList.clear();
+  NewList();
   const std::string mask = picker.deext->isChecked() ? "*." + extension : "*.*";
-  if (!RunSearch(windows_.Form1->ff2, picker.SelectedPath(), mask, picker.rec->isChecked())) return;
-  if (!FinishSearch()) return;
+  const std::string root = picker.SelectedPath();
+  if (!RunSearch(windows_.Form1->ff2, root, mask, picker.rec->isChecked())) return;
+  if (!FinishSearch() || !WideRootConfirmed(ListJobKind::Decrypt, {root})) return;
   TForm3& options = *windows_.Form3;
   if (picker.deall->isChecked()) {
     // The directory command's box carries the encryption title, as users know it.
     std::string password;
-    if (!AskPassword(messages::kEncryptionPassword, password)) return;
+    if (!AskPassword(ListJobKind::Decrypt, messages::kEncryptionPassword, password)) return;
     StartJob(ListJobKind::Decrypt, password, options.Options());
   } else {
     // The choices of its last showing stay; they apply to every file without meta information.
@@ -248,7 +305,7 @@ bool BatchCommands::CollectForEncryption(const std::vector<std::string>& items, 
       if (!RunSearch(windows_.Form1->genff, item, "*.*", recursive)) return false;
     } else {
       // Taken as given, existing or not: the job reports what it cannot encrypt.
-      AddFound(item);
+      Take(item);
       Input();
     }
   }
@@ -277,16 +334,16 @@ void BatchCommands::CommandLineEncrypt(const std::vector<std::string>& items) {
   Tshellenc& dialog = *windows_.shellenc;
   dialog.SetSettings(windows_.veltoptions->Settings());
   dialog.Execute();
-  job_.FileList.clear();
+  NewList();
   OpenSearch(true);
   job_.JobKind = "enc";
   windows_.Drag->rec->setChecked(dialog.rec->isChecked());
   const bool collected = CollectForEncryption(items, dialog.rec->isChecked());
   // The choices are live for this run, never saved.
   windows_.veltoptions->SetSettings(dialog.Settings());
-  if (!collected || !FinishSearch()) return;
+  if (!collected || !FinishSearch() || !WideRootConfirmed(ListJobKind::Encrypt, items)) return;
   std::string password;
-  if (!AskPassword(messages::kEncryptionPassword, password)) return;
+  if (!AskPassword(ListJobKind::Encrypt, messages::kEncryptionPassword, password)) return;
   StartJob(ListJobKind::Encrypt, password, windows_.Form3->Options());
 }
 
@@ -294,7 +351,7 @@ void BatchCommands::CommandLineDecrypt(const std::vector<std::string>& items) {
   Tshelldec& dialog = *windows_.shelldec;
   const engine::EngineSettings settings = windows_.veltoptions->Settings();
   dialog.Execute(settings.cipherIndex, settings.hashIndex, settings.extension);
-  job_.FileList.clear();
+  NewList();
   TForm3& options = *windows_.Form3;
   {
     // The user saw this dialog's own warning when checking its box.
@@ -308,9 +365,11 @@ void BatchCommands::CommandLineDecrypt(const std::vector<std::string>& items) {
   drag.deext->setChecked(dialog.deext->isChecked());
   job_.JobKind = "dec";
   OpenSearch(true);
-  if (!CollectForDecryption(items) || !FinishSearch()) return;
+  if (!CollectForDecryption(items) || !FinishSearch() ||
+      !WideRootConfirmed(ListJobKind::Decrypt, items))
+    return;
   std::string password;
-  if (!AskPassword(messages::kDecryptionPassword, password)) return;
+  if (!AskPassword(ListJobKind::Decrypt, messages::kDecryptionPassword, password)) return;
   StartJob(ListJobKind::Decrypt, password, options.Options());
 }
 
@@ -320,20 +379,24 @@ void BatchCommands::FilesDropped(const std::vector<std::string>& paths) {
   TDrag& drag = *windows_.Drag;
   drag.Execute(windows_.veltoptions->Settings().extension);
   if (job_.JobKind == "enc") {
-    job_.FileList.clear();
+    NewList();
     OpenSearch(true);
-    if (!CollectForEncryption(paths, drag.rec->isChecked()) || !FinishSearch()) return;
+    if (!CollectForEncryption(paths, drag.rec->isChecked()) || !FinishSearch() ||
+        !WideRootConfirmed(ListJobKind::Encrypt, paths))
+      return;
     std::string password;
-    if (!AskPassword(messages::kEncryptionPassword, password)) return;
+    if (!AskPassword(ListJobKind::Encrypt, messages::kEncryptionPassword, password)) return;
     StartJob(ListJobKind::Encrypt, password, windows_.Form3->Options());
   } else if (job_.JobKind == "dec") {
-    job_.FileList.clear();
+    NewList();
     OpenSearch(true);
-    if (!CollectForDecryption(paths) || !FinishSearch()) return;
+    if (!CollectForDecryption(paths) || !FinishSearch() ||
+        !WideRootConfirmed(ListJobKind::Decrypt, paths))
+      return;
     TForm3& options = *windows_.Form3;
     if (drag.deall->isChecked()) {
       std::string password;
-      if (!AskPassword(messages::kDecryptionPassword, password)) return;
+      if (!AskPassword(ListJobKind::Decrypt, messages::kDecryptionPassword, password)) return;
       StartJob(ListJobKind::Decrypt, password, options.Options());
     } else {
       options.SetDontAsk(true);
@@ -346,6 +409,12 @@ void BatchCommands::FilesDropped(const std::vector<std::string>& paths) {
 
 void BatchCommands::StartJob(ListJobKind kind, const std::string& password,
                              const engine::DecryptionOptions& decryption) {
+  // Once the session is ending, an answer that arrives late starts nothing.
+  if (job_.Ending) return;
+  if (kind == ListJobKind::Encrypt && password.empty()) {
+    ShowError(messages::kEmptyPasswordRefused);
+    return;
+  }
   TForm1& f = *windows_.Form1;
   job_.JobPassword = password;
   job_.JobElapsedMs = 0;
@@ -359,6 +428,7 @@ void BatchCommands::StartJob(ListJobKind kind, const std::string& password,
   job->progress = &f.Progress();
   job->totals = &f.Progress();
   job->stopRequested = &job_.StopRequested;
+  job->cancel = &job_.Cancel;
   job->beforeFile = BeforeEachFile;
   running_->job = std::move(job);
   (kind == ListJobKind::Encrypt ? f.renc1 : f.rdec1).Start();
@@ -379,9 +449,16 @@ void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread
   job_.JobSkipped = result.skipped;
   std::vector<batch::FileFailure> failures = result.failures;
   if (thread.Error()) failures.push_back({std::string(), ErrorText(thread.Error())});
+  const std::vector<std::string> leftovers = std::move(job_.Leftovers);
+  const size_t count = job_.FileList.size();
+  NewList();
+  // The session is ending: nobody is left to read a box, and the program quits.
+  if (job_.Ending) {
+    f.HideListPanel();
+    return;
+  }
 
   const std::string seconds = SecondsText(job_.JobElapsedMs).toStdString();
-  const size_t count = job_.FileList.size();
   std::string text;
   if (job_.StopRequested) {
     text = batch::StoppedMessage(kind, seconds, failures.size());
@@ -391,14 +468,30 @@ void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread
     f.total->setText(QString::fromStdString(batch::FinalTotalText(kind, count)));
     text = batch::StatisticsMessage(kind, count, seconds, job_.JobSkipped, failures.size());
   }
-  if (failures.empty())
-    services_.prompts.ShowMessage(platform::MessageKind::Information, text);
-  else
-    services_.prompts.ShowMessage(platform::MessageKind::Warning, text,
-                                  batch::FailureDetails(failures));
-  job_.FileList.clear();
+  auto line = [&text](size_t count, const char* what) {
+    if (count == 0) return;
+    text += '\n';
+    text += std::to_string(count);
+    text += what;
+  };
+  line(size_t(result.keptEncrypted), messages::kKeptOrig);
+  line(leftovers.size(), messages::kLeftOut);
+  const std::string details = EndDetails(failures, result, leftovers);
+  services_.prompts.ShowMessage(
+      failures.empty() ? platform::MessageKind::Information : platform::MessageKind::Warning, text,
+      details);
   f.HideListPanel();
   if (StartedFromShell() && EndProgram) EndProgram();
+}
+
+std::string BatchCommands::EndDetails(const std::vector<batch::FileFailure>& failures,
+                                      const batch::ListJobResult& result,
+                                      const std::vector<std::string>& leftovers) const {
+  std::vector<std::string> lines;
+  if (!failures.empty()) lines.push_back(batch::FailureDetails(failures));
+  lines.insert(lines.end(), result.notes.begin(), result.notes.end());
+  for (const std::string& path : leftovers) lines.push_back(path + messages::kLeftOutDetail);
+  return Lines(lines);
 }
 
 bool BatchCommands::StartedFromShell() const {

@@ -44,6 +44,11 @@ class BatchCommands {
 
   bool Refused();
   void Input();
+  // A new, empty FileList (and list of leftovers) for a search.
+  void NewList();
+  // Files named as VELT's temporary files are set aside as leftovers (true).
+  bool LeftOut(const std::string& path);
+  void Take(const std::string& path);
   void AddFound(const std::string& path);
   void DirectoryEntered(const std::string& path);
   void TakeForDecryption(const std::string& path, bool onlyWithMeta);
@@ -55,11 +60,17 @@ class BatchCommands {
   bool CollectForDecryption(const std::vector<std::string>& items);
   void CommandLineEncrypt(const std::vector<std::string>& items);
   void CommandLineDecrypt(const std::vector<std::string>& items);
-  bool AskPassword(const char* caption, std::string& password);
+  // A job over a whole file system or home folder is asked about once more; false for No.
+  bool WideRootConfirmed(batch::ListJobKind kind, const std::vector<std::string>& roots);
+  bool AskPassword(batch::ListJobKind kind, const char* caption, std::string& password);
   void StartJob(batch::ListJobKind kind, const std::string& password,
                 const engine::DecryptionOptions& decryption);
   void JobStarted();
   void JobEnded(batch::ListJobKind kind, batch::TWorkExecuteThread& thread);
+  // The details of the end message: failures, the engine's notes, the leftovers.
+  std::string EndDetails(const std::vector<batch::FileFailure>& failures,
+                         const batch::ListJobResult& result,
+                         const std::vector<std::string>& leftovers) const;
   bool StartedFromShell() const;
   void ShowError(const std::string& text);
 

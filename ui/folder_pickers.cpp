@@ -18,6 +18,24 @@
 
 namespace velt::ui {
 
+namespace {
+
+// Gaining focus makes no folder current: a plain item view makes its first row ("/") current
+// then, and a current row is one Enter away from being a choice the user never made.
+class FolderTree final : public QTreeView {
+ public:
+  using QTreeView::QTreeView;
+
+ protected:
+  void focusInEvent(QFocusEvent* event) override {
+    const bool hadCurrent = currentIndex().isValid();
+    QTreeView::focusInEvent(event);
+    if (!hadCurrent && currentIndex().isValid()) selectionModel()->clearCurrentIndex();
+  }
+};
+
+}  // namespace
+
 QString ExtensionBoxCaption(const std::string& extension) {
   return L(messages::kDeextBefore) + QString::fromStdString(extension) + L(messages::kDeextAfter);
 }
@@ -32,13 +50,13 @@ TFolderPicker::TFolderPicker(JobState& job, const char* name, QWidget* parent)
   model_ = new QFileSystemModel(this);
   model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
   model_->setRootPath(QString());
-  ShellTreeView1 = new QTreeView(this);
+  ShellTreeView1 = new FolderTree(this);
   ShellTreeView1->setObjectName(QStringLiteral("ShellTreeView1"));
   ShellTreeView1->setModel(model_);
   ShellTreeView1->setHeaderHidden(true);
   for (int column = 1; column < model_->columnCount(); ++column) ShellTreeView1->hideColumn(column);
   ShellTreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
-  connect(ShellTreeView1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+  connect(ShellTreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
           &TFolderPicker::SelectionChanged);
   // Open at the user's home folder, without selecting it: OK waits for a choice.
   const QModelIndex home = model_->index(QDir::homePath());
@@ -47,10 +65,12 @@ TFolderPicker::TFolderPicker(JobState& job, const char* name, QWidget* parent)
 
   Button1 = new QPushButton(L(messages::kOK), this);
   Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setEnabled(false);
-  Button1->setDefault(true);
   Button2 = new QPushButton(L(messages::kCancel), this);
   Button2->setObjectName(QStringLiteral("Button2"));
+  // Otherwise the dialog would make the first of them its default button as it opens.
+  Button1->setAutoDefault(false);
+  Button2->setAutoDefault(false);
+  Unchosen();
   connect(Button1, &QPushButton::clicked, this, &TFolderPicker::accept);
   connect(Button2, &QPushButton::clicked, this, &TFolderPicker::reject);
 }
@@ -70,7 +90,16 @@ void TFolderPicker::Finish(QGroupBox* options) {
 }
 
 void TFolderPicker::Execute() {
-  exec();
+  Unchosen();
+  ShellTreeView1->setFocus();
+  // An answer is recorded however the dialog ends, even by the program quitting under it.
+  job_.DialogCancelled = exec() != QDialog::Accepted;
+}
+
+void TFolderPicker::Unchosen() {
+  // The folders stay expanded as the user left them.
+  ShellTreeView1->selectionModel()->clear();
+  SelectionChanged();
 }
 
 void TFolderPicker::accept() {
@@ -84,20 +113,28 @@ void TFolderPicker::reject() {
 }
 
 std::string TFolderPicker::SelectedPath() const {
-  const QModelIndex current = ShellTreeView1->currentIndex();
-  return current.isValid() ? model_->filePath(current).toStdString() : std::string();
+  const QModelIndexList chosen = ShellTreeView1->selectionModel()->selectedRows();
+  return chosen.isEmpty() ? std::string() : model_->filePath(chosen.first()).toStdString();
 }
 
 void TFolderPicker::SelectPath(const std::string& path) {
   const QModelIndex index = model_->index(QString::fromStdString(path));
-  ShellTreeView1->setCurrentIndex(index);
-  ShellTreeView1->scrollTo(index);
+  if (!index.isValid()) {
+    ShellTreeView1->selectionModel()->clear();
+  } else {
+    ShellTreeView1->selectionModel()->setCurrentIndex(
+        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    ShellTreeView1->scrollTo(index);
+  }
   SelectionChanged();
 }
 
 void TFolderPicker::SelectionChanged() {
   const std::string path = SelectedPath();
-  Button1->setEnabled(!path.empty() && platform::IsDirectory(path));
+  const bool chosen = !path.empty() && platform::IsDirectory(path);
+  Button1->setEnabled(chosen);
+  // Enter means OK only once there is a folder to say OK to.
+  Button1->setDefault(chosen);
 }
 
 Trencdir::Trencdir(JobState& job, QWidget* parent) : TFolderPicker(job, "rencdir", parent) {

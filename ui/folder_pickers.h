@@ -1,6 +1,8 @@
 // Trencdir and Tdencdir: the folder pickers of the two directory commands. A tree of the file
 // system showing folders only; OK is enabled only while the selection is an existing folder.
-// Made once per run, so the selection and the boxes keep their states from one use to the next.
+// Made once per run, so the expanded folders and the boxes keep their states from one use to the
+// next; the choice does not: each showing starts with no folder chosen, OK disabled and no
+// default button, so that an Enter pressed as the picker opens starts nothing.
 #pragma once
 
 #include <QDialog>
@@ -18,9 +20,10 @@ namespace velt::ui {
 
 class TFolderPicker : public QDialog {
  public:
-  // Shows the picker modally; DialogCancelled holds the answer afterwards.
+  // Shows the picker modally, with no folder chosen; DialogCancelled holds the answer
+  // afterwards.
   void Execute();
-  // The selected folder ("" when none is selected).
+  // The folder the user chose ("" when none is selected).
   std::string SelectedPath() const;
   // Selects `path` in the tree as a click on it would.
   void SelectPath(const std::string& path);
@@ -38,6 +41,8 @@ class TFolderPicker : public QDialog {
 
  private:
   void SelectionChanged();
+  // No folder chosen: no selection, no current row, OK disabled and not the default.
+  void Unchosen();
 
   JobState& job_;
   QFileSystemModel* model_ = nullptr;

@@ -1,5 +1,5 @@
 // The process-wide state of the commands. The window thread writes it before a worker starts and
-// reads the worker's results after the worker has ended, so only the stop flag needs to be atomic.
+// reads the worker's results after the worker has ended, so only the stop flags need to be atomic.
 #pragma once
 
 #include <atomic>
@@ -16,14 +16,21 @@ struct JobState {
   int SingleFileHasMeta = 0;   // the single-file decryption's file carries meta information
   bool CommandLinePending = false;         // from window creation to the end of the first show
   std::atomic<bool> StopRequested{false};  // Stop button; read by the list workers
+  // The session is ending: the engine stops the file in progress at its next safe point. Never
+  // cleared; the program quits once the work has stopped.
+  std::atomic<bool> Cancel{false};
+  bool Ending = false;           // from then on no job starts and no box waits for an answer
   bool DialogCancelled = false;  // answer of the last folder picker or decryption options dialog
   std::vector<std::string> Arguments;  // the process's command line, program name left out
 
   // The list commands (directory commands, command line, drops).
   std::vector<std::string> FileList;  // full paths in the order the search reported them
-  int32_t FoundCount = 0;             // files added to FileList by the current search
-  int32_t JobSkipped = 0;             // already encrypted, or a wrong password
-  std::string JobKind;                // "enc", "dec" or empty: what the drop dialog chose
+  // Files the search left out because their names are VELT's temporary names: what an
+  // interrupted run left behind, never the user's own files.
+  std::vector<std::string> Leftovers;
+  int32_t FoundCount = 0;  // files added to FileList by the current search
+  int32_t JobSkipped = 0;  // already encrypted, or a wrong password
+  std::string JobKind;     // "enc", "dec" or empty: what the drop dialog chose
   // From a list command's first question until its job starts or it gives up: while set, a
   // drop or a second command would meet a FileList in use, and is refused.
   bool CommandActive = false;

@@ -6,6 +6,7 @@
 #include "platform/qt/prompts_qt.h"
 #include "platform/qt/window_thread_qt.h"
 #include "platform/registry.h"
+#include "ui/session_end.h"
 #include "ui/startup.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   const velt::ui::Services services{prompts, help, window};
   auto app = velt::ui::VeltApplication::Create(services, std::move(arguments));
   if (!app) return 1;
+  const velt::ui::SessionEnd sessionEnd(*app, [] { QCoreApplication::exit(0); });
   app->Form1->show();
   return qt.exec();
 }

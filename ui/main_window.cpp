@@ -25,6 +25,7 @@
 #include "ui/decryption_options_dialog.h"
 #include "ui/messages.h"
 #include "ui/options_dialog.h"
+#include "ui/password_prompt.h"
 #include "ui/seconds_text.h"
 #include "ui/widget_makers.h"
 
@@ -49,6 +50,17 @@ std::string ErrorText(const std::exception_ptr& error) {
     return e.what();
   } catch (...) {
     return messages::kUnknownError;
+  }
+}
+
+// Found by the engine on the locked file: it became encrypted after it was chosen.
+bool AlreadyEncrypted(const std::exception_ptr& error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const engine::AlreadyEncryptedError&) {
+    return true;
+  } catch (...) {
+    return false;
   }
 }
 
@@ -88,31 +100,34 @@ TForm1::TForm1(const Services& services, Windows& windows, JobState& job)
   singenc1.OnStart = singdec1.OnStart = [this](batch::TWorkThread&, batch::TWorkExecuteThread&,
                                                void*&) { SingleFileStart(); };
   singenc1.OnExecute = [this](batch::TWorkThread&, batch::TWorkExecuteThread&, void*&) {
-    job_.JobElapsedMs = double(
-        engine::EncryptOneFile(job_.SingleFileName, job_.JobPassword, jobSettings_, *progress_));
+    engine::EncryptOptions options;
+    options.cancel = &job_.Cancel;
+    options.report = &jobReport_;
+    job_.JobElapsedMs = double(engine::EncryptOneFile(job_.SingleFileName, job_.JobPassword,
+                                                      jobSettings_, *progress_, options));
   };
   singdec1.OnExecute = [this](batch::TWorkThread&, batch::TWorkExecuteThread&, void*&) {
+    engine::DecryptOptions options;
+    options.cancel = &job_.Cancel;
+    options.report = &jobReport_;
     job_.JobElapsedMs = double(engine::DecryptOneFile(job_.SingleFileName, job_.JobPassword,
                                                       job_.SingleFileHasMeta != 0, jobSettings_,
-                                                      jobDecryption_, *progress_));
+                                                      jobDecryption_, *progress_, options));
   };
   singenc1.OnTerminate = [this](batch::TWorkThread&, batch::TWorkExecuteThread& thread, void*&) {
-    if (thread.Error())
-      ShowError(ErrorText(thread.Error()));
-    else
+    SingleFileReport(thread.Error(), [this] {
       ShowInformation(messages::kFileEncryptedIn + SecondsText(job_.JobElapsedMs).toStdString() +
                       messages::kSecs);
-    SingleFileEnd();
+    });
   };
   singdec1.OnTerminate = [this](batch::TWorkThread&, batch::TWorkExecuteThread& thread, void*&) {
-    if (thread.Error())
-      ShowError(ErrorText(thread.Error()));
-    else if (job_.JobElapsedMs == -1)
-      ShowError(messages::kWrongPassword);
-    else
-      ShowInformation(messages::kFileDecryptedIn + SecondsText(job_.JobElapsedMs).toStdString() +
-                      messages::kSecs);
-    SingleFileEnd();
+    SingleFileReport(thread.Error(), [this] {
+      if (job_.JobElapsedMs == -1)
+        ShowError(messages::kWrongPassword);
+      else
+        ShowInformation(messages::kFileDecryptedIn + SecondsText(job_.JobElapsedMs).toStdString() +
+                        messages::kSecs);
+    });
   };
 
   const std::string path = batch::InstallationFolder();
@@ -302,6 +317,24 @@ void TForm1::SingleFileStart() {
   FitHeight();
 }
 
+void TForm1::SingleFileReport(const std::exception_ptr& error,
+                              const std::function<void()>& report) {
+  // The session is ending: nobody is left to read a box, and the program quits.
+  if (!job_.Ending) {
+    if (!error)
+      report();
+    else if (AlreadyEncrypted(error))
+      ShowInformation(messages::kAlreadyEncrypted);
+    else
+      ShowError(ErrorText(error));
+    std::string notes;
+    for (const std::string& note : jobReport_.notes) notes += (notes.empty() ? "" : "\n") + note;
+    if (!notes.empty()) ShowInformation(notes);
+  }
+  jobReport_ = {};
+  SingleFileEnd();
+}
+
 void TForm1::SingleFileEnd() {
   EnterIdle();
   Button1->setEnabled(true);
@@ -343,9 +376,14 @@ void TForm1::EncryptFile() {
     return;
   }
   std::string password;
-  if (!services_.prompts.InputBox(messages::kEncryptionPassword, messages::kEnterPassword,
-                                  password))
+  if (!AskPassword(services_.prompts, PasswordUse::Encrypt, messages::kEncryptionPassword,
+                   password))
     return;
+  if (job_.Ending) return;
+  if (password.empty()) {
+    ShowError(messages::kEmptyPasswordRefused);
+    return;
+  }
   job_.JobPassword = password;
   job_.SingleFileName = path;
   job_.JobElapsedMs = 0;
@@ -359,8 +397,8 @@ void TForm1::DecryptFile() {
   const std::string path = od1.FileName;
   if (engine::HasMetaInfo(path)) {
     std::string password;
-    if (!services_.prompts.InputBox(messages::kDecryptionPassword, messages::kEnterPassword,
-                                    password))
+    if (!AskPassword(services_.prompts, PasswordUse::Decrypt, messages::kDecryptionPassword,
+                     password))
       return;
     job_.JobPassword = password;
     job_.SingleFileName = path;
@@ -379,6 +417,7 @@ void TForm1::DecryptFile() {
     job_.JobPassword = form3.Options().password;
     if (job_.DialogCancelled) return;
   }
+  if (job_.Ending) return;
   jobSettings_ = windows_.veltoptions->Settings();
   jobDecryption_ = windows_.Form3->Options();
   singdec1.Start();

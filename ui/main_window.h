@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,6 +12,7 @@
 
 #include "batch/file_search.h"
 #include "batch/work_thread.h"
+#include "engine/engine.h"
 #include "engine/settings.h"
 #include "ui/job_state.h"
 #include "ui/progress_relay.h"
@@ -71,6 +73,8 @@ class TForm1 final : public QMainWindow {
   // What the running single-file work reads: copies taken on the window thread at its start.
   engine::EngineSettings jobSettings_;
   engine::DecryptionOptions jobDecryption_;
+  // What the engine tells about the single file besides its result; read after the run.
+  engine::FileReport jobReport_;
 
  public:
   // Reads "Path"; when it is missing or empty shows the error box and leaves Installed() false,
@@ -140,6 +144,8 @@ class TForm1 final : public QMainWindow {
   void BuildFace();
   void FitHeight();
   void SingleFileStart();
+  // The end message of a single-file run, then the engine's notes, unless the session ends.
+  void SingleFileReport(const std::exception_ptr& error, const std::function<void()>& report);
   void SingleFileEnd();
   void StopPressed();
   void ShowError(const std::string& text);

@@ -55,6 +55,8 @@ inline constexpr const char* kSecs = " secs";
 inline constexpr const char* kWrongPassword = "Decryption Password supplied was incorrect.";
 inline constexpr const char* kNoHeader =
     "File has no VILT Header, Please select Decryption Options.";
+inline constexpr const char* kEmptyPasswordRefused =
+    "Encryption needs a password, and the password given is empty. Nothing was changed.";
 
 // Options dialog.
 inline constexpr const char* kOptionsCaption = "VELT Options";
@@ -146,6 +148,18 @@ inline constexpr const char* kSearchDir = "Dir";
 inline constexpr const char* kFound = "Found ";
 inline constexpr const char* kFiles = " Files";
 inline constexpr const char* kNoFilesFound = "0 Files found";
+// A job over a whole file system or home folder is asked about once more.
+inline constexpr const char* kWideFound = " Files were found in ";
+inline constexpr const char* kWideRoot = ", the whole file system. ";
+inline constexpr const char* kWideHome = ", your home folder. ";
+inline constexpr const char* kWideEncrypt = "Encrypt every one of them?";
+inline constexpr const char* kWideDecrypt = "Decrypt every one of them?";
+// Lines after the statistics, each with its count before it.
+inline constexpr const char* kKeptOrig =
+    " encrypted Files kept as (orig): their password could not be checked (see the details)";
+inline constexpr const char* kLeftOut =
+    " temporary Files of an interrupted VELT run left out (see the details)";
+inline constexpr const char* kLeftOutDetail = ": left out, a temporary file of an interrupted run";
 inline constexpr const char* kBusyRefused =
     "VELT is already working on a list of files. Wait until it has finished, then try again.";
 

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "platform/qt/password_box_qt.h"
+
 namespace velt::platform {
 
 namespace {
@@ -22,14 +24,7 @@ QWidget* Owner() {
   return QApplication::activeWindow();
 }
 
-}  // namespace
-
-void QtPrompts::ShowMessage(MessageKind kind, const std::string& text) {
-  ShowMessage(kind, text, std::string());
-}
-
-void QtPrompts::ShowMessage(MessageKind kind, const std::string& text, const std::string& details) {
-  QMessageBox box(Owner());
+void SetKind(QMessageBox& box, MessageKind kind) {
   switch (kind) {
     case MessageKind::Information:
       box.setIcon(QMessageBox::Information);
@@ -44,6 +39,17 @@ void QtPrompts::ShowMessage(MessageKind kind, const std::string& text, const std
       box.setWindowTitle(QStringLiteral("Error"));
       break;
   }
+}
+
+}  // namespace
+
+void QtPrompts::ShowMessage(MessageKind kind, const std::string& text) {
+  ShowMessage(kind, text, std::string());
+}
+
+void QtPrompts::ShowMessage(MessageKind kind, const std::string& text, const std::string& details) {
+  QMessageBox box(Owner());
+  SetKind(box, kind);
   box.setText(Q(text));
   if (!details.empty()) box.setDetailedText(Q(details));
   box.setStandardButtons(QMessageBox::Ok);
@@ -60,7 +66,7 @@ bool QtPrompts::InputBox(const std::string& caption, const std::string& prompt, 
   auto* label = new QLabel(Q(prompt), &box);
   auto* edit = new QLineEdit(Q(value), &box);
   edit->setObjectName(QStringLiteral("value"));
-  edit->setEchoMode(QLineEdit::Normal);  // passwords are shown as typed
+  edit->setEchoMode(QLineEdit::Normal);  // plain text: passwords have a box of their own
   edit->setMaxLength(maxLength);
   edit->setMinimumWidth(260);
   label->setBuddy(edit);
@@ -73,6 +79,25 @@ bool QtPrompts::InputBox(const std::string& caption, const std::string& prompt, 
   box.setFixedSize(box.sizeHint());
   if (box.exec() != QDialog::Accepted) return false;
   value = edit->text().toStdString();
+  return true;
+}
+
+bool QtPrompts::Confirm(MessageKind kind, const std::string& text) {
+  QMessageBox box(Owner());
+  SetKind(box, kind);
+  box.setText(Q(text));
+  box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+  // Enter or a close through the frame must never be a Yes.
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
+
+bool QtPrompts::AskPassword(const std::string& caption, const std::string& prompt, bool confirm,
+                            std::string& value, const PasswordAdvisor& advise) {
+  PasswordBox box(caption, prompt, confirm, advise, Owner());
+  if (box.exec() != QDialog::Accepted) return false;
+  value = box.Password();
   return true;
 }
 

@@ -13,6 +13,9 @@ class QtPrompts final : public Prompts {
   void ShowMessage(MessageKind kind, const std::string& text, const std::string& details) override;
   bool InputBox(const std::string& caption, const std::string& prompt, std::string& value,
                 int maxLength = 255) override;
+  bool Confirm(MessageKind kind, const std::string& text) override;
+  bool AskPassword(const std::string& caption, const std::string& prompt, bool confirm,
+                   std::string& value, const PasswordAdvisor& advise = {}) override;
   bool OpenFile(const std::string& filter, const std::string& folder, std::string& path) override;
 };
 

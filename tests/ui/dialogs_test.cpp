@@ -1,16 +1,22 @@
-// The decryption options dialog, the seconds of the messages, and the progress hand-over.
+// The decryption options dialog, the password box, the seconds of the messages, and the
+// progress hand-over.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <atomic>
 #include <future>
 #include <thread>
 
+#include "batch/password_strength.h"
+#include "platform/qt/password_box_qt.h"
+#include "platform/qt/prompts_qt.h"
 #include "tests/ui/ui_fixture.h"
+#include "ui/password_prompt.h"
 #include "ui/progress_relay.h"
 #include "ui/seconds_text.h"
 
@@ -195,6 +201,167 @@ TEST(ProgressRelay, AValueStillOnItsWayWhenTheWindowGoesIsDropped) {
   panel = nullptr;
   QCoreApplication::processEvents();
   EXPECT_EQ(other.pos.text(), "20%");
+}
+
+class PasswordBoxTest : public ::testing::Test {
+ protected:
+  // The box as encryption shows it, on screen.
+  std::unique_ptr<platform::PasswordBox> Show(bool confirm) {
+    auto box = std::make_unique<platform::PasswordBox>(
+        "Encryption password", "Enter password", confirm,
+        confirm ? platform::PasswordAdvisor(NewPasswordAdvice) : platform::PasswordAdvisor());
+    box->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+    return box;
+  }
+  static void Type(QLineEdit* field, const char* text) {
+    field->clear();
+    QTest::keyClicks(field, QString::fromLatin1(text));
+  }
+  static std::string Shown(const QLabel* label) {
+    return label->isHidden() ? std::string() : label->text().toStdString();
+  }
+  // Runs `action` on the next modal window, once it is up; what it leaves open is closed, so
+  // that a failed check cannot hang the test.
+  static void WhenModal(std::function<void(QWidget*)> action) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (!modal) return;
+      timer->stop();
+      timer->deleteLater();
+      action(modal);
+      if (auto* dialog = qobject_cast<QDialog*>(modal); dialog && dialog->isVisible())
+        dialog->done(QDialog::Rejected);
+    });
+    timer->start();
+  }
+};
+
+TEST_F(PasswordBoxTest, ANewPasswordIsMaskedConfirmedAndNeverEmpty) {
+  const auto box = Show(true);
+  EXPECT_EQ(box->windowTitle(), "Encryption password");
+  ASSERT_NE(box->confirmation, nullptr);
+  for (QLineEdit* field : {box->password, box->confirmation}) {
+    EXPECT_EQ(field->echoMode(), QLineEdit::Password);
+    EXPECT_TRUE(field->text().isEmpty());
+  }
+  EXPECT_FALSE(box->showPassword->isChecked());
+  const std::string empty = "Encryption needs a password: an empty one is refused.";
+  const std::string mismatch = "The two passwords do not match.";
+  const struct {
+    const char *password, *confirm;
+    bool ok;
+    std::string note;
+  } cases[] = {
+      {"", "", false, empty},
+      {"", "x", false, empty},
+      {"correct horse", "", false, ""},  // still typing the second one
+      {"correct horse", "correct hors", false, mismatch},
+      {"correct horse", "Correct horse", false, mismatch},
+      {"correct horse", "correct horse", true, ""},
+      {"a", "a", true, ""},
+  };
+  for (const auto& c : cases) {
+    Type(box->password, c.password);
+    Type(box->confirmation, c.confirm);
+    EXPECT_EQ(box->ok->isEnabled(), c.ok) << c.password << " / " << c.confirm;
+    EXPECT_EQ(Shown(box->note), c.note) << c.password << " / " << c.confirm;
+  }
+  // Enter does nothing while OK is greyed.
+  Type(box->confirmation, "");
+  QTest::keyClick(box->confirmation, Qt::Key_Return);
+  EXPECT_TRUE(box->isVisible());
+  EXPECT_EQ(box->result(), QDialog::Rejected);
+
+  // Show unmasks both fields, and masks them again.
+  box->showPassword->click();
+  EXPECT_TRUE(box->showPassword->isChecked());
+  EXPECT_EQ(box->password->echoMode(), QLineEdit::Normal);
+  EXPECT_EQ(box->confirmation->echoMode(), QLineEdit::Normal);
+  box->showPassword->setChecked(false);
+  EXPECT_EQ(box->password->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(box->confirmation->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(box->password->maxLength(), 255);
+}
+
+TEST_F(PasswordBoxTest, TheEstimateFollowsTheTypingAndWarnsForAWeakPassword) {
+  if (!batch::EstimatePasswordStrength("x").available) GTEST_SKIP() << "built without zxcvbn";
+  const auto box = Show(true);
+  EXPECT_EQ(Shown(box->strength), "");
+  EXPECT_EQ(Shown(box->warning), "");
+  Type(box->password, "password1");
+  const std::string weak = Shown(box->strength);
+  EXPECT_EQ(weak, batch::EstimatePasswordStrength("password1").text);
+  EXPECT_NE(weak.find("Strength: "), std::string::npos) << weak;
+  EXPECT_EQ(Shown(box->warning), batch::kWeakPasswordWarning);
+  Type(box->password, "vivid-umbrella-03-grazing-saxophone");
+  const std::string strong = Shown(box->strength);
+  EXPECT_NE(strong, weak);
+  EXPECT_EQ(strong, batch::EstimatePasswordStrength("vivid-umbrella-03-grazing-saxophone").text);
+  EXPECT_EQ(Shown(box->warning), "");
+  // Each character counts: the estimate changes as the password grows.
+  Type(box->password, "passwor");
+  const std::string shorter = Shown(box->strength);
+  QTest::keyClicks(box->password, "d1");
+  EXPECT_EQ(Shown(box->strength), weak);
+  EXPECT_NE(shorter, "");
+  Type(box->password, "");
+  EXPECT_EQ(Shown(box->strength), "");
+  EXPECT_EQ(Shown(box->warning), "");
+}
+
+TEST_F(PasswordBoxTest, AKnownPasswordIsAskedOnceAndMayBeEmpty) {
+  const auto box = Show(false);
+  EXPECT_EQ(box->confirmation, nullptr);
+  EXPECT_EQ(box->password->echoMode(), QLineEdit::Password);
+  EXPECT_TRUE(box->ok->isEnabled());
+  Type(box->password, "password1");
+  // Nothing is estimated for a password that already protects a file.
+  EXPECT_EQ(Shown(box->strength), "");
+  EXPECT_EQ(Shown(box->warning), "");
+  EXPECT_EQ(Shown(box->note), "");
+  QTest::keyClick(box->password, Qt::Key_Return);
+  EXPECT_EQ(box->result(), QDialog::Accepted);
+  EXPECT_EQ(box->Password(), "password1");
+}
+
+TEST_F(PasswordBoxTest, ThePromptsAnswerWithWhatWasTypedOrCancel) {
+  platform::QtPrompts real;
+  std::string value = "left over";
+  WhenModal([](QWidget* modal) {
+    auto* box = qobject_cast<platform::PasswordBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    QTest::keyClicks(box->password, "s3cret pass");
+    QTest::keyClicks(box->confirmation, "s3cret pass");
+    QTest::keyClick(box->confirmation, Qt::Key_Return);
+  });
+  EXPECT_TRUE(AskPassword(real, PasswordUse::Encrypt, "Encryption password", value));
+  EXPECT_EQ(value, "s3cret pass");
+
+  WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+  EXPECT_FALSE(AskPassword(real, PasswordUse::Decrypt, "Decryption password", value));
+  WhenModal([](QWidget* modal) {
+    auto* box = qobject_cast<platform::PasswordBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->windowTitle(), "Decryption password");
+    EXPECT_TRUE(box->password->text().isEmpty());  // never the last answer
+    QTest::mouseClick(box->ok, Qt::LeftButton);
+  });
+  EXPECT_TRUE(AskPassword(real, PasswordUse::Decrypt, "Decryption password", value));
+  EXPECT_EQ(value, "");
+
+  // A Yes/No question: Enter is No; only Yes itself is Yes.
+  WhenModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
+  EXPECT_FALSE(real.Confirm(platform::MessageKind::Warning, "Go on?"));
+  WhenModal([](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), "Go on?");
+    box->button(QMessageBox::Yes)->click();
+  });
+  EXPECT_TRUE(real.Confirm(platform::MessageKind::Warning, "Go on?"));
 }
 
 }  // namespace

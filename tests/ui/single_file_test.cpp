@@ -248,7 +248,7 @@ TEST_F(SingleFileTest, ProgressReachesThePanelAndCommandsWaitWhileBusy) {
   Start();
   const std::string path = MakeFile("big.bin", 4 << 20);
   prompts.NextFile(path);
-  prompts.NextInput(std::string(""));  // an empty password is accepted
+  prompts.NextInput(std::string("pw"));
   form().EncryptFile1->trigger();
   ASSERT_TRUE(form().Busy());
   // Commands arriving by shortcut or menu while busy do nothing: no question is asked.

@@ -1,0 +1,44 @@
+// The end of the user's session while VELT works: SIGTERM on POSIX (a logout, a shutdown), the
+// session manager's request where there is one (WM_QUERYENDSESSION on Windows). The running job
+// is stopped at its next safe point, where the engine removes its temporary files and leaves
+// the file it was on as it was (or finished); open questions are answered Cancel; then the
+// program quits. The signal handler only writes a byte to a socket: everything else runs on the
+// window thread.
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class QTimer;
+class QSocketNotifier;
+
+namespace velt::ui {
+
+class VeltApplication;
+
+class SessionEnd final : public QObject {
+ public:
+  // `quit` ends the program once the work has stopped. One at a time per process: it takes
+  // over SIGTERM, and gives it back as it was when destroyed.
+  SessionEnd(VeltApplication& app, std::function<void()> quit);
+  ~SessionEnd() override;
+  SessionEnd(const SessionEnd&) = delete;
+  SessionEnd& operator=(const SessionEnd&) = delete;
+
+  // What the signal leads to, on the window thread.
+  void End();
+
+ private:
+  // Until the program can quit: closes what waits for an answer, and quits once no job runs.
+  void Settle();
+  // For a session manager that ends the session once its request returns.
+  void WaitForTheJob();
+
+  VeltApplication& app_;
+  std::function<void()> quit_;
+  QTimer* timer_ = nullptr;
+  QSocketNotifier* notifier_ = nullptr;
+  bool quitting_ = false;
+};
+
+}  // namespace velt::ui
