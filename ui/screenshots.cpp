@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QProgressBar>
@@ -25,7 +26,10 @@
 #include <fstream>
 #include <random>
 
+#include "platform/qt/password_box_qt.h"
 #include "platform/qt/window_thread_qt.h"
+#include "ui/messages.h"
+#include "ui/password_prompt.h"
 #include "ui/startup.h"
 
 namespace velt::ui {
@@ -92,14 +96,16 @@ void WriteSample(const std::string& path, size_t megabytes) {
   }
 }
 
-// Presses `button` once `dialog` is the active modal window (the code that opens it waits).
-void PressWhenShown(QDialog* dialog, QPushButton* button) {
+// Presses `button` once `dialog` is the active modal window (the code that opens it waits),
+// after `before` has run.
+void PressWhenShown(QDialog* dialog, QPushButton* button, std::function<void()> before = {}) {
   auto* timer = new QTimer(dialog);
   timer->setInterval(20);
   QObject::connect(timer, &QTimer::timeout, dialog, [=] {
     if (QApplication::activeModalWidget() != dialog) return;
     timer->stop();
     timer->deleteLater();
+    if (before) before();
     button->click();
   });
   timer->start();
@@ -157,9 +163,10 @@ bool ListScreenshots(VeltApplication& app, platform::ScriptedPrompts& prompts, c
   const char* names[] = {"Budget.xlsx", "Contract.pdf", "Minutes.docx", "Offer.pdf", "Plan.odt"};
   for (const char* name : names)
     WriteSample(QDir(documents).filePath(QString::fromLatin1(name)).toStdString(), 24);
-  app.rencdir->SelectPath(documents.toStdString());
   app.rencdir->rec->setChecked(false);
-  PressWhenShown(app.rencdir.get(), app.rencdir->Button1);
+  // Each showing starts with no folder chosen.
+  PressWhenShown(app.rencdir.get(), app.rencdir->Button1,
+                 [&] { app.rencdir->SelectPath(documents.toStdString()); });
   prompts.NextInput(std::string("screenshot"));
   main.SpeedButton3->click();
   bool taken = false;
@@ -208,6 +215,15 @@ int RunScreenshots(const std::string& folder) {
   app->Form7->show();
   ok &= Save(app->Form7.get(), dir.filePath(QStringLiteral("about.png")));
   app->Form7->hide();
+
+  // The password box of an encryption, with a weak password typed twice.
+  {
+    platform::PasswordBox box(messages::kEncryptionPassword, messages::kEnterPassword, true,
+                              NewPasswordAdvice);
+    for (QLineEdit* field : {box.password, box.confirmation}) field->setText("password1");
+    box.show();
+    ok &= Save(&box, dir.filePath(QStringLiteral("password.png")));
+  }
 
   // Busy: a real encryption, grabbed while its bar is on the way.
   QTemporaryDir work;

@@ -1,5 +1,6 @@
 // The list job over real files: the totals before each file, skipped and failing files, Stop
-// between files, and the statistics texts.
+// between files, a stop at the engine's next safe point, what the engine reports besides its
+// results, and the statistics texts.
 #include "batch/list_job.h"
 
 #include <gtest/gtest.h>
@@ -7,10 +8,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <utility>
 
 #include "engine/engine.h"
 #include "engine/meta_info.h"
+#include "engine/temp_file.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -20,6 +24,17 @@ namespace {
 namespace fs = std::filesystem;
 using test::readFile;
 using test::TempDir;
+
+// Runs `first` once, as the engine names the first file it works on.
+struct FirstFileSink final : engine::ProgressSink {
+  std::function<void()> first;
+  void ShowStatus(const std::string&) override {}
+  void ShowFileName(const std::string&) override {
+    if (auto f = std::exchange(first, nullptr)) f();
+  }
+  void ShowPercent(int) override {}
+  void ShowBar(int) override {}
+};
 
 struct RecordingTotals final : TotalsSink {
   std::vector<int> percents;
@@ -65,6 +80,13 @@ class ListJobTest : public ::testing::Test {
     std::vector<std::string> out;
     for (const auto& f : files) out.push_back(f + ".VELT");
     return out;
+  }
+  // Names in the folder that are VELT's temporary names: what a run must never leave.
+  std::vector<std::string> Temporaries() const {
+    std::vector<std::string> left;
+    for (const std::string& name : dir.names())
+      if (engine::IsTemporaryName(name)) left.push_back(name);
+    return left;
   }
 
   TempDir dir;
@@ -259,6 +281,101 @@ TEST_F(ListJobTest, FilesWithoutMetaInformationUseTheGivenDecryptionOptions) {
     EXPECT_EQ(readFile(f), originals[f]);
     EXPECT_TRUE(fs::exists(f + ".VELT(orig)"));
   }
+}
+
+TEST_F(ListJobTest, AFileEncryptedAfterItsTestIsSkippedByTheEngine) {
+  const auto files = MakeFiles(2);
+  const std::string other = dir / "other.dat";
+  test::writeFile(other, rng.bytes(500));
+  RunListJob(Job(ListJobKind::Encrypt, {other}));
+  const auto encryptedBytes = readFile(other + ".VELT");
+  // Another program puts an encrypted file under the first name after the job has tested it.
+  FirstFileSink sink;
+  sink.first = [&] { fs::rename(other + ".VELT", files[0]); };
+  ListJob job = Job(ListJobKind::Encrypt, files);
+  job.progress = &sink;
+  const ListJobResult r = RunListJob(job);
+  EXPECT_EQ(r.skipped, 1);
+  EXPECT_TRUE(r.failures.empty()) << FailureDetails(r.failures);
+  EXPECT_EQ(readFile(files[0]), encryptedBytes);
+  EXPECT_FALSE(fs::exists(files[0] + ".VELT"));
+  EXPECT_TRUE(engine::HasMetaInfo(files[1] + ".VELT"));
+  EXPECT_EQ(Temporaries(), std::vector<std::string>{});
+}
+
+TEST_F(ListJobTest, TheCancelFlagStopsTheJobAtASafePointLeavingTheFileAsItWas) {
+  const auto files = MakeFiles(3, 1 << 20);
+  // Set as the second file is about to begin: it stops before its result takes a name.
+  std::atomic<bool> cancel{false};
+  auto cancelling = [&](ListJobKind kind, const std::vector<std::string>& list) {
+    cancel = false;
+    ListJob job = Job(kind, list);
+    job.cancel = &cancel;
+    job.beforeFile = [&](size_t i) {
+      if (i == 1) cancel = true;
+    };
+    return RunListJob(job);
+  };
+  ListJobResult r = cancelling(ListJobKind::Encrypt, files);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_TRUE(r.stopped);
+  EXPECT_TRUE(r.failures.empty()) << FailureDetails(r.failures);
+  EXPECT_TRUE(engine::HasMetaInfo(files[0] + ".VELT"));
+  for (size_t i = 1; i < 3; ++i) {
+    EXPECT_EQ(readFile(files[i]), originals[files[i]]) << files[i];
+    EXPECT_FALSE(fs::exists(files[i] + ".VELT")) << files[i];
+  }
+  EXPECT_EQ(Temporaries(), std::vector<std::string>{});
+
+  RunListJob(Job(ListJobKind::Encrypt, {files[1], files[2]}));
+  const auto encrypted = Encrypted(files);
+  std::map<std::string, std::vector<uint8_t>> before;
+  for (const auto& f : encrypted) before[f] = readFile(f);
+  r = cancelling(ListJobKind::Decrypt, encrypted);
+  EXPECT_TRUE(r.cancelled);
+  EXPECT_TRUE(r.failures.empty()) << FailureDetails(r.failures);
+  EXPECT_EQ(readFile(files[0]), originals[files[0]]);
+  for (size_t i = 1; i < 3; ++i) {
+    EXPECT_EQ(readFile(encrypted[i]), before[encrypted[i]]) << encrypted[i];
+    EXPECT_FALSE(fs::exists(files[i])) << files[i];
+  }
+  EXPECT_EQ(Temporaries(), std::vector<std::string>{});
+
+  // Without the flag raised the job is not cancelled.
+  r = RunListJob(Job(ListJobKind::Decrypt, {encrypted[1]}));
+  EXPECT_FALSE(r.cancelled);
+  EXPECT_FALSE(r.stopped);
+}
+
+TEST_F(ListJobTest, WhatTheEngineReportsBesidesItsResultsIsGathered) {
+  // Without compression only the weak check value tells a right password from a wrong one:
+  // each encrypted file is kept as "(orig)", with a note that names it.
+  settings.compress = false;
+  const auto files = MakeFiles(3);
+  RunListJob(Job(ListJobKind::Encrypt, files));
+  const ListJobResult r = RunListJob(Job(ListJobKind::Decrypt, Encrypted(files)));
+  EXPECT_EQ(r.keptEncrypted, 3);
+  ASSERT_EQ(r.notes.size(), 3u);
+  for (size_t i = 0; i < files.size(); ++i) {
+    EXPECT_EQ(readFile(files[i]), originals[files[i]]);
+    EXPECT_TRUE(engine::HasMetaInfo(files[i] + ".VELT(orig)"));
+    EXPECT_NE(r.notes[i].find(fs::path(files[i]).filename().string()), std::string::npos)
+        << r.notes[i];
+  }
+#ifndef _WIN32
+  // A file with another link is not overwritten, which is noted; the other name keeps it.
+  settings.secureDelete = true;
+  settings.compress = true;
+  const auto linked = MakeFiles(1, 4000);
+  const std::string other = dir / "other-name.dat";
+  fs::create_hard_link(linked[0], other);
+  const ListJobResult l = RunListJob(Job(ListJobKind::Encrypt, linked));
+  EXPECT_TRUE(l.failures.empty()) << FailureDetails(l.failures);
+  EXPECT_EQ(l.keptEncrypted, 0);
+  ASSERT_EQ(l.notes.size(), 1u);
+  EXPECT_NE(l.notes[0].find("f0.dat"), std::string::npos) << l.notes[0];
+  EXPECT_EQ(readFile(other), originals[linked[0]]);
+#endif
 }
 
 }  // namespace

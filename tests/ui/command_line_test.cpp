@@ -269,6 +269,38 @@ TEST_F(DropTest, ADroppedFileIsTakenAloneEvenWithRecursion) {
   (void)otherCase;
 }
 
+TEST_F(DropTest, ADroppedHomeFolderIsAskedAboutAndLeftoversAreLeftOut) {
+  MakeTree();
+  const auto before = Snapshot();
+  {
+    const HomeAt home(tree);
+    Choose(app->Drag->Button1);
+    prompts.NextAnswer(false);
+    Drop({T("a.txt"), tree});
+    // Nothing is de-duplicated: a.txt is counted twice, as the job would have taken it.
+    EXPECT_EQ(prompts.Confirmations(),
+              std::vector<Shown>{Warning("6 Files were found in " + tree +
+                                         ", your home folder. Encrypt every one of them?")});
+    EXPECT_EQ(prompts.Questions().size(), 1u);
+    EXPECT_EQ(Snapshot(), before);
+  }
+  // A leftover dropped by name is left out as one found by a search.
+  const std::string leftover = Put("a.txt.tmp45123456789012en");
+  prompts.ClearRecord();
+  Choose(app->Drag->Button1);
+  prompts.NextInput(std::string("pw"));
+  Drop({leftover, T("sub/b.txt")});
+  WaitIdle();
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  EXPECT_TRUE(Timed(prompts.Messages()[0].text, "1 Files encrypted in ",
+                    "\n1 temporary Files of an interrupted VELT run left out (see the details)"))
+      << prompts.Messages()[0].text;
+  EXPECT_NE(prompts.Messages()[0].details.find(leftover), std::string::npos);
+  EXPECT_TRUE(prompts.Confirmations().empty());
+  EXPECT_TRUE(fs::exists(leftover));
+  EXPECT_TRUE(fs::exists(T("sub/b.txt.VELT")));
+}
+
 TEST_F(DropTest, ClosingOrCancellingTheDropDialogDoesNothing) {
   MakeTree();
   const auto before = Snapshot();

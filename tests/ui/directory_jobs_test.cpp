@@ -1,13 +1,18 @@
 // The encrypt-directory and decrypt-directory commands on real folder trees: picker, search,
-// password, the job's totals, Stop, the statistics, and every way out.
+// password, the job's totals, Stop, the statistics, and every way out, the end of the session
+// included.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QTreeView>
+#include <csignal>
 
 #include "batch/file_search.h"
+#include "batch/password_strength.h"
 #include "tests/ui/list_fixture.h"
+#include "ui/session_end.h"
 
 namespace velt::ui::test {
 namespace {
@@ -416,6 +421,306 @@ TEST_F(DirectoryJobTest, ASecondCommandOrADropWhileACommandRunsIsRefused) {
   WaitIdle();
   EXPECT_TRUE(fs::exists(other));
 }
+
+TEST_F(DirectoryJobTest, EnterAsThePickerOpensStartsNothing) {
+  InstallQuick();
+  Start();
+  MakeTree();
+  const auto before = Snapshot();
+  // A folder chosen at an earlier showing is not chosen at the next one.
+  WhenShown(app->rencdir.get(), [&] {
+    app->rencdir->SelectPath(tree);
+    EXPECT_TRUE(app->rencdir->Button1->isDefault());
+    QTest::mouseClick(app->rencdir->Button2, Qt::LeftButton);
+  });
+  QTest::mouseClick(form().SpeedButton3, Qt::LeftButton);
+
+  // As a window manager does it: the picker activated and its tree given the focus, then Enter.
+  for (TFolderPicker* picker :
+       std::initializer_list<TFolderPicker*>{app->rencdir.get(), app->dencdir.get()}) {
+    SCOPED_TRACE(picker->objectName().toStdString());
+    bool stayed = false, okEnabled = true, okDefault = true, current = true;
+    std::string chosen = "?";
+    WhenShown(picker, [&] {
+      picker->activateWindow();
+      QApplication::setActiveWindow(picker);
+      EXPECT_TRUE(QTest::qWaitForWindowActive(picker));
+      picker->ShellTreeView1->setFocus(Qt::ActiveWindowFocusReason);
+      EXPECT_TRUE(picker->ShellTreeView1->hasFocus());
+      QTest::keyClick(picker->ShellTreeView1, Qt::Key_Return);
+      QTest::keyClick(picker, Qt::Key_Enter);
+      QTest::qWait(20);
+      stayed = picker->isVisible();
+      okEnabled = picker->Button1->isEnabled();
+      okDefault = picker->Button1->isDefault();
+      current = picker->ShellTreeView1->currentIndex().isValid();
+      chosen = picker->SelectedPath();
+      QTest::keyClick(picker, Qt::Key_Escape);
+    });
+    QTest::mouseClick(picker == app->rencdir.get() ? form().SpeedButton3 : form().SpeedButton4,
+                      Qt::LeftButton);
+    EXPECT_TRUE(stayed);
+    EXPECT_FALSE(okEnabled);
+    EXPECT_FALSE(okDefault);
+    EXPECT_FALSE(current);
+    EXPECT_EQ(chosen, "");
+    EXPECT_TRUE(app->job.DialogCancelled);
+  }
+  EXPECT_FALSE(app->search->isVisible());
+  EXPECT_TRUE(prompts.Questions().empty());
+  EXPECT_TRUE(prompts.Messages().empty());
+  EXPECT_FALSE(form().Busy());
+  EXPECT_EQ(Snapshot(), before);
+
+  // Once a folder is chosen, Enter is OK: the command goes on to the password (Cancel there).
+  WhenShown(app->rencdir.get(), [&] {
+    app->rencdir->ShellTreeView1->setFocus(Qt::ActiveWindowFocusReason);
+    app->rencdir->SelectPath(tree);
+    QTest::keyClick(app->rencdir->ShellTreeView1, Qt::Key_Return);
+  });
+  prompts.NextInput(std::nullopt);
+  QTest::mouseClick(form().SpeedButton3, Qt::LeftButton);
+  EXPECT_FALSE(app->job.DialogCancelled);
+  ASSERT_EQ(prompts.Questions().size(), 1u);
+  EXPECT_EQ(prompts.Questions()[0].box, platform::ScriptedPrompts::Box::NewPassword);
+  EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(DirectoryJobTest, AJobOverAWholeFileSystemOrHomeFolderIsAskedAboutOnceMore) {
+  InstallQuick();
+  Start();
+  MakeTree();
+  const auto before = Snapshot();
+  const HomeAt home(tree);
+  using Box = platform::ScriptedPrompts::Box;
+
+  // No ends the command before the password.
+  PickToEncrypt(tree, true);
+  prompts.NextAnswer(false);
+  QTest::mouseClick(form().SpeedButton3, Qt::LeftButton);
+  EXPECT_EQ(prompts.Confirmations(),
+            std::vector<Shown>{Warning("5 Files were found in " + tree +
+                                       ", your home folder. Encrypt every one of them?")});
+  ASSERT_EQ(prompts.Questions().size(), 1u);
+  EXPECT_EQ(prompts.Questions()[0].box, Box::Question);
+  EXPECT_TRUE(prompts.Messages().empty());
+  EXPECT_FALSE(form().Busy());
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_FALSE(app->job.CommandActive);
+
+  // Yes goes on to the password; the decryption asks under its own word.
+  prompts.ClearRecord();
+  PickToDecrypt(tree, false, /*onlyWithMeta=*/false, /*onlyExtension=*/false);
+  prompts.NextAnswer(true);
+  WhenShown(app->Form3.get(), [&] { QTest::mouseClick(app->Form3->Button2, Qt::LeftButton); });
+  QTest::mouseClick(form().SpeedButton4, Qt::LeftButton);
+  EXPECT_EQ(prompts.Confirmations(),
+            std::vector<Shown>{Warning("3 Files were found in " + tree +
+                                       ", your home folder. Decrypt every one of them?")});
+  EXPECT_EQ(shownCount[app->Form3.get()], 1);
+
+  // A folder inside the home folder is not asked about.
+  prompts.ClearRecord();
+  PickToEncrypt(T("sub"), true);
+  prompts.NextInput(std::nullopt);
+  QTest::mouseClick(form().SpeedButton3, Qt::LeftButton);
+  EXPECT_TRUE(prompts.Confirmations().empty());
+  EXPECT_EQ(prompts.Questions().size(), 1u);
+
+  // The root of the file system, without sub-folders (only its own files are searched).
+  size_t atRoot = 0;
+  for (const auto& e : fs::directory_iterator("/")) atRoot += e.is_regular_file() ? 1 : 0;
+  if (atRoot > 0) {
+    prompts.ClearRecord();
+    PickToEncrypt("/", false);
+    prompts.NextAnswer(false);
+    QTest::mouseClick(form().SpeedButton3, Qt::LeftButton);
+    ASSERT_EQ(prompts.Confirmations().size(), 1u);
+    const std::string text = prompts.Confirmations()[0].text;
+    EXPECT_TRUE(
+        text.ends_with(" Files were found in /, the whole file system. Encrypt every one "
+                       "of them?"))
+        << text;
+    EXPECT_EQ(prompts.Questions().size(), 1u);
+  }
+  EXPECT_EQ(Snapshot(), before);
+  EXPECT_EQ(prompts.Unexpected(), 0);
+}
+
+TEST_F(DirectoryJobTest, TemporaryFilesOfAnInterruptedRunAreLeftOutAndListed) {
+  InstallQuick();
+  Start();
+  Put("a.txt");
+  Put("sub/b.txt");
+  // A working copy, an encrypted output, and a decrypted one that carries meta information.
+  std::vector<std::string> leftovers = {Put("a.txt.tmp45123456789012"),
+                                        Put("sub/b.txt.tmp45123456789013en")};
+  const std::string withMeta = EncryptByEngine(Put("c.txt"), "pw");
+  leftovers.push_back(T("sub/c.txt.VELT.tmp45123456789014dc"));
+  fs::rename(withMeta, leftovers.back());
+  std::map<std::string, std::vector<uint8_t>> kept;
+  for (const auto& path : leftovers) kept[path] = readFile(path);
+  auto expectDetails = [&](const std::string& details) {
+    for (const auto& path : leftovers)
+      EXPECT_NE(details.find(path + ": left out, a temporary file of an interrupted run"),
+                std::string::npos)
+          << details;
+  };
+
+  EncryptDirectory(tree, true, "pw");
+  WaitIdle();
+  Shown shown = OnlyMessage();
+  EXPECT_EQ(shown.kind, MessageKind::Information);
+  EXPECT_TRUE(Timed(shown.text, "2 Files encrypted in ",
+                    "\n3 temporary Files of an interrupted VELT run left out (see the details)"))
+      << shown.text;
+  expectDetails(shown.details);
+  EXPECT_TRUE(fs::exists(T("a.txt.VELT")));
+  EXPECT_TRUE(fs::exists(T("sub/b.txt.VELT")));
+
+  // Decryption by meta information alone, whatever the extension.
+  prompts.ClearRecord();
+  PickToDecrypt(tree, true, /*onlyWithMeta=*/true, /*onlyExtension=*/false);
+  prompts.NextInput(std::string("pw"));
+  QTest::mouseClick(form().SpeedButton4, Qt::LeftButton);
+  WaitIdle();
+  shown = OnlyMessage();
+  EXPECT_TRUE(Timed(shown.text, "2 Files decrypted in ",
+                    "\n3 temporary Files of an interrupted VELT run left out (see the details)"))
+      << shown.text;
+  expectDetails(shown.details);
+  for (const auto& [path, bytes] : kept) EXPECT_EQ(readFile(path), bytes) << path;
+
+  // Nothing but leftovers: nothing to do, and the box says why.
+  fs::create_directories(T("only"));
+  fs::rename(leftovers[0], T("only/a.txt.tmp45123456789012"));
+  leftovers = {T("only/a.txt.tmp45123456789012")};
+  prompts.ClearRecord();
+  PickToEncrypt(T("only"), true);
+  QTest::mouseClick(form().SpeedButton3, Qt::LeftButton);
+  shown = OnlyMessage();
+  EXPECT_EQ(shown.kind, MessageKind::Error);
+  EXPECT_EQ(shown.text, "0 Files found");
+  expectDetails(shown.details);
+  EXPECT_TRUE(prompts.Questions().empty());
+}
+
+TEST_F(DirectoryJobTest, ThePasswordIsNewForEncryptionKnownForDecryptionAndNeverEmptyToEncrypt) {
+  InstallQuick();
+  Start();
+  MakeTree();
+  const auto before = Snapshot();
+  using Box = platform::ScriptedPrompts::Box;
+  // The real box lets no empty new password through; one that comes anyway is refused.
+  EncryptDirectory(tree, true, "");
+  EXPECT_EQ(prompts.Messages(),
+            std::vector<Shown>{Error("Encryption needs a password, and the password given is "
+                                     "empty. Nothing was changed.")});
+  EXPECT_FALSE(form().Busy());
+  EXPECT_EQ(Snapshot(), before);
+  ASSERT_EQ(prompts.Questions().size(), 1u);
+  EXPECT_EQ(prompts.Questions()[0].box, Box::NewPassword);
+
+  prompts.ClearRecord();
+  EncryptDirectory(tree, true, "password1");
+  WaitIdle();
+  EXPECT_EQ(prompts.Questions().at(0).box, Box::NewPassword);
+  // The box was told how strong the password is as it was typed.
+  if (batch::EstimatePasswordStrength("x").available) {
+    ASSERT_EQ(prompts.Advice().size(), 1u);
+    EXPECT_NE(prompts.Advice()[0].estimate.find("Strength: "), std::string::npos);
+    EXPECT_EQ(prompts.Advice()[0].warning, batch::kWeakPasswordWarning);
+  }
+
+  // Decryption asks once, with no estimate, and takes an empty password: a wrong one here.
+  prompts.ClearRecord();
+  DecryptDirectory(tree, true, "");
+  WaitIdle();
+  EXPECT_EQ(prompts.Questions().at(0).box, Box::Password);
+  EXPECT_TRUE(prompts.Advice().empty());
+  EXPECT_TRUE(Timed(OnlyMessage().text, "5 Files decrypted in ",
+                    " (5 Files Skipped due to incorrect password according to VELT Header)"));
+}
+
+TEST_F(DirectoryJobTest, FilesKeptAsOrigAreCountedAndTheEngineNotesListed) {
+  // Without compression a decryption cannot be checked well enough to delete the encrypted
+  // file: it is kept as "(orig)".
+  InstallQuick({{"com", "dword:00000000"}});
+  Start();
+  for (const char* f : {"1.bin", "2.bin"}) Put(f);
+  const auto before = Snapshot();
+  EncryptDirectory(tree, false, "pw");
+  WaitIdle();
+  prompts.ClearRecord();
+  DecryptDirectory(tree, false, "pw");
+  WaitIdle();
+  const Shown shown = OnlyMessage();
+  EXPECT_EQ(shown.kind, MessageKind::Information);
+  EXPECT_TRUE(Timed(shown.text, "2 Files decrypted in ",
+                    "\n2 encrypted Files kept as (orig): their password could not be checked "
+                    "(see the details)"))
+      << shown.text;
+  for (const char* f : {"1.bin", "2.bin"}) {
+    EXPECT_EQ(readFile(T(f)), before.at(f));
+    EXPECT_TRUE(engine::HasMetaInfo(T(std::string(f) + ".VELT(orig)")));
+    EXPECT_NE(shown.details.find(f), std::string::npos) << shown.details;
+  }
+}
+
+#ifndef _WIN32
+TEST_F(DirectoryJobTest, TheSessionEndingStopsTheJobAtASafePointAndQuits) {
+  InstallQuick();
+  Start();
+  Put("one.bin", 32 << 20);
+  Put("two.bin", 32 << 20);
+  const auto before = Snapshot();
+  bool quit = false;
+  SessionEnd session(*app, [&] { quit = true; });
+  UseGate();
+  EncryptDirectory(tree, false, "pw");
+  ASSERT_TRUE(WaitFor([&] { return gate.Reached() == 0; }));
+  const std::string first = fs::path(app->job.FileList.at(0)).filename().string();
+  const std::string second = first == "one.bin" ? "two.bin" : "one.bin";
+  gate.Open();
+  ::raise(SIGTERM);  // a logout while the first file runs
+  ASSERT_TRUE(WaitFor([&] { return quit; }));
+  EXPECT_FALSE(form().Busy());
+  EXPECT_TRUE(prompts.Messages().empty());  // nobody is left to read a box
+  EXPECT_EQ(TemporariesUnder(tree), std::vector<std::string>{});
+  const auto now = Snapshot();
+  if (now.count(first)) {
+    EXPECT_EQ(now.at(first), before.at(first));
+    EXPECT_EQ(now.count(first + ".VELT"), 0u);
+  } else {
+    EXPECT_TRUE(engine::HasMetaInfo(T(first + ".VELT")));
+  }
+  EXPECT_EQ(now.at(second), before.at(second));
+  EXPECT_EQ(now.count(second + ".VELT"), 0u);
+  // Nothing starts any more.
+  Drop({tree});
+  EXPECT_EQ(shownCount[app->Drag.get()], 0);
+}
+
+TEST_F(DirectoryJobTest, TheSessionEndingWhileThePasswordIsAskedStartsNothing) {
+  InstallQuick();
+  Start();
+  MakeTree();
+  const auto before = Snapshot();
+  bool quit = false;
+  SessionEnd session(*app, [&] { quit = true; });
+  prompts.WhileAsking = [&](const platform::ScriptedPrompts::Asked&) {
+    ::raise(SIGTERM);
+    EXPECT_TRUE(WaitFor([&] { return quit; }));
+  };
+  // The password arrives all the same, as one typed just as the session ended.
+  EncryptDirectory(tree, true, "pw");
+  prompts.WhileAsking = nullptr;
+  EXPECT_TRUE(quit);
+  EXPECT_FALSE(form().Busy());
+  EXPECT_TRUE(prompts.Messages().empty());
+  EXPECT_EQ(Snapshot(), before);
+}
+#endif
 
 }  // namespace
 }  // namespace velt::ui::test

@@ -13,6 +13,7 @@
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 
 #include "engine/engine.h"
 #include "engine/meta_info.h"
@@ -52,6 +53,26 @@ class Gate {
   std::condition_variable changed_;
   int reached_ = -1;
   int allowed_ = -1;
+};
+
+// The user's home folder is `folder` while this lives.
+class HomeAt {
+ public:
+  explicit HomeAt(const std::string& folder) {
+    if (const char* home = std::getenv("HOME")) old_ = home;
+    ::setenv("HOME", folder.c_str(), 1);
+  }
+  ~HomeAt() {
+    if (old_)
+      ::setenv("HOME", old_->c_str(), 1);
+    else
+      ::unsetenv("HOME");
+  }
+  HomeAt(const HomeAt&) = delete;
+  HomeAt& operator=(const HomeAt&) = delete;
+
+ private:
+  std::optional<std::string> old_;
 };
 
 class ListTest : public UiTest {

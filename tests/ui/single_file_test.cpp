@@ -8,17 +8,20 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QToolButton>
+#include <csignal>
 #include <filesystem>
 
 #include "engine/engine.h"
 #include "engine/meta_info.h"
 #include "tests/ui/ui_fixture.h"
+#include "ui/session_end.h"
 
 namespace velt::ui::test {
 namespace {
 
 namespace fs = std::filesystem;
 using velt::test::readFile;
+using Box = platform::ScriptedPrompts::Box;
 
 class SingleFileTest : public UiTest {
  protected:
@@ -93,6 +96,7 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   ASSERT_EQ(prompts.Questions().size(), 2u);
   EXPECT_EQ(prompts.Questions()[1].caption, "Encryption password");
   EXPECT_EQ(prompts.Questions()[1].prompt, "Enter password");
+  EXPECT_EQ(prompts.Questions()[1].box, Box::NewPassword);  // masked, typed twice
   EXPECT_EQ(prompts.FileFilters(), std::vector<std::string>{"All Files|*.*"});
   const std::string encrypted = path + ".VELT";
   ASSERT_TRUE(fs::exists(encrypted));
@@ -111,6 +115,7 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   ExpectTimed(prompts.Messages()[0], "File Decrypted in ");
   EXPECT_EQ(prompts.Questions()[1].caption, "Decryption password");
   EXPECT_EQ(prompts.Questions()[1].prompt, "Enter password");
+  EXPECT_EQ(prompts.Questions()[1].box, Box::Password);  // masked, typed once
   // The file dialog opened where the last file was chosen.
   EXPECT_EQ(prompts.Questions()[0].prompt, dir.path() + "/");
   ASSERT_TRUE(fs::exists(path));
@@ -267,6 +272,92 @@ TEST_F(SingleFileTest, ProgressReachesThePanelAndCommandsWaitWhileBusy) {
   ExpectTimed(prompts.Messages()[0], "File encrypted in ");
   EXPECT_TRUE(fs::exists(path + ".VELT"));
 }
+
+TEST_F(SingleFileTest, AnEmptyPasswordIsNeverUsedToEncrypt) {
+  Install();
+  Start();
+  const std::string path = MakeFile("a.txt", 1000);
+  const auto names = dir.names();
+  // The real box lets no empty new password through; one that comes anyway is refused.
+  prompts.NextFile(path);
+  prompts.NextInput(std::string());
+  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  EXPECT_EQ(prompts.Messages(),
+            std::vector<Shown>{Error("Encryption needs a password, and the password given is "
+                                     "empty. Nothing was changed.")});
+  EXPECT_FALSE(form().Busy());
+  EXPECT_EQ(dir.names(), names);
+}
+
+TEST_F(SingleFileTest, AFileEncryptedAfterItWasChosenIsReportedAsAlreadyEncrypted) {
+  Install();
+  Start();
+  const std::string path = MakeFile("data.bin", 5000);
+  const std::string other =
+      EncryptedByEngine(MakeFile("other.bin", 3000), "pw", app->veltoptions->Settings());
+  const auto encrypted = readFile(other);
+  // While the password is asked, an encrypted file takes the chosen file's place.
+  prompts.WhileAsking = [&](const platform::ScriptedPrompts::Asked&) { fs::rename(other, path); };
+  prompts.NextFile(path);
+  prompts.NextInput(std::string("pw"));
+  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  WaitIdle();
+  EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Info("File is already encrypted")});
+  EXPECT_EQ(readFile(path), encrypted);
+  EXPECT_FALSE(fs::exists(path + ".VELT"));
+  EXPECT_EQ(TemporariesUnder(dir.path()), std::vector<std::string>{});
+}
+
+TEST_F(SingleFileTest, WhatTheEngineNotesIsShownAfterTheMessage) {
+  // Without compression a decryption cannot be checked well enough to delete the encrypted
+  // file: it is kept as "(orig)", and a second box says so.
+  Install({{"com", "dword:00000000"}});
+  Start();
+  const std::string path = MakeFile("notes.txt", 20000);
+  const auto original = readFile(path);
+  const std::string encrypted = EncryptedByEngine(path, "pw", app->veltoptions->Settings());
+  prompts.NextFile(encrypted);
+  prompts.NextInput(std::string("pw"));
+  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  WaitIdle();
+  ASSERT_EQ(prompts.Messages().size(), 2u);
+  ExpectTimed(prompts.Messages()[0], "File Decrypted in ");
+  EXPECT_EQ(prompts.Messages()[1].kind, MessageKind::Information);
+  EXPECT_NE(prompts.Messages()[1].text.find("notes.txt"), std::string::npos)
+      << prompts.Messages()[1].text;
+  EXPECT_EQ(readFile(path), original);
+  EXPECT_TRUE(engine::HasMetaInfo(encrypted + "(orig)"));
+}
+
+#ifndef _WIN32
+TEST_F(SingleFileTest, TheSessionEndingStopsTheFileAtASafePointAndQuits) {
+  Install();
+  Start();
+  const std::string path = MakeFile("big.bin", 32 << 20);
+  const auto original = readFile(path);
+  bool quit = false;
+  SessionEnd session(*app, [&] { quit = true; });
+  prompts.NextFile(path);
+  prompts.NextInput(std::string("pw"));
+  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  ASSERT_TRUE(form().Busy());
+  ::raise(SIGTERM);  // a logout while the file runs
+  ASSERT_TRUE(WaitFor([&] { return quit; }));
+  EXPECT_FALSE(form().Busy());
+  EXPECT_TRUE(prompts.Messages().empty());  // nobody is left to read a box
+  EXPECT_EQ(TemporariesUnder(dir.path()), std::vector<std::string>{});
+  if (fs::exists(path)) {
+    EXPECT_EQ(readFile(path), original);
+    EXPECT_FALSE(fs::exists(path + ".VELT"));
+  } else {
+    EXPECT_TRUE(engine::HasMetaInfo(path + ".VELT"));
+  }
+  // Commands start nothing any more.
+  prompts.NextFile(path);
+  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  EXPECT_FALSE(form().Busy());
+}
+#endif
 
 }  // namespace
 }  // namespace velt::ui::test

@@ -1,7 +1,11 @@
-// Start-up: the installation folder, the windows made hidden in order, the settings loaded.
+// Start-up: the installation folder, the windows made hidden in order, the settings loaded;
+// and the end of the program when the session ends.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
+#include <csignal>
+#include <fstream>
 
 #include "platform/registry.h"
 #include "tests/ui/ui_fixture.h"
@@ -140,6 +144,46 @@ TEST_F(StartupTest, AnInstalledProgramFindsTheStoreUnderItsOwnPrefix) {
   platform::UseRegistryBesideProgram(prefix / "bin");
   EXPECT_EQ(std::string(std::getenv("VELT_REGISTRY")), hive);
 }
+
+#if defined(__linux__) && defined(VELT_PROGRAM)
+// Whether process `pid` catches SIGTERM, from the bit mask in /proc/PID/status.
+bool CatchesTerm(qint64 pid) {
+  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("SigCgt:", 0) == 0)
+      return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1)) & 1;
+  return false;
+}
+
+TEST_F(StartupTest, TheProgramQuitsNormallyWhenTheSessionEnds) {
+  Install();
+  const std::string file = MakeFile("kept.txt", 5000);
+  const auto bytes = velt::test::readFile(file);
+  // Idle, and with the -e options dialog waiting for an answer: the answer never comes.
+  for (const QStringList& arguments :
+       {QStringList{}, QStringList{"-e", QString::fromStdString("*" + file + "*")}}) {
+    SCOPED_TRACE(arguments.join(' ').toStdString());
+    QProcess velt;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("VELT_REGISTRY", QString::fromStdString(hive));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    velt.setProcessEnvironment(environment);
+    velt.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    velt.start(VELT_PROGRAM, arguments);
+    ASSERT_TRUE(velt.waitForStarted(kLongWait));
+    // Once the handler is in place a signal waits for the event loop, however early it comes.
+    ASSERT_TRUE(WaitFor([&] { return CatchesTerm(velt.processId()); }));
+    ::kill(pid_t(velt.processId()), SIGTERM);
+    ASSERT_TRUE(velt.waitForFinished(kLongWait));
+    EXPECT_EQ(velt.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(velt.exitCode(), 0);
+    EXPECT_EQ(velt::test::readFile(file), bytes);
+    EXPECT_EQ(dir.names(),
+              (std::vector<std::string>{"kept.txt", "registry.reg", "registry.reg.lock"}));
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace velt::ui::test

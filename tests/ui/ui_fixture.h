@@ -9,12 +9,14 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/temp_file.h"
 #include "platform/qt/window_thread_qt.h"
 #include "platform/registry.h"
 #include "tests/support/temp_dir.h"
@@ -37,6 +39,14 @@ inline Shown Warning(const std::string& t) {
 }
 inline Shown Error(const std::string& t) {
   return {MessageKind::Error, t};
+}
+
+// Files under `folder` named as VELT's temporary files: what no run may leave behind.
+inline std::vector<std::string> TemporariesUnder(const std::string& folder) {
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder))
+    if (engine::IsTemporaryName(e.path().filename().string())) left.push_back(e.path().string());
+  return left;
 }
 
 class UiTest : public ::testing::Test {
