@@ -112,9 +112,7 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
   std::string keptName;
   TempFile raw, plain;
   try {
-    File encrypted = File::Open(path, OpenMode::Read, Locking::Exclusive);
-    if (!encrypted.SameFileAs(path))
-      throw EngineError(path, "the file was replaced while it was being opened; try again");
+    File encrypted = detail::OpenHeld(path);
     const platform::FileStatus before = encrypted.Status();
     const uint64_t size = before.size;
     const Engines e = EnginesFor(path, encrypted, hasMetaInfo, options);

@@ -104,10 +104,7 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
   bool attributesCleared = false, committed = false;
   TempFile work, out;
   try {
-    File original = File::Open(path, OpenMode::Read, Locking::Exclusive);
-    // Another run may have renamed its result over the name between the look and the lock.
-    if (!original.SameFileAs(path))
-      throw EngineError(path, "the file was replaced while it was being opened; try again");
+    File original = detail::OpenHeld(path);
     if (HasMetaInfo(original)) throw AlreadyEncryptedError(path);
     saved = platform::GetAttributes(path);
     platform::ClearAttributes(path);
