@@ -44,14 +44,6 @@ std::string ExistingResultProblem(const std::string& path, const std::string& re
   return {};
 }
 
-std::string KeptLine(const std::string& path, bool hadMeta) {
-  return path + ": decrypted; the encrypted file is kept as " + path + "(orig) because " +
-         (hadMeta ? "the password could not be checked reliably (the file is not compressed, "
-                    "so only a weak check value guards it)"
-                  : "without meta information the password could not be checked at all") +
-         ": delete it once the decrypted file is right";
-}
-
 struct Tally {
   size_t done = 0, skipped = 0, failed = 0, stopped = 0, notStarted = 0, kept = 0;
 };
@@ -163,9 +155,8 @@ int RunFileCommand(const FileOptions& o, CliEnvironment& env, bool encrypting) {
         return {Outcome::Failed,
                 "the password is incorrect or the file is damaged (the file is left as it was)",
                 report.notes, false};
-      const bool kept =
-          report.keptEncrypted || (!meta && !o.deleteOriginal && platform::Exists(path + "(orig)"));
-      return {Outcome::Done, {}, report.notes, kept};
+      // The engine's notes say which file was kept and why.
+      return {Outcome::Done, {}, report.notes, report.keptEncrypted};
     } catch (const engine::AlreadyEncryptedError&) {
       return {Outcome::Skipped, "already encrypted", report.notes, false};
     } catch (const engine::CancelledError& e) {
@@ -176,7 +167,6 @@ int RunFileCommand(const FileOptions& o, CliEnvironment& env, bool encrypting) {
   };
   auto reportFile = [&](const std::string& path, const FileResult& r) {
     for (const auto& note : r.notes) say(note);
-    if (r.keptEncrypted) say(KeptLine(path, engine::HasMetaInfo(path + "(orig)")));
     if (r.outcome == Outcome::Done || (r.outcome == Outcome::Skipped && o.quiet)) return;
     say(path + ": " + (r.outcome == Outcome::Skipped ? "skipped, " : "") + r.message);
   };
