@@ -35,12 +35,14 @@ std::string plural(size_t n, const char* word) {
 std::string ExistingResultProblem(const std::string& path, const std::string& result,
                                   bool overwrite, bool encrypting) {
   if (result == path || !platform::Exists(result)) return {};
-  if (!overwrite)
-    return result + " exists already: use --overwrite to replace it (nothing was changed)";
+  // A file of the user's own under the encrypted name is never replaced: saying --overwrite
+  // would point at a way that does not exist.
   if (encrypting && !engine::HasMetaInfo(result))
     return result +
            " exists and carries no VELT meta information, so it is not an older encrypted file: "
-           "it is never replaced (nothing was changed)";
+           "it is never replaced; rename or move it first (nothing was changed)";
+  if (!overwrite)
+    return result + " exists already: use --overwrite to replace it (nothing was changed)";
   return {};
 }
 
