@@ -88,7 +88,8 @@ std::set<std::string> CliRun::ReportedTemporaries() const {
   std::set<std::string> listed;
   std::istringstream lines(readText(out));
   for (std::string line; std::getline(lines, line);)
-    if (line.rfind("  ", 0) == 0) listed.insert(line.substr(2));
+    // A leftover's path stands after two blanks; what it holds follows on lines after four.
+    if (line.rfind("  ", 0) == 0 && line.rfind("   ", 0) != 0) listed.insert(line.substr(2));
   return listed;
 }
 
