@@ -286,10 +286,15 @@ TEST_F(DirectoryJobTest, WithoutTheMetaFilterTheDecryptionOptionsApplyToEveryFil
   EXPECT_TRUE(dontAskShown);
   EXPECT_TRUE(prompts.Questions().empty());  // no password box on this path
   WaitIdle();
-  EXPECT_TRUE(Timed(OnlyMessage().text, "1 Files decrypted in "));
+  const Shown shown = OnlyMessage();
+  EXPECT_TRUE(Timed(
+      shown.text, "1 Files decrypted in ",
+      "\n1 encrypted Files kept as (orig): their password could not be checked (see the details)"))
+      << shown.text;
   EXPECT_EQ(readFile(plain), plainBytes);
-  // Its delete box was off: the encrypted file is kept aside.
+  // Its delete box was off: the encrypted file is kept aside, counted, and named in the details.
   EXPECT_TRUE(fs::exists(encrypted + "(orig)"));
+  EXPECT_NE(shown.details.find(encrypted + "(orig)"), std::string::npos) << shown.details;
 }
 
 TEST_F(DirectoryJobTest, EveryWayOutLeavesTheDiskAsItWas) {

@@ -207,11 +207,15 @@ TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOption
   QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
   EXPECT_EQ(shownCount[&f3], 1);
   WaitIdle();
-  ASSERT_EQ(prompts.Messages().size(), 2u);
+  ASSERT_EQ(prompts.Messages().size(), 3u);
   ExpectTimed(prompts.Messages()[1], "File Decrypted in ");
   EXPECT_EQ(readFile(path), original);
-  // "Delete Oringial File after Decryption" was off: the encrypted file is kept aside.
+  // "Delete Oringial File after Decryption" was off: the encrypted file is kept aside, and the
+  // engine's note after the message says where.
   EXPECT_TRUE(fs::exists(encrypted + "(orig)"));
+  EXPECT_EQ(prompts.Messages()[2].kind, MessageKind::Information);
+  EXPECT_NE(prompts.Messages()[2].text.find(encrypted + "(orig)"), std::string::npos)
+      << prompts.Messages()[2].text;
 
   // A second time: the password typed before is still there; Cancel starts nothing.
   const std::string again =
