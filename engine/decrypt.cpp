@@ -8,6 +8,7 @@
 #include "engine/messages.h"
 #include "engine/pipe.h"
 #include "engine/pipeline_support.h"
+#include "engine/source_guard.h"
 #include "engine/temp_file.h"
 #include "engine/tzip.h"
 #include "platform/clock.h"
@@ -64,11 +65,36 @@ std::string DecryptedName(const std::string& path, const std::string& extension)
   return name;
 }
 
+namespace {
+
+// The name an encrypted file is kept under: path + "(orig)", or, when an older kept file has
+// that name, the first of "(orig 2)", "(orig 3)", ... that is free; never over a file.
+std::string KeepAside(const std::string& path) {
+  for (int n = 1;; ++n) {
+    const std::string name = path + (n == 1 ? "(orig)" : "(orig " + std::to_string(n) + ")");
+    try {
+      platform::RenameNoReplace(path, name);
+      return name;
+    } catch (const platform::PlatformError& e) {
+      if (!platform::IsAlreadyExists(e) || n > 1000) throw;
+    }
+  }
+}
+
+void RefuseExisting(const std::string& path, const std::string& name) {
+  if (platform::Exists(name))
+    throw EngineError(path, "cannot decrypt it to " + name + ": " + name +
+                                " already exists (--overwrite replaces it)");
+}
+
+}  // namespace
+
 int64_t DecryptOneFile(const std::string& path, const std::string& password, bool hasMetaInfo,
                        const EngineSettings& settings, const DecryptionOptions& options,
-                       ProgressSink& sink) {
+                       ProgressSink& outerSink, const DecryptOptions& run) {
   const int64_t start = platform::MonotonicMs();
   const int64_t number = TempStartNumber();
+  detail::StoppableSink sink(outerSink, run.cancel, path);
   sink.ShowStatus(messages::kDecrypting);
   sink.ShowBar(0);
   sink.ShowFileName(platform::NameOf(path));
@@ -78,16 +104,21 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
                                 "\" is not valid");
   detail::RequireRegularFile(path);
   const bool secure = settings.secureDelete;
-  const bool keepAsOrig = !hasMetaInfo && !options.deleteOriginal;
-  const std::string origName = path + "(orig)";
+  const std::string name = DecryptedName(path, settings.extension);
+  if (!run.replaceExisting && name != path) RefuseExisting(path, name);
 
   platform::Attributes saved;
-  bool attributesCleared = false, origRenamed = false, committed = false;
+  bool attributesCleared = false, committed = false;
+  std::string keptName;
   TempFile raw, plain;
   try {
-    File encrypted = File::Open(path, OpenMode::Read, Locking::Exclusive);
-    const uint64_t size = encrypted.Size();
+    File encrypted = detail::OpenHeld(path);
+    const platform::FileStatus before = encrypted.Status();
+    const uint64_t size = before.size;
     const Engines e = EnginesFor(path, encrypted, hasMetaInfo, options);
+    // Only the weak check value vouches for an uncompressed payload: its encrypted file stays.
+    const bool unchecked = hasMetaInfo && e.compression == -1 && run.keepUnchecked;
+    const bool keepAsOrig = (!hasMetaInfo && !options.deleteOriginal) || unchecked;
     saved = platform::GetAttributes(path);
     platform::ClearAttributes(path);
     attributesCleared = true;
@@ -124,7 +155,7 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
               });
           ended = inflater.Ended();
         } catch (const EZDecompressionError&) {
-          failed = true;  // what a wrong password looks like to zlib
+          failed = true;  // what a wrong password (or a damaged body) looks like to zlib
         }
         out.Flush();
         sink.ShowStatus(messages::kDecompressing);
@@ -145,43 +176,53 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
     }
 
     result->File().Flush();
-    const std::string name = DecryptedName(path, settings.extension);
     std::optional<File> existing;
     if (name != path) existing = detail::HoldExisting(name);
-    if (!encrypted.SameFileAs(path))
-      throw EngineError(path, std::string("the file was ") +
-                                  (platform::Exists(path) ? "replaced" : "removed") +
-                                  " while it was being decrypted");
+    if (existing && !run.replaceExisting) RefuseExisting(path, name);
+    sink.Check();
+    detail::RequireUnchanged(encrypted, path, before, "decrypted");
     detail::RequireSameFile(result->File(), result->Path(), path);
-    if (keepAsOrig) {
-      // Never over an older kept file: that would lose it.
-      platform::RenameNoReplace(path, origName);
-      origRenamed = true;
-    }
-    platform::ReplaceFile(result->Path(), name);
+    result->File().SetOwnerLike(before);
+    if (keepAsOrig) keptName = KeepAside(path);
+    if (name == path || existing)
+      platform::ReplaceFile(result->Path(), name);
+    else
+      platform::RenameNoReplace(result->Path(), name);
+    sink.Disarm();
     detail::RequireSameFile(result->File(), name, path);
     result->Release();
     committed = true;
     existing.reset();
+    if (keepAsOrig && run.report) {
+      run.report->keptEncrypted = true;
+      run.report->notes.push_back(
+          unchecked ? path + ": kept as " + keptName +
+                          ": its content is not compressed, so the password could be checked "
+                          "only weakly; delete it once the decrypted file is right"
+                    : path + ": kept as " + keptName +
+                          ": it has no meta information, so the password could not be checked");
+    }
     if (!keepAsOrig && name != path) {
-      // Whatever took the encrypted file's name meanwhile is not ours to delete.
-      const bool same = encrypted.SameFileAs(path);
-      if (!same && platform::Exists(path))
+      try {
+        detail::RetireSource(encrypted, nullptr, path, before, false, number, sink, run.report,
+                             "decrypted", name);
+      } catch (const EngineError&) {
+        throw;
+      } catch (const std::exception& e) {
         throw EngineError(path, "decrypted to " + name +
-                                    ", but the encrypted file was replaced meanwhile and is kept");
-      encrypted.Close();
-      if (same) platform::DeleteFile(path);
+                                    ", but the encrypted file could not be deleted: " + e.what());
+      }
     }
     encrypted.Close();
     platform::FlushFolder(platform::FolderOf(path));
     platform::SetAttributes(name, saved);
-    if (keepAsOrig) platform::SetAttributes(origName, saved);
+    if (keepAsOrig) platform::SetAttributes(keptName, saved);
     return platform::MonotonicMs() - start;
   } catch (...) {
     raw = TempFile();
     plain = TempFile();
     try {
-      if (origRenamed && !committed) platform::RenameNoReplace(origName, path);
+      if (!keptName.empty() && !committed) platform::RenameNoReplace(keptName, path);
       if (attributesCleared && !committed) platform::SetAttributes(path, saved);
     } catch (...) {
     }

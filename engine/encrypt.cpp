@@ -10,6 +10,7 @@
 #include "engine/messages.h"
 #include "engine/pipeline_support.h"
 #include "engine/secure_delete.h"
+#include "engine/source_guard.h"
 #include "engine/temp_file.h"
 #include "engine/tzip.h"
 #include "engine/verify.h"
@@ -62,13 +63,32 @@ void WriteEncrypted(TempFile& work, TempFile& out, int32_t checkValue, const std
   out.File().Flush();
 }
 
+// An existing file under the result's name: an older encrypted file may be replaced when so
+// set, never a file without meta information, which is somebody's own.
+void RefuseExisting(const std::string& path, const std::string& finalName, bool replaceEncrypted,
+                    platform::File* held) {
+  if (!held && !platform::Exists(finalName)) return;
+  if (!held && !platform::IsRegularFile(finalName))
+    throw EngineError(path, "cannot encrypt it to " + finalName +
+                                ": a folder or other non-file of that name exists");
+  const bool encrypted = held ? HasMetaInfo(*held) : HasMetaInfo(finalName);
+  if (!encrypted)
+    throw EngineError(path, "cannot encrypt it to " + finalName + ": " + finalName +
+                                " exists and is not a VELT file (it has no meta information); "
+                                "rename or move it first");
+  if (!replaceEncrypted)
+    throw EngineError(path, "cannot encrypt it to " + finalName + ": " + finalName +
+                                " already exists (an encrypted file; --overwrite replaces it)");
+}
+
 }  // namespace
 
 int64_t EncryptOneFile(const std::string& path, const std::string& password,
-                       const EngineSettings& settings, ProgressSink& sink,
+                       const EngineSettings& settings, ProgressSink& outerSink,
                        const EncryptOptions& options) {
   const int64_t start = platform::MonotonicMs();
   const int64_t number = TempStartNumber();
+  detail::StoppableSink sink(outerSink, options.cancel, path);
   sink.ShowBar(0);
   sink.ShowFileName(platform::NameOf(path));
 
@@ -77,16 +97,20 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
   detail::RequireRegularFile(path);
   const bool secure = settings.secureDelete;
   const std::string finalName = settings.addExtension ? path + "." + settings.extension : path;
+  // Refused before any work is done; checked again on the held file at the commit.
+  if (finalName != path) RefuseExisting(path, finalName, options.replaceEncrypted, nullptr);
 
   platform::Attributes saved;
   bool attributesCleared = false, committed = false;
   TempFile work, out;
   try {
+    File original = detail::OpenHeld(path);
+    if (HasMetaInfo(original)) throw AlreadyEncryptedError(path);
     saved = platform::GetAttributes(path);
     platform::ClearAttributes(path);
     attributesCleared = true;
-    File original = File::Open(path, OpenMode::Read, Locking::Exclusive);
-    const uint64_t size = original.Size();
+    const platform::FileStatus before = original.Status();
+    const uint64_t size = before.size;
     const int32_t checkValue = ComputeCheckValue(original);
 
     work = TempFile::Create(path, number, "", secure);
@@ -101,54 +125,62 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
       VerifyEncrypted(out.Path(), original, password, settings);
     }
 
-    if (settings.deleteOriginal)
-      sink.ShowStatus(secure ? messages::kDeletingOriginalSecurely : messages::kDeletingOriginal);
-    // The original's blocks stay reachable through this handle after the rename, so they can be
-    // overwritten once the encrypted file is safely in place.
+    // The original's blocks stay reachable through this handle after it has left its name, so
+    // they can be overwritten once the encrypted file is safely in place.
     std::optional<File> oldContent;
     if (settings.deleteOriginal && secure)
       oldContent = File::Open(path, OpenMode::ReadWrite, Locking::None);
-    if (!original.SameFileAs(path))
-      throw EngineError(path, std::string("the file was ") +
-                                  (platform::Exists(path) ? "replaced" : "removed") +
-                                  " while it was being encrypted");
     // An older encrypted file that another VELT process is decrypting stays until it is done.
     std::optional<File> existing;
-    if (finalName != path) existing = detail::HoldExisting(finalName);
+    if (finalName != path) {
+      existing = detail::HoldExisting(finalName);
+      if (existing) RefuseExisting(path, finalName, options.replaceEncrypted, &*existing);
+    }
+    sink.Check();
+    detail::RequireUnchanged(original, path, before, "encrypted");
+    if (oldContent && !original.SameFileAs(path))
+      throw EngineError(path, "the file was replaced while it was being encrypted");
+    out.File().SetOwnerLike(before);
     detail::RequireSameFile(out.File(), out.Path(), path);
-    platform::ReplaceFile(out.Path(), finalName);
+    if (finalName == path || existing)
+      platform::ReplaceFile(out.Path(), finalName);
+    else
+      platform::RenameNoReplace(out.Path(), finalName);
+    sink.Disarm();
     detail::RequireSameFile(out.File(), finalName, path);
     out.Release();
     existing.reset();
     committed = true;
     // The encrypted file is in place: from here on the original goes whatever happens, and a
     // failure only means the overwrite or the deletion could not be completed.
-    std::string overwriteProblem;
-    if (oldContent) {
-      try {
-        SecureOverwrite(*oldContent, sink);
-      } catch (const std::exception& e) {
-        overwriteProblem = e.what();
-      }
-    }
+    if (settings.deleteOriginal)
+      sink.ShowStatus(secure ? messages::kDeletingOriginalSecurely : messages::kDeletingOriginal);
     if (settings.deleteOriginal && settings.addExtension) {
-      // Whatever took the original's name meanwhile is not ours to delete.
-      const bool same = original.SameFileAs(path);
-      if (!same && platform::Exists(path))
-        throw EngineError(path, "encrypted to " + finalName +
-                                    ", but the original was replaced meanwhile and is kept");
-      original.Close();
       try {
-        if (same) platform::DeleteFile(path);
+        detail::RetireSource(original, oldContent ? &*oldContent : nullptr, path, before, secure,
+                             number, sink, options.report, "encrypted", finalName);
+      } catch (const EngineError&) {
+        throw;
       } catch (const std::exception& e) {
         throw EngineError(path, "encrypted to " + finalName +
                                     ", but the original could not be deleted: " + e.what());
       }
+    } else if (oldContent) {
+      // Encrypted under its own name: the old content has no name left, unless other links
+      // still show it, whose content an overwrite would destroy.
+      const uint32_t links = oldContent->Status().links;
+      if (links > 0) {
+        if (options.report) options.report->notes.push_back(detail::OtherLinksNote(path, links));
+      } else {
+        try {
+          SecureOverwrite(*oldContent, sink);
+        } catch (const std::exception& e) {
+          throw EngineError(path, "encrypted to " + finalName +
+                                      ", but overwriting the original's old content failed: " +
+                                      e.what());
+        }
+      }
     }
-    if (!overwriteProblem.empty())
-      throw EngineError(path, "encrypted to " + finalName +
-                                  " and the original deleted, but overwriting it failed: " +
-                                  overwriteProblem);
     if (settings.deleteOriginal && !secure) sink.ShowBar(0);
     oldContent.reset();
     original.Close();
@@ -157,8 +189,8 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
     sink.ShowStatus(secure ? messages::kDeletingTempSecurely : messages::kDeletingTemp);
     work.Remove(sink);
 
-    if (platform::IsRegularFile(path)) platform::SetAttributes(path, saved);
-    if (settings.addExtension) platform::SetAttributes(finalName, saved);
+    if (settings.addExtension && platform::IsRegularFile(path)) platform::SetAttributes(path, saved);
+    platform::SetAttributes(finalName, saved);
     sink.ShowBar(0);
     sink.ShowStatus(messages::kEncryptionComplete);
     return platform::MonotonicMs() - start;

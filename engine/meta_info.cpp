@@ -63,6 +63,14 @@ int32_t ComputeCheckValue(const std::string& path) {
 bool HasMetaInfo(const std::string& path) {
   try {
     platform::File f = platform::File::Open(path, platform::OpenMode::Read, platform::Locking::None);
+    return HasMetaInfo(f);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool HasMetaInfo(platform::File& f) {
+  try {
     uint64_t size = f.Size();
     if (size < 4) return false;
     uint8_t tail[4];

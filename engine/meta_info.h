@@ -38,6 +38,8 @@ int32_t CheckValueOf(const uint8_t* first12, uint64_t size);
 // True when the file ends with a record whose signature stands where its last four bytes point.
 // Never fails: any error counts as false.
 bool HasMetaInfo(const std::string& path);
+// The same on an open file, which the caller may hold locked so that the answer stays true.
+bool HasMetaInfo(platform::File& file);
 
 // Reads and checks the record at the end of an open file; on anything a writer of this format
 // cannot have produced, returns nullopt and says why in `problem`.

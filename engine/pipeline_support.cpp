@@ -36,6 +36,15 @@ CompressionLevel LevelForSpeed(int compressionSpeed) {
   }
 }
 
+platform::File OpenHeld(const std::string& path) {
+  for (int attempt = 0;; ++attempt) {
+    auto f = platform::File::Open(path, platform::OpenMode::Read, platform::Locking::Exclusive);
+    if (f.SameFileAs(path)) return f;
+    if (attempt == 3)
+      throw EngineError(path, "the file keeps being replaced while it is opened; try again later");
+  }
+}
+
 std::optional<platform::File> HoldExisting(const std::string& name) {
   if (!platform::Exists(name)) return std::nullopt;
   if (!platform::IsRegularFile(name))

@@ -24,6 +24,11 @@ std::unique_ptr<crypto::TCrypt_cipher> MakeKeyedCipher(int cipherIndex, int hash
 
 CompressionLevel LevelForSpeed(int compressionSpeed);
 
+// Opens and locks the file under `path`. Another run may rename its result over the name
+// between our open and our lock; the file then held is no longer the one named, so the name is
+// opened again (and its new file is what the caller then looks at).
+platform::File OpenHeld(const std::string& path);
+
 // An existing file that is about to be replaced, held locked until it is, so that a file
 // another VELT process works on is never replaced under it. Nothing when there is no file.
 std::optional<platform::File> HoldExisting(const std::string& name);

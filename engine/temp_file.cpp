@@ -45,10 +45,37 @@ std::string TemporaryTag(const std::string& name) {
   return {};
 }
 
+namespace {
+constexpr size_t kMaxNameBytes = 255;
+constexpr int64_t kMaxTries = 100000;
+}  // namespace
+
+std::string TemporaryName(const std::string& base, int64_t n, const std::string& tag) {
+  const std::string suffix = ".tmp" + std::to_string(n) + tag;
+  const std::string name = platform::NameOf(base);
+  if (name.size() + suffix.size() <= kMaxNameBytes) return base + suffix;
+  size_t keep = kMaxNameBytes - suffix.size();
+  // Never cut a UTF-8 sequence in two.
+  while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80) --keep;
+  return base.substr(0, base.size() - name.size()) + name.substr(0, keep) + suffix;
+}
+
+std::string MoveAside(const std::string& path, int64_t startNumber) {
+  for (int64_t n = startNumber;; ++n) {
+    std::string aside = TemporaryName(path, n, "");
+    try {
+      platform::RenameNoReplace(path, aside);
+      return aside;
+    } catch (const platform::PlatformError& e) {
+      if (!platform::IsAlreadyExists(e) || n - startNumber > kMaxTries) throw;
+    }
+  }
+}
+
 TempFile TempFile::Create(const std::string& base, int64_t startNumber, const std::string& tag,
                           bool secure) {
   for (int64_t n = startNumber;; ++n) {
-    std::string path = base + ".tmp" + std::to_string(n) + tag;
+    std::string path = TemporaryName(base, n, tag);
     try {
       TempFile t;
       t.file_ = platform::File::Open(path, platform::OpenMode::CreateNew);
@@ -59,7 +86,7 @@ TempFile TempFile::Create(const std::string& base, int64_t startNumber, const st
       return t;
     } catch (const platform::PlatformError& e) {
       // Taken names are skipped; anything else (no right to write, disk full) is final.
-      if (!platform::IsAlreadyExists(e) || n - startNumber > 100000) throw;
+      if (!platform::IsAlreadyExists(e) || n - startNumber > kMaxTries) throw;
     }
   }
 }

@@ -29,6 +29,15 @@ std::string TemporaryBase(const std::string& name);
 // original moved aside before it is overwritten and deleted).
 std::string TemporaryTag(const std::string& name);
 
+// The temporary name of `base` with number `n` and `tag`. A name that would grow past what file
+// systems allow (255 bytes) has the end of its own part cut, so that it still fits.
+std::string TemporaryName(const std::string& base, int64_t n, const std::string& tag);
+
+// Renames `path` to the next free temporary name from `startNumber` on, never over another
+// file, and returns that name: a file about to be overwritten and deleted leaves the user's
+// name first, so that an interruption never leaves fill bytes under it.
+std::string MoveAside(const std::string& path, int64_t startNumber);
+
 class TempFile {
  public:
   TempFile() = default;

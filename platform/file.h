@@ -18,6 +18,18 @@ enum class OpenMode {
 
 enum class Locking { Exclusive, None };
 
+// What tells whether a file changed under a handle, and what a replacement must inherit.
+struct FileStatus {
+  uint64_t size = 0;
+  int64_t modifiedNs = 0;  // last write, in the system's own epoch
+  uint32_t links = 1;      // names the file has
+  uint32_t owner = 0, group = 0;  // POSIX only; 0 elsewhere
+  // Same content as far as the file system can tell: size and last write.
+  bool SameContentAs(const FileStatus& other) const {
+    return size == other.size && modifiedNs == other.modifiedNs;
+  }
+};
+
 class File {
  public:
   File() = default;
@@ -58,6 +70,11 @@ class File {
 
   // True when this handle and `path` name the same file (not replaced in between).
   bool SameFileAs(const std::string& path) const;
+
+  FileStatus Status() const;
+  // Gives the file the owner and group of `like`, so that a file root writes for another user
+  // stays that user's. Nothing where the process may not (or need not) change owners.
+  void SetOwnerLike(const FileStatus& like);
 
 #ifdef _WIN32
   using Native = void*;

@@ -183,6 +183,26 @@ void File::CopyFrom(File& source, uint64_t count) {
   }
 }
 
+FileStatus File::Status() const {
+  struct stat st;
+  if (::fstat(handle_, &st) != 0) fail("stat", path_, errno);
+  FileStatus f;
+  f.size = uint64_t(st.st_size);
+  f.modifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  f.links = uint32_t(st.st_nlink);
+  f.owner = st.st_uid;
+  f.group = st.st_gid;
+  return f;
+}
+
+void File::SetOwnerLike(const FileStatus& like) {
+  if (::geteuid() != 0) return;  // others can only give files away to themselves
+  struct stat st;
+  if (::fstat(handle_, &st) != 0) fail("stat", path_, errno);
+  if (st.st_uid == like.owner && st.st_gid == like.group) return;
+  if (::fchown(handle_, like.owner, like.group) != 0) fail("change the owner of", path_, errno);
+}
+
 bool File::SameFileAs(const std::string& path) const {
   struct stat a, b;
   if (::fstat(handle_, &a) != 0 || ::lstat(path.c_str(), &b) != 0) return false;

@@ -272,6 +272,20 @@ void File::CopyFrom(File& source, uint64_t count) {
   }
 }
 
+FileStatus File::Status() const {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(handle_, &info)) fail("stat", path_, GetLastError());
+  FileStatus f;
+  f.size = uint64_t(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+  f.modifiedNs = int64_t((uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32 |
+                          info.ftLastWriteTime.dwLowDateTime) * 100);
+  f.links = info.nNumberOfLinks;
+  return f;
+}
+
+// Files take the owner of their folder's inheritance rules on Windows; nothing to carry over.
+void File::SetOwnerLike(const FileStatus&) {}
+
 bool File::SameFileAs(const std::string& path) const {
   FileKey mine, theirs;
   if (!keyOf(handle_, mine)) return false;

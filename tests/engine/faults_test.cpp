@@ -1,6 +1,8 @@
 // Failures produced for real: wrong passwords, damaged and truncated files, a full disk at each
 // stage, a read-only folder, a taken temporary name, links, bad settings. After each one the
 // user's file must be byte-identical with its attributes, and nothing of ours may be left.
+#include <atomic>
+#include <cstdio>
 #include <filesystem>
 
 #ifndef _WIN32
@@ -11,6 +13,7 @@
 #include "crypto/bytes.h"
 #include "engine/meta_info.h"
 #include "engine/temp_file.h"
+#include "platform/file_system.h"
 #include "tests/engine/engine_fixture.h"
 #ifndef _WIN32
 #include "tests/support/child_process.h"
@@ -55,8 +58,12 @@ TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
       ::chmod((p + ".VELT").c_str(), 0440);
 #endif
       if (DecryptOneFile(p + ".VELT", wrong, true, s, noMeta, sink) != -1) {
+        // Let through by the weak check: the encrypted file is kept, so nothing is lost.
         ++accepted;
+        EXPECT_FALSE(compress) << wrong;
+        EXPECT_EQ(readFile(p + ".VELT(orig)"), before) << wrong;
         std::remove(p.c_str());
+        std::remove((p + ".VELT(orig)").c_str());
         continue;
       }
       EXPECT_EQ(local.names(), std::vector<std::string>{"doc.VELT"}) << wrong;
@@ -191,6 +198,147 @@ TEST_F(Faults, ATakenTemporaryNameIsNeverEncryptedByMistake) {
   EXPECT_EQ(readFile(p), content);
 }
 
+// A stop asked for, or the source written to, at each stage before the result takes its name:
+// nothing changes but that the run ends; the source keeps everything written to it.
+TEST_F(Faults, StoppedOrChangedMidwayChangesNothing) {
+  struct Row {
+    const char* what;
+    bool decrypting, compress, append;
+    std::string at;  // the status during which it happens ("" = the first percentage)
+  };
+  for (const Row& r : std::vector<Row>{{"stop while compressing", false, true, false, "Compressing"},
+                                       {"stop while encrypting", false, false, false, "Encrypting"},
+                                       {"stop while decrypting", true, false, false, ""},
+                                       {"stop while decompressing", true, true, false, ""},
+                                       {"append while compressing", false, true, true, "Compressing"},
+                                       {"append while encrypting", false, false, true, "Encrypting"},
+                                       {"append while decrypting", true, true, true, ""}}) {
+    SCOPED_TRACE(r.what);
+    test::TempDir local;
+    EngineSettings s = quickSettings();
+    s.compress = r.compress;
+    s.secureDelete = true;
+    std::string source = local / "log";
+    test::writeFile(source, rng.bytes(300000));
+    if (r.decrypting) {
+      EncryptOneFile(source, "pw", s, sink);
+      source += ".VELT";
+    }
+#ifndef _WIN32
+    ::chmod(source.c_str(), 0440);
+#endif
+    const auto names = local.names();
+    std::atomic<bool> stop{false};
+    bool acted = false;
+    test::RecordingSink watcher;
+    watcher.during = [&](const test::RecordingSink::Call& c) {
+      const bool now = r.at.empty() ? c.kind == 'P' : (c.kind == 'S' && c.text == r.at);
+      if (!now || acted) return;
+      acted = true;
+      if (!r.append) {
+        stop = true;
+        return;
+      }
+      // Another program appends, as a log writer would; our lock does not bind it.
+      std::FILE* f = std::fopen(source.c_str(), "ab");
+      if (!f) {
+        ::chmod(source.c_str(), 0640);
+        f = std::fopen(source.c_str(), "ab");
+      }
+      std::fputs("one more line\n", f);
+      std::fclose(f);
+    };
+    const auto before = readFile(source);
+    auto run = [&] {
+      if (r.decrypting) {
+        DecryptOptions o;
+        o.cancel = &stop;
+        DecryptOneFile(source, "pw", true, s, noMeta, watcher, o);
+      } else {
+        EncryptOptions o;
+        o.cancel = &stop;
+        EncryptOneFile(source, "pw", s, watcher, o);
+      }
+    };
+    if (r.append) {
+      try {
+        run();
+        ADD_FAILURE() << "not reported";
+      } catch (const ChangedError& e) {
+        EXPECT_NE(std::string(e.what()).find("changed while it was being"), std::string::npos)
+            << e.what();
+      }
+      auto grown = before;
+      for (char ch : std::string("one more line\n")) grown.push_back(uint8_t(ch));
+      EXPECT_EQ(readFile(source), grown);
+    } else {
+      EXPECT_THROW(run(), CancelledError);
+      EXPECT_EQ(readFile(source), before);
+#ifndef _WIN32
+      EXPECT_EQ(test::fileMode(source), 0440u);
+#endif
+    }
+    EXPECT_TRUE(acted);
+    EXPECT_EQ(local.names(), names);
+  }
+}
+
+// Two runs on one file: the second finds the meta information on the file it locked, not on
+// what the name showed before the lock.
+TEST_F(Faults, AnEncryptedFileIsFoundOnTheLockedFile) {
+  EngineSettings s = quickSettings();
+  s.addExtension = false;
+  std::string p = make("doc", 5000);
+  EncryptOneFile(p, "pw", s, sink);
+  const auto once = readFile(p);
+  EXPECT_THROW(EncryptOneFile(p, "pw", s, sink), AlreadyEncryptedError);
+  EXPECT_EQ(readFile(p), once);
+  expectNames({"doc"});
+}
+
+// Names too long for the temporary suffix get a shorter temporary name, not an error.
+TEST_F(Faults, NamesTooLongForTheTemporarySuffix) {
+  EngineSettings s = quickSettings();
+  s.addExtension = false;  // the result keeps the name, which must fit the file system
+  s.secureDelete = true;
+  for (size_t length : {size_t(230), size_t(250), size_t(255)}) {
+    SCOPED_TRACE(length);
+    std::string name(length - 2, 'n');
+    name += "\xc3\xa9";  // a two-byte letter at the very end, never cut in two
+    std::string p = make(name, 70000);
+    auto content = readFile(p);
+    EncryptOneFile(p, "pw", s, sink);
+    EXPECT_GE(DecryptOneFile(p, "pw", true, s, noMeta, sink), 0);
+    EXPECT_EQ(readFile(p), content);
+    expectNames({name});
+    std::remove(p.c_str());
+  }
+  EXPECT_EQ(TemporaryName("/d/" + std::string(250, 'a'), 59926557600000, "dc").size(), 258u);
+  EXPECT_TRUE(IsTemporaryName(platform::NameOf(TemporaryName(std::string(250, 'a'), 59926557600000, "en"))));
+}
+
+TEST(TemporaryNames, AreRecognisedByTheirSuffix) {
+  struct Row {
+    const char* name;
+    bool temporary;
+    const char* base;
+    const char* tag;
+  };
+  for (const Row& r : std::vector<Row>{{"doc.tmp59926557600000", true, "doc", ""},
+                                       {"doc.tmp59926557600000en", true, "doc", "en"},
+                                       {"doc.VELT.tmp599265576000001dc", true, "doc.VELT", "dc"},
+                                       {"doc.tmp5992655760000", false, "", ""},  // 13 digits
+                                       {"doc.tmp59926557600000xx", false, "", ""},
+                                       {"doc.TMP59926557600000", false, "", ""},
+                                       {".tmp59926557600000", true, "", ""},
+                                       {"notes.tmp", false, "", ""}}) {
+    SCOPED_TRACE(r.name);
+    EXPECT_EQ(IsTemporaryName(r.name), r.temporary);
+    EXPECT_EQ(TemporaryBase(r.name), r.base);
+    EXPECT_EQ(TemporaryTag(r.name), r.tag);
+  }
+}
+
 #ifndef _WIN32
 // From here on the faults are made in a child process (fork, setrlimit, setuid) and checked
 // against POSIX permission bits; the Windows run has its own in win32/faults_test.cpp.
@@ -316,6 +464,47 @@ TEST_F(Faults, AFileInUseByAnotherVeltProcessIsRefused) {
   EXPECT_NE(r.message.find("in use by another VELT process"), std::string::npos) << r.message;
   expectNames({"doc"});
   EXPECT_EQ(readFile(p), content);
+}
+
+// Secure deletion overwrites a file's blocks, which every other name of it shares: a file with
+// other hard links is only unlinked, and the user told.
+TEST_F(Faults, SecureDeletionSparesOtherHardLinks) {
+  for (bool inPlace : {false, true}) {
+    SCOPED_TRACE(inPlace ? "under its own name" : "with the extension");
+    test::TempDir local;
+    EngineSettings s = quickSettings();
+    s.secureDelete = true;
+    s.addExtension = !inPlace;
+    const std::string p = local / "doc", other = local / "second name";
+    test::writeFile(p, rng.bytes(200000));
+    const auto content = readFile(p);
+    ASSERT_EQ(::link(p.c_str(), other.c_str()), 0);
+    FileReport report;
+    EncryptOptions o;
+    o.report = &report;
+    EncryptOneFile(p, "pw", s, sink, o);
+    EXPECT_EQ(readFile(other), content);
+    ASSERT_EQ(report.notes.size(), 1u);
+    EXPECT_NE(report.notes[0].find("not overwritten"), std::string::npos) << report.notes[0];
+    EXPECT_EQ(local.names(), (std::vector<std::string>{inPlace ? "doc" : "doc.VELT", "second name"}));
+  }
+}
+
+// Root encrypting or decrypting another user's file leaves it that user's.
+TEST_F(Faults, TheOwnerIsKeptWhenRootProcessesAnotherUsersFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root";
+  EngineSettings s = quickSettings();
+  std::string p = make("theirs", 5000);
+  ASSERT_EQ(::chown(p.c_str(), 65534, 65534), 0);
+  EncryptOneFile(p, "pw", s, sink);
+  struct stat st;
+  ASSERT_EQ(::stat((p + ".VELT").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
+  EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), 0);
+  ASSERT_EQ(::stat(p.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 65534u);
+  EXPECT_EQ(st.st_gid, 65534u);
 }
 #endif  // _WIN32
 

@@ -52,9 +52,12 @@ TEST_F(Pipeline, RoundTripsEveryCipherAndHashCompressedAndNot) {
             EXPECT_EQ(test::readFile(p + ".VELT").size(), size + 36);
           }
           EXPECT_GE(DecryptOneFile(p + ".VELT", "pässword", true, s, noMeta, sink), 0);
-          EXPECT_EQ(mem.names(), std::vector<std::string>{"file.bin"});
+          // Only the weak check value vouched for an uncompressed payload: its file stays.
+          const std::vector<std::string> kept = {"file.bin", "file.bin.VELT(orig)"};
+          EXPECT_EQ(mem.names(), compress ? std::vector<std::string>{"file.bin"} : kept);
           ASSERT_EQ(readFile(p), content);
           std::remove(p.c_str());
+          std::remove((p + ".VELT(orig)").c_str());
         }
       }
     }
@@ -152,6 +155,87 @@ TEST_F(Pipeline, EncryptingTwiceReplacesTheEncryptedFile) {
   expectNames({"report.doc", "report.doc.VELT"});
   std::remove(p.c_str());
   EXPECT_GE(DecryptOneFile(p + ".VELT", "two", true, s, noMeta, sink), 0);
+}
+
+// What the engine does about a file already under the result's name, by policy: an older
+// encrypted file may be replaced, somebody's own file never is.
+TEST_F(Pipeline, ExistingResultNames) {
+  EngineSettings s = quickSettings();
+  s.deleteOriginal = false;
+  const std::string p = make("report", 3000);
+  const auto content = readFile(p);
+  const std::vector<uint8_t> plainFile = {'m', 'i', 'n', 'e'};
+  EncryptOneFile(p, "old", s, sink);
+  const auto olderEncrypted = readFile(p + ".VELT");
+  struct Row {
+    const char* what;
+    std::vector<uint8_t> existing;
+    bool replace, refused;
+  };
+  for (const Row& r : std::vector<Row>{{"a plain file, replacing allowed", plainFile, true, true},
+                                       {"a plain file, refusing", plainFile, false, true},
+                                       {"an older encrypted file, refusing", olderEncrypted, false, true},
+                                       {"an older encrypted file, replacing", olderEncrypted, true, false}}) {
+    SCOPED_TRACE(r.what);
+    test::writeFile(p + ".VELT", r.existing);
+    EncryptOptions o;
+    o.replaceEncrypted = r.replace;
+    if (r.refused) {
+      try {
+        EncryptOneFile(p, "new", s, sink, o);
+        ADD_FAILURE() << "not refused";
+      } catch (const EngineError& e) {
+        EXPECT_NE(std::string(e.what()).find(p + ".VELT"), std::string::npos) << e.what();
+        EXPECT_EQ(e.File(), p);
+      }
+      EXPECT_EQ(readFile(p + ".VELT"), r.existing);
+    } else {
+      EncryptOneFile(p, "new", s, sink, o);
+      EXPECT_NE(readFile(p + ".VELT"), r.existing);
+    }
+    EXPECT_EQ(readFile(p), content);
+    expectNames({"report", "report.VELT"});
+  }
+
+  // Decryption replaces an older plaintext unless told not to.
+  const auto encrypted = readFile(p + ".VELT");
+  test::writeFile(p, plainFile);
+  DecryptOptions refuse;
+  refuse.replaceExisting = false;
+  EXPECT_THROW(DecryptOneFile(p + ".VELT", "new", true, s, noMeta, sink, refuse), EngineError);
+  EXPECT_EQ(readFile(p), plainFile);
+  EXPECT_EQ(readFile(p + ".VELT"), encrypted);
+  EXPECT_GE(DecryptOneFile(p + ".VELT", "new", true, s, noMeta, sink), 0);
+  EXPECT_EQ(readFile(p), content);
+}
+
+// An uncompressed payload has only the weak check value: its encrypted file is kept and the
+// user told, unless the caller asks for it to go.
+TEST_F(Pipeline, UncheckedPayloadsKeepTheirEncryptedFile) {
+  EngineSettings s = quickSettings();
+  s.compress = false;
+  const std::string p = make("doc", 4000);
+  const auto content = readFile(p);
+  EncryptOneFile(p, "pw", s, sink);
+  const auto encrypted = readFile(p + ".VELT");
+  FileReport report;
+  DecryptOptions run;
+  run.report = &report;
+  EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink, run), 0);
+  expectNames({"doc", "doc.VELT(orig)"});
+  EXPECT_EQ(readFile(p + ".VELT(orig)"), encrypted);
+  EXPECT_TRUE(report.keptEncrypted);
+  ASSERT_EQ(report.notes.size(), 1u);
+  EXPECT_NE(report.notes[0].find("doc.VELT(orig)"), std::string::npos) << report.notes[0];
+
+  std::remove((p + ".VELT(orig)").c_str());
+  EncryptOneFile(p, "pw", s, sink);
+  run.keepUnchecked = false;
+  report = {};
+  EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink, run), 0);
+  expectNames({"doc"});
+  EXPECT_EQ(readFile(p), content);
+  EXPECT_FALSE(report.keptEncrypted);
 }
 
 TEST_F(Pipeline, StatusTextsComeInTheirOrder) {
@@ -263,12 +347,14 @@ TEST_F(Pipeline, FilesWithoutMetaInformation) {
   EXPECT_NE(readFile(p), content);
   EXPECT_EQ(readFile(p).size(), content.size());
 
-  // A kept "(orig)" file is never overwritten by the next one.
+  // A kept "(orig)" file is never overwritten by the next one, which takes the next number.
   test::writeFile(p + ".VELT", encrypted);
+  test::writeFile(p + ".VELT(orig)", std::vector<uint8_t>{1, 2, 3});
   std::remove(p.c_str());
-  EXPECT_THROW(DecryptOneFile(p + ".VELT", "pw", false, s, keep, sink), EngineError);
-  expectNames({"report.doc.VELT", "report.doc.VELT(orig)"});
-  EXPECT_EQ(readFile(p + ".VELT"), encrypted);
+  EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", false, s, keep, sink), 0);
+  expectNames({"report.doc", "report.doc.VELT(orig 2)", "report.doc.VELT(orig)"});
+  EXPECT_EQ(readFile(p + ".VELT(orig 2)"), encrypted);
+  EXPECT_EQ(readFile(p + ".VELT(orig)"), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 TEST_F(Pipeline, ACompressedFileWithoutRecordDecryptsToTheZlibStream) {

@@ -1,6 +1,7 @@
 // A progress sink that remembers every call, for checking texts, percentages and their order.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -34,11 +35,17 @@ class RecordingSink final : public engine::ProgressSink {
     return v;
   }
   const std::vector<Call>& calls() const { return calls_; }
+  // Called with every call as it is made, on the engine's thread: what a user or another
+  // program could do at that moment.
+  std::function<void(const Call&)> during;
 
  private:
   void add(Call c) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    calls_.push_back(std::move(c));
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      calls_.push_back(c);
+    }
+    if (during) during(c);
   }
   std::mutex mutex_;
   std::vector<Call> calls_;

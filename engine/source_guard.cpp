@@ -1,0 +1,91 @@
+#include "engine/source_guard.h"
+
+#include "engine/secure_delete.h"
+#include "engine/temp_file.h"
+#include "platform/file_system.h"
+
+namespace velt::engine::detail {
+
+void StoppableSink::Check() const {
+  if (armed_ && stop_ && stop_->load(std::memory_order_relaxed)) throw CancelledError(path_);
+}
+
+void StoppableSink::ShowStatus(const std::string& text) {
+  Check();
+  inner_.ShowStatus(text);
+}
+void StoppableSink::ShowFileName(const std::string& name) { inner_.ShowFileName(name); }
+void StoppableSink::ShowPercent(int n) {
+  Check();
+  inner_.ShowPercent(n);
+}
+void StoppableSink::ShowBar(int n) {
+  Check();
+  inner_.ShowBar(n);
+}
+
+void RequireUnchanged(const platform::File& source, const std::string& path,
+                      const platform::FileStatus& before, const char* doing) {
+  if (!source.SameFileAs(path))
+    throw ChangedError(path, std::string("the file was ") +
+                                 (platform::Exists(path) ? "replaced" : "removed") +
+                                 " while it was being " + doing + "; it is kept as it is");
+  if (!source.Status().SameContentAs(before))
+    throw ChangedError(path, std::string("the file changed while it was being ") + doing +
+                                 "; it is kept as it is now and the result was discarded");
+}
+
+std::string OtherLinksNote(const std::string& path, uint32_t otherLinks) {
+  return path + ": not overwritten, only deleted: " + std::to_string(otherLinks) +
+         (otherLinks == 1 ? " other name links" : " other names link") +
+         " to the same file and still hold its content";
+}
+
+void RetireSource(platform::File& source, platform::File* writable, const std::string& path,
+                  const platform::FileStatus& before, bool secure, int64_t number,
+                  ProgressSink& sink, FileReport* report, const char* doing,
+                  const std::string& resultName) {
+  const std::string done = std::string(doing) + " to " + resultName;
+  const std::string aside = MoveAside(path, number);
+  auto putBack = [&] {
+    try {
+      platform::RenameNoReplace(aside, path);
+    } catch (...) {
+      // Then it stays under the temporary name, which velt-cli info explains.
+    }
+  };
+  if (!source.SameFileAs(aside)) {
+    putBack();
+    throw EngineError(path, done + ", but the file was replaced meanwhile and is kept");
+  }
+  const platform::FileStatus now = source.Status();
+  if (!now.SameContentAs(before)) {
+    putBack();
+    throw ChangedError(path, std::string("the file changed while it was being ") + doing +
+                                 "; it is kept as it is now, and " + resultName +
+                                 " holds its content from before the change");
+  }
+  std::string overwriteProblem;
+  if (secure && writable) {
+    if (now.links > 1) {
+      if (report) report->notes.push_back(OtherLinksNote(path, now.links - 1));
+    } else {
+      try {
+        SecureOverwrite(*writable, sink);
+      } catch (const std::exception& e) {
+        overwriteProblem = e.what();  // it goes all the same: the result is in place
+      }
+    }
+  }
+  try {
+    platform::DeleteFile(aside);
+  } catch (const std::exception& e) {
+    throw EngineError(path, done + ", but the original could not be deleted (it is " + aside +
+                                "): " + e.what());
+  }
+  if (!overwriteProblem.empty())
+    throw EngineError(path, done + " and the original deleted, but overwriting it failed: " +
+                                overwriteProblem);
+}
+
+}  // namespace velt::engine::detail
