@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/password.h"
+#include "cli/stop_request.h"
 
 namespace velt::cli {
 
@@ -22,10 +23,12 @@ struct CliEnvironment {
   // Test seam: called with each finished, not yet renamed, encrypted file before --verify
   // reads it back.
   std::function<void(const std::string& outputPath)> beforeVerify;
+  // Set by the stop signals (see CatchStopSignals); none: the run cannot be stopped.
+  StopRequest* stop = nullptr;
 };
 
 // Exit status: 0 every file succeeded (skips included), 1 a file failed or was refused,
-// 2 a usage error.
+// 2 a usage error or a password that cannot be had, 128 + the signal's number when stopped.
 int RunCli(const std::vector<std::string>& args, CliEnvironment& env);
 
 }  // namespace velt::cli

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "batch/file_search.h"
+#include "engine/temp_file.h"
 #include "platform/file_system.h"
 
 namespace velt::cli {
@@ -29,11 +30,16 @@ std::string AbsolutePath(const std::string& path) {
   return s;
 }
 
-Gathered GatherFiles(const std::vector<std::string>& paths, bool recursive, const std::string& mask) {
+Gathered GatherFiles(const std::vector<std::string>& paths, bool recursive,
+                     const std::string& mask) {
   Gathered g;
   std::set<std::string> seen;
   auto add = [&](const std::string& file) {
-    if (seen.insert(file).second) g.files.push_back(file);
+    if (!seen.insert(file).second) return;
+    if (engine::IsTemporaryName(platform::NameOf(file)))
+      g.leftovers.push_back(file);
+    else
+      g.files.push_back(file);
   };
   for (const auto& given : paths) {
     std::string path = AbsolutePath(given);

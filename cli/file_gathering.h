@@ -11,11 +11,16 @@ namespace velt::cli {
 struct Gathered {
   std::vector<std::string> files;  // each once, in the order given and found
   std::vector<std::pair<std::string, std::string>> refused;  // path, why
+  // Temporary files of an interrupted run, found or given: never worked on (one may hold the
+  // only copy of a file's content), only pointed out.
+  std::vector<std::string> leftovers;
 };
 
 // Files are taken as they are; folders are searched with `mask` (every file, hidden ones too,
-// links never followed) when `recursive`, and refused otherwise.
-Gathered GatherFiles(const std::vector<std::string>& paths, bool recursive, const std::string& mask);
+// links never followed) when `recursive`, and refused otherwise. Names of VELT's temporary
+// naming go to `leftovers`.
+Gathered GatherFiles(const std::vector<std::string>& paths, bool recursive,
+                     const std::string& mask);
 
 // "<folder>/name" for paths given relative to the current folder: absolute and normalised
 // without resolving links (a link stays a link).

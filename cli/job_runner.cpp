@@ -9,15 +9,18 @@
 
 namespace velt::cli {
 
-std::vector<FileResult> RunAll(const std::vector<std::string>& files, unsigned jobs,
-                               const FileTask& task, ProgressDisplay* display,
-                               const std::function<void(const std::string&, const FileResult&)>& report) {
-  std::vector<FileResult> results(files.size());
+std::vector<FileResult> RunAll(
+    const std::vector<std::string>& files, unsigned jobs, const FileTask& task,
+    ProgressDisplay* display,
+    const std::function<void(const std::string&, const FileResult&)>& report,
+    const std::atomic<bool>* stop) {
+  std::vector<FileResult> results(files.size(), FileResult{Outcome::NotStarted, {}, {}, false});
   std::atomic<size_t> next{0};
   std::mutex reporting;
   auto worker = [&](size_t slot) {
     engine::NullProgressSink quiet;
     for (size_t i; (i = next++) < files.size();) {
+      if (stop && stop->load()) break;
       uint64_t size = 0;
       try {
         size = platform::FileSize(files[i]);
@@ -29,7 +32,7 @@ std::vector<FileResult> RunAll(const std::vector<std::string>& files, unsigned j
       try {
         r = task(files[i], sink);
       } catch (const std::exception& e) {
-        r = {Outcome::Failed, e.what()};
+        r = {Outcome::Failed, e.what(), {}, false};
       }
       if (display) display->End(slot);
       results[i] = r;

@@ -24,7 +24,8 @@ std::vector<std::string> Arguments() {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(velt::platform::win32::Narrow(argv[i], wcslen(argv[i])));
+  for (int i = 1; i < argc; ++i)
+    args.push_back(velt::platform::win32::Narrow(argv[i], wcslen(argv[i])));
   LocalFree(argv);
   return args;
 }
@@ -71,8 +72,13 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
   const bool errIsTerminal = ::isatty(2) != 0;
   std::vector<std::string> args = Arguments(argc, argv);
 #endif
+  static velt::cli::StopRequest stop;
+  velt::cli::CatchStopSignals(stop);
   velt::cli::ControllingTerminal terminal;
-  velt::cli::CliEnvironment env{std::cin, std::cout, std::cerr, Environment, terminal,
-                                errIsTerminal, {}};
-  return velt::cli::RunCli(args, env);
+  velt::cli::CliEnvironment env{std::cin, std::cout,     std::cerr, Environment,
+                                terminal, errIsTerminal, {},        &stop};
+  const int status = velt::cli::RunCli(args, env);
+  std::cout.flush();
+  stop.finished = true;
+  return status;
 }

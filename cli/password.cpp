@@ -1,5 +1,11 @@
 #include "cli/password.h"
 
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+#include "cli/file_gathering.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -12,9 +18,9 @@
 
 namespace velt::cli {
 
-std::string FirstLine(std::istream& in) {
+std::optional<std::string> FirstLine(std::istream& in) {
   std::string line;
-  std::getline(in, line);
+  if (!std::getline(in, line)) return std::nullopt;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
 }
@@ -43,7 +49,9 @@ struct Console {
 };
 }  // namespace
 
-bool ControllingTerminal::Available() { return Console().Usable(); }
+bool ControllingTerminal::Available() {
+  return Console().Usable();
+}
 
 std::optional<std::string> ControllingTerminal::ReadHidden(const std::string& prompt) {
   Console console;
@@ -59,7 +67,8 @@ std::optional<std::string> ControllingTerminal::ReadHidden(const std::string& pr
     wchar_t c;
     DWORD n = 0;
     if (!ReadConsoleW(console.in, &c, 1, &n, nullptr) || n == 0) {
-      ended = line.empty();
+      // Ctrl+C ends the read with nothing; the half-typed line is no password.
+      ended = line.empty() || GetLastError() == ERROR_OPERATION_ABORTED;
       break;
     }
     if (c == L'\n') break;
@@ -86,7 +95,7 @@ bool ControllingTerminal::Available() {
 std::optional<std::string> ControllingTerminal::ReadHidden(const std::string& prompt) {
   int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
-  (void)!::write(fd, prompt.data(), prompt.size());
+  // Echo goes off before the prompt shows, so nothing typed after it is ever echoed.
   struct termios saved {};
   bool restore = ::tcgetattr(fd, &saved) == 0;
   if (restore) {
@@ -95,11 +104,17 @@ std::optional<std::string> ControllingTerminal::ReadHidden(const std::string& pr
     quiet.c_lflag |= ECHONL;
     ::tcsetattr(fd, TCSAFLUSH, &quiet);
   }
+  (void)!::write(fd, prompt.data(), prompt.size());
   std::string line;
   bool ended = false;
   for (;;) {
     char c;
     ssize_t n = ::read(fd, &c, 1);
+    if (n < 0 && errno == EINTR) {
+      // A stop signal: the half-typed line is no password.
+      ended = true;
+      break;
+    }
     if (n <= 0) {
       ended = line.empty();
       break;
@@ -126,7 +141,8 @@ std::optional<std::string> PromptPassword(Terminal& terminal, bool confirm, std:
     problem = "no password was given";
     return std::nullopt;
   }
-  if (confirm) {
+  // Encryption refuses an empty password anyway: no need to ask for it again.
+  if (confirm && !first->empty()) {
     auto second = terminal.ReadHidden("Password again: ");
     if (!second || *second != *first) {
       problem = "the two passwords do not match";
@@ -134,6 +150,56 @@ std::optional<std::string> PromptPassword(Terminal& terminal, bool confirm, std:
     }
   }
   return first;
+}
+
+namespace {
+
+std::string FromFile(const std::string& file, std::istream& in, bool encrypting) {
+  if (file == "-") {
+    auto line = FirstLine(in);
+    if (!line) throw PasswordProblem("no password on standard input (it is empty or closed)");
+    if (encrypting && line->empty())
+      throw PasswordProblem(
+          "the first line of standard input is empty: encryption needs a password");
+    return *line;
+  }
+  std::error_code ec;
+  const auto status = std::filesystem::status(PathOf(file), ec);
+  if (status.type() == std::filesystem::file_type::not_found)
+    throw PasswordProblem("cannot read the password file " + file + ": no such file");
+  if (status.type() == std::filesystem::file_type::directory)
+    throw PasswordProblem("cannot read the password file " + file + ": it is a folder");
+  std::ifstream f(PathOf(file), std::ios::binary);
+  if (!f) throw PasswordProblem("cannot read the password file " + file);
+  auto line = FirstLine(f);
+  if (f.bad()) throw PasswordProblem("cannot read the password file " + file);
+  if (encrypting && (!line || line->empty()))
+    throw PasswordProblem("the first line of the password file " + file +
+                          " is empty: encryption needs a password");
+  return line.value_or("");
+}
+
+}  // namespace
+
+std::string ReadPassword(
+    const PasswordSource& source, bool encrypting, std::istream& in,
+    const std::function<std::optional<std::string>(const std::string&)>& getenv,
+    Terminal& terminal) {
+  if (!source.file.empty()) return FromFile(source.file, in, encrypting);
+  if (!source.variable.empty()) {
+    auto v = getenv(source.variable);
+    if (!v) throw PasswordProblem("the environment variable " + source.variable + " is not set");
+    if (encrypting && v->empty())
+      throw PasswordProblem("the environment variable " + source.variable +
+                            " is empty: encryption needs a password");
+    return *v;
+  }
+  std::string problem;
+  auto p = PromptPassword(terminal, encrypting, problem);
+  if (!p) throw PasswordProblem(problem);
+  if (encrypting && p->empty())
+    throw PasswordProblem("no password was typed: encryption needs a password");
+  return *p;
 }
 
 }  // namespace velt::cli

@@ -2,10 +2,16 @@
 
 #include <cstdio>
 
+#include "cli/terminal_text.h"
+
 namespace velt::cli {
 
 ProgressDisplay::ProgressDisplay(std::ostream& out, size_t files, uint64_t bytes, size_t slots)
-    : out_(out), files_(files), bytes_(bytes), slots_(slots), start_(std::chrono::steady_clock::now()) {
+    : out_(out),
+      files_(files),
+      bytes_(bytes),
+      slots_(slots),
+      start_(std::chrono::steady_clock::now()) {
   drawer_ = std::thread([this] {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopping_) {
@@ -18,7 +24,9 @@ ProgressDisplay::ProgressDisplay(std::ostream& out, size_t files, uint64_t bytes
   });
 }
 
-ProgressDisplay::~ProgressDisplay() { Stop(); }
+ProgressDisplay::~ProgressDisplay() {
+  Stop();
+}
 
 void ProgressDisplay::Stop() {
   {
@@ -36,7 +44,7 @@ engine::ProgressSink& ProgressDisplay::Begin(size_t slot, const std::string& nam
   Slot& s = slots_[slot];
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    s.name = name;
+    s.name = TerminalText(name);
   }
   s.percent = 0;
   s.size = size;
@@ -52,8 +60,7 @@ void ProgressDisplay::End(size_t slot) {
 }
 
 std::string ProgressDisplay::Line() {
-  double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
   double done = double(doneBytes_.load());
   std::string current;
   int currentPercent = 0;
@@ -80,7 +87,12 @@ std::string ProgressDisplay::Line() {
     line += buf;
   }
   if (!current.empty()) {
-    if (current.size() > 40) current = "..." + current.substr(current.size() - 37);
+    if (current.size() > 40) {
+      // The last 37 bytes, from the start of a character.
+      size_t from = current.size() - 37;
+      while (from < current.size() && (uint8_t(current[from]) & 0xC0) == 0x80) ++from;
+      current = "..." + current.substr(from);
+    }
     std::snprintf(buf, sizeof buf, "  %s %d%%", current.c_str(), currentPercent);
     line += buf;
   }

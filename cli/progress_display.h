@@ -22,7 +22,7 @@ class ProgressDisplay {
   ProgressDisplay(std::ostream& out, size_t files, uint64_t bytes, size_t slots);
   ~ProgressDisplay();  // stops and clears the line
 
-  // A sink for worker slot `slot`, which is working on `name` of `size` bytes.
+  // A sink for worker slot `slot`, which is working on `name` of `size` bytes (shown escaped).
   engine::ProgressSink& Begin(size_t slot, const std::string& name, uint64_t size);
   void End(size_t slot);
   // Prints a line of its own above the progress line.

@@ -506,17 +506,20 @@ std::string DamagedText(int code, const std::string& path, const Damage& d) {
 
 class LockFile {
  public:
-  // A reader that may not create the lock file (a hive in a folder it cannot write) reads
-  // without it: the hive is only ever replaced whole, so it is never seen half-written.
+  // Only writers create the lock file. A reader takes the shared lock when the file is there
+  // and otherwise reads without it: the hive is only ever replaced whole, by rename, so it is
+  // never seen half-written, and reading leaves nothing behind beside the hive.
   LockFile(const std::string& path, bool exclusive) {
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd_ < 0) {
-      int err = errno;
-      fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (exclusive) {
+      fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
       if (fd_ < 0) {
-        if (exclusive) FailErrno(err, kCantWrite, path);
-        return;
+        int err = errno;
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd_ < 0) FailErrno(err, kCantWrite, path);
       }
+    } else {
+      fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+      if (fd_ < 0) return;
     }
     int rc;
     do rc = ::flock(fd_, exclusive ? LOCK_EX : LOCK_SH);

@@ -40,12 +40,16 @@ class BadInput : public ::testing::Test {
     out.str("");
     err.str("");
     std::istringstream in;
-    CliEnvironment env{in, out, err,
+    CliEnvironment env{in,
+                       out,
+                       err,
                        [password](const std::string& n) -> std::optional<std::string> {
                          if (n == "PW") return password;
                          return std::nullopt;
                        },
-                       terminal, false, {}};
+                       terminal,
+                       false,
+                       {}};
     if (args[0] != "info")
       args.insert(args.begin() + 1, {"--password-env", "PW", "--no-secure-delete"});
     return RunCli(args, env);
@@ -127,11 +131,30 @@ TEST_F(BadInput, DamagedAndForeignFilesAreReportedAndLeftAlone) {
 }
 
 TEST_F(BadInput, OddNamesWorkLikeAnyOther) {
-  const std::vector<std::string> names = {
-      "with blanks  here", "\"quoted\" and 'single'", "a|b", "star*name", "*stars*",
-      "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac", "line\nbreak", " leading blank", "-dash", "\xff\xfe raw bytes"};
-  for (const auto& name : names) {
-    SCOPED_TRACE(name);
+  // A name as it is shown: control characters and bytes that are not UTF-8 escaped, so that a
+  // name cannot split an error line or send the terminal a command.
+  struct Name {
+    std::string name, shown;
+  };
+  const std::vector<Name> names = {
+      {"with blanks  here", "with blanks  here"},
+      {"\"quoted\" and 'single'", "\"quoted\" and 'single'"},
+      {"a|b", "a|b"},
+      {"star*name", "star*name"},
+      {"*stars*", "*stars*"},
+      {"caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac", "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac"},
+      {"line\nbreak", "line\\nbreak"},
+      {" leading blank", " leading blank"},
+      {"-dash", "-dash"},
+      {"\xff\xfe raw bytes", "\\xff\\xfe raw bytes"},
+      {"clear\x1b[2Jscreen", "clear\\e[2Jscreen"},
+      {"tab\tand bell\x07", "tab\\tand bell\\x07"},
+      {"c1 \xc2\x9b"
+       "0m",
+       "c1 \\u009b0m"},
+  };
+  for (const auto& [name, shown] : names) {
+    SCOPED_TRACE(shown);
     for (const auto& e : fs::directory_iterator(dir.path())) fs::remove(e.path());
     const std::string path = dir / name;
     const auto content = rng.bytes(20000);
@@ -142,8 +165,9 @@ TEST_F(BadInput, OddNamesWorkLikeAnyOther) {
     // A wrong password names the file, exactly as it is called, and changes nothing.
     const auto before = snapshot();
     EXPECT_EQ(run({"decrypt", "--", path + ".VELT"}, "not the password"), 1);
-    EXPECT_NE(err.str().find(path + ".VELT: the password is incorrect"), std::string::npos)
+    EXPECT_NE(err.str().find(dir / shown + ".VELT: the password is incorrect"), std::string::npos)
         << err.str();
+    for (char c : err.str()) EXPECT_TRUE(c == '\n' || uint8_t(c) >= 0x20) << err.str();
     EXPECT_EQ(snapshot(), before);
     ASSERT_EQ(run({"decrypt", "--", path + ".VELT"}), 0) << err.str();
     EXPECT_EQ(readFile(path), content);

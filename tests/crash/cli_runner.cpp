@@ -95,8 +95,8 @@ std::set<std::string> CliRun::ReportedTemporaries() const {
   std::string command = "env 'VELT_REGISTRY=" + registry_ + "' '" VELT_CLI_PATH "' info '" + work_ +
                         "' >'" + out + "' 2>&1";
   (void)!std::system(command.c_str());
-  // Each file is a line of two blanks and its absolute path; what may follow the name on that
-  // line, or on lines of their own, explains it.
+  // Each leftover is a line of two blanks and its absolute path; what it holds is explained on
+  // lines after four blanks (or after the name on its own line).
   std::set<std::string> listed;
   std::istringstream lines(readText(out));
   for (std::string line; std::getline(lines, line);) {

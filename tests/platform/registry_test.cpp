@@ -304,6 +304,8 @@ TEST_F(RegistryTest, ReadsAHandWrittenExport) {
   EXPECT_EQ(failureOf([&] { ReadRegistryValue(kLM, kKey, "multi"); }).code, 1012);
   EXPECT_EQ(num(ReadRegistryValue(kCU, kKey, "enc")), 3);
   EXPECT_EQ(str(ReadRegistryValue(kLM, "\\Software\\Other", "def")), "OTHER");
+  // Readers (velt-cli among them) leave nothing beside the hive; only writers make the lock.
+  EXPECT_EQ(dir.names(), std::vector<std::string>({"registry.reg"}));
 }
 
 TEST_F(RegistryTest, WritesKeepEverythingElse) {

@@ -1,0 +1,35 @@
+// The options of `encrypt` and `decrypt`, and the engine settings they make out of the saved
+// ones.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "engine/settings.h"
+
+namespace velt::cli {
+
+// A usage error found after parsing (exit status 2).
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+struct FileOptions {
+  std::string cipher, hash, level, extension, passwordFile, passwordEnv;
+  bool compress = false, noCompress = false, noExtension = false;
+  bool deleteOriginal = false, keepOriginal = false, secureDelete = false, noSecureDelete = false;
+  bool meta = false, noMeta = false, recursive = false, verify = false, quiet = false;
+  bool all = false, anyExtension = false, overwrite = false;
+  unsigned jobs = 0;
+  std::vector<std::string> paths;
+};
+
+void AddFileOptions(CLI::App& cmd, FileOptions& o, bool encrypting);
+
+// The saved settings with the options applied; throws UsageError for a choice that cannot be
+// used.
+engine::EngineSettings SettingsFor(const FileOptions& o, bool encrypting);
+
+}  // namespace velt::cli
