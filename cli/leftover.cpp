@@ -6,6 +6,7 @@
 #include "engine/meta_info.h"
 #include "engine/secure_delete.h"
 #include "engine/temp_file.h"
+#include "platform/errors.h"
 #include "platform/file.h"
 #include "platform/file_system.h"
 
@@ -25,6 +26,18 @@ bool OnlyFillBytes(const std::string& path) {
         if (block[i] != block[0]) return false;
       at += n;
     }
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// Every temporary file is held locked by the run that made it, for as long as it runs.
+bool InUse(const std::string& path) {
+  try {
+    platform::File::Open(path, platform::OpenMode::Read, platform::Locking::Exclusive);
+    return false;
+  } catch (const platform::PlatformError& e) {
+    return platform::IsInUse(e);
   } catch (const std::exception&) {
     return false;
   }
@@ -134,6 +147,10 @@ std::vector<std::string> ExplainLeftover(const std::string& path, const std::str
   l.base = engine::TemporaryBase(l.name);
   l.extension = extension;
   std::vector<std::string> out;
+  if (InUse(path)) {
+    out.push_back("in use by a VELT run that is still at work: not a leftover; leave it");
+    return out;
+  }
   const std::string tag = engine::TemporaryTag(l.name);
   if (tag == "en")
     ExplainEncryptedOutput(l, out);

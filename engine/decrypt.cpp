@@ -215,8 +215,8 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
     }
     encrypted.Close();
     platform::FlushFolder(platform::FolderOf(path));
-    platform::SetAttributes(name, saved);
-    if (keepAsOrig) platform::SetAttributes(keptName, saved);
+    detail::GiveAttributes(name, saved);
+    if (keepAsOrig) detail::GiveAttributes(keptName, saved);
     return platform::MonotonicMs() - start;
   } catch (...) {
     raw = TempFile();

@@ -190,7 +190,7 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
     work.Remove(sink);
 
     if (settings.addExtension && platform::IsRegularFile(path)) platform::SetAttributes(path, saved);
-    platform::SetAttributes(finalName, saved);
+    detail::GiveAttributes(finalName, saved);
     sink.ShowBar(0);
     sink.ShowStatus(messages::kEncryptionComplete);
     return platform::MonotonicMs() - start;

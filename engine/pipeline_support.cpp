@@ -63,6 +63,14 @@ void RequireSameFile(platform::File& ours, const std::string& name, const std::s
                       name + " is not the file VELT wrote: another program replaced or removed it");
 }
 
+void GiveAttributes(const std::string& name, const platform::Attributes& attributes) {
+  try {
+    platform::SetAttributes(name, attributes);
+  } catch (const platform::PlatformError& e) {
+    if (!platform::IsNotFound(e)) throw;
+  }
+}
+
 void RethrowForFile(const std::string& path) {
   try {
     throw;

@@ -9,6 +9,7 @@
 #include "engine/progress.h"
 #include "engine/zstream.h"
 #include "platform/file.h"
+#include "platform/file_system.h"
 
 namespace velt::engine::detail {
 
@@ -36,6 +37,11 @@ std::optional<platform::File> HoldExisting(const std::string& name);
 // A file that took its final name must still be the one we wrote: another program may have
 // put something else under the temporary name, which must then not pass for our result.
 void RequireSameFile(platform::File& ours, const std::string& name, const std::string& path);
+
+// Gives a finished result its attributes. Once it has its name it is the user's: another run
+// may already have taken it further (decrypted it, say), and a result gone meanwhile is no
+// failure of ours.
+void GiveAttributes(const std::string& name, const platform::Attributes& attributes);
 
 // Rethrows the exception being handled as an EngineError that names `path`.
 [[noreturn]] void RethrowForFile(const std::string& path);

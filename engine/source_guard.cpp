@@ -2,6 +2,7 @@
 
 #include "engine/secure_delete.h"
 #include "engine/temp_file.h"
+#include "platform/errors.h"
 #include "platform/file_system.h"
 
 namespace velt::engine::detail {
@@ -37,8 +38,9 @@ void RequireUnchanged(const platform::File& source, const std::string& path,
 
 std::string OtherLinksNote(const std::string& path, uint32_t otherLinks) {
   return path + ": not overwritten, only deleted: " + std::to_string(otherLinks) +
-         (otherLinks == 1 ? " other name links" : " other names link") +
-         " to the same file and still hold its content";
+         (otherLinks == 1 ? " other name links to the same file and still holds"
+                          : " other names link to the same file and still hold") +
+         " its content";
 }
 
 void RetireSource(platform::File& source, platform::File* writable, const std::string& path,
@@ -79,6 +81,11 @@ void RetireSource(platform::File& source, platform::File* writable, const std::s
   }
   try {
     platform::DeleteFile(aside);
+  } catch (const platform::PlatformError& e) {
+    // Somebody else removed it meanwhile: it is gone, which is all that was asked.
+    if (!platform::IsNotFound(e))
+      throw EngineError(path, done + ", but the original could not be deleted (it is " + aside +
+                                  "): " + e.what());
   } catch (const std::exception& e) {
     throw EngineError(path, done + ", but the original could not be deleted (it is " + aside +
                                 "): " + e.what());

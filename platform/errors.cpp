@@ -25,6 +25,7 @@ PlatformError::PlatformError(std::string operation, std::string path, int code,
 bool IsNoSpace(const PlatformError& e) { return e.Code() == ENOSPC || e.Code() == EFBIG; }
 bool IsNotFound(const PlatformError& e) { return e.Code() == ENOENT; }
 bool IsAlreadyExists(const PlatformError& e) { return e.Code() == EEXIST; }
+bool IsInUse(const PlatformError& e) { return e.Code() == EBUSY; }
 #endif
 
 }  // namespace velt::platform

@@ -27,5 +27,7 @@ class PlatformError : public std::runtime_error {
 bool IsNoSpace(const PlatformError& e);
 bool IsNotFound(const PlatformError& e);
 bool IsAlreadyExists(const PlatformError& e);
+// Held by another VELT process (or, on Windows, any program) that is still at work on it.
+bool IsInUse(const PlatformError& e);
 
 }  // namespace velt::platform

@@ -15,4 +15,8 @@ bool IsAlreadyExists(const PlatformError& e) {
   return e.Code() == ERROR_FILE_EXISTS || e.Code() == ERROR_ALREADY_EXISTS;
 }
 
+bool IsInUse(const PlatformError& e) {
+  return e.Code() == ERROR_SHARING_VIOLATION || e.Code() == ERROR_LOCK_VIOLATION;
+}
+
 }  // namespace velt::platform

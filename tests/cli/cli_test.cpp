@@ -727,6 +727,14 @@ TEST_F(Cli, LeftoversAreLeftOutOfJobsAndExplainedByInfo) {
             std::string::npos)
       << out.str();
   EXPECT_NE(out.str().find(leftovers[3].explained), std::string::npos) << out.str();
+  // A temporary file that a run still holds is that run's, not a leftover.
+  {
+    auto held = platform::File::Open(leftoverPath(leftovers[0]), platform::OpenMode::Read);
+    EXPECT_EQ(run({"info", leftoverPath(leftovers[0])}), 0);
+    EXPECT_NE(out.str().find("in use by a VELT run that is still at work: not a leftover"),
+              std::string::npos)
+        << out.str();
+  }
 }
 
 #ifndef _WIN32

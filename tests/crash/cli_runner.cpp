@@ -61,35 +61,55 @@ TraceOptions CliRun::Traced(const std::vector<std::string>& args) const {
   return o;
 }
 
-int CliRun::Run(const std::vector<std::string>& args, std::string* err) const {
+int CliRun::Run(const std::vector<std::string>& args, std::string* err, std::string* out) const {
   TraceOptions o = Traced(args);
   std::string command;
   for (const auto& e : o.environment) command += "'" + e + "' ";
   command = "env " + command;
   for (const auto& a : o.argv) command += "'" + a + "' ";
-  command += "2>'" + root_.path() + "/err' >/dev/null";
+  command += "2>'" + root_.path() + "/err' >'" + root_.path() + "/out'";
   int status = std::system(command.c_str());
   if (err) *err = readText(root_ / "err");
+  if (out) *out = readText(root_ / "out");
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void CliRun::Clear() const {
+  ::chmod(work_.c_str(), 0777);
+  for (const auto& e : std::filesystem::directory_iterator(work_)) {
+    // Read-only folders a test made must open again before they can be emptied.
+    if (e.is_directory() && !e.is_symlink()) ::chmod(e.path().c_str(), 0777);
+    std::filesystem::remove_all(e.path());
+  }
 }
 
 std::set<std::string> CliRun::Temporaries() const {
   std::set<std::string> t;
-  for (const auto& n : TempDirNames(work_))
-    if (IsVeltTemporary(n)) t.insert(work_ + "/" + n);
+  for (const auto& e : std::filesystem::recursive_directory_iterator(work_))
+    if (IsVeltTemporary(e.path().filename().string())) t.insert(e.path().string());
   return t;
 }
 
 std::set<std::string> CliRun::ReportedTemporaries() const {
   const std::string out = root_ / "info";
-  std::string command = "env 'VELT_REGISTRY=" + registry_ + "' '" VELT_CLI_PATH "' info '" +
-                        work_ + "' >'" + out + "' 2>&1";
+  std::string command = "env 'VELT_REGISTRY=" + registry_ + "' '" VELT_CLI_PATH "' info '" + work_ +
+                        "' >'" + out + "' 2>&1";
   (void)!std::system(command.c_str());
+  // Each leftover is a line of two blanks and its absolute path; what it holds is explained on
+  // lines after four blanks (or after the name on its own line).
   std::set<std::string> listed;
   std::istringstream lines(readText(out));
-  for (std::string line; std::getline(lines, line);)
-    // A leftover's path stands after two blanks; what it holds follows on lines after four.
-    if (line.rfind("  ", 0) == 0 && line.rfind("   ", 0) != 0) listed.insert(line.substr(2));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("  /", 0) != 0) continue;
+    std::string path = line.substr(2);
+    auto [at, length] = FindTempSuffix(path, 14);
+    if (at != std::string::npos) {
+      size_t end = at + length;
+      if (path.compare(end, 2, "en") == 0 || path.compare(end, 2, "dc") == 0) end += 2;
+      path.resize(end);
+    }
+    listed.insert(path);
+  }
   return listed;
 }
 

@@ -4,8 +4,8 @@
 #pragma once
 
 #include <set>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/crash/tracer.h"
@@ -22,10 +22,14 @@ class CliRun {
   std::string operator/(const std::string& name) const { return work_ + "/" + name; }
 
   // velt-cli with these arguments, untraced; returns its exit status.
-  int Run(const std::vector<std::string>& args, std::string* err = nullptr) const;
+  int Run(const std::vector<std::string>& args, std::string* err = nullptr,
+          std::string* out = nullptr) const;
   TraceOptions Traced(const std::vector<std::string>& args) const;
+  // Removes everything in the work folder.
+  void Clear() const;
 
-  // Names in the work folder that follow VELT's temporary naming, as full paths.
+  // Files under the work folder (subfolders included) that follow VELT's temporary naming, as
+  // full paths.
   std::set<std::string> Temporaries() const;
   // What `velt-cli info` lists as stale temporary files of the work folder.
   std::set<std::string> ReportedTemporaries() const;
