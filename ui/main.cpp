@@ -1,6 +1,7 @@
 // velt: the desktop program.
 #include <QApplication>
 #include <QIcon>
+#include <csignal>
 
 #include "platform/qt/help_viewer_qt.h"
 #include "platform/qt/prompts_qt.h"
@@ -26,7 +27,12 @@ int main(int argc, char** argv) {
   const velt::ui::Services services{prompts, help, window};
   auto app = velt::ui::VeltApplication::Create(services, std::move(arguments));
   if (!app) return 1;
-  const velt::ui::SessionEnd sessionEnd(*app, [] { QCoreApplication::exit(0); });
+#ifdef _WIN32
+  constexpr int kEndedBySession = 0;
+#else
+  constexpr int kEndedBySession = 128 + SIGTERM;  // as velt-cli and the shells report it
+#endif
+  const velt::ui::SessionEnd sessionEnd(*app, [] { QCoreApplication::exit(kEndedBySession); });
   app->Form1->show();
   return qt.exec();
 }

@@ -178,7 +178,7 @@ TEST_F(StartupTest, TheProgramQuitsNormallyWhenTheSessionEnds) {
     ::kill(pid_t(velt.processId()), SIGTERM);
     ASSERT_TRUE(velt.waitForFinished(kLongWait));
     EXPECT_EQ(velt.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(velt.exitCode(), 0);
+    EXPECT_EQ(velt.exitCode(), 128 + SIGTERM);
     EXPECT_EQ(velt::test::readFile(file), bytes);
     EXPECT_EQ(dir.names(), names);
   }
