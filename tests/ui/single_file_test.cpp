@@ -252,6 +252,28 @@ TEST_F(SingleFileTest, AnErrorOfThePipelineIsShownAndNeverReportedAsSuccess) {
   EXPECT_EQ(prompts.Messages()[0].text.find("encrypted in"), std::string::npos);
 }
 
+// A file of the user's own under the encrypted name is never replaced: the error names both.
+TEST_F(SingleFileTest, APlainFileUnderTheEncryptedNameIsRefused) {
+  Install();
+  Start();
+  const std::string doc = MakeFile("report", 3000), theirs = doc + ".VELT";
+  velt::test::writeFile(theirs, "somebody's own notes");
+  const auto bytes = readFile(doc);
+  prompts.NextFile(doc);
+  prompts.NextInput(std::string("pw"));
+  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  WaitIdle();
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  const Shown& shown = prompts.Messages()[0];
+  EXPECT_EQ(shown.kind, MessageKind::Error);
+  EXPECT_NE(shown.text.find(doc + ":"), std::string::npos) << shown.text;
+  EXPECT_NE(shown.text.find(theirs + " exists and is not a VELT file"), std::string::npos)
+      << shown.text;
+  EXPECT_EQ(readFile(doc), bytes);
+  EXPECT_EQ(velt::test::readText(theirs), "somebody's own notes");
+  EXPECT_EQ(dir.names(), (std::vector<std::string>{"registry.reg", "report", "report.VELT"}));
+}
+
 TEST_F(SingleFileTest, ProgressReachesThePanelAndCommandsWaitWhileBusy) {
   Install();
   Start();
