@@ -1,5 +1,7 @@
 #include "batch/file_search.h"
 
+#include "batch/messages.h"
+
 namespace velt::batch {
 
 std::atomic<bool> SearchCancelled{false};
@@ -18,7 +20,7 @@ bool endsWithSeparator(const std::string& p) {
 void TFileSearch::OpenSearch(const std::string& path, const std::string& mask,
                              uint32_t attributes) {
   if (searching_) throw ESearchError(kAlreadySearching);
-  if (path.empty()) throw ESearchError("TFileSearch: the folder to search is empty");
+  if (path.empty()) throw ESearchError(messages::kEmptySearchFolder);
   path_ = endsWithSeparator(path) ? path : path + platform::kPathSeparator;
   mask_ = mask;
   attributes_ = attributes;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "batch/messages.h"
 #include "engine/engine.h"
 #include "engine/errors.h"
 #include "engine/meta_info.h"
@@ -10,20 +11,7 @@
 namespace velt::batch {
 
 namespace {
-constexpr const char* kCompleted = "Completed ";
-constexpr const char* kCompletedOpen = "Completed (";
-constexpr const char* kOf = " of ";
-constexpr const char* kFiles = " Files";
-constexpr const char* kEncryptedIn = " Files encrypted in ";
-constexpr const char* kDecryptedIn = " Files decrypted in ";
-constexpr const char* kSecs = " secs";
-constexpr const char* kSkippedEncrypted = " Files Skipped due to allready being encrypted)";
-constexpr const char* kSkippedDecrypted =
-    " Files Skipped due to incorrect password according to VELT Header)";
-constexpr const char* kStoppedAt = "Process stopped by user at ";
-constexpr const char* kNotEncrypted = " Files could not be encrypted (see the details)";
-constexpr const char* kNotDecrypted = " Files could not be decrypted (see the details)";
-constexpr const char* kUnexpected = "unexpected error";
+using namespace messages;
 
 std::string Counted(const char* prefix, size_t i, size_t n) {
   return prefix + std::to_string(i) + kOf + std::to_string(n) + kFiles;

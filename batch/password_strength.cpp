@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "batch/messages.h"
+
 #ifdef VELT_HAVE_ZXCVBN
 #include <zxcvbn.h>
 #endif
@@ -18,7 +20,6 @@ int ScoreOf(double bits) {
   if (bits < 33) return 3;
   return 4;
 }
-const char* kWords[] = {"very weak", "weak", "fair", "good", "strong"};
 }  // namespace
 
 PasswordStrength EstimatePasswordStrength(const std::string& password) {
@@ -29,7 +30,8 @@ PasswordStrength EstimatePasswordStrength(const std::string& password) {
   s.score = ScoreOf(s.bits);
   s.weak = s.score < 3;
   char line[64];
-  std::snprintf(line, sizeof line, "Strength: %s (%.0f bits)", kWords[s.score], s.bits);
+  std::snprintf(line, sizeof line, messages::kStrengthFormat, messages::kStrengthWords[s.score],
+                s.bits);
   s.text = line;
 #else
   (void)password;

@@ -2,6 +2,7 @@
 
 #include <variant>
 
+#include "batch/messages.h"
 #include "crypto/cipher_catalogue.h"
 #include "crypto/hash_catalogue.h"
 #include "platform/registry.h"
@@ -20,10 +21,10 @@ constexpr int kCompressionSpeedCount = 3;
 
 // Messages for a value that is there but holds the wrong kind of data.
 std::string NotText(const std::string& name) {
-  return "The setting \"" + name + "\" is not a string.";
+  return messages::kSettingPrefix + name + messages::kNotText;
 }
 std::string NotNumber(const std::string& name) {
-  return "The setting \"" + name + "\" is not a 32-bit integer.";
+  return messages::kSettingPrefix + name + messages::kNotNumber;
 }
 
 // A read that cannot give the field its type counts as a failed read, like a missing value.

@@ -24,10 +24,6 @@ using platform::File;
 using platform::Locking;
 using platform::OpenMode;
 
-bool endsWith(const std::string& s, const std::string& tail) {
-  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 struct Engines {
   int cipherIndex, hashIndex, compression;
   int32_t expectedCheck;
@@ -56,9 +52,9 @@ Engines EnginesFor(const std::string& path, File& encrypted, bool hasMetaInfo,
 
 std::string DecryptedName(const std::string& path, const std::string& extension) {
   std::string name = path;
-  if (endsWith(path, ".VELT"))
+  if (path.ends_with(".VELT"))
     name = path.substr(0, path.size() - 5);
-  else if (!extension.empty() && endsWith(path, "." + extension))
+  else if (!extension.empty() && path.ends_with("." + extension))
     name = path.substr(0, path.size() - extension.size() - 1);
   // A file named only ".VELT" keeps its name rather than becoming its folder.
   if (platform::NameOf(name).empty()) return path;

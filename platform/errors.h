@@ -7,9 +7,15 @@
 
 namespace velt::platform {
 
+// The operating system's own words for an error number (errno on POSIX, GetLastError on
+// Windows).
+std::string ErrorText(int code);
+
 class PlatformError : public std::runtime_error {
  public:
   PlatformError(std::string operation, std::string path, int code, std::string reason);
+  // The reason in the operating system's words: ErrorText(code).
+  PlatformError(std::string operation, std::string path, int code);
 
   const std::string& Operation() const { return operation_; }
   const std::string& Path() const { return path_; }

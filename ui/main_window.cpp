@@ -21,6 +21,7 @@
 #include "batch/settings_store.h"
 #include "engine/engine.h"
 #include "engine/meta_info.h"
+#include "platform/file_system.h"
 #include "ui/about_dialog.h"
 #include "ui/decryption_options_dialog.h"
 #include "ui/messages.h"
@@ -64,18 +65,13 @@ bool AlreadyEncrypted(const std::exception_ptr& error) {
   }
 }
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.find_last_of("/\\");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 }  // namespace
 
 bool TOpenDialog::Execute(platform::Prompts& prompts) {
   std::string chosen;
   if (!prompts.OpenFile(Filter, InitialDir, chosen)) return false;
   FileName = chosen;
-  InitialDir = FolderOf(chosen);
+  InitialDir = platform::FolderOf(chosen);
   return true;
 }
 

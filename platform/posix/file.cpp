@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include "platform/errors.h"
@@ -17,7 +16,7 @@ namespace velt::platform {
 
 namespace {
 [[noreturn]] void fail(const char* op, const std::string& path, int err) {
-  throw PlatformError(op, path, err, std::strerror(err));
+  throw PlatformError(op, path, err);
 }
 }  // namespace
 

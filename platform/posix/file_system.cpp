@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 #include "platform/errors.h"
 #include "platform/file_system.h"
@@ -17,7 +16,7 @@ namespace velt::platform {
 namespace {
 
 [[noreturn]] void fail(const char* op, const std::string& path, int err) {
-  throw PlatformError(op, path, err, std::strerror(err));
+  throw PlatformError(op, path, err);
 }
 
 bool isDotName(const std::string& name) { return name == "." || name == ".."; }

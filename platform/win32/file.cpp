@@ -17,14 +17,13 @@ namespace velt::platform {
 
 namespace {
 
-using win32::SystemText;
 using win32::WidePath;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kChunk = 1u << 30;  // one ReadFile or WriteFile at most
 
 [[noreturn]] void fail(const char* op, const std::string& path, DWORD err) {
-  throw PlatformError(op, path, int(err), SystemText(err));
+  throw PlatformError(op, path, int(err));
 }
 
 struct FileKey {

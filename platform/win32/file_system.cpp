@@ -12,7 +12,6 @@ namespace velt::platform {
 namespace {
 
 using win32::Narrow;
-using win32::SystemText;
 using win32::WidePath;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -25,7 +24,7 @@ constexpr DWORD kSettable = kCleared | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
                             FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
 
 [[noreturn]] void fail(const char* op, const std::string& path, DWORD err) {
-  throw PlatformError(op, path, int(err), SystemText(err));
+  throw PlatformError(op, path, int(err));
 }
 
 bool isLinkTag(DWORD tag) { return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT; }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/registry_convert.h"
 #include "platform/win32/text.h"
 
@@ -19,7 +20,7 @@ namespace {
 using win32::Narrow;
 using win32::Wide;
 
-[[noreturn]] void Fail(DWORD code) { throw RegistryError(int(code), win32::SystemText(code)); }
+[[noreturn]] void Fail(DWORD code) { throw RegistryError(int(code), ErrorText(int(code))); }
 
 HKEY RootKey(RegistryRoot root) {
   return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;

@@ -31,17 +31,4 @@ std::wstring WidePath(const std::string& utf8) {
   return unc ? L"\\\\?\\UNC" + p.substr(1) : L"\\\\?\\" + p;
 }
 
-std::string SystemText(DWORD code) {
-  wchar_t* buffer = nullptr;
-  DWORD n = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<LPWSTR>(&buffer),
-      0, nullptr);
-  std::string text = n && buffer ? Narrow(buffer, n) : "Error " + std::to_string(code) + ".";
-  if (buffer) LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' '))
-    text.pop_back();
-  return text;
-}
-
 }  // namespace velt::platform::win32

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include "engine/temp_file.h"
+
 namespace velt::test {
 
 namespace {
@@ -28,14 +30,6 @@ std::pair<size_t, size_t> FindTempSuffix(const std::string& text, size_t minDigi
     if (end - at - 4 >= minDigits) return {at, end - at};
   }
   return {std::string::npos, 0};
-}
-
-bool IsVeltTemporary(const std::string& name) {
-  // NAME.tmp<14 or more digits>, then "en", "dc" or nothing.
-  auto [at, length] = FindTempSuffix(name, 14);
-  if (at == std::string::npos || at == 0) return false;
-  const std::string rest = name.substr(at + length);
-  return rest.empty() || rest == "en" || rest == "dc";
 }
 
 CliRun::CliRun(TempDir::Where where) : root_(where) {
@@ -86,7 +80,7 @@ void CliRun::Clear() const {
 std::set<std::string> CliRun::Temporaries() const {
   std::set<std::string> t;
   for (const auto& e : std::filesystem::recursive_directory_iterator(work_))
-    if (IsVeltTemporary(e.path().filename().string())) t.insert(e.path().string());
+    if (engine::IsTemporaryName(e.path().filename().string())) t.insert(e.path().string());
   return t;
 }
 
@@ -116,7 +110,7 @@ std::set<std::string> CliRun::ReportedTemporaries() const {
 std::vector<std::string> CliRun::Strangers(const std::set<std::string>& expected) const {
   std::vector<std::string> s;
   for (const auto& n : TempDirNames(work_))
-    if (!expected.count(n) && !IsVeltTemporary(n)) s.push_back(n);
+    if (!expected.count(n) && !engine::IsTemporaryName(n)) s.push_back(n);
   return s;
 }
 

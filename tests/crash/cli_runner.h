@@ -41,7 +41,6 @@ class CliRun {
   std::string work_, registry_;
 };
 
-bool IsVeltTemporary(const std::string& name);
 // Where `text` holds ".tmp" followed by at least `minDigits` digits: the position of the dot and
 // the length of that piece; npos when it holds none.
 std::pair<size_t, size_t> FindTempSuffix(const std::string& text, size_t minDigits = 1);
