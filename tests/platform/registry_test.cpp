@@ -64,16 +64,6 @@ class RegistryTest : public ::testing::Test {
   void SetUp() override { ::setenv("VELT_REGISTRY", hive.c_str(), 1); }
   void TearDown() override { ::unsetenv("VELT_REGISTRY"); }
 
-  // Registry export with CRLF line ends, as Windows writes them.
-  static std::string crlf(const std::string& lf) {
-    std::string out;
-    for (char c : lf) {
-      if (c == '\n') out += '\r';
-      out += c;
-    }
-    return out;
-  }
-
   TempDir dir;
   std::string hive = dir / "registry.reg";
 };
@@ -265,94 +255,8 @@ TEST_F(RegistryTest, ReadFailuresGiveTheSystemTexts) {
   EXPECT_EQ(str(ReadRegistryValue(kCU, kKey, "def")), "user");
   EXPECT_EQ(num(ReadRegistryValue(kLM, "\\Software\\Types", "dw4")), 0x04030201);
   EXPECT_EQ(str(ReadRegistryValue(kLM, "\\Software\\Types", "sz1")), "hi");
-}
-
-// An export as regedit writes it: CRLF, comments, continuation lines, escapes, other keys,
-// letter case that differs from the callers'.
-const char* const kExport = R"(Windows Registry Editor Version 5.00
-
-; written by hand
-[HKEY_LOCAL_MACHINE\SOFTWARE\Other]
-"def"="OTHER"
-
-[hkey_local_machine\software\velt]
-@="default"
-"Path"="C:\\Program Files\\VELT"
-"quote"="say \"hi\""
-"enc"=dword:0000000C
-"blob"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\
-  16,17,18
-"exp"=hex(2):25,00,50,00,41,00,54,00,48,00,25,00,5c,00,62,00,69,00,6e,00,00,\
-  00
-"multi"=hex(7):61,00,00,00,62,00,00,00,00,00
-
-[HKEY_CURRENT_USER\Software\VELT]
-"enc"=dword:00000003
-
-)";
-
-TEST_F(RegistryTest, ReadsAHandWrittenExport) {
-  writeFile(hive, crlf(kExport));
-  std::string blob;
-  for (int i = 0; i <= 0x18; ++i) blob += char(i);
-  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "")), "default");
-  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "Path")), R"(C:\Program Files\VELT)");
-  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "quote")), R"(say "hi")");
-  EXPECT_EQ(num(ReadRegistryValue(kLM, kKey, "ENC")), 12);
-  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "blob")), blob);
-  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "exp")), R"(%PATH%\bin)");
-  EXPECT_EQ(failureOf([&] { ReadRegistryValue(kLM, kKey, "multi"); }).code, 1012);
-  EXPECT_EQ(num(ReadRegistryValue(kCU, kKey, "enc")), 3);
-  EXPECT_EQ(str(ReadRegistryValue(kLM, "\\Software\\Other", "def")), "OTHER");
   // Readers (velt-cli among them) leave nothing beside the hive; only writers make the lock.
   EXPECT_EQ(dir.names(), std::vector<std::string>({"registry.reg"}));
-}
-
-TEST_F(RegistryTest, WritesKeepEverythingElse) {
-  writeFile(hive, crlf(kExport));
-  WriteRegistryValue(kLM, kKey, "ENC", int32_t(5), kRegDword);  // the stored name is kept
-  WriteRegistryValue(kLM, "\\SOFTWARE\\VELT", "new", std::string("x"), kRegString);
-  WriteRegistryValue(kLM, "\\Software\\VELT\\Sub", "a", true, kRegDword);
-  EXPECT_EQ(readText(hive), R"(Windows Registry Editor Version 5.00
-
-; written by hand
-[HKEY_LOCAL_MACHINE\SOFTWARE\Other]
-"def"="OTHER"
-
-[hkey_local_machine\software\velt]
-@="default"
-"Path"="C:\\Program Files\\VELT"
-"quote"="say \"hi\""
-"enc"=dword:00000005
-"blob"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\
-  16,17,18
-"exp"=hex(2):25,00,50,00,41,00,54,00,48,00,25,00,5c,00,62,00,69,00,6e,00,00,\
-  00
-"multi"=hex(7):61,00,00,00,62,00,00,00,00,00
-"new"="x"
-
-[HKEY_CURRENT_USER\Software\VELT]
-"enc"=dword:00000003
-
-[HKEY_LOCAL_MACHINE\Software\VELT\Sub]
-"a"=dword:ffffffff
-
-)");
-}
-
-TEST_F(RegistryTest, ReadsAUtf16ExportAndWritesItBackAsUtf8) {
-  std::string lf = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n"
-                   "\"def\"=\"\xDC\"\n\"enc\"=dword:00000002\n\n";
-  std::string bytes = "\xFF\xFE";
-  for (char c : crlf(lf)) {
-    bytes += c;
-    bytes += '\0';
-  }
-  writeFile(hive, bytes);
-  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "def")), "\xC3\x9C");
-  WriteRegistryValue(kLM, kKey, "enc", int32_t(4), kRegDword);
-  EXPECT_EQ(readText(hive), "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n"
-                            "\"def\"=\"\xC3\x9C\"\n\"enc\"=dword:00000004\n\n");
 }
 
 TEST_F(RegistryTest, FirstWriteCreatesFolderAndHive) {
@@ -398,22 +302,10 @@ TEST_F(RegistryTest, DamagedHiveIsNamedAndNeverOverwritten) {
     std::string content;
     int line;
   };
+  // Which lines are damaged is the parser's test; here what a damaged hive does to the caller.
   const std::vector<Case> cases = {
-      {"", 1},
       {"REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n\"def\"=\"x\"\n", 1},
-      {"Windows Registry Editor Version 5.00\n\n\"def\"=\"x\"\n", 3},
-      {"Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT\n", 3},
-      {"Windows Registry Editor Version 5.00\n\n[-HKEY_LOCAL_MACHINE\\Software\\VELT]\n", 3},
-      {head + "\"def\"=\"unterminated\n", 4},
-      {head + "\"def\"=\"a\\qb\"\n", 4},
-      {head + "\"def\"=\"x\" trailing\n", 4},
-      {head + "\"enc\"=dword:123456789\n", 4},
-      {head + "\"enc\"=dword:\n", 4},
       {head + "\"def\"=\"x\"\n\"blob\"=hex:01,zz\n", 5},
-      {head + "\"blob\"=hex:01,02,\\\n", 4},
-      {head + "\"x\"=-\n", 4},
-      {head + "\"x\"=str:abc\n", 4},
-      {head + "garbage\n", 4},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.content);
