@@ -72,11 +72,11 @@ int RunFileCommand(const FileOptions& o, CliEnvironment& env, bool encrypting) {
   const engine::EngineSettings settings = SettingsFor(o, encrypting);
   engine::DecryptionOptions decryption;
   if (!encrypting) {
-    if (o.all && (o.cipher.empty() || o.hash.empty()))
+    if (o.all && (!o.cipher || !o.hash))
       throw UsageError("--all needs -c and -H for the files without meta information");
     decryption.cipherIndex = settings.cipherIndex;
     decryption.hashIndex = settings.hashIndex;
-    decryption.deleteOriginal = o.deleteOriginal;
+    decryption.deleteOriginal = o.deleteOriginal > 0;
   }
   const char* verb = encrypting ? "encrypted" : "decrypted";
   std::string mask = encrypting || o.anyExtension ? "*.*" : "*." + settings.extension;
@@ -152,7 +152,7 @@ int RunFileCommand(const FileOptions& o, CliEnvironment& env, bool encrypting) {
         return {Outcome::Failed, problem, {}, false};
       engine::DecryptOptions options;
       options.replaceExisting = o.overwrite;
-      options.keepUnchecked = !o.deleteOriginal;
+      options.keepUnchecked = o.deleteOriginal <= 0;
       options.cancel = &stop.requested;
       options.report = &report;
       if (engine::DecryptOneFile(path, password, meta, settings, decryption, sink, options) < 0)

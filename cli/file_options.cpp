@@ -5,10 +5,23 @@
 
 namespace velt::cli {
 
+namespace {
+// One choice and its opposite; giving both (or one twice) is a usage error.
+CLI::Option* AddFlagPair(CLI::App& cmd, const std::string& names, int& choice,
+                         const std::string& description) {
+  return cmd.add_flag(names, choice, description)
+      ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+}
+}  // namespace
+
 void AddFileOptions(CLI::App& cmd, FileOptions& o, bool encrypting) {
   cmd.add_option("PATH", o.paths, "Files, and folders with -r")->required();
-  cmd.add_option("-c,--cipher", o.cipher, "Cipher: index (0-18) or label, e.g. RIJNDAEL");
-  cmd.add_option("-H,--hash", o.hash, "Hash: index (0-9) or label, e.g. \"SHA 256\"");
+  cmd.add_option("-c,--cipher", o.cipher, "Cipher: index (0-18) or label, e.g. RIJNDAEL")
+      ->transform(CipherChoice())
+      ->option_text("TEXT");
+  cmd.add_option("-H,--hash", o.hash, "Hash: index (0-9) or label, e.g. \"SHA 256\"")
+      ->transform(HashChoice())
+      ->option_text("TEXT");
   cmd.add_flag("-r,--recursive", o.recursive, "Take the files of folders and their subfolders");
   cmd.add_option("-p,--password-file", o.passwordFile,
                  "Read the password from the first line of FILE (- for standard input)");
@@ -20,33 +33,26 @@ void AddFileOptions(CLI::App& cmd, FileOptions& o, bool encrypting) {
                encrypting ? "Replace an older encrypted file under the new file's name (never a "
                             "file without VELT meta information)"
                           : "Replace an existing file under the decrypted file's name");
-  auto del = cmd.add_flag(
-      "--delete-original", o.deleteOriginal,
-      encrypting ? "Delete the original after encryption"
-                 : "Delete the encrypted file after decryption even when the password could not "
-                   "be checked reliably (no compression) or at all (no meta information) "
-                   "(default: keep such files as NAME(orig))");
-  cmd.add_flag("--keep-original", o.keepOriginal,
-               encrypting ? "Keep the original beside the encrypted file"
-                          : "Keep encrypted files whose password could not be checked reliably "
-                            "as NAME(orig)")
-      ->excludes(del);
-  auto sec = cmd.add_flag("--secure-delete", o.secureDelete,
-                          "Overwrite originals and temporary files before deleting them");
-  cmd.add_flag("--no-secure-delete", o.noSecureDelete, "Delete without overwriting")->excludes(sec);
+  AddFlagPair(cmd, "--delete-original,!--keep-original", o.deleteOriginal,
+              encrypting ? "Delete the original after encryption, or keep it beside the "
+                           "encrypted file"
+                         : "Delete the encrypted file after decryption even when the password "
+                           "could not be checked reliably (no compression) or at all (no meta "
+                           "information), or keep such files as NAME(orig) (the default)");
+  AddFlagPair(cmd, "--secure-delete,!--no-secure-delete", o.secureDelete,
+              "Overwrite originals and temporary files before deleting them, or delete without "
+              "overwriting");
   cmd.add_option("--extension", o.extension, "File extension of encrypted files (default: VELT)");
   if (encrypting) {
-    auto comp = cmd.add_flag("--compress", o.compress, "Compress with zlib before encrypting");
-    cmd.add_flag("--no-compress", o.noCompress, "Do not compress")->excludes(comp);
+    AddFlagPair(cmd, "--compress,!--no-compress", o.compress,
+                "Compress with zlib before encrypting, or do not compress");
     cmd.add_option("--level", o.level, "Compression: default, fastest or best")
         ->check(CLI::IsMember({"default", "fastest", "best"}, CLI::ignore_case));
     cmd.add_flag("--no-extension", o.noExtension,
                  "Encrypt files under their own names (the original is replaced)");
-    auto meta = cmd.add_flag("--meta", o.meta, "Write meta information (the saved setting else)");
-    cmd.add_flag("--no-meta", o.noMeta,
-                 "Write no meta information (only with --no-compress; decryption then needs "
-                 "the engines and cannot check the password)")
-        ->excludes(meta);
+    AddFlagPair(cmd, "--meta,!--no-meta", o.meta,
+                "Write meta information, or write none (only with --no-compress; decryption "
+                "then needs the engines and cannot check the password); the saved setting else");
     cmd.add_flag("--verify", o.verify,
                  "Read each encrypted file back and compare it with the original before the "
                  "original is deleted");
@@ -59,18 +65,10 @@ void AddFileOptions(CLI::App& cmd, FileOptions& o, bool encrypting) {
 
 engine::EngineSettings SettingsFor(const FileOptions& o, bool encrypting) {
   engine::EngineSettings s = batch::LoadSettings().settings;
-  if (!o.cipher.empty()) {
-    auto c = ParseCipher(o.cipher);
-    if (!c) throw UsageError("unknown cipher \"" + o.cipher + "\" (see velt-cli list)");
-    s.cipherIndex = *c;
-  }
-  if (!o.hash.empty()) {
-    auto h = ParseHash(o.hash);
-    if (!h) throw UsageError("unknown hash \"" + o.hash + "\" (see velt-cli list)");
-    s.hashIndex = *h;
-  }
+  if (o.cipher) s.cipherIndex = *o.cipher;
+  if (o.hash) s.hashIndex = *o.hash;
   // As in the options dialog: switching compression on or off checks the meta box.
-  const bool compress = o.compress || (!o.noCompress && s.compress);
+  const bool compress = o.compress > 0 || (o.compress == 0 && s.compress);
   if (compress != s.compress) s.addMetaInfo = true;
   s.compress = compress;
   if (o.level == "default") s.compressionSpeed = engine::kSpeedDefault;
@@ -83,12 +81,10 @@ engine::EngineSettings SettingsFor(const FileOptions& o, bool encrypting) {
     s.extension = o.extension;
   }
   if (o.noExtension) s.addExtension = false;
-  if (encrypting && o.deleteOriginal) s.deleteOriginal = true;
-  if (encrypting && o.keepOriginal) s.deleteOriginal = false;
-  if (o.secureDelete) s.secureDelete = true;
-  if (o.noSecureDelete) s.secureDelete = false;
-  if (o.meta) s.addMetaInfo = true;
-  if (o.noMeta) {
+  if (encrypting && o.deleteOriginal != 0) s.deleteOriginal = o.deleteOriginal > 0;
+  if (o.secureDelete != 0) s.secureDelete = o.secureDelete > 0;
+  if (o.meta > 0) s.addMetaInfo = true;
+  if (o.meta < 0) {
     if (s.compress) throw UsageError("--no-meta is allowed only with --no-compress");
     s.addMetaInfo = false;
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,10 +18,12 @@ struct UsageError : std::runtime_error {
 };
 
 struct FileOptions {
-  std::string cipher, hash, level, extension, passwordFile, passwordEnv;
-  bool compress = false, noCompress = false, noExtension = false;
-  bool deleteOriginal = false, keepOriginal = false, secureDelete = false, noSecureDelete = false;
-  bool meta = false, noMeta = false, recursive = false, verify = false, quiet = false;
+  std::optional<int> cipher, hash;  // catalogue indexes
+  std::string level, extension, passwordFile, passwordEnv;
+  // Flag pairs (--compress/--no-compress and the like): 1 for the first, -1 for the "no"
+  // form, 0 when neither was given (the saved setting holds).
+  int compress = 0, deleteOriginal = 0, secureDelete = 0, meta = 0;
+  bool noExtension = false, recursive = false, verify = false, quiet = false;
   bool all = false, anyExtension = false, overwrite = false;
   unsigned jobs = 0;
   std::vector<std::string> paths;
