@@ -35,16 +35,14 @@ Engines EnginesFor(const std::string& path, File& encrypted, bool hasMetaInfo,
   if (hasMetaInfo) {
     std::string problem;
     auto meta = ReadMetaInfo(encrypted, problem);
-    if (!meta) throw EngineError(path, "cannot decrypt: " + problem);
+    if (!meta) throw EngineError(path, messages::CannotDecrypt(problem));
     return {meta->cipherIndex, meta->hashIndex, meta->compression, meta->checkValue,
             uint64_t(MetaInfo::kRecordLength)};
   }
   if (!crypto::findCipher(options.cipherIndex))
-    throw EngineError(path, "cannot decrypt: the cipher index " +
-                                std::to_string(options.cipherIndex) + " names no cipher");
+    throw EngineError(path, messages::CannotDecrypt(messages::NoSuchCipher(options.cipherIndex)));
   if (!crypto::findHash(options.hashIndex))
-    throw EngineError(path, "cannot decrypt: the hash index " +
-                                std::to_string(options.hashIndex) + " names no hash");
+    throw EngineError(path, messages::CannotDecrypt(messages::NoSuchHash(options.hashIndex)));
   return {options.cipherIndex, options.hashIndex, -1, 0, 0};
 }
 
@@ -78,9 +76,7 @@ std::string KeepAside(const std::string& path) {
 }
 
 void RefuseExisting(const std::string& path, const std::string& name) {
-  if (platform::Exists(name))
-    throw EngineError(path, "cannot decrypt it to " + name + ": " + name +
-                                " already exists (--overwrite replaces it)");
+  if (platform::Exists(name)) throw EngineError(path, messages::DecryptedExists(name));
 }
 
 }  // namespace
@@ -96,8 +92,8 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
   sink.ShowFileName(platform::NameOf(path));
 
   if (CheckExtension(settings.extension) != ExtensionCheck::Valid)
-    throw EngineError(path, "cannot decrypt: the file extension setting \"" + settings.extension +
-                                "\" is not valid");
+    throw EngineError(
+        path, messages::CannotDecrypt(messages::InvalidExtensionSetting(settings.extension)));
   detail::RequireRegularFile(path);
   const bool secure = settings.secureDelete;
   const std::string name = DecryptedName(path, settings.extension);
@@ -156,8 +152,7 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
         out.Flush();
         sink.ShowStatus(messages::kDecompressing);
         sink.ShowPercent(100);
-        if (!failed && !ended)
-          throw EngineError(path, "the compressed data ends early: the file is damaged or truncated");
+        if (!failed && !ended) throw EngineError(path, messages::kCompressedDataEndsEarly);
       }
       cipher->Burn();
     }
@@ -191,12 +186,8 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
     existing.reset();
     if (keepAsOrig && run.report) {
       run.report->keptEncrypted = true;
-      run.report->notes.push_back(
-          unchecked ? path + ": kept as " + keptName +
-                          ": its content is not compressed, so the password could be checked "
-                          "only weakly; delete it once the decrypted file is right"
-                    : path + ": kept as " + keptName +
-                          ": it has no meta information, so the password could not be checked");
+      run.report->notes.push_back(unchecked ? messages::KeptUnchecked(path, keptName)
+                                            : messages::KeptWithoutMetaInfo(path, keptName));
     }
     if (!keepAsOrig && name != path) {
       try {
@@ -205,8 +196,7 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
       } catch (const EngineError&) {
         throw;
       } catch (const std::exception& e) {
-        throw EngineError(path, "decrypted to " + name +
-                                    ", but the encrypted file could not be deleted: " + e.what());
+        throw EngineError(path, messages::EncryptedNotDeleted(name, e.what()));
       }
     }
     encrypted.Close();

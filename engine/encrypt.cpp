@@ -69,16 +69,10 @@ void RefuseExisting(const std::string& path, const std::string& finalName, bool 
                     platform::File* held) {
   if (!held && !platform::Exists(finalName)) return;
   if (!held && !platform::IsRegularFile(finalName))
-    throw EngineError(path, "cannot encrypt it to " + finalName +
-                                ": a folder or other non-file of that name exists");
+    throw EngineError(path, messages::NonFileUnderResultName(finalName));
   const bool encrypted = held ? HasMetaInfo(*held) : HasMetaInfo(finalName);
-  if (!encrypted)
-    throw EngineError(path, "cannot encrypt it to " + finalName + ": " + finalName +
-                                " exists and is not a VELT file (it has no meta information); "
-                                "rename or move it first");
-  if (!replaceEncrypted)
-    throw EngineError(path, "cannot encrypt it to " + finalName + ": " + finalName +
-                                " already exists (an encrypted file; --overwrite replaces it)");
+  if (!encrypted) throw EngineError(path, messages::PlainFileUnderResultName(finalName));
+  if (!replaceEncrypted) throw EngineError(path, messages::EncryptedExists(finalName));
 }
 
 }  // namespace
@@ -93,7 +87,7 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
   sink.ShowFileName(platform::NameOf(path));
 
   if (std::string problem = SettingsProblem(settings); !problem.empty())
-    throw EngineError(path, "cannot encrypt: " + problem);
+    throw EngineError(path, messages::CannotEncrypt(problem));
   detail::RequireRegularFile(path);
   const bool secure = settings.secureDelete;
   const std::string finalName = settings.addExtension ? path + "." + settings.extension : path;
@@ -139,7 +133,7 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
     sink.Check();
     detail::RequireUnchanged(original, path, before, "encrypted");
     if (oldContent && !original.SameFileAs(path))
-      throw EngineError(path, "the file was replaced while it was being encrypted");
+      throw EngineError(path, messages::kReplacedWhileEncrypting);
     out.File().SetOwnerLike(before);
     detail::RequireSameFile(out.File(), out.Path(), path);
     if (finalName == path || existing)
@@ -162,22 +156,19 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
       } catch (const EngineError&) {
         throw;
       } catch (const std::exception& e) {
-        throw EngineError(path, "encrypted to " + finalName +
-                                    ", but the original could not be deleted: " + e.what());
+        throw EngineError(path, messages::OriginalNotDeletedAfterEncryption(finalName, e.what()));
       }
     } else if (oldContent) {
       // Encrypted under its own name: the old content has no name left, unless other links
       // still show it, whose content an overwrite would destroy.
       const uint32_t links = oldContent->Status().links;
       if (links > 0) {
-        if (options.report) options.report->notes.push_back(detail::OtherLinksNote(path, links));
+        if (options.report) options.report->notes.push_back(messages::OtherLinksNote(path, links));
       } else {
         try {
           SecureOverwrite(*oldContent, sink);
         } catch (const std::exception& e) {
-          throw EngineError(path, "encrypted to " + finalName +
-                                      ", but overwriting the original's old content failed: " +
-                                      e.what());
+          throw EngineError(path, messages::OldContentNotOverwritten(finalName, e.what()));
         }
       }
     }

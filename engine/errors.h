@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "engine/messages.h"
+
 namespace velt::engine {
 
 class EngineError : public std::runtime_error {
@@ -22,14 +24,14 @@ class EngineError : public std::runtime_error {
 class AlreadyEncryptedError : public EngineError {
  public:
   explicit AlreadyEncryptedError(std::string file)
-      : EngineError(std::move(file), "already encrypted (it carries VELT meta information)") {}
+      : EngineError(std::move(file), messages::kAlreadyEncrypted) {}
 };
 
 // The run was stopped before its result took its name; nothing was changed and every
 // temporary file is gone.
 class CancelledError : public EngineError {
  public:
-  explicit CancelledError(std::string file) : EngineError(std::move(file), "stopped before it was done; the file is unchanged") {}
+  explicit CancelledError(std::string file) : EngineError(std::move(file), messages::kStopped) {}
 };
 
 // The file changed (grew, was written to, or was replaced) while it was being processed: it is

@@ -5,6 +5,7 @@
 #include "crypto/bytes.h"
 #include "crypto/cipher_catalogue.h"
 #include "crypto/hash_catalogue.h"
+#include "engine/messages.h"
 #include "platform/file.h"
 
 namespace velt::engine {
@@ -88,37 +89,37 @@ bool HasMetaInfo(platform::File& f) {
 std::optional<MetaInfo> ReadMetaInfo(platform::File& file, std::string& problem) {
   uint64_t size = file.Size();
   if (size < uint64_t(MetaInfo::kRecordLength)) {
-    problem = "the file is too short to hold VELT meta information";
+    problem = messages::kTooShortForMetaInfo;
     return std::nullopt;
   }
   uint8_t record[MetaInfo::kRecordLength];
   if (file.ReadAt(size - MetaInfo::kRecordLength, record, sizeof record) != sizeof record) {
-    problem = "the meta information could not be read";
+    problem = messages::kMetaInfoUnreadable;
     return std::nullopt;
   }
   MetaInfo m = MetaInfo::Parse(record);
   if (m.recordLength != MetaInfo::kRecordLength) {
-    problem = "the meta information is damaged (record length " + std::to_string(m.recordLength) +
-              " instead of 36)";
+    problem = messages::MetaInfoDamaged("record length " + std::to_string(m.recordLength) +
+                                        " instead of 36");
     return std::nullopt;
   }
   if (std::memcmp(record, kSignature, 5) != 0) {
-    problem = "the meta information is damaged (no VELT signature)";
+    problem = messages::MetaInfoDamaged("no VELT signature");
     return std::nullopt;
   }
   if (!crypto::findCipher(m.cipherIndex)) {
-    problem = "the meta information is damaged (cipher index " + std::to_string(m.cipherIndex) +
-              " is outside 0-18)";
+    problem = messages::MetaInfoDamaged("cipher index " + std::to_string(m.cipherIndex) +
+                                        " is outside 0-18");
     return std::nullopt;
   }
   if (!crypto::findHash(m.hashIndex)) {
-    problem = "the meta information is damaged (hash index " + std::to_string(m.hashIndex) +
-              " is outside 0-9)";
+    problem =
+        messages::MetaInfoDamaged("hash index " + std::to_string(m.hashIndex) + " is outside 0-9");
     return std::nullopt;
   }
   if (m.compression != -1 && m.compression != 0) {
-    problem = "the meta information is damaged (compression " + std::to_string(m.compression) +
-              " is neither -1 nor 0)";
+    problem = messages::MetaInfoDamaged("compression " + std::to_string(m.compression) +
+                                        " is neither -1 nor 0");
     return std::nullopt;
   }
   return m;

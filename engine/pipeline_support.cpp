@@ -3,6 +3,7 @@
 #include "crypto/cipher_catalogue.h"
 #include "crypto/hash_catalogue.h"
 #include "engine/errors.h"
+#include "engine/messages.h"
 #include "engine/settings.h"
 #include "platform/errors.h"
 #include "platform/file.h"
@@ -11,10 +12,9 @@
 namespace velt::engine::detail {
 
 void RequireRegularFile(const std::string& path) {
-  if (platform::IsSymbolicLink(path))
-    throw EngineError(path, "it is a symbolic link; VELT works on the files themselves, not links");
-  if (!platform::Exists(path)) throw EngineError(path, "the file does not exist");
-  if (!platform::IsRegularFile(path)) throw EngineError(path, "it is not a regular file");
+  if (platform::IsSymbolicLink(path)) throw EngineError(path, messages::kSymbolicLink);
+  if (!platform::Exists(path)) throw EngineError(path, messages::kNoSuchFile);
+  if (!platform::IsRegularFile(path)) throw EngineError(path, messages::kNotRegularFile);
 }
 
 std::unique_ptr<crypto::TCrypt_cipher> MakeKeyedCipher(int cipherIndex, int hashIndex,
@@ -40,15 +40,13 @@ platform::File OpenHeld(const std::string& path) {
   for (int attempt = 0;; ++attempt) {
     auto f = platform::File::Open(path, platform::OpenMode::Read, platform::Locking::Exclusive);
     if (f.SameFileAs(path)) return f;
-    if (attempt == 3)
-      throw EngineError(path, "the file keeps being replaced while it is opened; try again later");
+    if (attempt == 3) throw EngineError(path, messages::kKeepsBeingReplaced);
   }
 }
 
 std::optional<platform::File> HoldExisting(const std::string& name) {
   if (!platform::Exists(name)) return std::nullopt;
-  if (!platform::IsRegularFile(name))
-    throw EngineError(name, "cannot be replaced: it is not a regular file");
+  if (!platform::IsRegularFile(name)) throw EngineError(name, messages::kNonFileInTheWay);
   try {
     return platform::File::Open(name, platform::OpenMode::Read, platform::Locking::Exclusive);
   } catch (const platform::PlatformError& e) {
@@ -58,9 +56,7 @@ std::optional<platform::File> HoldExisting(const std::string& name) {
 }
 
 void RequireSameFile(platform::File& ours, const std::string& name, const std::string& path) {
-  if (!ours.SameFileAs(name))
-    throw EngineError(path,
-                      name + " is not the file VELT wrote: another program replaced or removed it");
+  if (!ours.SameFileAs(name)) throw EngineError(path, messages::NotTheFileWritten(name));
 }
 
 void GiveAttributes(const std::string& name, const platform::Attributes& attributes) {
@@ -77,7 +73,7 @@ void RethrowForFile(const std::string& path) {
   } catch (const EngineError&) {
     throw;
   } catch (const std::bad_alloc&) {
-    throw EngineError(path, "not enough memory");
+    throw EngineError(path, messages::kNoMemory);
   } catch (const std::exception& e) {
     throw EngineError(path, e.what());
   }

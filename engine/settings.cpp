@@ -4,6 +4,7 @@
 
 #include "crypto/cipher_catalogue.h"
 #include "crypto/hash_catalogue.h"
+#include "engine/messages.h"
 
 namespace velt::engine {
 
@@ -16,18 +17,16 @@ ExtensionCheck CheckExtension(const std::string& extension) {
 }
 
 std::string SettingsProblem(const EngineSettings& s) {
-  if (!crypto::findCipher(s.cipherIndex))
-    return "the cipher index " + std::to_string(s.cipherIndex) + " names no cipher";
-  if (!crypto::findHash(s.hashIndex))
-    return "the hash index " + std::to_string(s.hashIndex) + " names no hash";
-  if (s.compressionEngine != 0)
-    return "the compression engine " + std::to_string(s.compressionEngine) + " is unknown";
+  if (!crypto::findCipher(s.cipherIndex)) return messages::NoSuchCipher(s.cipherIndex);
+  if (!crypto::findHash(s.hashIndex)) return messages::NoSuchHash(s.hashIndex);
+  if (s.compressionEngine != 0) return messages::UnknownCompressionEngine(s.compressionEngine);
   if (s.compressionSpeed < kSpeedDefault || s.compressionSpeed > kSpeedBest)
-    return "the compression setting " + std::to_string(s.compressionSpeed) + " is unknown";
+    return messages::UnknownCompressionSetting(s.compressionSpeed);
   switch (CheckExtension(s.extension)) {
-    case ExtensionCheck::Empty: return "the file extension is empty";
+    case ExtensionCheck::Empty:
+      return messages::kEmptyExtension;
     case ExtensionCheck::ForbiddenCharacter:
-      return "the file extension \"" + s.extension + "\" holds a character a file name cannot";
+      return messages::ForbiddenInExtension(s.extension);
     case ExtensionCheck::Valid: break;
   }
   return {};

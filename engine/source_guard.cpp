@@ -1,5 +1,6 @@
 #include "engine/source_guard.h"
 
+#include "engine/messages.h"
 #include "engine/secure_delete.h"
 #include "engine/temp_file.h"
 #include "platform/errors.h"
@@ -28,19 +29,9 @@ void StoppableSink::ShowBar(int n) {
 void RequireUnchanged(const platform::File& source, const std::string& path,
                       const platform::FileStatus& before, const char* doing) {
   if (!source.SameFileAs(path))
-    throw ChangedError(path, std::string("the file was ") +
-                                 (platform::Exists(path) ? "replaced" : "removed") +
-                                 " while it was being " + doing + "; it is kept as it is");
+    throw ChangedError(path, messages::SourceReplaced(platform::Exists(path), doing));
   if (!source.Status().SameContentAs(before))
-    throw ChangedError(path, std::string("the file changed while it was being ") + doing +
-                                 "; it is kept as it is now and the result was discarded");
-}
-
-std::string OtherLinksNote(const std::string& path, uint32_t otherLinks) {
-  return path + ": not overwritten, only deleted: " + std::to_string(otherLinks) +
-         (otherLinks == 1 ? " other name links to the same file and still holds"
-                          : " other names link to the same file and still hold") +
-         " its content";
+    throw ChangedError(path, messages::SourceChanged(doing));
 }
 
 void RetireSource(platform::File& source, platform::File* writable, const std::string& path,
@@ -58,19 +49,17 @@ void RetireSource(platform::File& source, platform::File* writable, const std::s
   };
   if (!source.SameFileAs(aside)) {
     putBack();
-    throw EngineError(path, done + ", but the file was replaced meanwhile and is kept");
+    throw EngineError(path, messages::SourceReplacedMeanwhile(done));
   }
   const platform::FileStatus now = source.Status();
   if (!now.SameContentAs(before)) {
     putBack();
-    throw ChangedError(path, std::string("the file changed while it was being ") + doing +
-                                 "; it is kept as it is now, and " + resultName +
-                                 " holds its content from before the change");
+    throw ChangedError(path, messages::SourceChangedAfterResult(doing, resultName));
   }
   std::string overwriteProblem;
   if (secure && writable) {
     if (now.links > 1) {
-      if (report) report->notes.push_back(OtherLinksNote(path, now.links - 1));
+      if (report) report->notes.push_back(messages::OtherLinksNote(path, now.links - 1));
     } else {
       try {
         SecureOverwrite(*writable, sink);
@@ -84,11 +73,9 @@ void RetireSource(platform::File& source, platform::File* writable, const std::s
   } catch (const platform::PlatformError& e) {
     // Somebody else removed it meanwhile: it is gone, which is all that was asked.
     if (!platform::IsNotFound(e))
-      throw EngineError(path, done + ", but the original could not be deleted (it is " + aside +
-                                  "): " + e.what());
+      throw EngineError(path, messages::OriginalNotDeleted(done, aside, e.what()));
   } catch (const std::exception& e) {
-    throw EngineError(path, done + ", but the original could not be deleted (it is " + aside +
-                                "): " + e.what());
+    throw EngineError(path, messages::OriginalNotDeleted(done, aside, e.what()));
   }
   if (!overwriteProblem.empty())
     throw EngineError(path, done + " and the original deleted, but overwriting it failed: " +

@@ -50,8 +50,4 @@ void RetireSource(platform::File& source, platform::File* writable, const std::s
                   ProgressSink& sink, FileReport* report, const char* doing,
                   const std::string& resultName);
 
-// A secure overwrite of a file that other names still link to would destroy their content: the
-// note that tells the user why it was left.
-std::string OtherLinksNote(const std::string& path, uint32_t otherLinks);
-
 }  // namespace velt::engine::detail

@@ -7,6 +7,7 @@
 
 #include "engine/errors.h"
 #include "engine/file_stream.h"
+#include "engine/messages.h"
 #include "engine/meta_info.h"
 #include "engine/pipeline_support.h"
 #include "engine/zstream.h"
@@ -48,7 +49,7 @@ class ComparingStream final : public crypto::TStream {
 
 void VerifyEncrypted(const std::string& encryptedPath, platform::File& original,
                      const std::string& password, const EngineSettings& settings) {
-  const std::string what = "verification failed: " + encryptedPath;
+  const std::string what = messages::VerificationFailed(encryptedPath);
   platform::File enc =
       platform::File::Open(encryptedPath, platform::OpenMode::Read, platform::Locking::None);
   uint64_t body = enc.Size();
@@ -58,7 +59,7 @@ void VerifyEncrypted(const std::string& encryptedPath, platform::File& original,
     if (!meta) throw EngineError(original.Path(), what + ": " + problem);
     if (meta->checkValue != ComputeCheckValue(original) || meta->cipherIndex != settings.cipherIndex ||
         meta->hashIndex != settings.hashIndex)
-      throw EngineError(original.Path(), what + " does not carry the expected meta information");
+      throw EngineError(original.Path(), what + messages::kUnexpectedMetaInfo);
     body -= MetaInfo::kRecordLength;
   }
   NullProgressSink quiet;
@@ -79,7 +80,7 @@ void VerifyEncrypted(const std::string& encryptedPath, platform::File& original,
   }
   cipher->Burn();
   if (!complete || !compare.Matches())
-    throw EngineError(original.Path(), what + " does not decrypt to the original");
+    throw EngineError(original.Path(), what + messages::kNotTheOriginal);
 }
 
 }  // namespace velt::engine
