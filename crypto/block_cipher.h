@@ -106,8 +106,9 @@ class TCrypt_blockcipher128 : public TCrypt_blockcipherN<16> {};
 // What an algorithm class must give BlockCipher (see below). BlockCipher checks it when the
 // algorithm is compiled; the bulk forms are optional there because BlockCipher supplies them.
 template <class C>
-concept block_cipher_implementation = requires(C& c, const C& k, const uint8_t* in, uint8_t* out,
-                                               size_t count, unsigned bits) {
+concept block_cipher_implementation =
+    !std::is_abstract_v<C> &&
+    requires(const C& k, C& c, const uint8_t* in, uint8_t* out, size_t count, unsigned bits) {
   { C::kId } -> std::convertible_to<int>;
   { C::kMaxKeySize } -> std::convertible_to<int>;
   { C::kAlgorithm } -> std::convertible_to<const char*>;
@@ -117,8 +118,7 @@ concept block_cipher_implementation = requires(C& c, const C& k, const uint8_t* 
   k.decryptBlock(in, out);
   k.encryptBlocks(in, out, count);
   k.decryptBlocks(in, out, count);
-}
-&&!std::is_abstract_v<C>;
+};
 
 // The template every block algorithm class derives from:
 //

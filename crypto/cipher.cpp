@@ -10,10 +10,6 @@
 
 namespace velt::crypto {
 
-TCrypt_cipher::~TCrypt_cipher() {
-  if (isKeyed_) TCrypt_cipher::Burn();
-}
-
 void TCrypt_cipher::InitWithKey(const uint8_t*, unsigned bits, const uint8_t*) {
   if (isKeyed_) Burn();
   if (bits == 0 || bits % 4 != 0 || bits > unsigned(MaxKeySize()))

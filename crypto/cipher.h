@@ -37,7 +37,7 @@ class TCrypt_cipher {
   TCrypt_cipher() = default;
   TCrypt_cipher(const TCrypt_cipher&) = delete;
   TCrypt_cipher& operator=(const TCrypt_cipher&) = delete;
-  virtual ~TCrypt_cipher();
+  virtual ~TCrypt_cipher() = default;
 
   // Every algorithm supplies these: pure, so that one that forgot a byte operation does not
   // compile rather than pass its input through.
