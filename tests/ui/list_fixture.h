@@ -180,8 +180,7 @@ class ListTest : public UiTest {
   static bool Timed(const std::string& text, const std::string& before,
                     const std::string& after = "") {
     if (text.size() < before.size() + after.size()) return false;
-    if (text.compare(0, before.size(), before) != 0) return false;
-    if (text.compare(text.size() - after.size(), after.size(), after) != 0) return false;
+    if (!text.starts_with(before) || !text.ends_with(after)) return false;
     // std::regex trips g++ 12's uninitialised-use warning under the sanitizers.
     const std::string middle =
         text.substr(before.size(), text.size() - before.size() - after.size());
