@@ -34,7 +34,8 @@ constexpr int kDiskFull = 112;
 constexpr int kCantRead = 1012;
 constexpr int kCantWrite = 1013;
 
-std::string SystemText(int code) {
+// The Windows registry's own text for one of its codes.
+std::string WindowsText(int code) {
   switch (code) {
     case kFileNotFound: return "The system cannot find the file specified.";
     case kAccessDenied: return "Access is denied.";
@@ -46,7 +47,7 @@ std::string SystemText(int code) {
   return "Error " + std::to_string(code) + ".";
 }
 
-[[noreturn]] void Fail(int code) { throw RegistryError(code, SystemText(code)); }
+[[noreturn]] void Fail(int code) { throw RegistryError(code, WindowsText(code)); }
 
 // errno as the registry would report it; causes without a Windows counterpart keep the
 // generic read/write failure and say what went wrong with which file.
@@ -62,7 +63,7 @@ std::string SystemText(int code) {
     case EDQUOT:
     case EFBIG: Fail(kDiskFull);
   }
-  throw RegistryError(fallback, SystemText(fallback) + " (" + path + ": " + reason + ")");
+  throw RegistryError(fallback, WindowsText(fallback) + " (" + path + ": " + reason + ")");
 }
 [[noreturn]] void FailErrno(int err, int fallback, const std::string& path) {
   FailErrno(err, fallback, path, ErrorText(err));
@@ -76,7 +77,7 @@ const char* RootName(RegistryRoot root) {
 }
 
 std::string DamagedText(int code, const std::string& path, const RegText::Damage& d) {
-  return SystemText(code) + " The registry file " + path + " is damaged at line " +
+  return WindowsText(code) + " The registry file " + path + " is damaged at line " +
          std::to_string(d.line) + ": " + d.reason + ".";
 }
 
@@ -172,7 +173,8 @@ void ReplaceHive(const std::string& path, const std::string& content,
     std::error_code ec;
     std::filesystem::permissions(temp, std::filesystem::perms(old ? old->mode : 0644), ec);
     if (ec) throw PlatformError("change the mode of", temp, ec.value());
-    // Root rewriting someone else's hive must not take it over.
+    // Root rewriting someone else's hive must not take it over; where the owner cannot be
+    // given back, the write goes on all the same.
     if (old) {
       try {
         file.SetOwnerLike(old->status);
