@@ -21,6 +21,7 @@
 #include <tuple>
 
 #include "engine/engine.h"
+#include "engine/temp_file.h"
 #include "platform/file.h"
 #include "tests/crash/cli_runner.h"
 #include "tests/crash/user_files.h"
@@ -238,8 +239,7 @@ class FaultMatrix : public ::testing::Test {
 };
 
 bool IsTemp(const std::string& path, const char* tag) {
-  auto [at, length] = FindTempSuffix(path);
-  return at != std::string::npos && path.substr(at + length) == tag;
+  return engine::IsTemporaryName(path) && engine::TemporaryTag(path) == tag;
 }
 
 // First (or last) event of `kind` on a file matching `match`, from `from` on.
