@@ -7,7 +7,6 @@
 set -euo pipefail
 velt=$1
 idle=${2:-8}
-settle=2  # after the handlers are in place, for what start-up leaves queued
 
 command -v strace >/dev/null || { echo "strace is not installed"; exit 77; }
 strace -o /dev/null true 2>/dev/null || { echo "strace cannot trace here"; exit 77; }
@@ -61,7 +60,14 @@ for _ in $(seq 600); do
 done
 [ -n "$velt_pid" ] || { echo "velt did not come up"; exit 1; }
 
-sleep "$settle"
+# What start-up left queued runs first: wait for a quiet second (a busy machine may take long).
+size=-1
+for _ in $(seq 15); do
+  now=$(stat -c %s "$work/trace")
+  [ "$now" = "$size" ] && break
+  size=$now
+  sleep 1
+done
 from=$(date +%s.%N)
 sleep "$idle"
 to=$(date +%s.%N)
