@@ -2,17 +2,22 @@
 // template that an algorithm class derives from.
 #pragma once
 
+#include <concepts>
 #include <cstring>
+#include <type_traits>
 
 #include "crypto/block_modes.h"
 #include "crypto/bytes.h"
 #include "crypto/cipher.h"
 #include "crypto/hex.h"
+#include "crypto/secure_buffer.h"
 
 namespace velt::crypto {
 
 enum TCrypt_ciphermode : uint8_t { cmCBC = 0, cmCFB8bit = 1, cmCFBblock = 2, cmOFB = 3, cmCTR = 4 };
 
+// The interface of every block cipher. Each operation here is pure: an algorithm that left
+// one out must not compile, or it would hand its input back unencrypted.
 class TCrypt_blockcipher : public TCrypt_cipher {
  public:
   TCrypt_ciphermode CipherMode = cmCBC;
@@ -23,42 +28,33 @@ class TCrypt_blockcipher : public TCrypt_cipher {
   std::string EncryptText(std::string_view text) override;
   std::string DecryptText(std::string_view base64) override;
 
-  virtual void SetupKey(const uint8_t* /*key*/, unsigned /*bits*/) {}
-  virtual int BlockSize() const { return -1; }
-  virtual void SetInitVector(const uint8_t* /*iv*/) {}
-  virtual void GetChainVector(uint8_t* /*out*/) {}
-  virtual void EncryptBlock(const uint8_t* /*in*/, uint8_t* /*out*/) {}
-  virtual void DecryptBlock(const uint8_t* /*in*/, uint8_t* /*out*/) {}
-  virtual void CbcEncrypt(const uint8_t*, uint8_t*, size_t) {}
-  virtual void CbcDecrypt(const uint8_t*, uint8_t*, size_t) {}
-  virtual void Cfb8Encrypt(const uint8_t*, uint8_t*, size_t) {}
-  virtual void Cfb8Decrypt(const uint8_t*, uint8_t*, size_t) {}
-  virtual void CfbBlockEncrypt(const uint8_t*, uint8_t*, size_t) {}
-  virtual void CfbBlockDecrypt(const uint8_t*, uint8_t*, size_t) {}
-  virtual void OfbEncrypt(const uint8_t*, uint8_t*, size_t) {}
-  virtual void OfbDecrypt(const uint8_t*, uint8_t*, size_t) {}
-  virtual void CtrEncrypt(const uint8_t*, uint8_t*, size_t) {}
-  virtual void CtrDecrypt(const uint8_t*, uint8_t*, size_t) {}
+  virtual void SetupKey(const uint8_t* key, unsigned bits) = 0;
+  virtual int BlockSize() const = 0;
+  virtual void SetInitVector(const uint8_t* iv) = 0;
+  virtual void GetChainVector(uint8_t* out) = 0;
+  virtual void EncryptBlock(const uint8_t* in, uint8_t* out) = 0;
+  virtual void DecryptBlock(const uint8_t* in, uint8_t* out) = 0;
+  virtual void CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) = 0;
+  virtual void CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) = 0;
+  virtual void Cfb8Encrypt(const uint8_t* in, uint8_t* out, size_t n) = 0;
+  virtual void Cfb8Decrypt(const uint8_t* in, uint8_t* out, size_t n) = 0;
+  virtual void CfbBlockEncrypt(const uint8_t* in, uint8_t* out, size_t n) = 0;
+  virtual void CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n) = 0;
+  virtual void OfbEncrypt(const uint8_t* in, uint8_t* out, size_t n) = 0;
+  virtual void OfbDecrypt(const uint8_t* in, uint8_t* out, size_t n) = 0;
+  virtual void CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) = 0;
+  virtual void CtrDecrypt(const uint8_t* in, uint8_t* out, size_t n) = 0;
 
  protected:
   void ThrowNotKeyed() const override;
 };
 
-// The base of the 64-bit (B = 8) and 128-bit (B = 16) block ciphers: vectors, keying, and the
-// five modes over the virtual block operations.
+// The base of the 64-bit (B = 8) and 128-bit (B = 16) block ciphers: the vectors and keying.
+// The block and mode operations come from BlockCipher below, with the algorithm inlined.
 template <size_t B>
 class TCrypt_blockcipherN : public TCrypt_blockcipher {
  public:
   static constexpr size_t kBlockBytes = B;
-
-  TCrypt_blockcipherN() {
-    std::memset(InitVector, 0xFF, B);
-    std::memset(ChainVector, 0xFF, B);
-  }
-  ~TCrypt_blockcipherN() override {
-    secureFill(InitVector, B, 0xFF);
-    secureFill(ChainVector, B, 0xFF);
-  }
 
   int BlockSize() const override { return int(B * 8); }
 
@@ -70,7 +66,7 @@ class TCrypt_blockcipherN : public TCrypt_blockcipher {
       if (iv) {
         std::memcpy(InitVector, iv, B);
       } else {
-        std::memset(InitVector, 0, B);
+        InitVector.clear();
         EncryptBlock(InitVector, InitVector);
       }
     } catch (...) {
@@ -81,8 +77,8 @@ class TCrypt_blockcipherN : public TCrypt_blockcipher {
   }
 
   void Burn() override {
-    secureFill(InitVector, B, 0xFF);
-    secureFill(ChainVector, B, 0xFF);
+    InitVector.clear();
+    ChainVector.clear();
     TCrypt_blockcipher::Burn();
   }
 
@@ -100,68 +96,40 @@ class TCrypt_blockcipherN : public TCrypt_blockcipher {
     std::memcpy(out, ChainVector, B);
   }
 
-  void CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
-    RequireKey();
-    Modes<B>::cbcEncrypt(VirtualOps{*this}, ChainVector, in, out, n);
-  }
-  void CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
-    RequireKey();
-    Modes<B>::cbcDecrypt(VirtualOps{*this}, ChainVector, in, out, n);
-  }
-  void Cfb8Encrypt(const uint8_t* in, uint8_t* out, size_t n) override {
-    RequireKey();
-    Modes<B>::cfb8(VirtualOps{*this}, ChainVector, in, out, n, true);
-  }
-  void Cfb8Decrypt(const uint8_t* in, uint8_t* out, size_t n) override {
-    RequireKey();
-    Modes<B>::cfb8(VirtualOps{*this}, ChainVector, in, out, n, false);
-  }
-  void CfbBlockEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
-    RequireKey();
-    Modes<B>::cfbBlockEncrypt(VirtualOps{*this}, ChainVector, in, out, n);
-  }
-  void CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
-    RequireKey();
-    Modes<B>::cfbBlockDecrypt(VirtualOps{*this}, ChainVector, in, out, n);
-  }
-  void OfbEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
-    RequireKey();
-    Modes<B>::ofb(VirtualOps{*this}, ChainVector, in, out, n);
-  }
-  void OfbDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { OfbEncrypt(in, out, n); }
-  void CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
-    RequireKey();
-    Modes<B>::ctr(VirtualOps{*this}, ChainVector, in, out, n);
-  }
-  void CtrDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { CtrEncrypt(in, out, n); }
-
-  uint8_t InitVector[B];
-  uint8_t ChainVector[B];
-
- private:
-  struct VirtualOps {
-    TCrypt_blockcipherN& c;
-    void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-      for (size_t i = 0; i < count; ++i) c.EncryptBlock(in + i * B, out + i * B);
-    }
-    void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-      for (size_t i = 0; i < count; ++i) c.DecryptBlock(in + i * B, out + i * B);
-    }
-  };
+  SecureBuffer<uint8_t, B> InitVector;
+  SecureBuffer<uint8_t, B> ChainVector;
 };
 
 class TCrypt_blockcipher64 : public TCrypt_blockcipherN<8> {};
 class TCrypt_blockcipher128 : public TCrypt_blockcipherN<16> {};
 
+// What an algorithm class must give BlockCipher (see below). BlockCipher checks it when the
+// algorithm is compiled; the bulk forms are optional there because BlockCipher supplies them.
+template <class C>
+concept block_cipher_implementation =
+    !std::is_abstract_v<C> &&
+    requires(const C& k, C& c, const uint8_t* in, uint8_t* out, size_t count, unsigned bits) {
+  { C::kId } -> std::convertible_to<int>;
+  { C::kMaxKeySize } -> std::convertible_to<int>;
+  { C::kAlgorithm } -> std::convertible_to<const char*>;
+  { C::ClassSelfCheck() } -> std::same_as<bool>;
+  c.SetupKey(in, bits);
+  k.encryptBlock(in, out);
+  k.decryptBlock(in, out);
+  k.encryptBlocks(in, out, count);
+  k.decryptBlocks(in, out, count);
+};
+
 // The template every block algorithm class derives from:
 //
-//   struct FooSchedule { ... };   // everything SetupKey computes; wiped by Burn
+//   struct FooSchedule { ... };   // everything SetupKey computes; wiped by Burn and on
+//                                 // destruction (ks_ is a SecureBuffer)
 //   class TCrypt_foo final : public BlockCipher<TCrypt_foo, TCrypt_blockcipher64, FooSchedule> {
 //    public:
 //     static constexpr int kId = ..., kMaxKeySize = ...;
 //     static constexpr const char* kAlgorithm = "...";
 //     static bool ClassSelfCheck();
-//     void SetupKey(const uint8_t* key, unsigned bits) override;      // fills ks_
+//     void SetupKey(const uint8_t* key, unsigned bits) override;      // fills *ks_
 //     void encryptBlock(const uint8_t* in, uint8_t* out) const;       // in may equal out
 //     void decryptBlock(const uint8_t* in, uint8_t* out) const;
 //     // optional, for ciphers that gain from several blocks in flight:
@@ -170,13 +138,17 @@ class TCrypt_blockcipher128 : public TCrypt_blockcipherN<16> {};
 //   };
 //
 // It supplies the class queries, the virtual block operations, Burn, and the ten mode
-// operations with the block functions inlined.
+// operations with the block functions inlined. A class that misses part of the above does not
+// compile (block_cipher_implementation).
 template <class Derived, class Base, class Schedule>
 class BlockCipher : public Base {
   static constexpr size_t B = Base::kBlockBytes;
 
  public:
-  ~BlockCipher() override { secureWipe(&ks_, sizeof ks_); }
+  BlockCipher() {
+    static_assert(block_cipher_implementation<Derived>,
+                  "a block algorithm needs its constants, SetupKey and both block functions");
+  }
 
   int Id() const override { return Derived::kId; }
   std::string Algorithm() const override { return Derived::kAlgorithm; }
@@ -203,7 +175,7 @@ class BlockCipher : public Base {
   }
 
   void Burn() override {
-    secureWipe(&ks_, sizeof ks_);
+    ks_.clear();
     Base::Burn();
   }
 
@@ -243,10 +215,12 @@ class BlockCipher : public Base {
     this->RequireKey();
     Modes<B>::ofb(InlineOps{self()}, this->ChainVector, in, out, n);
   }
+  void OfbDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { OfbEncrypt(in, out, n); }
   void CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
     Modes<B>::ctr(InlineOps{self()}, this->ChainVector, in, out, n);
   }
+  void CtrDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { CtrEncrypt(in, out, n); }
 
  protected:
   // Keys the class with a known-answer row (hex) and checks one block both ways.
@@ -261,7 +235,7 @@ class BlockCipher : public Base {
     return std::memcmp(block, plain.data(), B) == 0;
   }
 
-  Schedule ks_{};
+  SecureBuffer<Schedule, 1> ks_;
 
  private:
   const Derived& self() const { return static_cast<const Derived&>(*this); }

@@ -37,19 +37,21 @@ class TCrypt_cipher {
   TCrypt_cipher() = default;
   TCrypt_cipher(const TCrypt_cipher&) = delete;
   TCrypt_cipher& operator=(const TCrypt_cipher&) = delete;
-  virtual ~TCrypt_cipher();
+  virtual ~TCrypt_cipher() = default;
 
-  virtual int Id() const { return -1; }
-  virtual std::string Algorithm() const { return {}; }
-  virtual int MaxKeySize() const { return -1; }
-  virtual bool SelfCheck() const { return false; }
+  // Every algorithm supplies these: pure, so that one that forgot a byte operation does not
+  // compile rather than pass its input through.
+  virtual int Id() const = 0;
+  virtual std::string Algorithm() const = 0;
+  virtual int MaxKeySize() const = 0;
+  virtual bool SelfCheck() const = 0;
 
   // Key of `bits` bits (the first bits/8 bytes of `key` are used); `iv` is one block or null.
   virtual void InitWithKey(const uint8_t* key, unsigned bits, const uint8_t* iv);
   virtual void Burn();
-  virtual void RestartChain() {}
-  virtual void EncryptBytes(const uint8_t* in, uint8_t* out, size_t n);
-  virtual void DecryptBytes(const uint8_t* in, uint8_t* out, size_t n);
+  virtual void RestartChain() = 0;
+  virtual void EncryptBytes(const uint8_t* in, uint8_t* out, size_t n) = 0;
+  virtual void DecryptBytes(const uint8_t* in, uint8_t* out, size_t n) = 0;
   virtual std::string EncryptText(std::string_view text);
   virtual std::string DecryptText(std::string_view base64);
 

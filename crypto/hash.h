@@ -28,16 +28,18 @@ class TCrypt_hash {
   TCrypt_hash& operator=(const TCrypt_hash&) = delete;
   virtual ~TCrypt_hash() = default;
 
-  virtual int Id() const { return -1; }
-  virtual std::string Algorithm() const { return {}; }
-  virtual int HashSize() const { return -1; }
-  virtual bool SelfCheck() const { return false; }
+  // Pure, so that an algorithm missing one does not compile: a digest left unwritten would
+  // become a key nobody chose.
+  virtual int Id() const = 0;
+  virtual std::string Algorithm() const = 0;
+  virtual int HashSize() const = 0;
+  virtual bool SelfCheck() const = 0;
 
-  virtual void StartHash() {}
+  virtual void StartHash() = 0;
   // Writes HashSize()/8 bytes and closes the object.
-  virtual void FinishHash(uint8_t* /*digest*/) {}
-  virtual void Burn() {}
-  virtual void AddBytes(const void* /*data*/, size_t /*n*/) {}
+  virtual void FinishHash(uint8_t* digest) = 0;
+  virtual void Burn() = 0;
+  virtual void AddBytes(const void* data, size_t n) = 0;
 
   // The text's bytes exactly, without terminator or conversion.
   void AddText(std::string_view text) { AddBytes(text.data(), text.size()); }

@@ -26,12 +26,17 @@
 #include "crypto/hash.h"
 #include "crypto/hex.h"
 #include "crypto/messages.h"
+#include "crypto/secure_buffer.h"
 
 namespace velt::crypto {
 
 // Common tails: the message length in bits at the very end of the final block.
-inline void TailLe64(uint8_t* tail, uint64_t, uint64_t low) { storeLe64(tail, low); }
-inline void TailBe64(uint8_t* tail, uint64_t, uint64_t low) { storeBe64(tail, low); }
+inline void TailLe64(uint8_t* tail, uint64_t, uint64_t low) {
+  storeLe64(tail, low);
+}
+inline void TailBe64(uint8_t* tail, uint64_t, uint64_t low) {
+  storeBe64(tail, low);
+}
 inline void TailBe128(uint8_t* tail, uint64_t high, uint64_t low) {
   storeBe64(tail, high);
   storeBe64(tail + 8, low);
@@ -40,8 +45,6 @@ inline void TailBe128(uint8_t* tail, uint64_t high, uint64_t low) {
 template <class Derived, class Algo>
 class MdHash : public TCrypt_hash {
  public:
-  ~MdHash() override { Burn(); }
-
   int Id() const override { return Algo::kId; }
   std::string Algorithm() const override { return Algo::kAlgorithm; }
   int HashSize() const override { return Algo::kHashSize; }
@@ -65,7 +68,7 @@ class MdHash : public TCrypt_hash {
 
   void StartHash() override {
     Burn();
-    Algo::Init(state_);
+    Algo::Init(*state_);
     isOpen_ = true;
   }
 
@@ -83,11 +86,11 @@ class MdHash : public TCrypt_hash {
       p += take;
       n -= take;
       if (fill_ < Algo::kBlockBytes) return;
-      Algo::Compress(state_, buffer_, 1);
+      Algo::Compress(*state_, buffer_, 1);
       fill_ = 0;
     }
     if (size_t whole = n / Algo::kBlockBytes) {
-      Algo::Compress(state_, p, whole);
+      Algo::Compress(*state_, p, whole);
       p += whole * Algo::kBlockBytes;
       n -= whole * Algo::kBlockBytes;
     }
@@ -101,19 +104,19 @@ class MdHash : public TCrypt_hash {
     buffer_[fill_++] = Algo::kPadByte;
     if (fill_ > kRoom) {
       std::memset(buffer_ + fill_, 0, Algo::kBlockBytes - fill_);
-      Algo::Compress(state_, buffer_, 1);
+      Algo::Compress(*state_, buffer_, 1);
       fill_ = 0;
     }
     std::memset(buffer_ + fill_, 0, kRoom - fill_);
     Algo::WriteTail(buffer_ + kRoom, bitsHigh_, bitsLow_);
-    Algo::Compress(state_, buffer_, 1);
-    Algo::Output(state_, digest);
+    Algo::Compress(*state_, buffer_, 1);
+    Algo::Output(*state_, digest);
     Burn();
   }
 
   void Burn() override {
-    secureWipe(&state_, sizeof state_);
-    secureWipe(buffer_, sizeof buffer_);
+    state_.clear();
+    buffer_.clear();
     bitsLow_ = bitsHigh_ = 0;
     fill_ = 0;
     isOpen_ = false;
@@ -124,9 +127,9 @@ class MdHash : public TCrypt_hash {
     if (!isOpen_) throw ECrypt_hash(messages::kHashNotInitialized);
   }
 
-  typename Algo::State state_{};
+  SecureBuffer<typename Algo::State, 1> state_;
   uint64_t bitsLow_ = 0, bitsHigh_ = 0;
-  uint8_t buffer_[Algo::kBlockBytes] = {};
+  SecureBuffer<uint8_t, Algo::kBlockBytes> buffer_;
   size_t fill_ = 0;
 };
 

@@ -32,8 +32,8 @@ bool TCrypt_blowfish::ClassSelfCheck() {
 
 void TCrypt_blowfish::SetupKey(const uint8_t* key, unsigned bits) {
   size_t len = (bits + 7) / 8;  // a 4-bit key still has one (partial) byte to cycle
-  std::memcpy(ks_.p, kInitP, sizeof kInitP);
-  std::memcpy(ks_.s, kInitS, sizeof kInitS);
+  std::memcpy(ks_->p, kInitP, sizeof kInitP);
+  std::memcpy(ks_->s, kInitS, sizeof kInitS);
   size_t k = 0;
   for (int i = 0; i < 18; ++i) {
     uint32_t w = 0;
@@ -41,22 +41,21 @@ void TCrypt_blowfish::SetupKey(const uint8_t* key, unsigned bits) {
       w = w << 8 | key[k];
       k = (k + 1) % len;
     }
-    ks_.p[i] ^= w;
+    ks_->p[i] ^= w;
   }
-  uint8_t block[8] = {};
+  SecureBuffer<uint8_t, 8> block;
   for (int i = 0; i < 18; i += 2) {
     encryptBlock(block, block);
-    ks_.p[i] = loadBe32(block);
-    ks_.p[i + 1] = loadBe32(block + 4);
+    ks_->p[i] = loadBe32(block);
+    ks_->p[i + 1] = loadBe32(block + 4);
   }
-  for (auto& box : ks_.s) {
+  for (auto& box : ks_->s) {
     for (int i = 0; i < 256; i += 2) {
       encryptBlock(block, block);
       box[i] = loadBe32(block);
       box[i + 1] = loadBe32(block + 4);
     }
   }
-  secureWipe(block, sizeof block);
 }
 
 void TCrypt_blowfish::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
@@ -64,19 +63,19 @@ void TCrypt_blowfish::decryptBlocks(const uint8_t* in, uint8_t* out, size_t coun
     uint32_t l0 = loadBe32(in), r0 = loadBe32(in + 4);
     uint32_t l1 = loadBe32(in + 8), r1 = loadBe32(in + 12);
     for (int i = 16; i > 0; i -= 2) {
-      l0 ^= ks_.p[i + 1];
-      l1 ^= ks_.p[i + 1];
+      l0 ^= ks_->p[i + 1];
+      l1 ^= ks_->p[i + 1];
       r0 ^= f(l0);
       r1 ^= f(l1);
-      r0 ^= ks_.p[i];
-      r1 ^= ks_.p[i];
+      r0 ^= ks_->p[i];
+      r1 ^= ks_->p[i];
       l0 ^= f(r0);
       l1 ^= f(r1);
     }
-    storeBe32(out, r0 ^ ks_.p[0]);
-    storeBe32(out + 4, l0 ^ ks_.p[1]);
-    storeBe32(out + 8, r1 ^ ks_.p[0]);
-    storeBe32(out + 12, l1 ^ ks_.p[1]);
+    storeBe32(out, r0 ^ ks_->p[0]);
+    storeBe32(out + 4, l0 ^ ks_->p[1]);
+    storeBe32(out + 8, r1 ^ ks_->p[0]);
+    storeBe32(out + 12, l1 ^ ks_->p[1]);
   }
   if (count) decryptBlock(in, out);
 }

@@ -22,13 +22,13 @@ class TCrypt_blowfish final
   void encryptBlock(const uint8_t* in, uint8_t* out) const {
     uint32_t l = loadBe32(in), r = loadBe32(in + 4);
     for (int i = 0; i < 16; i += 2) {
-      l ^= ks_.p[i];
+      l ^= ks_->p[i];
       r ^= f(l);
-      r ^= ks_.p[i + 1];
+      r ^= ks_->p[i + 1];
       l ^= f(r);
     }
-    l ^= ks_.p[16];
-    r ^= ks_.p[17];
+    l ^= ks_->p[16];
+    r ^= ks_->p[17];
     storeBe32(out, r);
     storeBe32(out + 4, l);
   }
@@ -36,13 +36,13 @@ class TCrypt_blowfish final
   void decryptBlock(const uint8_t* in, uint8_t* out) const {
     uint32_t l = loadBe32(in), r = loadBe32(in + 4);
     for (int i = 16; i > 0; i -= 2) {
-      l ^= ks_.p[i + 1];
+      l ^= ks_->p[i + 1];
       r ^= f(l);
-      r ^= ks_.p[i];
+      r ^= ks_->p[i];
       l ^= f(r);
     }
-    l ^= ks_.p[1];
-    r ^= ks_.p[0];
+    l ^= ks_->p[1];
+    r ^= ks_->p[0];
     storeBe32(out, r);
     storeBe32(out + 4, l);
   }
@@ -52,8 +52,8 @@ class TCrypt_blowfish final
 
  private:
   uint32_t f(uint32_t x) const {
-    return ((ks_.s[0][x >> 24] + ks_.s[1][(x >> 16) & 0xff]) ^ ks_.s[2][(x >> 8) & 0xff]) +
-           ks_.s[3][x & 0xff];
+    return ((ks_->s[0][x >> 24] + ks_->s[1][(x >> 16) & 0xff]) ^ ks_->s[2][(x >> 8) & 0xff]) +
+           ks_->s[3][x & 0xff];
   }
 };
 

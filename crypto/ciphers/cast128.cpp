@@ -117,9 +117,11 @@ bool TCrypt_cast128::ClassSelfCheck() {
 }
 
 void TCrypt_cast128::SetupKey(const uint8_t* key, unsigned bits) {
-  uint8_t bytes[16] = {};
-  std::copy_n(key, bits / 8, bytes);
-  uint32_t x[4], z[4], k[32];
+  SecureBuffer<uint8_t, 16> bytes;
+  std::copy_n(key, bits / 8, bytes.data());
+  SecureBuffer<uint32_t, 4> x;
+  SecureBuffer<uint32_t, 4> z;
+  SecureBuffer<uint32_t, 32> k;
   for (int i = 0; i < 4; ++i) x[i] = loadBe32(bytes + 4 * i);
   // Byte n of the 16-byte x or z, most significant first.
   auto X = [&](int n) { return x[n >> 2] >> (24 - 8 * (n & 3)) & 0xff; };
@@ -160,32 +162,28 @@ void TCrypt_cast128::SetupKey(const uint8_t* key, unsigned bits) {
     o[15] = S5[X(0xE)] ^ S6[X(0xF)] ^ S7[X(0x1)] ^ S8[X(0x0)] ^ S8[X(0xD)];
   }
   for (int i = 0; i < 16; ++i) {
-    ks_.km[i] = k[i];
-    ks_.kr[i] = (k[16 + i] + 16) & 31;
+    ks_->km[i] = k[i];
+    ks_->kr[i] = (k[16 + i] + 16) & 31;
   }
-  ks_.rounds = bits <= 80 ? 12 : 16;
-  secureWipe(bytes, sizeof bytes);
-  secureWipe(x, sizeof x);
-  secureWipe(z, sizeof z);
-  secureWipe(k, sizeof k);
+  ks_->rounds = bits <= 80 ? 12 : 16;
 }
 
 void TCrypt_cast128::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  encryptN<1>(ks_, in, out);
+  encryptN<1>(*ks_, in, out);
 }
 
 void TCrypt_cast128::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  decryptN<1>(ks_, in, out);
+  decryptN<1>(*ks_, in, out);
 }
 
 void TCrypt_cast128::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 16, out += 16) encryptN<2>(ks_, in, out);
-  if (count) encryptN<1>(ks_, in, out);
+  for (; count >= 2; count -= 2, in += 16, out += 16) encryptN<2>(*ks_, in, out);
+  if (count) encryptN<1>(*ks_, in, out);
 }
 
 void TCrypt_cast128::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 16, out += 16) decryptN<2>(ks_, in, out);
-  if (count) decryptN<1>(ks_, in, out);
+  for (; count >= 2; count -= 2, in += 16, out += 16) decryptN<2>(*ks_, in, out);
+  if (count) decryptN<1>(*ks_, in, out);
 }
 
 template class BlockCipher<TCrypt_cast128, TCrypt_blockcipher64, Cast128Schedule>;

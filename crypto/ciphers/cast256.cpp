@@ -96,9 +96,9 @@ bool TCrypt_cast256::ClassSelfCheck() {
 }
 
 void TCrypt_cast256::SetupKey(const uint8_t* key, unsigned bits) {
-  uint8_t padded[32] = {};
+  SecureBuffer<uint8_t, 32> padded;
   std::memcpy(padded, key, bits / 8);
-  uint32_t k[8];  // kappa = A..H
+  SecureBuffer<uint32_t, 8> k;  // kappa = A..H
   for (int i = 0; i < 8; ++i) k[i] = loadBe32(padded + 4 * i);
 
   // The masking and rotation constants of the key schedule's 24 octaves.
@@ -128,35 +128,33 @@ void TCrypt_cast256::SetupKey(const uint8_t* key, unsigned bits) {
   for (int i = 0; i < 12; ++i) {
     octave();
     octave();
-    ks_.kr[i][0] = uint8_t(k[0] & 31);
-    ks_.kr[i][1] = uint8_t(k[2] & 31);
-    ks_.kr[i][2] = uint8_t(k[4] & 31);
-    ks_.kr[i][3] = uint8_t(k[6] & 31);
-    ks_.km[i][0] = k[7];
-    ks_.km[i][1] = k[5];
-    ks_.km[i][2] = k[3];
-    ks_.km[i][3] = k[1];
+    ks_->kr[i][0] = uint8_t(k[0] & 31);
+    ks_->kr[i][1] = uint8_t(k[2] & 31);
+    ks_->kr[i][2] = uint8_t(k[4] & 31);
+    ks_->kr[i][3] = uint8_t(k[6] & 31);
+    ks_->km[i][0] = k[7];
+    ks_->km[i][1] = k[5];
+    ks_->km[i][2] = k[3];
+    ks_->km[i][3] = k[1];
   }
-  secureWipe(padded, sizeof padded);
-  secureWipe(k, sizeof k);
 }
 
 void TCrypt_cast256::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  encryptN<1>(ks_, in, out);
+  encryptN<1>(*ks_, in, out);
 }
 
 void TCrypt_cast256::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  decryptN<1>(ks_, in, out);
+  decryptN<1>(*ks_, in, out);
 }
 
 void TCrypt_cast256::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 32, out += 32) encryptN<2>(ks_, in, out);
-  if (count) encryptN<1>(ks_, in, out);
+  for (; count >= 2; count -= 2, in += 32, out += 32) encryptN<2>(*ks_, in, out);
+  if (count) encryptN<1>(*ks_, in, out);
 }
 
 void TCrypt_cast256::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 32, out += 32) decryptN<2>(ks_, in, out);
-  if (count) decryptN<1>(ks_, in, out);
+  for (; count >= 2; count -= 2, in += 32, out += 32) decryptN<2>(*ks_, in, out);
+  if (count) decryptN<1>(*ks_, in, out);
 }
 
 template class BlockCipher<TCrypt_cast256, TCrypt_blockcipher128, Cast256Schedule>;

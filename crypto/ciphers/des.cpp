@@ -56,7 +56,9 @@ constexpr uint8_t kS[8][64] = {
 };
 
 // Bit `pos` (1-based from the top) of a `width`-bit value.
-constexpr uint64_t bitAt(uint64_t v, int width, int pos) { return (v >> (width - pos)) & 1; }
+constexpr uint64_t bitAt(uint64_t v, int width, int pos) {
+  return (v >> (width - pos)) & 1;
+}
 
 // Output bit i+1 is input bit table[i].
 constexpr uint64_t permute(uint64_t in, int inWidth, const uint8_t* table, int outWidth) {
@@ -232,10 +234,9 @@ bool TCrypt_des::ClassSelfCheck() {
 }
 
 void TCrypt_des::SetupKey(const uint8_t* key, unsigned bits) {
-  uint8_t k[8] = {};
-  std::copy_n(key, bits / 8, k);
-  expandKey(k, ks_.enc, ks_.dec);
-  secureWipe(k, sizeof k);
+  SecureBuffer<uint8_t, 8> k;
+  std::copy_n(key, bits / 8, k.data());
+  expandKey(k, ks_->enc, ks_->dec);
 }
 
 bool TCrypt_3des::ClassSelfCheck() {
@@ -244,22 +245,19 @@ bool TCrypt_3des::ClassSelfCheck() {
 }
 
 void TCrypt_3des::SetupKey(const uint8_t* key, unsigned bits) {
-  uint8_t k[24] = {};
-  std::copy_n(key, bits / 8, k);
+  SecureBuffer<uint8_t, 24> k;
+  std::copy_n(key, bits / 8, k.data());
   // Two-key triple DES for keys up to 128 bits; longer keys are zero-filled to three.
   if (bits <= 128) std::memcpy(k + 16, k, 8);
-  uint32_t e[3][32], d[3][32];
+  SecureBuffer<uint32_t[32], 3> e, d;
   for (int i = 0; i < 3; ++i) expandKey(k + 8 * i, e[i], d[i]);
   // E(K1) D(K2) E(K3), and for decryption D(K3) E(K2) D(K1).
-  std::memcpy(ks_.enc, e[0], sizeof e[0]);
-  std::memcpy(ks_.enc + 32, d[1], sizeof d[1]);
-  std::memcpy(ks_.enc + 64, e[2], sizeof e[2]);
-  std::memcpy(ks_.dec, d[2], sizeof d[2]);
-  std::memcpy(ks_.dec + 32, e[1], sizeof e[1]);
-  std::memcpy(ks_.dec + 64, d[0], sizeof d[0]);
-  secureWipe(k, sizeof k);
-  secureWipe(e, sizeof e);
-  secureWipe(d, sizeof d);
+  std::memcpy(ks_->enc, e[0], sizeof e[0]);
+  std::memcpy(ks_->enc + 32, d[1], sizeof d[1]);
+  std::memcpy(ks_->enc + 64, e[2], sizeof e[2]);
+  std::memcpy(ks_->dec, d[2], sizeof d[2]);
+  std::memcpy(ks_->dec + 32, e[1], sizeof e[1]);
+  std::memcpy(ks_->dec + 64, d[0], sizeof d[0]);
 }
 
 }  // namespace velt::crypto

@@ -29,13 +29,13 @@ class TCrypt_des final : public BlockCipher<TCrypt_des, TCrypt_customdes, DesSch
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const { crypt1(ks_.enc, in, out, 1); }
-  void decryptBlock(const uint8_t* in, uint8_t* out) const { crypt1(ks_.dec, in, out, 1); }
+  void encryptBlock(const uint8_t* in, uint8_t* out) const { crypt1(ks_->enc, in, out, 1); }
+  void decryptBlock(const uint8_t* in, uint8_t* out) const { crypt1(ks_->dec, in, out, 1); }
   void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    crypt1(ks_.enc, in, out, count);
+    crypt1(ks_->enc, in, out, count);
   }
   void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    crypt1(ks_.dec, in, out, count);
+    crypt1(ks_->dec, in, out, count);
   }
 };
 
@@ -54,13 +54,13 @@ class TCrypt_3des final : public BlockCipher<TCrypt_3des, TCrypt_customdes, Trip
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const { crypt3(ks_.enc, in, out, 1); }
-  void decryptBlock(const uint8_t* in, uint8_t* out) const { crypt3(ks_.dec, in, out, 1); }
+  void encryptBlock(const uint8_t* in, uint8_t* out) const { crypt3(ks_->enc, in, out, 1); }
+  void decryptBlock(const uint8_t* in, uint8_t* out) const { crypt3(ks_->dec, in, out, 1); }
   void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    crypt3(ks_.enc, in, out, count);
+    crypt3(ks_->enc, in, out, count);
   }
   void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    crypt3(ks_.dec, in, out, count);
+    crypt3(ks_->dec, in, out, count);
   }
 };
 

@@ -90,9 +90,9 @@ TCrypt_customice::TCrypt_customice() : sbox_(&sboxes()) {}
 
 void TCrypt_customice::buildSchedule(uint32_t (*sk)[3], int level, const uint8_t* key,
                                      unsigned bits) {
-  uint8_t k[16] = {};
-  std::copy_n(key, bits / 8, k);
-  uint16_t kb[4];
+  SecureBuffer<uint8_t, 16> k;
+  std::copy_n(key, bits / 8, k.data());
+  SecureBuffer<uint16_t, 4> kb;
   int size = level == 0 ? 1 : level;
   int rounds = level == 0 ? 8 : 16 * level;
   for (int i = 0; i < size; ++i) {
@@ -102,8 +102,6 @@ void TCrypt_customice::buildSchedule(uint32_t (*sk)[3], int level, const uint8_t
     // The mirrored half goes on from where the key words were left.
     buildEight(sk + rounds - 8 - 8 * i, kb, kKeyRot + 8);
   }
-  secureWipe(k, sizeof k);
-  secureWipe(kb, sizeof kb);
 }
 
 bool TCrypt_ice::ClassSelfCheck() {
@@ -115,8 +113,7 @@ bool TCrypt_thinice::ClassSelfCheck() {
 }
 
 bool TCrypt_ice2::ClassSelfCheck() {
-  return KnownAnswer("00112233445566778899aabbccddeeff", "fedcba9876543210",
-                     "f94840d86972f21c");
+  return KnownAnswer("00112233445566778899aabbccddeeff", "fedcba9876543210", "f94840d86972f21c");
 }
 
 }  // namespace velt::crypto

@@ -90,21 +90,21 @@ class TCrypt_customice : public TCrypt_blockcipher64 {
 
 // One ICE level: Level 0 is Thin-ICE (8 rounds), level n has 16n rounds and 8n key bytes.
 template <class Derived, int Level>
-class IceLevel : public BlockCipher<Derived, TCrypt_customice,
-                                    IceSchedule<Level == 0 ? 8 : 16 * Level>> {
+class IceLevel
+    : public BlockCipher<Derived, TCrypt_customice, IceSchedule<Level == 0 ? 8 : 16 * Level>> {
  public:
   static constexpr int kRounds = Level == 0 ? 8 : 16 * Level;
 
   void SetupKey(const uint8_t* key, unsigned bits) override {
-    this->buildSchedule(this->ks_.sk, Level, key, bits);
+    this->buildSchedule(this->ks_->sk, Level, key, bits);
   }
-  void encryptBlock(const uint8_t* in, uint8_t* out) const { this->encrypt(this->ks_, in, out); }
-  void decryptBlock(const uint8_t* in, uint8_t* out) const { this->decrypt(this->ks_, in, out); }
+  void encryptBlock(const uint8_t* in, uint8_t* out) const { this->encrypt(*this->ks_, in, out); }
+  void decryptBlock(const uint8_t* in, uint8_t* out) const { this->decrypt(*this->ks_, in, out); }
   void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    this->template cryptPairs<kRounds, true>(this->ks_, in, out, count);
+    this->template cryptPairs<kRounds, true>(*this->ks_, in, out, count);
   }
   void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    this->template cryptPairs<kRounds, false>(this->ks_, in, out, count);
+    this->template cryptPairs<kRounds, false>(*this->ks_, in, out, count);
   }
 };
 

@@ -29,7 +29,9 @@ uint32_t mulInverse(uint32_t x) {
   return uint32_t(result);
 }
 
-inline uint32_t negate(uint32_t x) { return (0x10000 - x) & 0xffff; }
+inline uint32_t negate(uint32_t x) {
+  return (0x10000 - x) & 0xffff;
+}
 
 template <int N>
 inline void cryptN(const uint32_t* key, const uint8_t* in, uint8_t* out) {
@@ -77,11 +79,11 @@ bool TCrypt_idea::ClassSelfCheck() {
 }
 
 void TCrypt_idea::SetupKey(const uint8_t* key, unsigned bits) {
-  uint8_t bytes[16] = {};
-  std::copy_n(key, bits / 8, bytes);
+  SecureBuffer<uint8_t, 16> bytes;
+  std::copy_n(key, bits / 8, bytes.data());
   // The 128-bit key is read as eight words, rotated left by 25 bits, read again, and so on.
   uint64_t hi = loadBe64(bytes), lo = loadBe64(bytes + 8);
-  uint32_t* e = ks_.enc;
+  uint32_t* e = ks_->enc;
   for (int i = 0; i < 52; ++i) {
     int j = i % 8;
     e[i] = uint32_t((j < 4 ? hi : lo) >> (48 - 16 * (j % 4))) & 0xffff;
@@ -93,7 +95,7 @@ void TCrypt_idea::SetupKey(const uint8_t* key, unsigned bits) {
   }
   // Decryption runs the same rounds with the inverse keys in reverse order. The middle rounds
   // exchange the additive keys, because every round but the last swaps the middle words.
-  uint32_t* d = ks_.dec;
+  uint32_t* d = ks_->dec;
   for (int r = 0; r <= 8; ++r) {
     const uint32_t* src = e + 6 * (8 - r);
     bool swapped = r != 0 && r != 8;
@@ -106,23 +108,22 @@ void TCrypt_idea::SetupKey(const uint8_t* key, unsigned bits) {
       d[6 * r + 5] = src[-1];
     }
   }
-  secureWipe(bytes, sizeof bytes);
 }
 
 void TCrypt_idea::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  cryptN<1>(ks_.enc, in, out);
+  cryptN<1>(ks_->enc, in, out);
 }
 
 void TCrypt_idea::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  cryptN<1>(ks_.dec, in, out);
+  cryptN<1>(ks_->dec, in, out);
 }
 
 void TCrypt_idea::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  cryptBlocks(ks_.enc, in, out, count);
+  cryptBlocks(ks_->enc, in, out, count);
 }
 
 void TCrypt_idea::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  cryptBlocks(ks_.dec, in, out, count);
+  cryptBlocks(ks_->dec, in, out, count);
 }
 
 template class BlockCipher<TCrypt_idea, TCrypt_blockcipher64, IdeaSchedule>;

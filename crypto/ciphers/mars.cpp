@@ -280,7 +280,7 @@ bool TCrypt_mars::ClassSelfCheck() {
 }
 
 void TCrypt_mars::ExpandKey(const uint32_t* key, size_t n, uint32_t subkeys[40]) {
-  uint32_t t[47];
+  SecureBuffer<uint32_t, 47> t;
   for (int i = 0; i < 7; ++i) t[i] = kS[i];
   for (size_t i = 0; i < 39; ++i) t[i + 7] = rotl32(t[i] ^ t[i + 5], 3) ^ key[i % n] ^ uint32_t(i);
   t[46] = uint32_t(n);
@@ -296,38 +296,36 @@ void TCrypt_mars::ExpandKey(const uint32_t* key, size_t n, uint32_t subkeys[40])
     const uint32_t p = rotl32(kS[265 + (subkeys[i] & 3)], int(subkeys[i + 3] & 31));
     subkeys[i] = w ^ (p & longRunMask(w));
   }
-  secureWipe(t, sizeof t);
 }
 
 void TCrypt_mars::SetupKey(const uint8_t* key, unsigned bits) {
   const size_t n = bits / 32;
   if (n == 0) throw ECrypt_cipher(messages::kInvalidKeySize);
-  uint32_t words[kMaxKeySize / 32];
+  SecureBuffer<uint32_t, kMaxKeySize / 32> words;
   for (size_t i = 0; i < n; ++i) words[i] = loadLe32(key + 4 * i);
-  ExpandKey(words, n, ks_.k);
-  secureWipe(words, sizeof words);
+  ExpandKey(words, n, ks_->k);
 }
 
 void TCrypt_mars::LoadSubkeys(const uint32_t subkeys[40]) {
-  std::memcpy(ks_.k, subkeys, sizeof ks_.k);
+  std::memcpy(ks_->k, subkeys, sizeof ks_->k);
 }
 
 void TCrypt_mars::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  encryptN<1>(ks_.k, in, out);
+  encryptN<1>(ks_->k, in, out);
 }
 
 void TCrypt_mars::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  decryptN<1>(ks_.k, in, out);
+  decryptN<1>(ks_->k, in, out);
 }
 
 void TCrypt_mars::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 32, out += 32) encryptN<2>(ks_.k, in, out);
-  if (count) encryptN<1>(ks_.k, in, out);
+  for (; count >= 2; count -= 2, in += 32, out += 32) encryptN<2>(ks_->k, in, out);
+  if (count) encryptN<1>(ks_->k, in, out);
 }
 
 void TCrypt_mars::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 32, out += 32) decryptN<2>(ks_.k, in, out);
-  if (count) decryptN<1>(ks_.k, in, out);
+  for (; count >= 2; count -= 2, in += 32, out += 32) decryptN<2>(ks_->k, in, out);
+  if (count) decryptN<1>(ks_->k, in, out);
 }
 
 template class BlockCipher<TCrypt_mars, TCrypt_blockcipher128, MarsSchedule>;

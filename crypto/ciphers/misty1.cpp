@@ -27,16 +27,14 @@ uint16_t TCrypt_misty1::fi(uint16_t x, uint16_t key) {
 }
 
 bool TCrypt_misty1::ClassSelfCheck() {
-  return KnownAnswer("00112233445566778899aabbccddeeff", "0123456789abcdef",
-                     "8b1da5f56ab3d07c");
+  return KnownAnswer("00112233445566778899aabbccddeeff", "0123456789abcdef", "8b1da5f56ab3d07c");
 }
 
 void TCrypt_misty1::SetupKey(const uint8_t* key, unsigned bits) {
-  uint8_t k[16] = {};
-  std::copy_n(key, bits / 8, k);
-  for (int i = 0; i < 8; ++i) ks_.k[i] = loadBe16(k + 2 * i);
-  for (int i = 0; i < 8; ++i) ks_.kp[i] = fi(ks_.k[i], ks_.k[(i + 1) & 7]);
-  secureWipe(k, sizeof k);
+  SecureBuffer<uint8_t, 16> k;
+  std::copy_n(key, bits / 8, k.data());
+  for (int i = 0; i < 8; ++i) ks_->k[i] = loadBe16(k + 2 * i);
+  for (int i = 0; i < 8; ++i) ks_->kp[i] = fi(ks_->k[i], ks_->k[(i + 1) & 7]);
 }
 
 }  // namespace velt::crypto

@@ -80,15 +80,17 @@ class TCrypt_misty1 final
   // Subkey indices of FO and FL as in RFC 2994, counted from round 0.
   uint32_t fo(uint32_t x, int i) const {
     uint16_t t0 = uint16_t(x >> 16), t1 = uint16_t(x);
-    t0 = uint16_t(fi(t0 ^ ks_.k[i], ks_.kp[(i + 5) & 7]) ^ t1);
-    t1 = uint16_t(fi(t1 ^ ks_.k[(i + 2) & 7], ks_.kp[(i + 1) & 7]) ^ t0);
-    t0 = uint16_t(fi(t0 ^ ks_.k[(i + 7) & 7], ks_.kp[(i + 3) & 7]) ^ t1);
-    t1 = uint16_t(t1 ^ ks_.k[(i + 4) & 7]);
+    t0 = uint16_t(fi(t0 ^ ks_->k[i], ks_->kp[(i + 5) & 7]) ^ t1);
+    t1 = uint16_t(fi(t1 ^ ks_->k[(i + 2) & 7], ks_->kp[(i + 1) & 7]) ^ t0);
+    t0 = uint16_t(fi(t0 ^ ks_->k[(i + 7) & 7], ks_->kp[(i + 3) & 7]) ^ t1);
+    t1 = uint16_t(t1 ^ ks_->k[(i + 4) & 7]);
     return uint32_t(t1) << 16 | t0;
   }
 
-  uint16_t kl1(int i) const { return i % 2 == 0 ? ks_.k[i / 2] : ks_.kp[(i / 2 + 2) & 7]; }
-  uint16_t kl2(int i) const { return i % 2 == 0 ? ks_.kp[(i / 2 + 6) & 7] : ks_.k[(i / 2 + 4) & 7]; }
+  uint16_t kl1(int i) const { return i % 2 == 0 ? ks_->k[i / 2] : ks_->kp[(i / 2 + 2) & 7]; }
+  uint16_t kl2(int i) const {
+    return i % 2 == 0 ? ks_->kp[(i / 2 + 6) & 7] : ks_->k[(i / 2 + 4) & 7];
+  }
 
   uint32_t fl(uint32_t x, int i) const {
     uint16_t d0 = uint16_t(x >> 16), d1 = uint16_t(x);

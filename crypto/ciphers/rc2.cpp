@@ -109,8 +109,8 @@ void TCrypt_rc2::SetupKey(const uint8_t* key, unsigned bits) {
   // A key shorter than one byte (4 bits) has no whole byte to expand; it runs as one zero byte,
   // as the fixed-length ciphers zero-fill theirs.
   size_t t = std::max<size_t>(bits / 8, 1);
-  uint8_t l[128] = {};
-  std::copy_n(key, bits / 8, l);
+  SecureBuffer<uint8_t, 128> l;
+  std::copy_n(key, bits / 8, l.data());
   for (size_t i = t; i < 128; ++i) l[i] = kPiTable[uint8_t(l[i - 1] + l[i - t])];
   // Reduce the search space to the effective key length; at 1024 bits only L[0] changes.
   unsigned t1 = std::clamp(effectiveBits_, 1u, 1024u);
@@ -118,26 +118,25 @@ void TCrypt_rc2::SetupKey(const uint8_t* key, unsigned bits) {
   uint8_t tm = uint8_t(0xff >> (8 * t8 - t1));
   l[128 - t8] = kPiTable[l[128 - t8] & tm];
   for (size_t i = 128 - t8; i-- > 0;) l[i] = kPiTable[l[i + 1] ^ l[i + t8]];
-  for (int i = 0; i < 64; ++i) ks_.k[i] = uint16_t(l[2 * i] | l[2 * i + 1] << 8);
-  secureWipe(l, sizeof l);
+  for (int i = 0; i < 64; ++i) ks_->k[i] = uint16_t(l[2 * i] | l[2 * i + 1] << 8);
 }
 
 void TCrypt_rc2::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  encryptN<1>(ks_.k, in, out);
+  encryptN<1>(ks_->k, in, out);
 }
 
 void TCrypt_rc2::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  decryptN<1>(ks_.k, in, out);
+  decryptN<1>(ks_->k, in, out);
 }
 
 void TCrypt_rc2::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 16, out += 16) encryptN<2>(ks_.k, in, out);
-  if (count) encryptN<1>(ks_.k, in, out);
+  for (; count >= 2; count -= 2, in += 16, out += 16) encryptN<2>(ks_->k, in, out);
+  if (count) encryptN<1>(ks_->k, in, out);
 }
 
 void TCrypt_rc2::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 16, out += 16) decryptN<2>(ks_.k, in, out);
-  if (count) decryptN<1>(ks_.k, in, out);
+  for (; count >= 2; count -= 2, in += 16, out += 16) decryptN<2>(ks_->k, in, out);
+  if (count) decryptN<1>(ks_->k, in, out);
 }
 
 template class BlockCipher<TCrypt_rc2, TCrypt_blockcipher64, Rc2Schedule>;

@@ -10,8 +10,7 @@
 namespace velt::crypto {
 
 bool TCrypt_rc4::ClassSelfCheck() {
-  auto key = fromHex("618a63d2fb"), plain = fromHex("dcee4cf92c"),
-       expected = fromHex("f13829c9de");
+  auto key = fromHex("618a63d2fb"), plain = fromHex("dcee4cf92c"), expected = fromHex("f13829c9de");
   TCrypt_rc4 c;
   c.InitWithKey(key.data(), unsigned(key.size() * 8), nullptr);
   uint8_t buf[5];
@@ -30,16 +29,6 @@ const CipherClass& TCrypt_rc4::Class() {
                              [] { return std::unique_ptr<TCrypt_cipher>(new TCrypt_rc4); },
                              &ClassSelfCheck};
   return c;
-}
-
-TCrypt_rc4::TCrypt_rc4() {
-  std::memset(s_, 0xFF, sizeof s_);
-  std::memset(saved_, 0xFF, sizeof saved_);
-}
-
-TCrypt_rc4::~TCrypt_rc4() {
-  secureFill(s_, sizeof s_, 0xFF);
-  secureFill(saved_, sizeof saved_, 0xFF);
 }
 
 void TCrypt_rc4::InitWithKey(const uint8_t* key, unsigned bits, const uint8_t* iv) {
@@ -62,8 +51,8 @@ void TCrypt_rc4::InitWithKey(const uint8_t* key, unsigned bits, const uint8_t* i
 }
 
 void TCrypt_rc4::Burn() {
-  secureFill(s_, sizeof s_, 0xFF);
-  secureFill(saved_, sizeof saved_, 0xFF);
+  s_.clear();
+  saved_.clear();
   TCrypt_cipher::Burn();
 }
 
@@ -113,8 +102,7 @@ void TCrypt_rc4::EncryptBytes(const uint8_t* in, uint8_t* out, size_t n) {
       }
       j -= si;
     } else {
-      for (size_t b = 0; b < 16; ++b)
-        ks[b / 8] |= step(s, (i + 1 + b) & 0xff, j) << (8 * (b % 8));
+      for (size_t b = 0; b < 16; ++b) ks[b / 8] |= step(s, (i + 1 + b) & 0xff, j) << (8 * (b % 8));
     }
     i = (i + 16) & 0xff;
     storeLe64(out, loadLe64(in) ^ ks[0]);
@@ -126,6 +114,8 @@ void TCrypt_rc4::EncryptBytes(const uint8_t* in, uint8_t* out, size_t n) {
   }
 }
 
-void TCrypt_rc4::DecryptBytes(const uint8_t* in, uint8_t* out, size_t n) { EncryptBytes(in, out, n); }
+void TCrypt_rc4::DecryptBytes(const uint8_t* in, uint8_t* out, size_t n) {
+  EncryptBytes(in, out, n);
+}
 
 }  // namespace velt::crypto

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "crypto/cipher.h"
+#include "crypto/secure_buffer.h"
 
 namespace velt::crypto {
 
@@ -14,9 +15,6 @@ class TCrypt_rc4 final : public TCrypt_cipher {
   static constexpr const char* kAlgorithm = "RC4";
   static bool ClassSelfCheck();
   static const CipherClass& Class();
-
-  TCrypt_rc4();
-  ~TCrypt_rc4() override;
 
   int Id() const override { return kId; }
   std::string Algorithm() const override { return kAlgorithm; }
@@ -33,8 +31,8 @@ class TCrypt_rc4 final : public TCrypt_cipher {
 
  private:
   // Byte values held in 32-bit entries: word loads and stores keep the generator fast.
-  uint32_t s_[256];
-  uint32_t saved_[256];
+  SecureBuffer<uint32_t, 256> s_;
+  SecureBuffer<uint32_t, 256> saved_;
 };
 
 }  // namespace velt::crypto

@@ -6,27 +6,25 @@
 namespace velt::crypto {
 
 bool TCrypt_rc5::ClassSelfCheck() {
-  return KnownAnswer("dc49db1375a5584f6485b413b5f12baf", "2f42b3b70369fc92",
-                     "65c178b284d197cc");
+  return KnownAnswer("dc49db1375a5584f6485b413b5f12baf", "2f42b3b70369fc92", "65c178b284d197cc");
 }
 
 void TCrypt_rc5::SetupKey(const uint8_t* key, unsigned bits) {
   constexpr uint32_t kP = 0xB7E15163, kQ = 0x9E3779B9;
   constexpr int t = 2 * kRounds + 2;
   const size_t len = bits / 8;
-  uint32_t l[64] = {};
+  SecureBuffer<uint32_t, 64> l;
   const int c = std::max<int>(1, int((len + 3) / 4));
   for (size_t i = len; i-- > 0;) l[i / 4] = (l[i / 4] << 8) | key[i];
-  ks_.s[0] = kP;
-  for (int i = 1; i < t; ++i) ks_.s[i] = ks_.s[i - 1] + kQ;
+  ks_->s[0] = kP;
+  for (int i = 1; i < t; ++i) ks_->s[i] = ks_->s[i - 1] + kQ;
   uint32_t a = 0, b = 0;
   for (int k = 0, i = 0, j = 0; k < 3 * std::max(t, c); ++k) {
-    a = ks_.s[i] = rotl32(ks_.s[i] + a + b, 3);
+    a = ks_->s[i] = rotl32(ks_->s[i] + a + b, 3);
     b = l[j] = rotl32(l[j] + a + b, int((a + b) & 31));
     i = (i + 1) % t;
     j = (j + 1) % c;
   }
-  secureWipe(l, sizeof l);
 }
 
 namespace {
@@ -68,12 +66,12 @@ void decryptN(const uint32_t* s, const uint8_t* in, uint8_t* out) {
 }  // namespace
 
 void TCrypt_rc5::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 4; count -= 4, in += 32, out += 32) encryptN<4>(ks_.s, in, out);
+  for (; count >= 4; count -= 4, in += 32, out += 32) encryptN<4>(ks_->s, in, out);
   for (; count; --count, in += 8, out += 8) encryptBlock(in, out);
 }
 
 void TCrypt_rc5::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 4; count -= 4, in += 32, out += 32) decryptN<4>(ks_.s, in, out);
+  for (; count >= 4; count -= 4, in += 32, out += 32) decryptN<4>(ks_->s, in, out);
   for (; count; --count, in += 8, out += 8) decryptBlock(in, out);
 }
 

@@ -25,10 +25,10 @@ bool TCrypt_rc6::ClassSelfCheck() {
 void TCrypt_rc6::SetupKey(const uint8_t* key, unsigned bits) {
   const size_t bytes = bits / 8;
   const size_t c = std::max<size_t>(1, (bytes + 3) / 4);
-  uint32_t l[kMaxKeySize / 32] = {};
+  SecureBuffer<uint32_t, kMaxKeySize / 32> l;
   for (size_t i = 0; i < bytes; ++i) l[i / 4] |= uint32_t(key[i]) << (8 * (i % 4));
 
-  uint32_t* s = ks_.s;
+  uint32_t* s = ks_->s;
   s[0] = kP32;
   for (int i = 1; i < 2 * kRounds + 4; ++i) s[i] = s[i - 1] + kQ32;
 
@@ -41,11 +41,10 @@ void TCrypt_rc6::SetupKey(const uint8_t* key, unsigned bits) {
     i = (i + 1) % (2 * kRounds + 4);
     j = (j + 1) % c;
   }
-  secureWipe(l, sizeof l);
 }
 
 void TCrypt_rc6::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  const uint32_t* s = ks_.s;
+  const uint32_t* s = ks_->s;
   uint32_t a = loadLe32(in), b = loadLe32(in + 4), c = loadLe32(in + 8), d = loadLe32(in + 12);
   b += s[0];
   d += s[1];
@@ -74,7 +73,7 @@ void TCrypt_rc6::encryptBlock(const uint8_t* in, uint8_t* out) const {
 }
 
 void TCrypt_rc6::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  const uint32_t* s = ks_.s;
+  const uint32_t* s = ks_->s;
   uint32_t a = loadLe32(in), b = loadLe32(in + 4), c = loadLe32(in + 8), d = loadLe32(in + 12);
   c -= s[2 * kRounds + 3];
   a -= s[2 * kRounds + 2];
@@ -103,7 +102,7 @@ void TCrypt_rc6::decryptBlock(const uint8_t* in, uint8_t* out) const {
 }
 
 void TCrypt_rc6::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  const uint32_t* s = ks_.s;
+  const uint32_t* s = ks_->s;
   for (; count >= 2; count -= 2, in += 32, out += 32) {
     uint32_t a[2], b[2], c[2], d[2];
     for (int j = 0; j < 2; ++j) {

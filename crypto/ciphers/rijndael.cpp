@@ -93,13 +93,13 @@ bool TCrypt_rijndael::ClassSelfCheck() {
 void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
   const Tables& t = tables();
   size_t len = bits / 8;
-  uint8_t k[32] = {};
+  SecureBuffer<uint8_t, 32> k;
   std::memcpy(k, key, len);
   // A 160-bit key thus runs as a 192-bit one ending in four zero bytes.
   const int nk = len <= 16 ? 4 : len <= 24 ? 6 : 8;
   const int nr = nk + 6;
   const int words = 4 * (nr + 1);
-  uint32_t* w = ks_.ek;
+  uint32_t* w = ks_->ek;
   for (int i = 0; i < nk; ++i) w[i] = loadLe32(k + 4 * i);
   auto subWord = [&t](uint32_t v) {
     return uint32_t(t.sbox[v & 0xff]) | uint32_t(t.sbox[v >> 8 & 0xff]) << 8 |
@@ -116,7 +116,7 @@ void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
     }
     w[i] = w[i - nk] ^ v;
   }
-  uint32_t* d = ks_.dk;
+  uint32_t* d = ks_->dk;
   for (int j = 0; j < 4; ++j) {
     d[j] = w[4 * nr + j];
     d[4 * nr + j] = w[j];
@@ -128,18 +128,17 @@ void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
                      t.td[2][t.sbox[v >> 16 & 0xff]] ^ t.td[3][t.sbox[v >> 24]];
     }
   }
-  ks_.rounds = nr;
-  secureWipe(k, sizeof k);
+  ks_->rounds = nr;
 }
 
 void TCrypt_rijndael::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  if (hw()) return rijndael_aesni::encryptBlocks(ks_.ek, ks_.rounds, in, out, 1);
+  if (hw()) return rijndael_aesni::encryptBlocks(ks_->ek, ks_->rounds, in, out, 1);
   const Tables& t = tables();
-  const uint32_t* rk = ks_.ek;
+  const uint32_t* rk = ks_->ek;
   uint32_t s0 = loadLe32(in) ^ rk[0], s1 = loadLe32(in + 4) ^ rk[1];
   uint32_t s2 = loadLe32(in + 8) ^ rk[2], s3 = loadLe32(in + 12) ^ rk[3];
   auto& te = t.te;
-  for (int r = 1; r < ks_.rounds; ++r) {
+  for (int r = 1; r < ks_->rounds; ++r) {
     rk += 4;
     uint32_t t0 =
         te[0][s0 & 0xff] ^ te[1][s1 >> 8 & 0xff] ^ te[2][s2 >> 16 & 0xff] ^ te[3][s3 >> 24] ^ rk[0];
@@ -167,13 +166,13 @@ void TCrypt_rijndael::encryptBlock(const uint8_t* in, uint8_t* out) const {
 }
 
 void TCrypt_rijndael::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  if (hw()) return rijndael_aesni::decryptBlocks(ks_.dk, ks_.rounds, in, out, 1);
+  if (hw()) return rijndael_aesni::decryptBlocks(ks_->dk, ks_->rounds, in, out, 1);
   const Tables& t = tables();
-  const uint32_t* rk = ks_.dk;
+  const uint32_t* rk = ks_->dk;
   uint32_t s0 = loadLe32(in) ^ rk[0], s1 = loadLe32(in + 4) ^ rk[1];
   uint32_t s2 = loadLe32(in + 8) ^ rk[2], s3 = loadLe32(in + 12) ^ rk[3];
   auto& td = t.td;
-  for (int r = 1; r < ks_.rounds; ++r) {
+  for (int r = 1; r < ks_->rounds; ++r) {
     rk += 4;
     uint32_t t0 =
         td[0][s0 & 0xff] ^ td[1][s3 >> 8 & 0xff] ^ td[2][s2 >> 16 & 0xff] ^ td[3][s1 >> 24] ^ rk[0];
@@ -201,12 +200,12 @@ void TCrypt_rijndael::decryptBlock(const uint8_t* in, uint8_t* out) const {
 }
 
 void TCrypt_rijndael::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  if (hw()) return rijndael_aesni::encryptBlocks(ks_.ek, ks_.rounds, in, out, count);
+  if (hw()) return rijndael_aesni::encryptBlocks(ks_->ek, ks_->rounds, in, out, count);
   for (size_t i = 0; i < count; ++i) encryptBlock(in + 16 * i, out + 16 * i);
 }
 
 void TCrypt_rijndael::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  if (hw()) return rijndael_aesni::decryptBlocks(ks_.dk, ks_.rounds, in, out, count);
+  if (hw()) return rijndael_aesni::decryptBlocks(ks_->dk, ks_->rounds, in, out, count);
   for (size_t i = 0; i < count; ++i) decryptBlock(in + 16 * i, out + 16 * i);
 }
 
@@ -220,7 +219,7 @@ void TCrypt_rijndael::CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
   if (!hw()) return Base::CbcEncrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::cbcEncrypt(ks_.ek, ks_.rounds, ChainVector, in, out, full / 16);
+  rijndael_aesni::cbcEncrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
   if (n > full) tail(in + full, out + full, n - full);
 }
 
@@ -228,7 +227,7 @@ void TCrypt_rijndael::CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
   if (!hw()) return Base::CbcDecrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::cbcDecrypt(ks_.dk, ks_.rounds, ChainVector, in, out, full / 16,
+  rijndael_aesni::cbcDecrypt(ks_->dk, ks_->rounds, ChainVector, in, out, full / 16,
                              engine_ == Engine::AesWide);
   if (n > full) tail(in + full, out + full, n - full);
 }
@@ -237,7 +236,7 @@ void TCrypt_rijndael::CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n)
   if (!hw()) return Base::CfbBlockDecrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::cfbDecrypt(ks_.ek, ks_.rounds, ChainVector, in, out, full / 16);
+  rijndael_aesni::cfbDecrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
   if (n > full) tail(in + full, out + full, n - full);
 }
 
@@ -245,14 +244,13 @@ void TCrypt_rijndael::CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
   if (!hw()) return Base::CtrEncrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::ctr(ks_.ek, ks_.rounds, ChainVector, in, out, full / 16);
+  rijndael_aesni::ctr(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
   if (n > full) {
     // The last counter block is used for its first bytes only, and still counted.
-    uint8_t t[16];
+    SecureBuffer<uint8_t, 16> t;
     encryptBlock(ChainVector, t);
     Modes<16>::increment(ChainVector);
     xorBytes(out + full, in + full, t, n - full);
-    secureWipe(t, sizeof t);
   }
 }
 

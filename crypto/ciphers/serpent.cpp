@@ -316,9 +316,9 @@ bool TCrypt_serpent::ClassSelfCheck() {
 }
 
 void TCrypt_serpent::SetupKey(const uint8_t* key, unsigned bits) {
-  uint8_t k[32] = {};
+  SecureBuffer<uint8_t, 32> k;
   if (bits >= 8) std::memcpy(k, key, bits / 8);  // a 4-bit key may come without bytes
-  uint32_t w[140];
+  SecureBuffer<uint32_t, 140> w;
   for (int i = 0; i < 8; ++i) w[i] = loadLe32(k + 4 * i);
   // A short key is padded with a single 1 bit just above its last bit.
   if (bits < 256) w[bits / 32] |= 1u << (bits % 32);
@@ -328,18 +328,16 @@ void TCrypt_serpent::SetupKey(const uint8_t* key, unsigned bits) {
     const uint32_t* p = w + 8 + 4 * r;
     uint32_t a = p[0], b = p[1], c = p[2], d = p[3];
     sboxAny((35 - r) % 8, a, b, c, d);
-    ks_.k[r][0] = a;
-    ks_.k[r][1] = b;
-    ks_.k[r][2] = c;
-    ks_.k[r][3] = d;
+    ks_->k[r][0] = a;
+    ks_->k[r][1] = b;
+    ks_->k[r][2] = c;
+    ks_->k[r][3] = d;
   }
-  secureWipe(k, sizeof k);
-  secureWipe(w, sizeof w);
 }
 
 void TCrypt_serpent::encryptBlock(const uint8_t* in, uint8_t* out) const {
   uint32_t a = loadLe32(in), b = loadLe32(in + 4), c = loadLe32(in + 8), d = loadLe32(in + 12);
-  encryptWords(a, b, c, d, ks_.k);
+  encryptWords(a, b, c, d, ks_->k);
   storeLe32(out, a);
   storeLe32(out + 4, b);
   storeLe32(out + 8, c);
@@ -348,7 +346,7 @@ void TCrypt_serpent::encryptBlock(const uint8_t* in, uint8_t* out) const {
 
 void TCrypt_serpent::decryptBlock(const uint8_t* in, uint8_t* out) const {
   uint32_t a = loadLe32(in), b = loadLe32(in + 4), c = loadLe32(in + 8), d = loadLe32(in + 12);
-  decryptWords(a, b, c, d, ks_.k);
+  decryptWords(a, b, c, d, ks_->k);
   storeLe32(out, a);
   storeLe32(out + 4, b);
   storeLe32(out + 8, c);
@@ -359,7 +357,7 @@ void TCrypt_serpent::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count
 #if VELT_SERPENT_VECTORS
   for (; count >= 4; count -= 4, in += 64, out += 64) {
     V4 a = load4(in), b = load4(in + 4), c = load4(in + 8), d = load4(in + 12);
-    encryptWords(a, b, c, d, ks_.k);
+    encryptWords(a, b, c, d, ks_->k);
     store4(out, a);
     store4(out + 4, b);
     store4(out + 8, c);
@@ -373,7 +371,7 @@ void TCrypt_serpent::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count
 #if VELT_SERPENT_VECTORS
   for (; count >= 4; count -= 4, in += 64, out += 64) {
     V4 a = load4(in), b = load4(in + 4), c = load4(in + 8), d = load4(in + 12);
-    decryptWords(a, b, c, d, ks_.k);
+    decryptWords(a, b, c, d, ks_->k);
     store4(out, a);
     store4(out + 4, b);
     store4(out + 8, c);

@@ -20,14 +20,13 @@ bool TCrypt_tea::ClassSelfCheck() {
 }
 
 void TCrypt_tea::SetupKey(const uint8_t* key, unsigned bits) {
-  uint8_t k[16] = {};
-  std::copy_n(key, bits / 8, k);
-  for (int i = 0; i < 4; ++i) ks_.k[i] = loadBe32(k + 4 * i);
-  secureWipe(k, sizeof k);
+  SecureBuffer<uint8_t, 16> k;
+  std::copy_n(key, bits / 8, k.data());
+  for (int i = 0; i < 4; ++i) ks_->k[i] = loadBe32(k + 4 * i);
 }
 
 void TCrypt_tea::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  const uint32_t k0 = ks_.k[0], k1 = ks_.k[1], k2 = ks_.k[2], k3 = ks_.k[3];
+  const uint32_t k0 = ks_->k[0], k1 = ks_->k[1], k2 = ks_->k[2], k3 = ks_->k[3];
   for (; count >= 2; count -= 2, in += 16, out += 16) {
     uint32_t x0 = loadBe32(in), y0 = loadBe32(in + 4);
     uint32_t x1 = loadBe32(in + 8), y1 = loadBe32(in + 12), sum = 0;
@@ -47,7 +46,7 @@ void TCrypt_tea::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) co
 }
 
 void TCrypt_tea::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  const uint32_t k0 = ks_.k[0], k1 = ks_.k[1], k2 = ks_.k[2], k3 = ks_.k[3];
+  const uint32_t k0 = ks_->k[0], k1 = ks_->k[1], k2 = ks_->k[2], k3 = ks_->k[3];
   for (; count >= 2; count -= 2, in += 16, out += 16) {
     uint32_t x0 = loadBe32(in), y0 = loadBe32(in + 4);
     uint32_t x1 = loadBe32(in + 8), y1 = loadBe32(in + 12), sum = kDelta * 32;

@@ -22,7 +22,7 @@ class TCrypt_tea final : public BlockCipher<TCrypt_tea, TCrypt_blockcipher64, Te
 
   void encryptBlock(const uint8_t* in, uint8_t* out) const {
     uint32_t x = loadBe32(in), y = loadBe32(in + 4), sum = 0;
-    const uint32_t k0 = ks_.k[0], k1 = ks_.k[1], k2 = ks_.k[2], k3 = ks_.k[3];
+    const uint32_t k0 = ks_->k[0], k1 = ks_->k[1], k2 = ks_->k[2], k3 = ks_->k[3];
     for (int i = 0; i < 32; ++i) {
       sum += kDelta;
       x += (y << 4) + (k0 ^ y) + (sum ^ (y >> 5)) + k1;
@@ -34,7 +34,7 @@ class TCrypt_tea final : public BlockCipher<TCrypt_tea, TCrypt_blockcipher64, Te
 
   void decryptBlock(const uint8_t* in, uint8_t* out) const {
     uint32_t x = loadBe32(in), y = loadBe32(in + 4), sum = kDelta * 32;
-    const uint32_t k0 = ks_.k[0], k1 = ks_.k[1], k2 = ks_.k[2], k3 = ks_.k[3];
+    const uint32_t k0 = ks_->k[0], k1 = ks_->k[1], k2 = ks_->k[2], k3 = ks_->k[3];
     for (int i = 0; i < 32; ++i) {
       y -= (x << 4) + (k2 ^ x) + (sum ^ (x >> 5)) + k3;
       x -= (y << 4) + (k0 ^ y) + (sum ^ (y >> 5)) + k1;

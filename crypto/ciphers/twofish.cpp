@@ -110,9 +110,9 @@ void TCrypt_twofish::SetupKey(const uint8_t* key, unsigned bits) {
   const MdsTables& mds = mdsTables();
   // A 160-bit key runs as a 192-bit key whose last four bytes are zero.
   const int words = bits <= 128 ? 2 : bits <= 192 ? 3 : 4;
-  uint8_t k[32] = {};
+  SecureBuffer<uint8_t, 32> k;
   if (bits >= 8) std::memcpy(k, key, bits / 8);  // a 4-bit key may come without bytes
-  uint32_t even[4], odd[4], sbox[4];
+  SecureBuffer<uint32_t, 4> even, odd, sbox;
   for (int i = 0; i < words; ++i) {
     even[i] = loadLe32(k + 8 * i);
     odd[i] = loadLe32(k + 8 * i + 4);
@@ -127,15 +127,11 @@ void TCrypt_twofish::SetupKey(const uint8_t* key, unsigned bits) {
   for (int i = 0; i < 20; ++i) {
     uint32_t a = h(uint32_t(2 * i) * 0x01010101u, even, words, mds);
     uint32_t b = rotl32(h(uint32_t(2 * i + 1) * 0x01010101u, odd, words, mds), 8);
-    ks_.k[2 * i] = a + b;
-    ks_.k[2 * i + 1] = rotl32(a + 2 * b, 9);
+    ks_->k[2 * i] = a + b;
+    ks_->k[2 * i + 1] = rotl32(a + 2 * b, 9);
   }
   for (int j = 0; j < 4; ++j)
-    for (int x = 0; x < 256; ++x) ks_.s[j][x] = mds.t[j][qChain(j, uint8_t(x), sbox, words)];
-  secureWipe(k, sizeof k);
-  secureWipe(even, sizeof even);
-  secureWipe(odd, sizeof odd);
-  secureWipe(sbox, sizeof sbox);
+    for (int x = 0; x < 256; ++x) ks_->s[j][x] = mds.t[j][qChain(j, uint8_t(x), sbox, words)];
 }
 
 }  // namespace velt::crypto

@@ -103,7 +103,7 @@ void HavalAlgo::Init(State& s) {
 }
 
 void HavalAlgo::Compress(State& s, const uint8_t* p, size_t count) {
-  uint32_t m[32];
+  SecureBuffer<uint32_t, 32> m;  // message words, here usually a password
   for (; count--; p += 128) {
     for (int i = 0; i < 32; ++i) m[i] = loadLe32(p + 4 * i);
     uint32_t t[8];
@@ -116,7 +116,6 @@ void HavalAlgo::Compress(State& s, const uint8_t* p, size_t count) {
     pass<4>(t, m, steps);
     for (int i = 0; i < 8; ++i) s[size_t(i)] += t[i];
   }
-  secureWipe(m, sizeof m);  // message words, here usually a password
 }
 
 // Version 1, 5 passes, 256-bit output packed into two bytes, then the length.

@@ -38,7 +38,7 @@ void Ripemd128Algo::Init(State& s) {
 }
 
 void Ripemd128Algo::Compress(State& s, const uint8_t* p, size_t count) {
-  uint32_t x[16];
+  SecureBuffer<uint32_t, 16> x;  // message words, here usually a password
   for (; count--; p += 64) {
     loadBlock(x, p);
     uint32_t l[4] = {s[0], s[1], s[2], s[3]};
@@ -50,7 +50,6 @@ void Ripemd128Algo::Compress(State& s, const uint8_t* p, size_t count) {
     s[3] = s[0] + l[1] + r[2];
     s[0] = t;
   }
-  secureWipe(x, sizeof x);  // message words, here usually a password
 }
 
 void Ripemd128Algo::Output(const State& s, uint8_t* digest) {

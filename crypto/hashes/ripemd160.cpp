@@ -39,7 +39,7 @@ void Ripemd160Algo::Init(State& s) {
 }
 
 void Ripemd160Algo::Compress(State& s, const uint8_t* p, size_t count) {
-  uint32_t x[16];
+  SecureBuffer<uint32_t, 16> x;  // message words, here usually a password
   for (; count--; p += 64) {
     loadBlock(x, p);
     uint32_t l[5] = {s[0], s[1], s[2], s[3], s[4]};
@@ -52,7 +52,6 @@ void Ripemd160Algo::Compress(State& s, const uint8_t* p, size_t count) {
     s[4] = s[0] + l[1] + r[2];
     s[0] = t;
   }
-  secureWipe(x, sizeof x);  // message words, here usually a password
 }
 
 void Ripemd160Algo::Output(const State& s, uint8_t* digest) {

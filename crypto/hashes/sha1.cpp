@@ -48,14 +48,13 @@ void Sha1Algo::Init(State& s) {
 }
 
 void Sha1Algo::Compress(State& s, const uint8_t* p, size_t count) {
-  uint32_t w[16];
+  SecureBuffer<uint32_t, 16> w;  // message words, here usually a password
   for (; count--; p += 64) {
     for (int i = 0; i < 16; ++i) w[i] = loadBe32(p + 4 * i);
     uint32_t v[5] = {s[0], s[1], s[2], s[3], s[4]};
     steps(v, w, std::make_index_sequence<80>());
     for (int i = 0; i < 5; ++i) s[size_t(i)] += v[i];
   }
-  secureWipe(w, sizeof w);  // the schedule holds message words, here usually a password
 }
 
 void Sha1Algo::Output(const State& s, uint8_t* digest) {

@@ -66,7 +66,7 @@ void TigerAlgo::Init(State& s) {
 }
 
 void TigerAlgo::Compress(State& s, const uint8_t* p, size_t count) {
-  uint64_t x[8];
+  SecureBuffer<uint64_t, 8> x;  // message words, here usually a password
   for (; count--; p += 64) {
     for (int i = 0; i < 8; ++i) x[i] = loadLe64(p + 8 * i);
     uint64_t a = s[0], b = s[1], c = s[2];
@@ -79,7 +79,6 @@ void TigerAlgo::Compress(State& s, const uint8_t* p, size_t count) {
     s[1] = b - s[1];
     s[2] += c;
   }
-  secureWipe(x, sizeof x);  // message words, here usually a password
 }
 
 void TigerAlgo::Output(const State& s, uint8_t* digest) {
