@@ -106,7 +106,7 @@ void TWorkThread::Start(void* data) {
     run->thread.started_ = true;
   }
   run->thread.resumed_.notify_all();
-  if (updateEnabled_) TimerOn();
+  TimerOn();
 }
 
 void TWorkThread::EndOfRun(const std::shared_ptr<Run>& run) {
@@ -125,7 +125,6 @@ void TWorkThread::EndOfRun(const std::shared_ptr<Run>& run) {
     std::lock_guard<std::recursive_mutex> lock(lock_);
     OnTerminate(*this, run->thread, run->data);
   }
-  if (updateEnabled_ && !timer_) TimerOn();
 }
 
 void TWorkThread::Stop() {
@@ -150,7 +149,9 @@ void TWorkThread::Resume() {
   thread_->thread.resumed_.notify_all();
 }
 
-void TWorkThread::SetPriority(TThreadPriority p) { priority_ = p; }
+void TWorkThread::SetPriority(TThreadPriority p) {
+  priority_ = p;
+}
 
 void TWorkThread::SetUpdateEnabled(bool on) {
   if (on == updateEnabled_) return;
@@ -170,7 +171,9 @@ void TWorkThread::SetRefreshInterval(std::chrono::milliseconds interval) {
 }
 
 void TWorkThread::TimerOn() {
-  if (!timer_) timer_ = window_.StartTimer(refresh_, [this] { DoUpdate(); });
+  // Ticks with no run or nobody to tell would only wake an idle program.
+  if (timer_ || !thread_ || !OnUpdate || !updateEnabled_) return;
+  timer_ = window_.StartTimer(refresh_, [this] { DoUpdate(); });
 }
 
 void TWorkThread::TimerOff() {

@@ -56,10 +56,11 @@ class TWorkThread {
   TWorkThread(const TWorkThread&) = delete;
   TWorkThread& operator=(const TWorkThread&) = delete;
 
-  TWorkThreadDataNotifyEvent OnExecute;  // on the worker thread
-  TWorkThreadDataNotifyEvent OnStart;    // on the window thread, before the work runs
+  TWorkThreadDataNotifyEvent OnExecute;    // on the worker thread
+  TWorkThreadDataNotifyEvent OnStart;      // on the window thread, before the work runs
   TWorkThreadDataNotifyEvent OnTerminate;  // on the window thread, after the work returned
-  TWorkThreadUpdateNotifyEvent OnUpdate;   // on the window thread, every RefreshInterval
+  // On the window thread, every RefreshInterval while a run goes on; set before Start.
+  TWorkThreadUpdateNotifyEvent OnUpdate;
 
   // Begins a run unless one is running. Window thread.
   void Start(void* data = nullptr);
@@ -89,9 +90,9 @@ class TWorkThread {
   void JoinFinished(bool all);
 
   platform::WindowThread& window_;
-  std::shared_ptr<Run> thread_;  // the current run; null when idle
+  std::shared_ptr<Run> thread_;                  // the current run; null when idle
   std::vector<std::shared_ptr<Run>> finishing_;  // ended runs whose threads may still return
-  std::recursive_mutex lock_;    // held around OnStart, OnUpdate and OnTerminate
+  std::recursive_mutex lock_;                    // held around OnStart, OnUpdate and OnTerminate
   TThreadPriority priority_ = tpNormal;
   bool updateEnabled_ = false;
   std::chrono::milliseconds refresh_{100};

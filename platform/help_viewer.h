@@ -2,7 +2,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace velt::platform {
 
@@ -13,17 +12,6 @@ class HelpViewer {
   // exists, the HTML copy beside it ("Velt.html") is opened instead. False when neither could
   // be opened.
   virtual bool ShowHelp(const std::string& helpFile) = 0;
-};
-
-// Records the files it was asked to show and answers `result`.
-class ScriptedHelpViewer final : public HelpViewer {
- public:
-  bool ShowHelp(const std::string& helpFile) override {
-    shown.push_back(helpFile);
-    return result;
-  }
-  std::vector<std::string> shown;
-  bool result = true;
 };
 
 // The HTML copy that stands beside a help file: same folder and name, extension ".html".

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Checks the layering of the sources: no Qt outside ui/ and platform/qt/, and includes that
-point only downwards (ui, cli -> batch -> engine -> crypto; platform below engine and batch).
-Exits non-zero and lists every offending include."""
+"""Checks the layering of the sources: no Qt outside ui/, platform/qt/ and tools/, includes that
+point only downwards (ui, cli -> batch -> engine -> crypto; platform below engine and batch), and
+nothing of the tests or tools in the product. Exits non-zero and lists every offending include."""
 import pathlib
 import re
 import sys
@@ -15,7 +15,11 @@ ALLOWED = {
     "batch": {"batch", "engine", "crypto", "platform"},
     "cli": {"cli", "batch", "engine", "crypto", "platform"},
     "ui": {"ui", "batch", "engine", "crypto", "platform"},
+    # Developer tools drive the windows with the fakes of the tests.
+    "tools": {"tools", "ui", "batch", "engine", "crypto", "platform", "tests"},
 }
+# Folders of our own that the product may never include.
+NOT_SHIPPED = {"tests", "tools"}
 QT = re.compile(r'#\s*include\s*[<"](Q[A-Za-z]+|Qt[A-Za-z]*/)')
 PROJECT = re.compile(r'#\s*include\s*"([a-z_]+)/')
 
@@ -27,12 +31,13 @@ def main():
             if path.suffix not in {".h", ".hpp", ".cpp", ".cc"}:
                 continue
             rel = path.relative_to(ROOT)
-            qt_ok = folder == "ui" or rel.parts[:2] == ("platform", "qt")
+            qt_ok = folder in {"ui", "tools"} or rel.parts[:2] == ("platform", "qt")
             for n, line in enumerate(path.read_text(errors="replace").splitlines(), 1):
                 if not qt_ok and QT.search(line):
-                    problems.append(f"{rel}:{n}: Qt outside ui/ and platform/qt/: {line.strip()}")
+                    problems.append(f"{rel}:{n}: Qt outside ui/, platform/qt/ and tools/: "
+                                    f"{line.strip()}")
                 m = PROJECT.search(line)
-                if m and m.group(1) in ALLOWED and m.group(1) not in allowed:
+                if m and m.group(1) in ALLOWED.keys() | NOT_SHIPPED and m.group(1) not in allowed:
                     if not (folder == "platform" and rel.parts[:2] == ("platform", "qt")
                             and m.group(1) == "ui"):
                         problems.append(f"{rel}:{n}: {folder}/ may not include {m.group(1)}/: "

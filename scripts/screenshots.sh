@@ -11,8 +11,8 @@ velt_install_packages "${VELT_BUILD_PACKAGES[@]}" "${VELT_SCREENSHOT_PACKAGES[@]
 build=${VELT_BUILD_DIR:-$here/build}
 out=${1:-$here/docs/screenshots}
 
-velt_configure_release "$here" "$build"
-cmake --build "$build" -j "$(nproc)" --target velt velt-install-settings >/dev/null
+velt_configure_release "$here" "$build" -DVELT_BUILD_TOOLS=ON
+cmake --build "$build" -j "$(nproc)" --target velt-screenshots velt-install-settings >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -21,4 +21,4 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$out"
 # The sample file of the busy picture is made in the temporary folder, not in the repository.
 TMPDIR=$work VELT_REGISTRY=$work/registry.reg QT_QPA_PLATFORM=xcb \
-  xvfb-run -a -s "-screen 0 1280x1024x24" "$build/ui/velt" --screenshots "$out"
+  xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tools/velt-screenshots" "$out"

@@ -18,8 +18,6 @@ int main(int argc, char** argv) {
   std::vector<std::string> arguments;
   const QStringList given = QCoreApplication::arguments();
   for (int i = 1; i < given.size(); ++i) arguments.push_back(given[i].toStdString());
-  if (arguments.size() == 2 && arguments[0] == "--screenshots")
-    return velt::ui::RunScreenshots(arguments[1]);
 
   velt::platform::QtWindowThread window;
   velt::platform::QtPrompts prompts;

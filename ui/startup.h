@@ -48,8 +48,4 @@ class VeltApplication {
   VeltApplication() = default;
 };
 
-// The hidden --screenshots FOLDER mode: shows the main window idle and busy, every dialog and
-// a running directory job, and saves a PNG of each.
-int RunScreenshots(const std::string& folder);
-
 }  // namespace velt::ui

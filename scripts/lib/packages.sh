@@ -3,7 +3,7 @@
 
 VELT_BUILD_PACKAGES=(cmake g++ make pkg-config zlib1g-dev qt6-base-dev libcli11-dev libzxcvbn-dev)
 VELT_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libssl-dev openssl libcrypto++-dev python3
-                    libglib2.0-bin shared-mime-info desktop-file-utils)
+                    libglib2.0-bin shared-mime-info desktop-file-utils strace)
 # The Windows cross build: MinGW-w64, zlib for it, GoogleTest's sources, Wine to run the tests,
 # and what a Linux velt-cli needs, to exchange files with.
 VELT_WINDOWS_PACKAGES=(cmake make g++ zlib1g-dev libcli11-dev g++-mingw-w64-x86-64-posix
@@ -37,13 +37,13 @@ velt_install_packages() {
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# velt_configure_release SOURCE BUILD: configures BUILD as a Release build of SOURCE for the
-# scripts that need only the programs. The tests and benchmarks are part of it when their
-# packages are installed (./test.sh installs them), so that a fresh machine can build and run
-# VELT with the build packages alone.
+# velt_configure_release SOURCE BUILD [CMAKE-OPTION...]: configures BUILD as a Release build of
+# SOURCE for the scripts that need only the programs. The tests and benchmarks are part of it
+# when their packages are installed (./test.sh installs them), so that a fresh machine can build
+# and run VELT with the build packages alone.
 velt_configure_release() {
   local extras=ON
   [ -z "$(velt_missing_packages "${VELT_TEST_PACKAGES[@]}")" ] || extras=OFF
   cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release \
-    -DVELT_BUILD_TESTS=$extras -DVELT_BUILD_BENCH=$extras >/dev/null
+    -DVELT_BUILD_TESTS=$extras -DVELT_BUILD_BENCH=$extras "${@:3}" >/dev/null
 }

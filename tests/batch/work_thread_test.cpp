@@ -1,10 +1,12 @@
 // TWorkThread with a window thread of its own (EventLoop on the test's thread).
+#include "batch/work_thread.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 
-#include "batch/work_thread.h"
+#include "tests/support/fakes/event_loop.h"
 
 namespace velt::batch {
 namespace {
@@ -12,7 +14,7 @@ namespace {
 using namespace std::chrono_literals;
 
 TEST(WorkThread, RunsWorkBetweenStartAndEndNotifications) {
-  platform::EventLoop loop;
+  test::EventLoop loop;
   TWorkThread w(loop);
   std::vector<std::string> order;
   std::atomic<bool> executing{false};
@@ -55,7 +57,7 @@ TEST(WorkThread, RunsWorkBetweenStartAndEndNotifications) {
 }
 
 TEST(WorkThread, AnErrorInTheWorkStillEndsTheRunQuietly) {
-  platform::EventLoop loop;
+  test::EventLoop loop;
   TWorkThread w(loop);
   bool terminated = false;
   w.OnExecute = [](TWorkThread&, TWorkExecuteThread&, void*&) {
@@ -70,7 +72,7 @@ TEST(WorkThread, AnErrorInTheWorkStillEndsTheRunQuietly) {
 }
 
 TEST(WorkThread, StopAndUpdates) {
-  platform::EventLoop loop;
+  test::EventLoop loop;
   TWorkThread w(loop);
   w.SetRefreshInterval(5ms);
   w.SetUpdateEnabled(true);
@@ -95,7 +97,7 @@ TEST(WorkThread, StopAndUpdates) {
 }
 
 TEST(WorkThread, DestructionWaitsForTheWorkAndRaisesNoTerminate) {
-  platform::EventLoop loop;
+  test::EventLoop loop;
   std::atomic<bool> returned{false};
   bool terminated = false;
   {
@@ -114,7 +116,7 @@ TEST(WorkThread, DestructionWaitsForTheWorkAndRaisesNoTerminate) {
 }
 
 TEST(WorkThread, SuspendHoldsTheWorkAtItsCheckpoints) {
-  platform::EventLoop loop;
+  test::EventLoop loop;
   TWorkThread w(loop);
   std::atomic<int> steps{0};
   w.OnExecute = [&](TWorkThread&, TWorkExecuteThread& t, void*&) {

@@ -397,7 +397,7 @@ TEST_F(DirectoryJobTest, ASecondCommandOrADropWhileACommandRunsIsRefused) {
   const std::string other = Put("../other.txt");
   int refusals = 0;
   // While the password is asked, the user drops a file and clicks the other commands.
-  prompts.WhileAsking = [&](const platform::ScriptedPrompts::Asked&) {
+  prompts.WhileAsking = [&](const ScriptedPrompts::Asked&) {
     const auto list = app->job.FileList;
     Drop({other});
     QTest::mouseClick(form().SpeedButton4, Qt::LeftButton);
@@ -487,7 +487,7 @@ TEST_F(DirectoryJobTest, EnterAsThePickerOpensStartsNothing) {
   QTest::mouseClick(form().SpeedButton3, Qt::LeftButton);
   EXPECT_FALSE(app->job.DialogCancelled);
   ASSERT_EQ(prompts.Questions().size(), 1u);
-  EXPECT_EQ(prompts.Questions()[0].box, platform::ScriptedPrompts::Box::NewPassword);
+  EXPECT_EQ(prompts.Questions()[0].box, ScriptedPrompts::Box::NewPassword);
   EXPECT_EQ(Snapshot(), before);
 }
 
@@ -497,7 +497,7 @@ TEST_F(DirectoryJobTest, AJobOverAWholeFileSystemOrHomeFolderIsAskedAboutOnceMor
   MakeTree();
   const auto before = Snapshot();
   const HomeAt home(tree);
-  using Box = platform::ScriptedPrompts::Box;
+  using Box = ScriptedPrompts::Box;
 
   // No ends the command before the password.
   PickToEncrypt(tree, true);
@@ -615,7 +615,7 @@ TEST_F(DirectoryJobTest, ThePasswordIsNewForEncryptionKnownForDecryptionAndNever
   Start();
   MakeTree();
   const auto before = Snapshot();
-  using Box = platform::ScriptedPrompts::Box;
+  using Box = ScriptedPrompts::Box;
   // The real box lets no empty new password through; one that comes anyway is refused.
   EncryptDirectory(tree, true, "");
   EXPECT_EQ(prompts.Messages(),
@@ -713,7 +713,7 @@ TEST_F(DirectoryJobTest, TheSessionEndingWhileThePasswordIsAskedStartsNothing) {
   const auto before = Snapshot();
   bool quit = false;
   SessionEnd session(*app, [&] { quit = true; });
-  prompts.WhileAsking = [&](const platform::ScriptedPrompts::Asked&) {
+  prompts.WhileAsking = [&](const ScriptedPrompts::Asked&) {
     ::raise(SIGTERM);
     EXPECT_TRUE(WaitFor([&] { return quit; }));
   };

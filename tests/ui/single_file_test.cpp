@@ -21,7 +21,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using velt::test::readFile;
-using Box = platform::ScriptedPrompts::Box;
+using Box = ScriptedPrompts::Box;
 
 class SingleFileTest : public UiTest {
  protected:
@@ -323,7 +323,7 @@ TEST_F(SingleFileTest, AFileEncryptedAfterItWasChosenIsReportedAsAlreadyEncrypte
       EncryptedByEngine(MakeFile("other.bin", 3000), "pw", app->veltoptions->Settings());
   const auto encrypted = readFile(other);
   // While the password is asked, an encrypted file takes the chosen file's place.
-  prompts.WhileAsking = [&](const platform::ScriptedPrompts::Asked&) { fs::rename(other, path); };
+  prompts.WhileAsking = [&](const ScriptedPrompts::Asked&) { fs::rename(other, path); };
   prompts.NextFile(path);
   prompts.NextInput(std::string("pw"));
   QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);

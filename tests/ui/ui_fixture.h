@@ -19,6 +19,8 @@
 #include "engine/temp_file.h"
 #include "platform/qt/window_thread_qt.h"
 #include "platform/registry.h"
+#include "tests/support/fakes/scripted_help_viewer.h"
+#include "tests/support/fakes/scripted_prompts.h"
 #include "tests/support/temp_dir.h"
 #include "ui/messages.h"
 #include "ui/startup.h"
@@ -26,7 +28,9 @@
 namespace velt::ui::test {
 
 using platform::MessageKind;
-using Shown = platform::ScriptedPrompts::Shown;
+using velt::test::ScriptedHelpViewer;
+using velt::test::ScriptedPrompts;
+using Shown = ScriptedPrompts::Shown;
 
 // Generous: the machine may be busy with other builds.
 constexpr int kLongWait = 120000;
@@ -143,8 +147,8 @@ class UiTest : public ::testing::Test {
   velt::test::TempDir dir;
   std::string hive = dir / "registry.reg";
   std::string installFolder = "/opt/velt";
-  platform::ScriptedPrompts prompts;
-  platform::ScriptedHelpViewer help;
+  ScriptedPrompts prompts;
+  ScriptedHelpViewer help;
   platform::QtWindowThread window;
   Services services{prompts, help, window};
   std::unique_ptr<VeltApplication> app;

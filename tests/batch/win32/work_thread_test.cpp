@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "batch/work_thread.h"
+#include "tests/support/fakes/event_loop.h"
 
 namespace velt::batch {
 namespace {
@@ -14,7 +15,7 @@ TEST(WindowsWorkThread, PrioritiesAreTheSystemsLevels) {
       {tpHigher, THREAD_PRIORITY_ABOVE_NORMAL}, {tpHighest, THREAD_PRIORITY_HIGHEST},
       {tpTimeCritical, THREAD_PRIORITY_TIME_CRITICAL}};
   for (const auto& [priority, level] : cases) {
-    platform::EventLoop loop;
+    test::EventLoop loop;
     TWorkThread w(loop);
     int seen = -99;
     w.SetPriority(priority);

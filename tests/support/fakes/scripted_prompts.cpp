@@ -1,12 +1,12 @@
-#include "platform/prompts.h"
+#include "tests/support/fakes/scripted_prompts.h"
 
-namespace velt::platform {
+namespace velt::test {
 
-void ScriptedPrompts::ShowMessage(MessageKind kind, const std::string& text) {
+void ScriptedPrompts::ShowMessage(platform::MessageKind kind, const std::string& text) {
   messages_.push_back({kind, text});
 }
 
-void ScriptedPrompts::ShowMessage(MessageKind kind, const std::string& text,
+void ScriptedPrompts::ShowMessage(platform::MessageKind kind, const std::string& text,
                                   const std::string& details) {
   messages_.push_back({kind, text, details});
 }
@@ -31,7 +31,7 @@ bool ScriptedPrompts::InputBox(const std::string& caption, const std::string& pr
   return true;
 }
 
-bool ScriptedPrompts::Confirm(MessageKind kind, const std::string& text) {
+bool ScriptedPrompts::Confirm(platform::MessageKind kind, const std::string& text) {
   confirmations_.push_back({kind, text});
   asked_.push_back({std::string(), text, Box::Question});
   if (answers_.empty()) {
@@ -44,7 +44,8 @@ bool ScriptedPrompts::Confirm(MessageKind kind, const std::string& text) {
 }
 
 bool ScriptedPrompts::AskPassword(const std::string& caption, const std::string& prompt,
-                                  bool confirm, std::string& value, const PasswordAdvisor& advise) {
+                                  bool confirm, std::string& value,
+                                  const platform::PasswordAdvisor& advise) {
   const auto answer = NextText({caption, prompt, confirm ? Box::NewPassword : Box::Password});
   if (!answer) return false;
   value = answer->substr(0, 255);
@@ -67,4 +68,4 @@ bool ScriptedPrompts::OpenFile(const std::string& filter, const std::string& fol
   return true;
 }
 
-}  // namespace velt::platform
+}  // namespace velt::test

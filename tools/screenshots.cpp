@@ -1,13 +1,15 @@
-// The pictures of the documentation, taken from the running program: each window is shown as
-// the user sees it and grabbed from the screen. The prompts are scripted, so that the busy
-// pictures show a real encryption of a file and of a folder under way without anybody at the
-// keyboard.
+// velt-screenshots FOLDER: the pictures of the documentation, taken from the running program.
+// Each window is shown as the user sees it and grabbed from the screen: the main window idle and
+// busy, every dialog and a running directory job, a PNG of each. The prompts are scripted, so
+// that the busy pictures show a real encryption of a file and of a folder under way without
+// anybody at the keyboard.
 #include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +30,8 @@
 
 #include "platform/qt/password_box_qt.h"
 #include "platform/qt/window_thread_qt.h"
+#include "tests/support/fakes/scripted_help_viewer.h"
+#include "tests/support/fakes/scripted_prompts.h"
 #include "ui/messages.h"
 #include "ui/password_prompt.h"
 #include "ui/startup.h"
@@ -112,7 +116,7 @@ void PressWhenShown(QDialog* dialog, QPushButton* button, std::function<void()> 
 }
 
 // The dialogs of the list commands, and a directory job under way.
-bool ListScreenshots(VeltApplication& app, platform::ScriptedPrompts& prompts, const QDir& dir,
+bool ListScreenshots(VeltApplication& app, test::ScriptedPrompts& prompts, const QDir& dir,
                      const QString& workFolder) {
   bool ok = true;
   const QDir work(workFolder);
@@ -181,13 +185,11 @@ bool ListScreenshots(VeltApplication& app, platform::ScriptedPrompts& prompts, c
   return ok && taken;
 }
 
-}  // namespace
-
 int RunScreenshots(const std::string& folder) {
   const QDir dir(QString::fromStdString(folder));
   if (!dir.exists() && !QDir().mkpath(dir.path())) return 2;
-  platform::ScriptedPrompts prompts;
-  platform::ScriptedHelpViewer help;
+  test::ScriptedPrompts prompts;
+  test::ScriptedHelpViewer help;
   platform::QtWindowThread window;
   const Services services{prompts, help, window};
   auto app = VeltApplication::Create(services, {});
@@ -252,4 +254,16 @@ int RunScreenshots(const std::string& folder) {
   return ok ? 0 : 1;
 }
 
+}  // namespace
+
 }  // namespace velt::ui
+
+int main(int argc, char** argv) {
+  QApplication qt(argc, argv);
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/velt/velt.png")));
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: velt-screenshots FOLDER\n");
+    return 2;
+  }
+  return velt::ui::RunScreenshots(argv[1]);
+}

@@ -1,12 +1,12 @@
-#include <future>
+#include "tests/support/fakes/event_loop.h"
 
-#include "platform/window_thread.h"
-
-namespace velt::platform {
+namespace velt::test {
 
 EventLoop::EventLoop() : owner_(std::this_thread::get_id()) {}
 
-bool EventLoop::IsWindowThread() const { return std::this_thread::get_id() == owner_; }
+bool EventLoop::IsWindowThread() const {
+  return std::this_thread::get_id() == owner_;
+}
 
 void EventLoop::Post(Call call) {
   {
@@ -14,24 +14,6 @@ void EventLoop::Post(Call call) {
     calls_.push_back(std::move(call));
   }
   wake_.notify_all();
-}
-
-void WindowThread::Synchronize(Call call) {
-  if (IsWindowThread()) {
-    call();
-    return;
-  }
-  std::promise<void> done;
-  auto finished = done.get_future();
-  Post([&] {
-    try {
-      call();
-      done.set_value();
-    } catch (...) {
-      done.set_exception(std::current_exception());
-    }
-  });
-  finished.get();
 }
 
 EventLoop::TimerId EventLoop::StartTimer(std::chrono::milliseconds interval, Call tick) {
@@ -109,4 +91,4 @@ void EventLoop::Quit() {
   wake_.notify_all();
 }
 
-}  // namespace velt::platform
+}  // namespace velt::test
