@@ -787,10 +787,16 @@ class CliProcess : public Cli {
                                      0600);
     posix_spawn_file_actions_addopen(&files, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
+    // A session of its own: never the terminal of whoever runs the tests, which a velt-cli
+    // that finds no password source would otherwise wait on.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
     pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, VELT_CLI_PATH, &files, nullptr, pointers(args).data(),
+    EXPECT_EQ(posix_spawn(&pid, VELT_CLI_PATH, &files, &attributes, pointers(args).data(),
                           pointers(env).data()),
               0);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&files);
     return pid;
   }
@@ -905,6 +911,13 @@ TEST_F(CliProcess, ASignalAtThePasswordPromptRestoresTheTerminal) {
       ::execve(VELT_CLI_PATH, argv.data(), envp.data());
       ::_exit(127);
     }
+    // Whatever check fails below, no velt-cli is left waiting on the terminal.
+    struct Reaper {
+      pid_t pid;
+      ~Reaper() {
+        if (::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
+      }
+    } reaper{pid};
     std::string shown;
     ASSERT_TRUE(waitUntil([&] {
       pollfd p{master, POLLIN, 0};
