@@ -36,7 +36,6 @@ PasswordStrength EstimatePasswordStrength(const std::string& password) {
 #else
   (void)password;
   (void)ScoreOf;
-  (void)kWords;
 #endif
   return s;
 }
