@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "cli/file_gathering.h"
+#include "cli/stop_request.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -12,8 +13,12 @@
 #include "platform/win32/text.h"
 #else
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 namespace velt::cli {
@@ -105,16 +110,26 @@ std::optional<std::string> ControllingTerminal::ReadHidden(const std::string& pr
     ::tcsetattr(fd, TCSAFLUSH, &quiet);
   }
   (void)!::write(fd, prompt.data(), prompt.size());
+  // A stop signal that comes before the wait begins must end it too: the signals stay blocked
+  // while the flag is looked at and are let in only inside ppoll, atomically. The timeout
+  // covers a signal taken by another thread.
+  sigset_t stops, before;
+  sigemptyset(&stops);
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stops, s);
+  pthread_sigmask(SIG_BLOCK, &stops, &before);
   std::string line;
   bool ended = false;
   for (;;) {
-    char c;
-    ssize_t n = ::read(fd, &c, 1);
-    if (n < 0 && errno == EINTR) {
-      // A stop signal: the half-typed line is no password.
-      ended = true;
+    if (StopSignalled()) {
+      ended = true;  // the half-typed line is no password
       break;
     }
+    pollfd waiting{fd, POLLIN, 0};
+    const timespec tick{0, 200 * 1000 * 1000};
+    const int ready = ::ppoll(&waiting, 1, &tick, &before);
+    if (ready == 0 || (ready < 0 && errno == EINTR)) continue;
+    char c;
+    const ssize_t n = ready < 0 ? -1 : ::read(fd, &c, 1);
     if (n <= 0) {
       ended = line.empty();
       break;
@@ -122,6 +137,7 @@ std::optional<std::string> ControllingTerminal::ReadHidden(const std::string& pr
     if (c == '\n') break;
     line.push_back(c);
   }
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
   if (restore) ::tcsetattr(fd, TCSAFLUSH, &saved);
   ::close(fd);
   if (!line.empty() && line.back() == '\r') line.pop_back();

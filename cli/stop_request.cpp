@@ -48,6 +48,8 @@ void OnSignal(int signalNumber) {
 
 }  // namespace
 
+bool StopSignalled() noexcept { return target && target->requested.load(); }
+
 void CatchStopSignals(StopRequest& stop) {
   target = &stop;
 #ifdef _WIN32

@@ -31,6 +31,10 @@ static_assert(std::atomic<int>::is_always_lock_free && std::atomic<bool>::is_alw
 // is interrupted rather than restarted, so a password prompt ends too.
 void CatchStopSignals(StopRequest& stop);
 
+// Whether a stop signal has come since CatchStopSignals (false before it, and when none is
+// caught).
+bool StopSignalled() noexcept;
+
 // While it lives, a second request (the user pressing Ctrl+C again while the files in progress
 // are cleaned up) is answered once through `say`.
 class SecondRequestNotice {
