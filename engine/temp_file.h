@@ -22,8 +22,8 @@ inline constexpr int64_t kDayBaseMs = 693594LL * 86400000LL;
 // digits, then "en", "dc" or nothing. Such files are leftovers of an interrupted run, never
 // user files: searches leave them out of every job.
 bool IsTemporaryName(const std::string& name);
-// The name a temporary name was made from (the part before ".tmp<digits>"); "" when `name` is
-// not a temporary name. A name shortened to fit gives the shortened part.
+// The name a temporary name was made from (what stands before ".tmp<digits>"); "" when `name` is
+// not a temporary name. A name shortened to fit gives what is left of it.
 std::string TemporaryBase(const std::string& name);
 // "en" (encrypted output), "dc" (decrypted plaintext) or "" (working copy, raw output, or an
 // original moved aside before it is overwritten and deleted).

@@ -92,6 +92,16 @@ class FaultMatrix : public ::testing::Test {
       ::lchown(e.path().c_str(), 65534, 65534);
   }
   void Clear() { cli.Clear(); }
+  // `content` encrypted by velt-cli as doc.bin.VELT in a cleared folder; returns its bytes.
+  std::vector<uint8_t> EncryptedBy(const std::vector<uint8_t>& content, bool compress) {
+    Clear();
+    const std::string doc = cli / "doc.bin";
+    writeFile(doc, content);
+    EXPECT_EQ(
+        cli.Run({"encrypt", compress ? "--compress" : "--no-compress", "--no-secure-delete", doc}),
+        0);
+    return readFile(doc + ".VELT");
+  }
 
   // Index of the event in `events` that starts `stage` for `fault`; nullopt where the fault
   // has nothing to act on at that stage.
@@ -340,12 +350,7 @@ TEST_F(FaultMatrix, Decryption) {
   const auto older = rng.bytes(5000);
   const std::string doc = cli / "doc.bin", enc = doc + ".VELT";
   for (bool compress : {true, false}) {
-    Clear();
-    writeFile(doc, content);
-    ASSERT_EQ(
-        cli.Run({"encrypt", compress ? "--compress" : "--no-compress", "--no-secure-delete", doc}),
-        0);
-    const auto encrypted = readFile(enc);
+    const auto encrypted = EncryptedBy(content, compress);
     Operation op;
     op.args = {"decrypt", "--secure-delete", "--overwrite", enc};
     // An older plaintext is there to be replaced, so that it can be locked.
@@ -471,14 +476,7 @@ TEST_F(FaultMatrix, Signals) {
   const auto content = Content(1200000, 9);
   const std::string doc = cli / "doc.bin", enc = doc + ".VELT";
   std::map<bool, std::vector<uint8_t>> encrypted;
-  for (bool compress : {true, false}) {
-    Clear();
-    writeFile(doc, content);
-    ASSERT_EQ(
-        cli.Run({"encrypt", compress ? "--compress" : "--no-compress", "--no-secure-delete", doc}),
-        0);
-    encrypted[compress] = readFile(enc);
-  }
+  for (bool compress : {true, false}) encrypted[compress] = EncryptedBy(content, compress);
   int runs = 0, survived = 0, stopped = 0, finished = 0;
   for (bool encrypting : {true, false}) {
     for (bool compress : {true, false}) {
