@@ -94,12 +94,16 @@ ListJobResult RunListJob(const ListJob& job) {
         options.cancel = job.cancel;
         options.report = &report;
         const bool meta = engine::HasMetaInfo(path);
-        const int64_t ms = engine::DecryptOneFile(path, job.password, meta, job.settings,
-                                                  job.decryption, sink, options);
-        if (ms == -1)
-          ++result.skipped;
-        else
-          result.elapsedMs += double(ms);
+        const engine::DecryptResult r = engine::DecryptOneFile(
+            path, job.password, meta, job.settings, job.decryption, sink, options);
+        switch (r.outcome) {
+          case engine::DecryptOutcome::Decrypted:
+            result.elapsedMs += double(r.elapsedMs);
+            break;
+          case engine::DecryptOutcome::WrongPassword:
+            ++result.skipped;
+            break;
+        }
       }
     } catch (const engine::AlreadyEncryptedError&) {
       // The engine tests again on the file it holds locked: the file became encrypted after

@@ -155,10 +155,15 @@ int RunFileCommand(const FileOptions& o, CliEnvironment& env, bool encrypting) {
       options.keepUnchecked = o.deleteOriginal <= 0;
       options.cancel = &stop.requested;
       options.report = &report;
-      if (engine::DecryptOneFile(path, password, meta, settings, decryption, sink, options) < 0)
-        return {Outcome::Failed,
-                "the password is incorrect or the file is damaged (the file is left as it was)",
-                report.notes, false};
+      switch (engine::DecryptOneFile(path, password, meta, settings, decryption, sink, options)
+                  .outcome) {
+        case engine::DecryptOutcome::WrongPassword:
+          return {Outcome::Failed,
+                  "the password is incorrect or the file is damaged (the file is left as it was)",
+                  report.notes, false};
+        case engine::DecryptOutcome::Decrypted:
+          break;
+      }
       // The engine's notes say which file was kept and why.
       return {Outcome::Done, {}, report.notes, report.keptEncrypted};
     } catch (const engine::AlreadyEncryptedError&) {

@@ -81,9 +81,9 @@ void RefuseExisting(const std::string& path, const std::string& name) {
 
 }  // namespace
 
-int64_t DecryptOneFile(const std::string& path, const std::string& password, bool hasMetaInfo,
-                       const EngineSettings& settings, const DecryptionOptions& options,
-                       ProgressSink& outerSink, const DecryptOptions& run) {
+DecryptResult DecryptOneFile(const std::string& path, const std::string& password, bool hasMetaInfo,
+                             const EngineSettings& settings, const DecryptionOptions& options,
+                             ProgressSink& outerSink, const DecryptOptions& run) {
   const int64_t start = platform::MonotonicMs();
   const int64_t number = TempStartNumber();
   detail::StoppableSink sink(outerSink, run.cancel, path);
@@ -163,7 +163,7 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
       result->Remove(sink);
       encrypted.Close();
       platform::SetAttributes(path, saved);
-      return -1;
+      return {DecryptOutcome::WrongPassword, platform::MonotonicMs() - start};
     }
 
     result->File().Flush();
@@ -203,7 +203,7 @@ int64_t DecryptOneFile(const std::string& path, const std::string& password, boo
     platform::FlushFolder(platform::FolderOf(path));
     detail::GiveAttributes(name, saved);
     if (keepAsOrig) detail::GiveAttributes(keptName, saved);
-    return platform::MonotonicMs() - start;
+    return {DecryptOutcome::Decrypted, platform::MonotonicMs() - start};
   } catch (...) {
     raw = TempFile();
     plain = TempFile();

@@ -63,12 +63,23 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
                        const EngineSettings& settings, ProgressSink& sink,
                        const EncryptOptions& options = {});
 
-// Decrypts `path`. With meta information the engines come from the file and a wrong password
-// returns -1 leaving the file exactly as it was; without it they come from `options`.
-// Returns the elapsed milliseconds, or -1 for a wrong password.
-int64_t DecryptOneFile(const std::string& path, const std::string& password, bool hasMetaInfo,
-                       const EngineSettings& settings, const DecryptionOptions& options,
-                       ProgressSink& sink, const DecryptOptions& run = {});
+enum class DecryptOutcome {
+  Decrypted,
+  // The decrypted data failed the check stored in the meta information, or zlib refused it:
+  // the encrypted file is left exactly as it was.
+  WrongPassword,
+};
+
+struct DecryptResult {
+  DecryptOutcome outcome = DecryptOutcome::Decrypted;
+  int64_t elapsedMs = 0;  // the run's own time, whatever its outcome
+};
+
+// Decrypts `path`. With meta information the engines come from the file; without it they come
+// from `options`.
+DecryptResult DecryptOneFile(const std::string& path, const std::string& password, bool hasMetaInfo,
+                             const EngineSettings& settings, const DecryptionOptions& options,
+                             ProgressSink& sink, const DecryptOptions& run = {});
 
 // The name a decrypted file gets: without ".VELT", else without "." + extension, else as is.
 std::string DecryptedName(const std::string& path, const std::string& extension);

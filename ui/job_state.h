@@ -7,12 +7,16 @@
 #include <string>
 #include <vector>
 
+#include "engine/engine.h"
+
 namespace velt::ui {
 
 struct JobState {
   std::string SingleFileName;  // file of the current single-file command
   std::string JobPassword;     // password of the current command
-  double JobElapsedMs = 0;     // pipeline milliseconds; -1 from a decryption means wrong password
+  double JobElapsedMs = 0;     // pipeline milliseconds
+  // What the single-file decryption came to; its end notification reads it.
+  engine::DecryptOutcome SingleFileOutcome = engine::DecryptOutcome::Decrypted;
   int SingleFileHasMeta = 0;   // the single-file decryption's file carries meta information
   bool CommandLinePending = false;         // from window creation to the end of the first show
   std::atomic<bool> StopRequested{false};  // Stop button; read by the list workers

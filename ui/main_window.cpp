@@ -106,9 +106,11 @@ TForm1::TForm1(const Services& services, Windows& windows, JobState& job)
     engine::DecryptOptions options;
     options.cancel = &job_.Cancel;
     options.report = &jobReport_;
-    job_.JobElapsedMs = double(engine::DecryptOneFile(job_.SingleFileName, job_.JobPassword,
-                                                      job_.SingleFileHasMeta != 0, jobSettings_,
-                                                      jobDecryption_, *progress_, options));
+    const engine::DecryptResult result =
+        engine::DecryptOneFile(job_.SingleFileName, job_.JobPassword, job_.SingleFileHasMeta != 0,
+                               jobSettings_, jobDecryption_, *progress_, options);
+    job_.SingleFileOutcome = result.outcome;
+    job_.JobElapsedMs = double(result.elapsedMs);
   };
   singenc1.OnTerminate = [this](batch::TWorkThread&, batch::TWorkExecuteThread& thread, void*&) {
     SingleFileReport(thread.Error(), [this] {
@@ -118,11 +120,15 @@ TForm1::TForm1(const Services& services, Windows& windows, JobState& job)
   };
   singdec1.OnTerminate = [this](batch::TWorkThread&, batch::TWorkExecuteThread& thread, void*&) {
     SingleFileReport(thread.Error(), [this] {
-      if (job_.JobElapsedMs == -1)
-        ShowError(messages::kWrongPassword);
-      else
-        ShowInformation(messages::kFileDecryptedIn + SecondsText(job_.JobElapsedMs).toStdString() +
-                        messages::kSecs);
+      switch (job_.SingleFileOutcome) {
+        case engine::DecryptOutcome::WrongPassword:
+          ShowError(messages::kWrongPassword);
+          break;
+        case engine::DecryptOutcome::Decrypted:
+          ShowInformation(messages::kFileDecryptedIn +
+                          SecondsText(job_.JobElapsedMs).toStdString() + messages::kSecs);
+          break;
+      }
     });
   };
 

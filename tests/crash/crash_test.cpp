@@ -339,7 +339,9 @@ std::string PasswordPastTheCheck(const std::vector<uint8_t>& encrypted) {
     const std::string copy = tries / "doc.VELT", password = "typo" + std::to_string(i);
     writeFile(copy, encrypted);
     try {
-      if (engine::DecryptOneFile(copy, password, true, s, {}, quiet) >= 0) return password;
+      if (engine::DecryptOneFile(copy, password, true, s, {}, quiet).outcome ==
+          engine::DecryptOutcome::Decrypted)
+        return password;
     } catch (const std::exception&) {
     }
   }

@@ -34,7 +34,8 @@ bool DecryptsTo(const std::string& encrypted, const std::vector<uint8_t>& conten
   s.secureDelete = false;
   engine::NullProgressSink quiet;
   try {
-    if (engine::DecryptOneFile(copy, kPassword, engine::HasMetaInfo(copy), s, noMeta, quiet) < 0)
+    if (engine::DecryptOneFile(copy, kPassword, engine::HasMetaInfo(copy), s, noMeta, quiet)
+            .outcome == engine::DecryptOutcome::WrongPassword)
       return false;
   } catch (const std::exception&) {
     return false;

@@ -57,7 +57,8 @@ TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
 #ifndef _WIN32
       ::chmod((p + ".VELT").c_str(), 0440);
 #endif
-      if (DecryptOneFile(p + ".VELT", wrong, true, s, noMeta, sink) != -1) {
+      if (DecryptOneFile(p + ".VELT", wrong, true, s, noMeta, sink).outcome !=
+          DecryptOutcome::WrongPassword) {
         // Let through by the weak check: the encrypted file is kept, so nothing is lost.
         ++accepted;
         EXPECT_FALSE(compress) << wrong;
@@ -121,7 +122,8 @@ TEST_F(Faults, TruncatedAndDamagedBodies) {
   auto damaged = good;
   damaged[good.size() / 2] ^= 0x5A;
   test::writeFile(enc, damaged);
-  EXPECT_EQ(DecryptOneFile(enc, "right", true, s, noMeta, sink), -1);
+  EXPECT_EQ(DecryptOneFile(enc, "right", true, s, noMeta, sink).outcome,
+            DecryptOutcome::WrongPassword);
   expectNames({"doc.VELT"});
   EXPECT_EQ(readFile(enc), damaged);
 
@@ -308,7 +310,7 @@ TEST_F(Faults, NamesTooLongForTheTemporarySuffix) {
     std::string p = make(name, 70000);
     auto content = readFile(p);
     EncryptOneFile(p, "pw", s, sink);
-    EXPECT_GE(DecryptOneFile(p, "pw", true, s, noMeta, sink), 0);
+    EXPECT_EQ(DecryptOneFile(p, "pw", true, s, noMeta, sink).outcome, DecryptOutcome::Decrypted);
     EXPECT_EQ(readFile(p), content);
     expectNames({name});
     std::remove(p.c_str());
@@ -398,7 +400,8 @@ TEST_F(Faults, FailingOverwriteAfterTheEncryptedFileIsInPlace) {
   EXPECT_EQ(r.exitCode, 99) << r.message;
   EXPECT_NE(r.message.find("overwriting it failed"), std::string::npos) << r.message;
   expectNames({"doc.VELT"});
-  EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), 0);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome,
+            DecryptOutcome::Decrypted);
   EXPECT_EQ(readFile(p), content);
 }
 
@@ -419,7 +422,10 @@ TEST_F(Faults, FullDiskAtEveryStageOfDecryption) {
     auto r = runInChild(
         [&] {
           test::RecordingSink quiet;
-          return DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, quiet) == -1 ? 2 : 0;
+          return DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, quiet).outcome ==
+                         DecryptOutcome::WrongPassword
+                     ? 2
+                     : 0;
         },
         ChildOptions{int64_t(size) - 1000, false, ""});
     EXPECT_EQ(r.exitCode, 99) << "a full disk is an error, not a wrong password: " << r.message;
@@ -501,7 +507,8 @@ TEST_F(Faults, TheOwnerIsKeptWhenRootProcessesAnotherUsersFile) {
   ASSERT_EQ(::stat((p + ".VELT").c_str(), &st), 0);
   EXPECT_EQ(st.st_uid, 65534u);
   EXPECT_EQ(st.st_gid, 65534u);
-  EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), 0);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome,
+            DecryptOutcome::Decrypted);
   ASSERT_EQ(::stat(p.c_str(), &st), 0);
   EXPECT_EQ(st.st_uid, 65534u);
   EXPECT_EQ(st.st_gid, 65534u);

@@ -70,7 +70,8 @@ TEST_F(WindowsFaults, AFileAnotherProgramHasOpenIsRefusedAndLeftAlone) {
   EXPECT_EQ(readFile(p + ".VELT"), encrypted);
   EXPECT_EQ(test::readText(p), "an older file of the same name, open in an editor");
   // Closed, it is replaced like any other.
-  EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), 0);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome,
+            DecryptOutcome::Decrypted);
   EXPECT_EQ(readFile(p), content);
   expectNames({"doc"});
 }
@@ -104,7 +105,8 @@ TEST_F(WindowsFaults, AttributesComeBackOnTheResultInEveryMode) {
       }
       EXPECT_EQ(local.names(), std::vector<std::string>{m.addExtension ? "doc.VELT" : "doc"});
       EXPECT_TRUE(HasMetaInfo(enc));
-      EXPECT_GE(DecryptOneFile(enc, "pw", true, s, noMeta, sink), 0);
+      EXPECT_EQ(DecryptOneFile(enc, "pw", true, s, noMeta, sink).outcome,
+                DecryptOutcome::Decrypted);
       EXPECT_EQ(readFile(p), content);
       EXPECT_TRUE(hasAttributes(p, a));
       EXPECT_EQ(local.names(), std::vector<std::string>{"doc"});
@@ -131,7 +133,8 @@ TEST_F(WindowsFaults, DecryptionReplacesAReadOnlyFileOfTheResultName) {
   EncryptOneFile(p, "pw", s, sink);
   test::writeFile(p, "stale");
   setAttributes(p, kRO);
-  EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), 0);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome,
+            DecryptOutcome::Decrypted);
   EXPECT_EQ(readFile(p), content);
   expectNames({"doc"});
 }
