@@ -126,10 +126,10 @@ BatchCommands::BatchCommands(const Services& services, Windows& windows, JobStat
   };
   f.genff.OnPerformeFileAction = [this](batch::TFileSearch&, const std::string& path,
                                         const std::string& name) {
-    if (job_.JobKind == "enc") {
+    if (job_.JobKind == ListJobKind::Encrypt) {
       Take(path + name);
       Input();
-    } else if (job_.JobKind == "dec") {
+    } else if (job_.JobKind == ListJobKind::Decrypt) {
       TakeForDecryption(path + name, windows_.Drag->deall->isChecked());
     }
   };
@@ -336,7 +336,7 @@ void BatchCommands::CommandLineEncrypt(const std::vector<std::string>& items) {
   dialog.Execute();
   NewList();
   OpenSearch(true);
-  job_.JobKind = "enc";
+  job_.JobKind = ListJobKind::Encrypt;
   windows_.Drag->rec->setChecked(dialog.rec->isChecked());
   const bool collected = CollectForEncryption(items, dialog.rec->isChecked());
   // The choices are live for this run, never saved.
@@ -363,7 +363,7 @@ void BatchCommands::CommandLineDecrypt(const std::vector<std::string>& items) {
   drag.deall->setChecked(dialog.deall->isChecked());
   drag.rdec->setChecked(dialog.rec->isChecked());
   drag.deext->setChecked(dialog.deext->isChecked());
-  job_.JobKind = "dec";
+  job_.JobKind = ListJobKind::Decrypt;
   OpenSearch(true);
   if (!CollectForDecryption(items) || !FinishSearch() ||
       !WideRootConfirmed(ListJobKind::Decrypt, items))
@@ -378,7 +378,7 @@ void BatchCommands::FilesDropped(const std::vector<std::string>& paths) {
   CommandScope scope(job_);
   TDrag& drag = *windows_.Drag;
   drag.Execute(windows_.veltoptions->Settings().extension);
-  if (job_.JobKind == "enc") {
+  if (job_.JobKind == ListJobKind::Encrypt) {
     NewList();
     OpenSearch(true);
     if (!CollectForEncryption(paths, drag.rec->isChecked()) || !FinishSearch() ||
@@ -387,7 +387,7 @@ void BatchCommands::FilesDropped(const std::vector<std::string>& paths) {
     std::string password;
     if (!AskPassword(ListJobKind::Encrypt, messages::kEncryptionPassword, password)) return;
     StartJob(ListJobKind::Encrypt, password, windows_.Form3->Options());
-  } else if (job_.JobKind == "dec") {
+  } else if (job_.JobKind == ListJobKind::Decrypt) {
     NewList();
     OpenSearch(true);
     if (!CollectForDecryption(paths) || !FinishSearch() ||

@@ -45,9 +45,9 @@ TDrag::TDrag(JobState& job, QWidget* parent) : QDialog(parent), job_(job) {
   layout->addWidget(dragdec);
   layout->addWidget(Button3, 0, Qt::AlignHCenter);
 
-  connect(Button1, &QPushButton::clicked, this, [this] { Choose("enc"); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Choose("dec"); });
-  connect(Button3, &QPushButton::clicked, this, [this] { Choose(""); });
+  connect(Button1, &QPushButton::clicked, this, [this] { Choose(batch::ListJobKind::Encrypt); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Choose(batch::ListJobKind::Decrypt); });
+  connect(Button3, &QPushButton::clicked, this, [this] { Choose(std::nullopt); });
 
   setFixedSize(sizeHint());
   if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -59,17 +59,17 @@ void TDrag::SetExtension(const std::string& extension) {
 }
 
 void TDrag::Execute(const std::string& extension) {
-  job_.JobKind.clear();
+  job_.JobKind.reset();
   SetExtension(extension);
   exec();
 }
 
-void TDrag::Choose(const char* kind) {
+void TDrag::Choose(std::optional<batch::ListJobKind> kind) {
   job_.JobKind = kind;
-  if (job_.JobKind.empty())
-    reject();
-  else
+  if (kind)
     accept();
+  else
+    reject();
 }
 
 }  // namespace velt::ui

@@ -19,8 +19,8 @@ class TDrag final : public QDialog {
   explicit TDrag(JobState& job, QWidget* parent = nullptr);
 
   // Clears JobKind, names `extension` in the deext caption and shows the dialog modally; the
-  // chosen button leaves JobKind "enc" or "dec", anything else (the close box too) leaves it
-  // empty.
+  // chosen button leaves JobKind Encrypt or Decrypt, anything else (the close box too) leaves
+  // it empty.
   void Execute(const std::string& extension);
   void SetExtension(const std::string& extension);
 
@@ -30,7 +30,7 @@ class TDrag final : public QDialog {
   QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr;
 
  private:
-  void Choose(const char* kind);
+  void Choose(std::optional<batch::ListJobKind> kind);
 
   JobState& job_;
 };

@@ -4,9 +4,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "batch/list_job.h"
 #include "engine/engine.h"
 
 namespace velt::ui {
@@ -34,7 +36,7 @@ struct JobState {
   std::vector<std::string> Leftovers;
   int32_t FoundCount = 0;  // files added to FileList by the current search
   int32_t JobSkipped = 0;  // already encrypted, or a wrong password
-  std::string JobKind;     // "enc", "dec" or empty: what the drop dialog chose
+  std::optional<batch::ListJobKind> JobKind;  // what the drop dialog chose; none: cancelled
   // From a list command's first question until its job starts or it gives up: while set, a
   // drop or a second command would meet a FileList in use, and is refused.
   bool CommandActive = false;

@@ -227,13 +227,13 @@ TEST_F(DropTest, DroppedFoldersAndFilesAreEncryptedAndDecrypted) {
   const auto before = Snapshot();
   TDrag& drag = *app->Drag;
   Choose(drag.Button1, [&] {
-    EXPECT_EQ(app->job.JobKind, "");
+    EXPECT_EQ(app->job.JobKind, std::nullopt);
     EXPECT_EQ(drag.deext->text(), "Only attempt to Decrypt files with .VELT extension");
     drag.rec->setChecked(false);
   });
   prompts.NextInput(std::string("pw"));
   Drop({T("sub"), T("a.txt")});
-  EXPECT_EQ(app->job.JobKind, "enc");
+  EXPECT_EQ(app->job.JobKind, batch::ListJobKind::Encrypt);
   WaitIdle();
   ASSERT_EQ(prompts.Messages().size(), 1u);
   EXPECT_TRUE(Timed(prompts.Messages()[0].text, "2 Files encrypted in "));
@@ -307,18 +307,18 @@ TEST_F(DropTest, ClosingOrCancellingTheDropDialogDoesNothing) {
   TDrag& drag = *app->Drag;
   WhenShown(&drag, [&] { drag.close(); });  // its close box
   Drop({tree});
-  EXPECT_EQ(app->job.JobKind, "");
+  EXPECT_EQ(app->job.JobKind, std::nullopt);
   Choose(drag.Button3);
   Drop({tree});
-  EXPECT_EQ(app->job.JobKind, "");
-  // A choice made earlier does not survive the next showing: Escape after "enc" last time.
+  EXPECT_EQ(app->job.JobKind, std::nullopt);
+  // A choice made earlier does not survive the next showing: Escape after Encrypt last time.
   Choose(drag.Button1);
   prompts.NextInput(std::nullopt);
   Drop({tree});
-  EXPECT_EQ(app->job.JobKind, "enc");
+  EXPECT_EQ(app->job.JobKind, batch::ListJobKind::Encrypt);
   WhenShown(&drag, [&] { QTest::keyClick(&drag, Qt::Key_Escape); });
   Drop({tree});
-  EXPECT_EQ(app->job.JobKind, "");
+  EXPECT_EQ(app->job.JobKind, std::nullopt);
   EXPECT_EQ(shownCount[&drag], 4);
   EXPECT_EQ(prompts.Questions().size(), 1u);
   EXPECT_TRUE(prompts.Messages().empty());

@@ -135,7 +135,7 @@ TEST_F(ListDialogsTest, TheDropDialogOffersThreeWaysAndACloseBox) {
     QTest::mouseClick(d.Button2, Qt::LeftButton);
   });
   d.Execute("ab1");
-  EXPECT_EQ(app->job.JobKind, "dec");
+  EXPECT_EQ(app->job.JobKind, batch::ListJobKind::Decrypt);
 }
 
 TEST_F(ListDialogsTest, TheCommandLineEncryptionDialogFollowsTheOptionsRules) {
