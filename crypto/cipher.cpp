@@ -1,5 +1,6 @@
 #include "crypto/cipher.h"
 
+#include <new>
 #include <vector>
 
 #include "crypto/base64.h"
@@ -43,18 +44,37 @@ void TCrypt_cipher::ThrowNotKeyed() const {
 
 void TCrypt_cipher::InitWithPassword(std::string_view password, const HashClass& hash) {
   if (isKeyed_) Burn();
+  // The digest buffer is sized from the class before any hash object exists, and the digest
+  // must be whole bytes of key.
+  if (hash.hashSize <= 0 || hash.hashSize % 8 != 0)
+    throw ECrypt_cipher(messages::UnusableDigestSize(hash.hashSize));
+  if (!hash.create) throw ECrypt_cipher(messages::kNoHashObject);
   try {
     SecureBuffer<uint8_t> digest(size_t(hash.hashSize) / 8);
     {
       std::unique_ptr<TCrypt_hash> h = hash.create();
-      h->StartHash();
-      h->AddText(password);
-      h->FinishHash(digest.data());
+      if (!h) throw ECrypt_cipher(messages::kNoHashObject);
+      // A larger digest than the class promised would overrun the buffer.
+      if (h->HashSize() != hash.hashSize)
+        throw ECrypt_cipher(messages::DigestSizeMismatch(h->HashSize(), hash.hashSize));
+      try {
+        h->StartHash();
+        h->AddText(password);
+        h->FinishHash(digest.data());
+      } catch (const ECrypt_hash& e) {
+        throw ECrypt_cipher(messages::PasswordHashingFailed(e.what()));
+      }
     }
     int bits = MaxKeySize() < hash.hashSize ? MaxKeySize() : hash.hashSize;
     InitWithKey(digest.data(), unsigned(bits), nullptr);
-  } catch (...) {
+  } catch (const std::bad_alloc&) {
     throw ECrypt_cipher(messages::kDigestAllocation);
+  } catch (const ECrypt_cipher&) {
+    throw;  // already says what failed: the key size, the hash object or the hashing
+  } catch (const std::exception& e) {
+    throw ECrypt_cipher(messages::KeyingFailed(e.what()));
+  } catch (...) {
+    throw ECrypt_cipher(messages::KeyingFailed("an unknown error"));
   }
 }
 

@@ -1,5 +1,7 @@
 #include "engine/pipeline_support.h"
 
+#include <stdexcept>
+
 #include "crypto/cipher_catalogue.h"
 #include "crypto/hash_catalogue.h"
 #include "engine/errors.h"
@@ -20,8 +22,12 @@ void RequireRegularFile(const std::string& path) {
 std::unique_ptr<crypto::TCrypt_cipher> MakeKeyedCipher(int cipherIndex, int hashIndex,
                                                        const std::string& password,
                                                        ProgressSink& sink) {
-  auto cipher = crypto::createCipher(cipherIndex);
-  cipher->InitWithPassword(password, *crypto::findHash(hashIndex)->cls);
+  const crypto::CipherEntry* cipherEntry = crypto::findCipher(cipherIndex);
+  if (!cipherEntry) throw std::invalid_argument(messages::NoSuchCipher(cipherIndex));
+  const crypto::HashEntry* hashEntry = crypto::findHash(hashIndex);
+  if (!hashEntry) throw std::invalid_argument(messages::NoSuchHash(hashIndex));
+  auto cipher = cipherEntry->cls->create();
+  cipher->InitWithPassword(password, *hashEntry->cls);
   cipher->OnProgress = [&sink](crypto::TCrypt_cipher& c) {
     sink.ShowPercent(PercentOf(uint64_t(c.ProgressDone), uint64_t(c.ProgressTotal)));
   };

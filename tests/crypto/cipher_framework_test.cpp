@@ -88,7 +88,32 @@ TEST(CipherFramework, BurnForgetsTheKey) {
   }
 }
 
-TEST(CipherFramework, InvalidKeySizesAreRefused) {
+// A hash class that fails in one of the ways a keying can meet; HashClass::create is a plain
+// function, so the row in force is global.
+struct FaultyHash final : TCrypt_hash {
+  enum class Fault { None, OtherDigestSize, OutOfMemory, HashError };
+  static inline int bits = 160;
+  static inline Fault fault = Fault::None;
+  static std::unique_ptr<TCrypt_hash> Create() { return std::make_unique<FaultyHash>(); }
+  static std::unique_ptr<TCrypt_hash> CreateNothing() { return nullptr; }
+
+  int Id() const override { return 99; }
+  std::string Algorithm() const override { return "faulty"; }
+  int HashSize() const override { return fault == Fault::OtherDigestSize ? bits + 8 : bits; }
+  bool SelfCheck() const override { return true; }
+  void StartHash() override { isOpen_ = true; }
+  void AddBytes(const void*, size_t) override {
+    if (fault == Fault::OutOfMemory) throw std::bad_alloc();
+    if (fault == Fault::HashError) throw ECrypt_hash("Hash not initialized");
+  }
+  void FinishHash(uint8_t* digest) override {
+    std::memset(digest, 0x5A, size_t(bits) / 8);
+    isOpen_ = false;
+  }
+  void Burn() override {}
+};
+
+TEST(CipherFramework, KeyingFailuresAreRefusedAndSayWhatFailed) {
   for (auto* e : registeredCiphers()) {
     SCOPED_TRACE(e->label);
     auto c = e->cls->create();
@@ -101,6 +126,42 @@ TEST(CipherFramework, InvalidKeySizesAreRefused) {
     c->InitWithKey(key.data(), unsigned(e->cls->maxKeySize), nullptr);
     EXPECT_TRUE(c->IsKeyed());
   }
+
+  using F = FaultyHash::Fault;
+  const auto make = &FaultyHash::Create;
+  const int mars = 10;
+  const struct {
+    const char* what;
+    int cipher;
+    int digestBits;
+    F fault;
+    std::unique_ptr<TCrypt_hash> (*create)();
+    const char* text;
+  } rows[] = {
+      {"no digest", 0, 0, F::None, make, "A hash digest of 0 bits cannot be used as a key"},
+      {"part of a byte", 0, 12, F::None, make, "A hash digest of 12 bits cannot be used as a key"},
+      {"no factory", 0, 160, F::None, nullptr, "Hash class does not create a hash object"},
+      {"an empty factory", 0, 160, F::None, &FaultyHash::CreateNothing,
+       "Hash class does not create a hash object"},
+      {"another digest size", 0, 160, F::OtherDigestSize, make,
+       "Hash object digest of 168 bits differs from its class's 160 bits"},
+      {"no memory", 0, 160, F::OutOfMemory, make,
+       "Unable to allocate sufficient memory for hash digest"},
+      {"a hash error", 0, 160, F::HashError, make,
+       "Hashing the password failed: Hash not initialized"},
+      {"a key too short for the cipher", mars, 8, F::None, make, "Invalid key size"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    FaultyHash::bits = row.digestBits;
+    FaultyHash::fault = row.fault;
+    const HashClass hash{99, "faulty", row.digestBits, row.create, nullptr};
+    auto c = createCipher(row.cipher);
+    c->InitWithPassword("pw", *findHash(0)->cls);
+    expectThrowsText<ECrypt_cipher>([&] { c->InitWithPassword("pw", hash); }, row.text);
+    EXPECT_FALSE(c->IsKeyed());
+  }
+  FaultyHash::fault = F::None;
 }
 
 TEST(CipherFramework, KeyingTwiceIsIndependentOfTheFirstKey) {
