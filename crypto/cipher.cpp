@@ -79,7 +79,7 @@ void TCrypt_cipher::InitWithPassword(std::string_view password, const HashClass&
 }
 
 template <bool Encrypt>
-uint64_t TCrypt_cipher::ProcessStream(TStream& source, TStream& dest, uint64_t count) {
+uint64_t TCrypt_cipher::ProcessStream(TStream& source, TSink& dest, uint64_t count) {
   uint64_t result = 0;
   ProgressTotal = int64_t(source.Size());
   SecureBuffer<uint8_t, kChunkSize> buffer;
@@ -101,11 +101,11 @@ uint64_t TCrypt_cipher::ProcessStream(TStream& source, TStream& dest, uint64_t c
   return result;
 }
 
-uint64_t TCrypt_cipher::EncryptStream(TStream& source, TStream& dest, uint64_t count) {
+uint64_t TCrypt_cipher::EncryptStream(TStream& source, TSink& dest, uint64_t count) {
   return ProcessStream<true>(source, dest, count);
 }
 
-uint64_t TCrypt_cipher::DecryptStream(TStream& source, TStream& dest, uint64_t count) {
+uint64_t TCrypt_cipher::DecryptStream(TStream& source, TSink& dest, uint64_t count) {
   return ProcessStream<false>(source, dest, count);
 }
 

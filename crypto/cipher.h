@@ -59,9 +59,10 @@ class TCrypt_cipher {
   void InitWithPassword(std::string_view password, const HashClass& hash);
 
   // Process `count` bytes from the source's position into the destination; returns the bytes
-  // read. Sizes are 64-bit so that files of 4 GiB and more are processed whole.
-  uint64_t EncryptStream(TStream& source, TStream& dest, uint64_t count);
-  uint64_t DecryptStream(TStream& source, TStream& dest, uint64_t count);
+  // read. Sizes are 64-bit so that files of 4 GiB and more are processed whole. The source is
+  // a whole stream because its size is the progress total.
+  uint64_t EncryptStream(TStream& source, TSink& dest, uint64_t count);
+  uint64_t DecryptStream(TStream& source, TSink& dest, uint64_t count);
 
   bool IsKeyed() const { return isKeyed_; }
 
@@ -78,7 +79,7 @@ class TCrypt_cipher {
 
  private:
   template <bool Encrypt>
-  uint64_t ProcessStream(TStream& source, TStream& dest, uint64_t count);
+  uint64_t ProcessStream(TStream& source, TSink& dest, uint64_t count);
 };
 
 }  // namespace velt::crypto

@@ -136,7 +136,7 @@ DecryptResult DecryptOneFile(const std::string& path, const std::string& passwor
           // The cipher on one processor, zlib on another.
           TZInflatingWriter inflater(out);
           RunPipeline(
-              [&](crypto::TStream& pipe) { cipher->DecryptStream(in, pipe, size - e.recordLength); },
+              [&](crypto::TSink& pipe) { cipher->DecryptStream(in, pipe, size - e.recordLength); },
               [&](Pipe& pipe) {
                 std::vector<uint8_t> piece(256 * 1024);
                 while (!inflater.Ended())

@@ -18,8 +18,6 @@ inline constexpr const char* kDecrypting = "Decrypting";
 inline constexpr const char* kDecompressing = "Decompressing";
 inline constexpr const char* kDecryptionComplete = "Decryption Complete";
 
-inline constexpr const char* kInvalidZStreamOperation = "Invalid ZStream operation!";
-
 // Why a file was not (fully) processed: the cause that follows "FILE: ".
 inline constexpr const char* kAlreadyEncrypted =
     "already encrypted (it carries VELT meta information)";

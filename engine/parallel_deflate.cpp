@@ -34,7 +34,7 @@ struct Block {
 };
 
 // The zlib header for a level, as zlib itself writes it (CMF 0x78: deflate, 32 KiB window).
-void writeHeader(crypto::TStream& dest, int zlibLevel) {
+void writeHeader(crypto::TSink& dest, int zlibLevel) {
   int level = zlibLevel == Z_DEFAULT_COMPRESSION ? 6 : zlibLevel;
   int flevel = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
   uint8_t header[2] = {0x78, uint8_t(flevel << 6)};
@@ -73,7 +73,7 @@ unsigned CompressionThreads() {
   return t ? t : platform::UsableProcessors();
 }
 
-void ParallelDeflate(crypto::TStream& source, crypto::TStream& dest, CompressionLevel level,
+void ParallelDeflate(crypto::TSource& source, crypto::TSink& dest, CompressionLevel level,
                      const ParallelDeflateOptions& options) {
   const int zlibLevel = ZlibLevel(level);
   const unsigned threads = std::max(1u, options.threads);

@@ -23,7 +23,7 @@ struct ParallelDeflateOptions {
 
 // Compresses the source from its position to its end into `dest`. Memory: about two blocks
 // (input and output) per thread.
-void ParallelDeflate(crypto::TStream& source, crypto::TStream& dest, CompressionLevel level,
+void ParallelDeflate(crypto::TSource& source, crypto::TSink& dest, CompressionLevel level,
                      const ParallelDeflateOptions& options);
 
 // How many threads the compression stage uses: 0 (the default) means one per processor, 1

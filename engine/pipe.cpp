@@ -59,7 +59,7 @@ void Pipe::Abandon() {
   changed_.notify_all();
 }
 
-void RunPipeline(const std::function<void(crypto::TStream& out)>& produce,
+void RunPipeline(const std::function<void(crypto::TSink& out)>& produce,
                  const std::function<void(Pipe& in)>& consume, size_t capacity) {
   Pipe pipe(capacity);
   std::thread producer([&] {

@@ -45,28 +45,20 @@ class Pipe {
   std::exception_ptr error_;
 };
 
-// The writer side of a pipe as a stream, for the cipher's stream operations.
-class PipeWriter final : public crypto::TStream {
+// The writer side of a pipe as a sink, for the cipher's stream operations.
+class PipeWriter final : public crypto::TSink {
  public:
   explicit PipeWriter(Pipe& pipe) : pipe_(pipe) {}
-  void Write(const void* data, size_t n) override {
-    pipe_.Write(data, n);
-    written_ += n;
-  }
-  size_t Read(void*, size_t) override { return 0; }
-  uint64_t Size() override { return written_; }
-  uint64_t Position() override { return written_; }
-  void Seek(uint64_t) override {}
+  void Write(const void* data, size_t n) override { pipe_.Write(data, n); }
 
  private:
   Pipe& pipe_;
-  uint64_t written_ = 0;
 };
 
 // Runs `produce` on a thread of its own, writing into a pipe, while `consume` reads the pipe on
 // the calling thread. An error of either stage stops both and reaches the caller (the
 // consumer's first).
-void RunPipeline(const std::function<void(crypto::TStream& out)>& produce,
+void RunPipeline(const std::function<void(crypto::TSink& out)>& produce,
                  const std::function<void(Pipe& in)>& consume, size_t capacity = 4 << 20);
 
 }  // namespace velt::engine

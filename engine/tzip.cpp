@@ -10,7 +10,7 @@
 
 namespace velt::engine {
 
-void Tzip::Compress(crypto::TStream& source, uint64_t sourceSize, crypto::TStream& dest,
+void Tzip::Compress(crypto::TSource& source, uint64_t sourceSize, crypto::TStream& dest,
                     CompressionLevel level, const Progress& progress) {
   if (unsigned threads = CompressionThreads(); threads > 1) {
     ParallelDeflateOptions o;
@@ -33,7 +33,7 @@ void Tzip::Compress(crypto::TStream& source, uint64_t sourceSize, crypto::TStrea
   z.Finish();
 }
 
-bool Tzip::Decompress(crypto::TStream& source, uint64_t sourceSize, crypto::TStream& dest,
+bool Tzip::Decompress(crypto::TStream& source, uint64_t sourceSize, crypto::TSink& dest,
                       const Progress& progress) {
   TZDecompressionStream z(source);
   if (progress)

@@ -27,9 +27,9 @@ class Tzip {
                          const Progress& progress = {});
 
   // Stream to stream, from the source's position; sourceSize is the basis of the percentage.
-  static void Compress(crypto::TStream& source, uint64_t sourceSize, crypto::TStream& dest,
+  static void Compress(crypto::TSource& source, uint64_t sourceSize, crypto::TStream& dest,
                        CompressionLevel level, const Progress& progress = {});
-  static bool Decompress(crypto::TStream& source, uint64_t sourceSize, crypto::TStream& dest,
+  static bool Decompress(crypto::TStream& source, uint64_t sourceSize, crypto::TSink& dest,
                          const Progress& progress = {});
 };
 

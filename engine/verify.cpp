@@ -17,7 +17,7 @@ namespace velt::engine {
 namespace {
 
 // Accepts plaintext and compares it with the original as it arrives.
-class ComparingStream final : public crypto::TStream {
+class ComparingStream final : public crypto::TSink {
  public:
   explicit ComparingStream(platform::File& original) : original_(original), expected_(1 << 16) {}
   void Write(const void* data, size_t n) override {
@@ -33,10 +33,6 @@ class ComparingStream final : public crypto::TStream {
     }
   }
   bool Matches() { return same_ && offset_ == original_.Size(); }
-  size_t Read(void*, size_t) override { return 0; }
-  uint64_t Size() override { return offset_; }
-  uint64_t Position() override { return offset_; }
-  void Seek(uint64_t) override {}
 
  private:
   platform::File& original_;

@@ -1,7 +1,5 @@
 #include "engine/zstream.h"
 
-#include "engine/messages.h"
-
 namespace velt::engine {
 
 int ZlibLevel(CompressionLevel level) {
@@ -78,16 +76,6 @@ void TZCompressionStream::Finish() {
   WriteOut(buffer_.size() - zs_.avail_out);
 }
 
-size_t TZCompressionStream::Read(void*, size_t) {
-  throw EZCompressionError(messages::kInvalidZStreamOperation);
-}
-uint64_t TZCompressionStream::Size() {
-  throw EZCompressionError(messages::kInvalidZStreamOperation);
-}
-void TZCompressionStream::Seek(uint64_t) {
-  throw EZCompressionError(messages::kInvalidZStreamOperation);
-}
-
 TZDecompressionStream::TZDecompressionStream(crypto::TStream& source) : TCustomZStream(source) {
   int r = inflateInit(&zs_);
   if (r < 0) throw EZDecompressionError(ZlibMessage(r));
@@ -130,17 +118,7 @@ size_t TZDecompressionStream::Read(void* data, size_t n) {
   return n - zs_.avail_out;
 }
 
-void TZDecompressionStream::Write(const void*, size_t) {
-  throw EZDecompressionError(messages::kInvalidZStreamOperation);
-}
-uint64_t TZDecompressionStream::Size() {
-  throw EZDecompressionError(messages::kInvalidZStreamOperation);
-}
-void TZDecompressionStream::Seek(uint64_t) {
-  throw EZDecompressionError(messages::kInvalidZStreamOperation);
-}
-
-TZInflatingWriter::TZInflatingWriter(crypto::TStream& next) : next_(next), out_(kOutBuffer) {
+TZInflatingWriter::TZInflatingWriter(crypto::TSink& next) : next_(next), out_(kOutBuffer) {
   int r = inflateInit(&zs_);
   if (r < 0) throw EZDecompressionError(ZlibMessage(r));
 }
@@ -163,13 +141,6 @@ void TZInflatingWriter::Write(const void* data, size_t n) {
     if (r == Z_STREAM_END) ended_ = true;
     full = zs_.avail_out == 0;
   }
-}
-
-size_t TZInflatingWriter::Read(void*, size_t) {
-  throw EZDecompressionError(messages::kInvalidZStreamOperation);
-}
-void TZInflatingWriter::Seek(uint64_t) {
-  throw EZDecompressionError(messages::kInvalidZStreamOperation);
 }
 
 }  // namespace velt::engine

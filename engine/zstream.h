@@ -26,9 +26,12 @@ int ZlibLevel(CompressionLevel level);
 // The text for a zlib result code below zero ("data error" and so on).
 const char* ZlibMessage(int code);
 
-class TCustomZStream : public crypto::TStream {
+// What the compressor and the decompressor share: zlib's state, a buffer and the underlying
+// stream, which each positions itself, so that others may move it in between.
+class TCustomZStream {
  public:
   static constexpr size_t kBufferSize = 65536;
+  virtual ~TCustomZStream() = default;
   // Called after each buffer the stream moves through its underlying stream.
   std::function<void(TCustomZStream& sender)> OnProgress;
 
@@ -43,7 +46,7 @@ class TCustomZStream : public crypto::TStream {
   std::vector<uint8_t> buffer_;
 };
 
-class TZCompressionStream final : public TCustomZStream {
+class TZCompressionStream final : public TCustomZStream, public crypto::TSink {
  public:
   TZCompressionStream(crypto::TStream& destination, CompressionLevel level);
   ~TZCompressionStream() override;
@@ -52,17 +55,12 @@ class TZCompressionStream final : public TCustomZStream {
   // Ends the zlib stream and writes out the rest; call once, after the last Write.
   void Finish();
 
-  size_t Read(void*, size_t) override;
-  uint64_t Size() override;
-  uint64_t Position() override { return BytesIn(); }
-  void Seek(uint64_t) override;
-
  private:
   void WriteOut(size_t n);
   bool finished_ = false;
 };
 
-class TZDecompressionStream final : public TCustomZStream {
+class TZDecompressionStream final : public TCustomZStream, public crypto::TSource {
  public:
   explicit TZDecompressionStream(crypto::TStream& source);
   ~TZDecompressionStream() override;
@@ -71,11 +69,6 @@ class TZDecompressionStream final : public TCustomZStream {
   // True once the zlib stream's end (with its checksum verified) has been reached.
   bool Ended() const { return ended_; }
 
-  void Write(const void*, size_t) override;
-  uint64_t Size() override;
-  uint64_t Position() override { return zs_.total_out; }
-  void Seek(uint64_t) override;
-
  private:
   bool ended_ = false;
 };
@@ -83,21 +76,16 @@ class TZDecompressionStream final : public TCustomZStream {
 // The other way round for a push pipeline: compressed data written in, plain data written on
 // to `next` as zlib produces it. A damaged stream raises EZDecompressionError at once; data
 // after the end of the zlib stream is ignored.
-class TZInflatingWriter final : public crypto::TStream {
+class TZInflatingWriter final : public crypto::TSink {
  public:
-  explicit TZInflatingWriter(crypto::TStream& next);
+  explicit TZInflatingWriter(crypto::TSink& next);
   ~TZInflatingWriter() override;
 
   void Write(const void* data, size_t n) override;
   bool Ended() const { return ended_; }
 
-  size_t Read(void*, size_t) override;
-  uint64_t Size() override { return zs_.total_in; }
-  uint64_t Position() override { return zs_.total_in; }
-  void Seek(uint64_t) override;
-
  private:
-  crypto::TStream& next_;
+  crypto::TSink& next_;
   z_stream zs_{};
   std::vector<uint8_t> out_;
   bool ended_ = false;

@@ -15,7 +15,7 @@ TEST(TwoStagePipeline, CarriesEveryByteInOrderThroughASmallRing) {
   auto data = rng.bytes(3 << 20);
   std::vector<uint8_t> got;
   RunPipeline(
-      [&](crypto::TStream& out) {
+      [&](crypto::TSink& out) {
         for (size_t i = 0; i < data.size();) {
           size_t n = std::min(data.size() - i, size_t(1 + rng.below(70000)));
           out.Write(data.data() + i, n);
@@ -33,7 +33,7 @@ TEST(TwoStagePipeline, CarriesEveryByteInOrderThroughASmallRing) {
 
 TEST(TwoStagePipeline, AProducerErrorReachesTheCaller) {
   EXPECT_THROW(RunPipeline(
-                   [](crypto::TStream& out) {
+                   [](crypto::TSink& out) {
                      out.Write("abc", 3);
                      throw std::runtime_error("read error");
                    },
@@ -48,7 +48,7 @@ TEST(TwoStagePipeline, AProducerErrorReachesTheCaller) {
 TEST(TwoStagePipeline, AConsumerErrorStopsTheProducer) {
   size_t written = 0;
   EXPECT_THROW(RunPipeline(
-                   [&](crypto::TStream& out) {
+                   [&](crypto::TSink& out) {
                      std::vector<uint8_t> chunk(8192);
                      for (int i = 0; i < 100000; ++i) {  // far more than the ring holds
                        out.Write(chunk.data(), chunk.size());
@@ -67,7 +67,7 @@ TEST(TwoStagePipeline, AConsumerErrorStopsTheProducer) {
 
 TEST(TwoStagePipeline, AConsumerThatStopsEarlyEndsTheProducerQuietly) {
   RunPipeline(
-      [](crypto::TStream& out) {
+      [](crypto::TSink& out) {
         std::vector<uint8_t> chunk(8192, 1);
         for (int i = 0; i < 10000; ++i) out.Write(chunk.data(), chunk.size());
       },

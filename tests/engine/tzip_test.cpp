@@ -1,11 +1,13 @@
 // The compression stage: zlib streams at the three levels, progress reports, and the edges of
 // the decompressor (empty input, data after the stream, damage, truncation).
+#include "engine/tzip.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <type_traits>
+
 #include "crypto/hex.h"
-#include "engine/messages.h"
-#include "engine/tzip.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -127,22 +129,18 @@ TEST(Tzip, DataAfterTheStreamIsIgnoredAndDamageIsAnError) {
 }
 
 TEST(ZStreams, WrongDirectionOperationsAreRefused) {
+  // A one-way stream binds only where its half is wanted: misuse does not compile.
+  static_assert(!std::is_convertible_v<TZCompressionStream*, crypto::TSource*>);
+  static_assert(!std::is_convertible_v<TZDecompressionStream*, crypto::TSink*>);
+  static_assert(!std::is_convertible_v<TZInflatingWriter*, crypto::TSource*>);
   crypto::TMemoryStream mem;
   TZCompressionStream c(mem, CompressionLevel::Default);
   uint8_t b[4];
-  EXPECT_THROW(c.Read(b, 4), EZCompressionError);
-  EXPECT_THROW(c.Seek(0), EZCompressionError);
   c.Write("abcd", 4);
-  EXPECT_EQ(c.Position(), 4u);  // the uncompressed bytes taken so far
+  EXPECT_EQ(c.BytesIn(), 4u);  // the uncompressed bytes taken so far
   c.Finish();
   mem.Seek(0);
   TZDecompressionStream d(mem);
-  try {
-    d.Write(b, 4);
-    ADD_FAILURE();
-  } catch (const EZDecompressionError& e) {
-    EXPECT_STREQ(e.what(), messages::kInvalidZStreamOperation);
-  }
   EXPECT_EQ(d.Read(b, 4), 4u);
   EXPECT_EQ(std::string(b, b + 4), "abcd");
 }
