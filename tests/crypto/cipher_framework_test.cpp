@@ -88,28 +88,20 @@ TEST(CipherFramework, BurnForgetsTheKey) {
   }
 }
 
-// A hash class that fails in one of the ways a keying can meet; HashClass::create is a plain
-// function, so the row in force is global.
+// An 8-bit hash that throws `fault` while hashing; HashClass::create is a plain function,
+// hence the global.
 struct FaultyHash final : TCrypt_hash {
-  enum class Fault { None, OtherDigestSize, OutOfMemory, HashError };
-  static inline int bits = 160;
-  static inline Fault fault = Fault::None;
+  static inline std::exception_ptr fault;
   static std::unique_ptr<TCrypt_hash> Create() { return std::make_unique<FaultyHash>(); }
-  static std::unique_ptr<TCrypt_hash> CreateNothing() { return nullptr; }
-
   int Id() const override { return 99; }
   std::string Algorithm() const override { return "faulty"; }
-  int HashSize() const override { return fault == Fault::OtherDigestSize ? bits + 8 : bits; }
+  int HashSize() const override { return 8; }
   bool SelfCheck() const override { return true; }
-  void StartHash() override { isOpen_ = true; }
+  void StartHash() override {}
   void AddBytes(const void*, size_t) override {
-    if (fault == Fault::OutOfMemory) throw std::bad_alloc();
-    if (fault == Fault::HashError) throw ECrypt_hash("Hash not initialized");
+    if (fault) std::rethrow_exception(fault);
   }
-  void FinishHash(uint8_t* digest) override {
-    std::memset(digest, 0x5A, size_t(bits) / 8);
-    isOpen_ = false;
-  }
+  void FinishHash(uint8_t* digest) override { digest[0] = 0x5A; }
   void Burn() override {}
 };
 
@@ -127,41 +119,35 @@ TEST(CipherFramework, KeyingFailuresAreRefusedAndSayWhatFailed) {
     EXPECT_TRUE(c->IsKeyed());
   }
 
-  using F = FaultyHash::Fault;
-  const auto make = &FaultyHash::Create;
-  const int mars = 10;
+  using Factory = std::unique_ptr<TCrypt_hash> (*)();
+  const Factory md5 = findHash(0)->cls->create, fake = &FaultyHash::Create;
+  const Factory none = [] { return std::unique_ptr<TCrypt_hash>(); };
+  const auto noMemory = std::make_exception_ptr(std::bad_alloc());
+  const auto hashError = std::make_exception_ptr(ECrypt_hash("Hash not initialized"));
   const struct {
-    const char* what;
-    int cipher;
-    int digestBits;
-    F fault;
-    std::unique_ptr<TCrypt_hash> (*create)();
+    int bits;
+    Factory create;
+    std::exception_ptr fault;
     const char* text;
   } rows[] = {
-      {"no digest", 0, 0, F::None, make, "A hash digest of 0 bits cannot be used as a key"},
-      {"part of a byte", 0, 12, F::None, make, "A hash digest of 12 bits cannot be used as a key"},
-      {"no factory", 0, 160, F::None, nullptr, "Hash class does not create a hash object"},
-      {"an empty factory", 0, 160, F::None, &FaultyHash::CreateNothing,
-       "Hash class does not create a hash object"},
-      {"another digest size", 0, 160, F::OtherDigestSize, make,
-       "Hash object digest of 168 bits differs from its class's 160 bits"},
-      {"no memory", 0, 160, F::OutOfMemory, make,
-       "Unable to allocate sufficient memory for hash digest"},
-      {"a hash error", 0, 160, F::HashError, make,
-       "Hashing the password failed: Hash not initialized"},
-      {"a key too short for the cipher", mars, 8, F::None, make, "Invalid key size"},
+      {0, md5, {}, "A hash digest of 0 bits cannot be used as a key"},
+      {12, md5, {}, "A hash digest of 12 bits cannot be used as a key"},
+      {128, nullptr, {}, "Hash class does not create a hash object"},
+      {128, none, {}, "Hash class does not create a hash object"},
+      {160, md5, {}, "Hash object digest of 128 bits differs from its class's 160 bits"},
+      {8, fake, noMemory, "Unable to allocate sufficient memory for hash digest"},
+      {8, fake, hashError, "Hashing the password failed: Hash not initialized"},
+      {8, fake, {}, "Invalid key size"},  // MARS keys are whole 32-bit words
   };
+  auto c = createCipher(10);  // MARS
   for (const auto& row : rows) {
-    SCOPED_TRACE(row.what);
-    FaultyHash::bits = row.digestBits;
+    SCOPED_TRACE(row.text);
     FaultyHash::fault = row.fault;
-    const HashClass hash{99, "faulty", row.digestBits, row.create, nullptr};
-    auto c = createCipher(row.cipher);
     c->InitWithPassword("pw", *findHash(0)->cls);
+    const HashClass hash{99, "faulty", row.bits, row.create, nullptr};
     expectThrowsText<ECrypt_cipher>([&] { c->InitWithPassword("pw", hash); }, row.text);
     EXPECT_FALSE(c->IsKeyed());
   }
-  FaultyHash::fault = F::None;
 }
 
 TEST(CipherFramework, KeyingTwiceIsIndependentOfTheFirstKey) {

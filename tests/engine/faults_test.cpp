@@ -25,6 +25,7 @@ namespace {
 using test::EngineTest;
 using test::quickSettings;
 using test::readFile;
+using enum DecryptOutcome;
 #ifndef _WIN32
 using test::ChildOptions;
 using test::runInChild;
@@ -57,8 +58,7 @@ TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
 #ifndef _WIN32
       ::chmod((p + ".VELT").c_str(), 0440);
 #endif
-      if (DecryptOneFile(p + ".VELT", wrong, true, s, noMeta, sink).outcome !=
-          DecryptOutcome::WrongPassword) {
+      if (DecryptOneFile(p + ".VELT", wrong, true, s, noMeta, sink).outcome != WrongPassword) {
         // Let through by the weak check: the encrypted file is kept, so nothing is lost.
         ++accepted;
         EXPECT_FALSE(compress) << wrong;
@@ -122,8 +122,7 @@ TEST_F(Faults, TruncatedAndDamagedBodies) {
   auto damaged = good;
   damaged[good.size() / 2] ^= 0x5A;
   test::writeFile(enc, damaged);
-  EXPECT_EQ(DecryptOneFile(enc, "right", true, s, noMeta, sink).outcome,
-            DecryptOutcome::WrongPassword);
+  EXPECT_EQ(DecryptOneFile(enc, "right", true, s, noMeta, sink).outcome, WrongPassword);
   expectNames({"doc.VELT"});
   EXPECT_EQ(readFile(enc), damaged);
 
@@ -310,7 +309,7 @@ TEST_F(Faults, NamesTooLongForTheTemporarySuffix) {
     std::string p = make(name, 70000);
     auto content = readFile(p);
     EncryptOneFile(p, "pw", s, sink);
-    EXPECT_EQ(DecryptOneFile(p, "pw", true, s, noMeta, sink).outcome, DecryptOutcome::Decrypted);
+    EXPECT_EQ(DecryptOneFile(p, "pw", true, s, noMeta, sink).outcome, Decrypted);
     EXPECT_EQ(readFile(p), content);
     expectNames({name});
     std::remove(p.c_str());
@@ -400,8 +399,7 @@ TEST_F(Faults, FailingOverwriteAfterTheEncryptedFileIsInPlace) {
   EXPECT_EQ(r.exitCode, 99) << r.message;
   EXPECT_NE(r.message.find("overwriting it failed"), std::string::npos) << r.message;
   expectNames({"doc.VELT"});
-  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome,
-            DecryptOutcome::Decrypted);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome, Decrypted);
   EXPECT_EQ(readFile(p), content);
 }
 
@@ -422,8 +420,7 @@ TEST_F(Faults, FullDiskAtEveryStageOfDecryption) {
     auto r = runInChild(
         [&] {
           test::RecordingSink quiet;
-          return DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, quiet).outcome ==
-                         DecryptOutcome::WrongPassword
+          return DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, quiet).outcome == WrongPassword
                      ? 2
                      : 0;
         },
@@ -507,8 +504,7 @@ TEST_F(Faults, TheOwnerIsKeptWhenRootProcessesAnotherUsersFile) {
   ASSERT_EQ(::stat((p + ".VELT").c_str(), &st), 0);
   EXPECT_EQ(st.st_uid, 65534u);
   EXPECT_EQ(st.st_gid, 65534u);
-  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome,
-            DecryptOutcome::Decrypted);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome, Decrypted);
   ASSERT_EQ(::stat(p.c_str(), &st), 0);
   EXPECT_EQ(st.st_uid, 65534u);
   EXPECT_EQ(st.st_gid, 65534u);

@@ -17,6 +17,7 @@ namespace {
 using test::EngineTest;
 using test::quickSettings;
 using test::readFile;
+using enum DecryptOutcome;
 
 class Pipeline : public EngineTest {};
 
@@ -52,7 +53,7 @@ TEST_F(Pipeline, RoundTripsEveryCipherAndHashCompressedAndNot) {
             EXPECT_EQ(test::readFile(p + ".VELT").size(), size + 36);
           }
           EXPECT_EQ(DecryptOneFile(p + ".VELT", "pässword", true, s, noMeta, sink).outcome,
-                    DecryptOutcome::Decrypted);
+                    Decrypted);
           // Only the weak check value vouched for an uncompressed payload: its file stays.
           const std::vector<std::string> kept = {"file.bin", "file.bin.VELT(orig)"};
           EXPECT_EQ(mem.names(), compress ? std::vector<std::string>{"file.bin"} : kept);
@@ -77,8 +78,7 @@ TEST_F(Pipeline, RoundTripsTheBoundarySizes) {
         s.cipherIndex = cipher;
         s.compress = compress;
         EncryptOneFile(p, "pw", s, sink);
-        EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome,
-                  DecryptOutcome::Decrypted);
+        EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome, Decrypted);
         ASSERT_EQ(readFile(p), content);
         std::remove(p.c_str());
       }
@@ -142,8 +142,7 @@ TEST_F(Pipeline, OptionCombinations) {
     if (s.addExtension && !s.deleteOriginal) std::remove(p.c_str());
     DecryptionOptions opts;
     opts.deleteOriginal = true;
-    EXPECT_EQ(DecryptOneFile(enc, "pw", s.addMetaInfo, s, opts, sink).outcome,
-              DecryptOutcome::Decrypted);
+    EXPECT_EQ(DecryptOneFile(enc, "pw", s.addMetaInfo, s, opts, sink).outcome, Decrypted);
     EXPECT_EQ(local.names(), std::vector<std::string>{"report.doc"});
     EXPECT_EQ(readFile(p), content);
   }
@@ -157,8 +156,7 @@ TEST_F(Pipeline, EncryptingTwiceReplacesTheEncryptedFile) {
   EncryptOneFile(p, "two", s, sink);
   expectNames({"report.doc", "report.doc.VELT"});
   std::remove(p.c_str());
-  EXPECT_EQ(DecryptOneFile(p + ".VELT", "two", true, s, noMeta, sink).outcome,
-            DecryptOutcome::Decrypted);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "two", true, s, noMeta, sink).outcome, Decrypted);
 }
 
 // What the engine does about a file already under the result's name, by policy: an older
@@ -209,8 +207,7 @@ TEST_F(Pipeline, ExistingResultNames) {
   EXPECT_THROW(DecryptOneFile(p + ".VELT", "new", true, s, noMeta, sink, refuse), EngineError);
   EXPECT_EQ(readFile(p), plainFile);
   EXPECT_EQ(readFile(p + ".VELT"), encrypted);
-  EXPECT_EQ(DecryptOneFile(p + ".VELT", "new", true, s, noMeta, sink).outcome,
-            DecryptOutcome::Decrypted);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "new", true, s, noMeta, sink).outcome, Decrypted);
   EXPECT_EQ(readFile(p), content);
 }
 
@@ -226,8 +223,7 @@ TEST_F(Pipeline, UncheckedPayloadsKeepTheirEncryptedFile) {
   FileReport report;
   DecryptOptions run;
   run.report = &report;
-  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink, run).outcome,
-            DecryptOutcome::Decrypted);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink, run).outcome, Decrypted);
   expectNames({"doc", "doc.VELT(orig)"});
   EXPECT_EQ(readFile(p + ".VELT(orig)"), encrypted);
   EXPECT_TRUE(report.keptEncrypted);
@@ -238,8 +234,7 @@ TEST_F(Pipeline, UncheckedPayloadsKeepTheirEncryptedFile) {
   EncryptOneFile(p, "pw", s, sink);
   run.keepUnchecked = false;
   report = {};
-  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink, run).outcome,
-            DecryptOutcome::Decrypted);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink, run).outcome, Decrypted);
   expectNames({"doc"});
   EXPECT_EQ(readFile(p), content);
   EXPECT_FALSE(report.keptEncrypted);
@@ -311,8 +306,7 @@ TEST_F(Pipeline, NamingRulesOnDecryption) {
     if (c.result != c.name) test::writeFile(local / c.result, "an older file that is replaced");
     EngineSettings es = s;
     es.extension = c.extension;
-    EXPECT_EQ(DecryptOneFile(local / c.name, "pw", true, es, noMeta, sink).outcome,
-              DecryptOutcome::Decrypted);
+    EXPECT_EQ(DecryptOneFile(local / c.name, "pw", true, es, noMeta, sink).outcome, Decrypted);
     EXPECT_EQ(local.names(), std::vector<std::string>{c.result});
     EXPECT_EQ(readFile(local / c.result), content);
   }
@@ -341,8 +335,7 @@ TEST_F(Pipeline, FilesWithoutMetaInformation) {
 
   DecryptionOptions keep;
   keep.deleteOriginal = false;
-  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", false, s, keep, sink).outcome,
-            DecryptOutcome::Decrypted);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", false, s, keep, sink).outcome, Decrypted);
   expectNames({"report.doc", "report.doc.VELT(orig)"});
   EXPECT_EQ(readFile(p), content);
   EXPECT_EQ(readFile(p + ".VELT(orig)"), encrypted);
@@ -351,8 +344,7 @@ TEST_F(Pipeline, FilesWithoutMetaInformation) {
   test::writeFile(p + ".VELT", encrypted);
   std::remove(p.c_str());
   DecryptionOptions drop;
-  EXPECT_EQ(DecryptOneFile(p + ".VELT", "wrong", false, s, drop, sink).outcome,
-            DecryptOutcome::Decrypted);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "wrong", false, s, drop, sink).outcome, Decrypted);
   expectNames({"report.doc", "report.doc.VELT(orig)"});
   EXPECT_NE(readFile(p), content);
   EXPECT_EQ(readFile(p).size(), content.size());
@@ -361,8 +353,7 @@ TEST_F(Pipeline, FilesWithoutMetaInformation) {
   test::writeFile(p + ".VELT", encrypted);
   test::writeFile(p + ".VELT(orig)", std::vector<uint8_t>{1, 2, 3});
   std::remove(p.c_str());
-  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", false, s, keep, sink).outcome,
-            DecryptOutcome::Decrypted);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", false, s, keep, sink).outcome, Decrypted);
   expectNames({"report.doc", "report.doc.VELT(orig 2)", "report.doc.VELT(orig)"});
   EXPECT_EQ(readFile(p + ".VELT(orig 2)"), encrypted);
   EXPECT_EQ(readFile(p + ".VELT(orig)"), (std::vector<uint8_t>{1, 2, 3}));

@@ -98,17 +98,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool hasMeta = engine::HasMetaInfo(path) != bool(flags & 1);
   engine::NullProgressSink sink;
 
-  bool decrypted;
+  auto outcome = engine::DecryptOutcome::WrongPassword;
   try {
-    decrypted = engine::DecryptOneFile(path, kPassword, hasMeta, settings, options, sink).outcome ==
-                engine::DecryptOutcome::Decrypted;
+    outcome = engine::DecryptOneFile(path, kPassword, hasMeta, settings, options, sink).outcome;
   } catch (const engine::EngineError& e) {
     fuzz::Require(std::string(e.what()).find("doc.VELT") != std::string::npos,
                   std::string("the message does not name the file: ") + e.what());
-    decrypted = false;
   }
   const auto names = fuzz::Names(folder);
-  if (!decrypted) {
+  if (outcome != engine::DecryptOutcome::Decrypted) {
     fuzz::Require(names == std::vector<std::string>{"doc.VELT"},
                   "a failed decryption changed the folder");
     fuzz::Require(fuzz::ReadBytes(path) == file, "a failed decryption changed the file");

@@ -14,6 +14,7 @@ namespace {
 using test::EngineTest;
 using test::quickSettings;
 using test::readFile;
+using enum DecryptOutcome;
 using test::wide;
 
 // Another program's handle on a file, open for reading.
@@ -70,8 +71,7 @@ TEST_F(WindowsFaults, AFileAnotherProgramHasOpenIsRefusedAndLeftAlone) {
   EXPECT_EQ(readFile(p + ".VELT"), encrypted);
   EXPECT_EQ(test::readText(p), "an older file of the same name, open in an editor");
   // Closed, it is replaced like any other.
-  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome,
-            DecryptOutcome::Decrypted);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome, Decrypted);
   EXPECT_EQ(readFile(p), content);
   expectNames({"doc"});
 }
@@ -105,8 +105,7 @@ TEST_F(WindowsFaults, AttributesComeBackOnTheResultInEveryMode) {
       }
       EXPECT_EQ(local.names(), std::vector<std::string>{m.addExtension ? "doc.VELT" : "doc"});
       EXPECT_TRUE(HasMetaInfo(enc));
-      EXPECT_EQ(DecryptOneFile(enc, "pw", true, s, noMeta, sink).outcome,
-                DecryptOutcome::Decrypted);
+      EXPECT_EQ(DecryptOneFile(enc, "pw", true, s, noMeta, sink).outcome, Decrypted);
       EXPECT_EQ(readFile(p), content);
       EXPECT_TRUE(hasAttributes(p, a));
       EXPECT_EQ(local.names(), std::vector<std::string>{"doc"});
@@ -133,8 +132,7 @@ TEST_F(WindowsFaults, DecryptionReplacesAReadOnlyFileOfTheResultName) {
   EncryptOneFile(p, "pw", s, sink);
   test::writeFile(p, "stale");
   setAttributes(p, kRO);
-  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome,
-            DecryptOutcome::Decrypted);
+  EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome, Decrypted);
   EXPECT_EQ(readFile(p), content);
   expectNames({"doc"});
 }
