@@ -242,8 +242,7 @@ void BatchCommands::EncryptDirectory() {
   if (Refused()) return;
   CommandScope scope(job_);
   Trencdir& picker = *windows_.rencdir;
-  picker.Execute();
-  if (job_.DialogCancelled) return;
+  if (!picker.Execute()) return;
   OpenSearch(false);
   NewList();
   const std::string root = picker.SelectedPath();
@@ -260,8 +259,7 @@ void BatchCommands::DecryptDirectory() {
   Tdencdir& picker = *windows_.dencdir;
   const std::string extension = windows_.veltoptions->Settings().extension;
   picker.SetExtension(extension);
-  picker.Execute();
-  if (job_.DialogCancelled) return;
+  if (!picker.Execute()) return;
   OpenSearch(false);
   NewList();
   const std::string mask = picker.deext->isChecked() ? "*." + extension : "*.*";
@@ -277,8 +275,7 @@ void BatchCommands::DecryptDirectory() {
   } else {
     // The choices of its last showing stay; they apply to every file without meta information.
     options.SetDontAsk(true);
-    options.Execute();
-    if (job_.DialogCancelled) return;
+    if (!options.Execute()) return;
     StartJob(ListJobKind::Decrypt, options.Options().password, options.Options());
   }
 }
@@ -400,8 +397,7 @@ void BatchCommands::FilesDropped(const std::vector<std::string>& paths) {
       StartJob(ListJobKind::Decrypt, password, options.Options());
     } else {
       options.SetDontAsk(true);
-      options.Execute();
-      if (job_.DialogCancelled) return;
+      if (!options.Execute()) return;
       StartJob(ListJobKind::Decrypt, options.Options().password, options.Options());
     }
   }

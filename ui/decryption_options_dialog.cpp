@@ -16,8 +16,7 @@
 
 namespace velt::ui {
 
-TForm3::TForm3(const Services& services, JobState& job, QWidget* parent)
-    : QDialog(parent), services_(services), job_(job) {
+TForm3::TForm3(const Services& services, QWidget* parent) : QDialog(parent), services_(services) {
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(L(messages::kDecryptionOptionsCaption));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -76,25 +75,14 @@ TForm3::TForm3(const Services& services, JobState& job, QWidget* parent)
       services_.prompts.ShowMessage(platform::MessageKind::Warning,
                                     messages::kNoHeaderDeleteWarning);
   });
-  connect(Button1, &QPushButton::clicked, this, &TForm3::accept);
-  connect(Button2, &QPushButton::clicked, this, &TForm3::reject);
+  connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+  connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 
   setFixedSize(sizeHint());
 }
 
-void TForm3::Execute() {
-  job_.DialogCancelled = false;
-  exec();
-}
-
-void TForm3::accept() {
-  job_.DialogCancelled = false;
-  QDialog::accept();
-}
-
-void TForm3::reject() {
-  job_.DialogCancelled = true;
-  QDialog::reject();
+bool TForm3::Execute() {
+  return exec() == QDialog::Accepted;
 }
 
 engine::DecryptionOptions TForm3::Options() const {

@@ -6,7 +6,6 @@
 #include <QDialog>
 
 #include "engine/settings.h"
-#include "ui/job_state.h"
 #include "ui/services.h"
 
 class QCheckBox;
@@ -18,10 +17,10 @@ namespace velt::ui {
 
 class TForm3 final : public QDialog {
  public:
-  TForm3(const Services& services, JobState& job, QWidget* parent = nullptr);
+  explicit TForm3(const Services& services, QWidget* parent = nullptr);
 
-  // Shows the dialog modally; DialogCancelled is false before and tells the answer after.
-  void Execute();
+  // Shows the dialog modally; true for OK, false for Cancel and Escape.
+  bool Execute();
   engine::DecryptionOptions Options() const;
   // What callers set before showing it.
   void SetEngines(int cipherIndex, int hashIndex);
@@ -32,13 +31,8 @@ class TForm3 final : public QDialog {
   QLineEdit* password = nullptr;
   QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Cancel
 
- protected:
-  void accept() override;
-  void reject() override;  // Cancel, and Escape
-
  private:
   Services services_;
-  JobState& job_;
 };
 
 }  // namespace velt::ui

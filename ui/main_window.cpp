@@ -409,9 +409,9 @@ void TForm1::DecryptFile() {
     TForm3& form3 = *windows_.Form3;
     form3.SetEngines(settings.cipherIndex, settings.hashIndex);
     form3.SetDontAsk(false);
-    form3.Execute();
+    const bool accepted = form3.Execute();
     job_.JobPassword = form3.Options().password;
-    if (job_.DialogCancelled) return;
+    if (!accepted) return;
   }
   if (job_.Ending) return;
   jobSettings_ = windows_.veltoptions->Settings();

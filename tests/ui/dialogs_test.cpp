@@ -92,25 +92,21 @@ TEST_F(DecryptionOptionsTest, CheckingDeletionWarnsEachTimeItBecomesChecked) {
 
 TEST_F(DecryptionOptionsTest, EveryFieldKeepsItsValueFromOneShowingToTheNext) {
   TForm3& f = *app->Form3;
-  app->job.DialogCancelled = true;
   WhenShown(&f, [&] {
-    EXPECT_FALSE(app->job.DialogCancelled);  // cleared before showing
     f.defencengine->setCurrentIndex(10);
     f.defhashengine->setCurrentIndex(5);
     f.deleteorig->setChecked(true);
     QTest::keyClicks(f.password, "my pass");
     QTest::mouseClick(f.Button1, Qt::LeftButton);
   });
-  f.Execute();
-  EXPECT_FALSE(app->job.DialogCancelled);
+  EXPECT_TRUE(f.Execute());
 
   engine::DecryptionOptions seen;
   WhenShown(&f, [&] {
     seen = f.Options();
     QTest::keyClick(&f, Qt::Key_Escape);  // Escape is Cancel
   });
-  f.Execute();
-  EXPECT_TRUE(app->job.DialogCancelled);
+  EXPECT_FALSE(f.Execute());
   EXPECT_EQ(seen.cipherIndex, 10);
   EXPECT_EQ(seen.hashIndex, 5);
   EXPECT_TRUE(seen.deleteOriginal);
@@ -120,8 +116,7 @@ TEST_F(DecryptionOptionsTest, EveryFieldKeepsItsValueFromOneShowingToTheNext) {
     f.password->clear();
     QTest::mouseClick(f.Button1, Qt::LeftButton);
   });
-  f.Execute();
-  EXPECT_FALSE(app->job.DialogCancelled);
+  EXPECT_TRUE(f.Execute());
   EXPECT_EQ(f.Options().password, "");
 }
 
