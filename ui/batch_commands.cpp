@@ -88,11 +88,11 @@ std::string Lines(const std::vector<std::string>& lines) {
 BatchCommands::BatchCommands(const Services& services, Windows& windows, JobState& job)
     : services_(services), windows_(windows), job_(job), running_(std::make_shared<Running>()) {
   TForm1& f = *windows_.Form1;
-  EndProgram = [&f] { f.close(); };
-  f.OnEncryptDirectory = [this] { EncryptDirectory(); };
-  f.OnDecryptDirectory = [this] { DecryptDirectory(); };
-  f.OnCommandLine = [this] { CommandLine(); };
-  f.OnFilesDropped = [this](const std::vector<std::string>& paths) { FilesDropped(paths); };
+  connect(this, &BatchCommands::EndProgram, &f, &QWidget::close);
+  connect(&f, &TForm1::EncryptDirectoryChosen, this, &BatchCommands::EncryptDirectory);
+  connect(&f, &TForm1::DecryptDirectoryChosen, this, &BatchCommands::DecryptDirectory);
+  connect(&f, &TForm1::CommandLineEntered, this, &BatchCommands::CommandLine);
+  connect(&f, &TForm1::FilesDropped, this, &BatchCommands::FilesDropped);
 
   for (batch::TWorkThread* worker : {&f.renc1, &f.rdec1}) {
     worker->OnStart = [this](batch::TWorkThread&, batch::TWorkExecuteThread&, void*&) {
@@ -137,8 +137,6 @@ BatchCommands::BatchCommands(const Services& services, Windows& windows, JobStat
 
 BatchCommands::~BatchCommands() {
   TForm1& f = *windows_.Form1;
-  f.OnEncryptDirectory = f.OnDecryptDirectory = f.OnCommandLine = nullptr;
-  f.OnFilesDropped = nullptr;
   // A run still going reports to the main window only, which outlives this; its execute
   // handler holds its own job.
   for (batch::TWorkThread* worker : {&f.renc1, &f.rdec1})
@@ -477,7 +475,7 @@ void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread
       failures.empty() ? platform::MessageKind::Information : platform::MessageKind::Warning, text,
       details);
   f.HideListPanel();
-  if (StartedFromShell() && EndProgram) EndProgram();
+  if (StartedFromShell()) emit EndProgram();
 }
 
 std::string BatchCommands::EndDetails(const std::vector<batch::FileFailure>& failures,

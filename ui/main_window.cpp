@@ -421,12 +421,12 @@ void TForm1::DecryptFile() {
 
 void TForm1::EncryptDirectory() {
   if (Busy() || RefusedWhileListCommand()) return;
-  if (OnEncryptDirectory) OnEncryptDirectory();
+  emit EncryptDirectoryChosen();
 }
 
 void TForm1::DecryptDirectory() {
   if (Busy() || RefusedWhileListCommand()) return;
-  if (OnDecryptDirectory) OnDecryptDirectory();
+  emit DecryptDirectoryChosen();
 }
 
 void TForm1::ShowOptions() {
@@ -505,7 +505,7 @@ void TForm1::showEvent(QShowEvent* event) {
   QMetaObject::invokeMethod(
       this,
       [this] {
-        if (job_.CommandLinePending && OnCommandLine) OnCommandLine();
+        if (job_.CommandLinePending) emit CommandLineEntered();
         job_.CommandLinePending = false;
       },
       Qt::QueuedConnection);
@@ -520,7 +520,7 @@ void TForm1::dropEvent(QDropEvent* event) {
   for (const QUrl& url : event->mimeData()->urls())
     if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
   event->acceptProposedAction();
-  if (!paths.empty() && OnFilesDropped) OnFilesDropped(paths);
+  if (!paths.empty()) emit FilesDropped(paths);
 }
 
 }  // namespace velt::ui

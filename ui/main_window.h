@@ -65,6 +65,8 @@ class TOpenDialog {
 };
 
 class TForm1 final : public QMainWindow {
+  Q_OBJECT
+
   // What the workers use lives longer than they do, so it comes first.
   Services services_;
   Windows& windows_;
@@ -97,11 +99,6 @@ class TForm1 final : public QMainWindow {
   void ShowAbout();
   void ShowHelp();
 
-  // Entry points that the command-line and drop handling fill in.
-  std::function<void()> OnCommandLine;
-  std::function<void()> OnEncryptDirectory, OnDecryptDirectory;
-  std::function<void(const std::vector<std::string>& paths)> OnFilesDropped;
-
   // Controls, under their objectName.
   QToolButton *SpeedButton1 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr,
               *SpeedButton4 = nullptr, *SpeedButton5 = nullptr, *SpeedButton6 = nullptr;
@@ -131,6 +128,13 @@ class TForm1 final : public QMainWindow {
   // While a list command is searching or asking, another command would meet its file list:
   // it is refused with a message (true).
   bool RefusedWhileListCommand();
+
+ signals:
+  // What the command-line and drop handling take on.
+  void CommandLineEntered();  // once, just after the first show
+  void EncryptDirectoryChosen();
+  void DecryptDirectoryChosen();
+  void FilesDropped(const std::vector<std::string>& paths);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -675,7 +675,8 @@ TEST_F(DirectoryJobTest, TheSessionEndingStopsTheJobAtASafePointAndQuits) {
   Put("two.bin", 32 << 20);
   const auto before = Snapshot();
   bool quit = false;
-  SessionEnd session(*app, [&] { quit = true; });
+  SessionEnd session(*app);
+  QObject::connect(&session, &SessionEnd::Quit, [&] { quit = true; });
   UseGate();
   EncryptDirectory(tree, false, "pw");
   ASSERT_TRUE(WaitFor([&] { return gate.Reached() == 0; }));
@@ -707,7 +708,8 @@ TEST_F(DirectoryJobTest, TheSessionEndingWhileThePasswordIsAskedStartsNothing) {
   MakeTree();
   const auto before = Snapshot();
   bool quit = false;
-  SessionEnd session(*app, [&] { quit = true; });
+  SessionEnd session(*app);
+  QObject::connect(&session, &SessionEnd::Quit, [&] { quit = true; });
   prompts.WhileAsking = [&](const ScriptedPrompts::Asked&) {
     ::raise(SIGTERM);
     EXPECT_TRUE(WaitFor([&] { return quit; }));

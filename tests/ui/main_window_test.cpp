@@ -185,7 +185,9 @@ TEST_F(MainWindowTest, StopAsksTheListJobToEndAfterTheCurrentFile) {
 
 TEST_F(MainWindowTest, DroppedFilesReachTheDropEntry) {
   std::vector<std::string> dropped;
-  form().OnFilesDropped = [&](const std::vector<std::string>& paths) { dropped = paths; };
+  QObject::disconnect(&form(), &TForm1::FilesDropped, app->commands.get(), nullptr);
+  QObject::connect(&form(), &TForm1::FilesDropped,
+                   [&](const std::vector<std::string>& paths) { dropped = paths; });
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile("/tmp/a b.txt"), QUrl::fromLocalFile("/tmp/dir")});
   const QPoint at = form().rect().center();

@@ -361,7 +361,8 @@ TEST_F(SingleFileTest, TheSessionEndingStopsTheFileAtASafePointAndQuits) {
   const std::string path = MakeFile("big.bin", 32 << 20);
   const auto original = readFile(path);
   bool quit = false;
-  SessionEnd session(*app, [&] { quit = true; });
+  SessionEnd session(*app);
+  QObject::connect(&session, &SessionEnd::Quit, [&] { quit = true; });
   prompts.NextFile(path);
   prompts.NextInput(std::string("pw"));
   QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);

@@ -38,10 +38,10 @@ TEST_F(StartupTest, WithAnInstallationFolderEveryWindowIsMadeHiddenAndTheHelpIsN
 
   // The command-line entry runs once, at the first show, and only then.
   int commandLineRuns = 0;
-  form().OnCommandLine = [&] {
+  QObject::connect(&form(), &TForm1::CommandLineEntered, [&] {
     EXPECT_TRUE(app->job.CommandLinePending);
     ++commandLineRuns;
-  };
+  });
   form().show();
   ASSERT_TRUE(WaitFor([&] { return !app->job.CommandLinePending; }));
   form().hide();
