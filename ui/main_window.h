@@ -146,6 +146,7 @@ class TForm1 final : public QMainWindow {
  private:
   void BuildMenus();
   void BuildFace();
+  void BuildPanel(QWidget* face);
   void FitHeight();
   void SingleFileStart();
   // The end message of a single-file run, then the engine's notes, unless the session ends.

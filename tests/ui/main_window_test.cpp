@@ -80,10 +80,15 @@ TEST_F(MainWindowTest, TheFaceStartsIdleWithTheDesignTexts) {
     EXPECT_FALSE(b->icon().isNull()) << name;
     EXPECT_EQ(b->width(), b->height()) << name;
   }
-  // The banner covers the button row exactly.
-  EXPECT_EQ(f.Image1->geometry(), f.SpeedButton1->geometry().united(f.SpeedButton6->geometry()));
-  // Fixed size: the user cannot resize the window.
-  EXPECT_EQ(f.minimumSize(), f.maximumSize());
+  // The banner covers the button row exactly, at any width; the height follows the panel.
+  for (int width : {400, 640}) {
+    f.resize(width, f.height());
+    QTest::qWait(20);
+    EXPECT_EQ(f.Image1->geometry(), f.SpeedButton1->geometry().united(f.SpeedButton6->geometry()));
+    EXPECT_EQ(f.SpeedButton1->x(),
+              f.centralWidget()->width() - f.SpeedButton6->geometry().right() - 1);
+  }
+  EXPECT_EQ(f.minimumHeight(), f.maximumHeight());
 }
 
 TEST_F(MainWindowTest, HoverTextsFollowTheMouse) {
