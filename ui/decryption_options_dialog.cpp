@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "ui/messages.h"
@@ -97,6 +98,11 @@ engine::DecryptionOptions TForm3::Options() const {
 void TForm3::SetEngines(int cipherIndex, int hashIndex) {
   SelectIndex(defencengine, cipherIndex);
   SelectIndex(defhashengine, hashIndex);
+}
+
+void TForm3::SetDeleteOriginal(bool checked) {
+  const QSignalBlocker quiet(deleteorig);
+  deleteorig->setChecked(checked);
 }
 
 void TForm3::SetDontAsk(bool checked) {

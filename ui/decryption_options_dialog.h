@@ -25,14 +25,15 @@ class TForm3 final : public QDialog {
   // What callers set before showing it.
   void SetEngines(int cipherIndex, int hashIndex);
   void SetDontAsk(bool checked);  // always greyed: it only tells the user
+  // Without the warning: the user saw it in the dialog that asked.
+  void SetDeleteOriginal(bool checked);
 
+ private:
+  Services services_;
   QComboBox *defencengine = nullptr, *defhashengine = nullptr;
   QCheckBox *deleteorig = nullptr, *dontask = nullptr;
   QLineEdit* password = nullptr;
   QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Cancel
-
- private:
-  Services services_;
 };
 
 }  // namespace velt::ui

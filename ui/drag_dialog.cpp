@@ -72,4 +72,30 @@ void TDrag::Choose(const char* kind) {
     accept();
 }
 
+bool TDrag::EncryptRecursive() const {
+  return rec->isChecked();
+}
+
+bool TDrag::DecryptRecursive() const {
+  return rdec->isChecked();
+}
+
+bool TDrag::OnlyWithMeta() const {
+  return deall->isChecked();
+}
+
+bool TDrag::OnlyWithExtension() const {
+  return deext->isChecked();
+}
+
+void TDrag::SetEncryptRecursive(bool checked) {
+  rec->setChecked(checked);
+}
+
+void TDrag::SetDecryption(bool recursive, bool onlyWithMeta, bool onlyWithExtension) {
+  rdec->setChecked(recursive);
+  deall->setChecked(onlyWithMeta);
+  deext->setChecked(onlyWithExtension);
+}
+
 }  // namespace velt::ui

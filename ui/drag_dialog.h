@@ -24,13 +24,21 @@ class TDrag final : public QDialog {
   void Execute(const std::string& extension);
   void SetExtension(const std::string& extension);
 
+  // The boxes, read by the searches and set by the command line's dialogs.
+  bool EncryptRecursive() const;
+  bool DecryptRecursive() const;
+  bool OnlyWithMeta() const;
+  bool OnlyWithExtension() const;
+  void SetEncryptRecursive(bool checked);
+  void SetDecryption(bool recursive, bool onlyWithMeta, bool onlyWithExtension);
+
+ private:
+  void Choose(const char* kind);
+
   QGroupBox *dragenc = nullptr, *dragdec = nullptr;
   QCheckBox *rec = nullptr, *rdec = nullptr, *deall = nullptr, *deext = nullptr;
   // Encrypt Dragged Files, Decrypt Dragged Files, Cancel Drag and Drop.
   QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr;
-
- private:
-  void Choose(const char* kind);
 
   JobState& job_;
 };

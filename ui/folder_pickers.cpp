@@ -149,4 +149,20 @@ void Tdencdir::SetExtension(const std::string& extension) {
   deext->setText(ExtensionBoxCaption(extension));
 }
 
+bool Trencdir::Recursive() const {
+  return rec->isChecked();
+}
+
+bool Tdencdir::Recursive() const {
+  return rec->isChecked();
+}
+
+bool Tdencdir::OnlyWithMeta() const {
+  return deall->isChecked();
+}
+
+bool Tdencdir::OnlyWithExtension() const {
+  return deext->isChecked();
+}
+
 }  // namespace velt::ui

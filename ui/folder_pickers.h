@@ -26,9 +26,6 @@ class TFolderPicker : public QDialog {
   // Selects `path` in the tree as a click on it would.
   void SelectPath(const std::string& path);
 
-  QTreeView* ShellTreeView1 = nullptr;
-  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Cancel
-
  protected:
   TFolderPicker(const char* name, QWidget* parent);
   // Lays out the tree, the options group and the buttons.
@@ -40,11 +37,16 @@ class TFolderPicker : public QDialog {
   void Unchosen();
 
   QFileSystemModel* model_ = nullptr;
+  QTreeView* ShellTreeView1 = nullptr;
+  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Cancel
 };
 
 class Trencdir final : public TFolderPicker {
  public:
   explicit Trencdir(QWidget* parent = nullptr);
+  bool Recursive() const;
+
+ private:
   QCheckBox* rec = nullptr;
 };
 
@@ -53,6 +55,11 @@ class Tdencdir final : public TFolderPicker {
   explicit Tdencdir(QWidget* parent = nullptr);
   // The deext caption names the current default extension; rebuilt before each showing.
   void SetExtension(const std::string& extension);
+  bool Recursive() const;
+  bool OnlyWithMeta() const;       // only files that carry meta information
+  bool OnlyWithExtension() const;  // only files with the default extension
+
+ private:
   QCheckBox *rec = nullptr, *deall = nullptr, *deext = nullptr;
 };
 

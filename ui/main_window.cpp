@@ -413,6 +413,12 @@ void TForm1::HideListPanel() {
   FitHeight();
 }
 
+void TForm1::ShowFinalTotals(const std::string& text) {
+  totpb->setValue(100);
+  totpos->setText(QStringLiteral("100%"));
+  total->setText(QString::fromStdString(text));
+}
+
 bool TForm1::RefusedWhileListCommand() {
   if (!job_.CommandActive) return false;
   ShowInformation(messages::kBusyRefused);

@@ -99,21 +99,6 @@ class TForm1 final : public QMainWindow {
   void ShowAbout();
   void ShowHelp();
 
-  // Controls, under their objectName.
-  QToolButton *SpeedButton1 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr,
-              *SpeedButton4 = nullptr, *SpeedButton5 = nullptr, *SpeedButton6 = nullptr;
-  QLabel* Image1 = nullptr;
-  QLabel* message = nullptr;
-  QFrame* enc = nullptr;
-  QLabel *singlemessage = nullptr, *filename = nullptr, *pos = nullptr, *total = nullptr,
-         *totpos = nullptr;
-  QProgressBar *pb = nullptr, *totpb = nullptr;
-  QPushButton* Button1 = nullptr;  // Stop
-  QMenu *File1 = nullptr, *Encrypt1 = nullptr, *Decrypt1 = nullptr, *Help1 = nullptr;
-  QAction *VELTOptions1 = nullptr, *Exit1 = nullptr, *EncryptFile1 = nullptr,
-          *EncyptDirectory1 = nullptr, *DecryptFile1 = nullptr, *DecryptDirectory1 = nullptr,
-          *AboutVelt1 = nullptr, *VELTHelp1 = nullptr;
-
   // Components without a face.
   TOpenDialog od1;
   batch::TWorkThread singenc1, singdec1, renc1, rdec1;
@@ -125,6 +110,8 @@ class TForm1 final : public QMainWindow {
   // The progress panel of a list job: with its totals row and an enabled Stop, and back.
   void ShowListPanel();
   void HideListPanel();
+  // The totals row of a list job that ran to its end: full, with `text`.
+  void ShowFinalTotals(const std::string& text);
   // While a list command is searching or asking, another command would meet its file list:
   // it is refused with a message (true).
   bool RefusedWhileListCommand();
@@ -155,6 +142,21 @@ class TForm1 final : public QMainWindow {
   void StopPressed();
   void ShowError(const std::string& text);
   void ShowInformation(const std::string& text);
+
+  // Controls, under their objectName.
+  QToolButton *SpeedButton1 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr,
+              *SpeedButton4 = nullptr, *SpeedButton5 = nullptr, *SpeedButton6 = nullptr;
+  QLabel* Image1 = nullptr;
+  QLabel* message = nullptr;
+  QFrame* enc = nullptr;
+  QLabel *singlemessage = nullptr, *filename = nullptr, *pos = nullptr, *total = nullptr,
+         *totpos = nullptr;
+  QProgressBar *pb = nullptr, *totpb = nullptr;
+  QPushButton* Button1 = nullptr;  // Stop
+  QMenu *File1 = nullptr, *Encrypt1 = nullptr, *Decrypt1 = nullptr, *Help1 = nullptr;
+  QAction *VELTOptions1 = nullptr, *Exit1 = nullptr, *EncryptFile1 = nullptr,
+          *EncyptDirectory1 = nullptr, *DecryptFile1 = nullptr, *DecryptDirectory1 = nullptr,
+          *AboutVelt1 = nullptr, *VELTHelp1 = nullptr;
 
   bool installed_ = false;
   bool firstShow_ = true;

@@ -251,4 +251,19 @@ void Tshelldec::closeEvent(QCloseEvent* event) {
   event->ignore();
 }
 
+bool Tshellenc::Recursive() const {
+  return rec->isChecked();
+}
+
+Tshelldec::Choices Tshelldec::Chosen() const {
+  Choices c;
+  c.cipherIndex = defencengine->currentIndex();
+  c.hashIndex = defhashengine->currentIndex();
+  c.recursive = rec->isChecked();
+  c.onlyWithMeta = deall->isChecked();
+  c.onlyWithExtension = deext->isChecked();
+  c.deleteOriginal = deleteorig->isChecked();
+  return c;
+}
+
 }  // namespace velt::ui

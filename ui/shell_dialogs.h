@@ -28,13 +28,8 @@ class Tshellenc final : public QDialog {
   void Execute();
   // The Defaults button: as the options dialog's, and recursion on.
   void Defaults();
-
-  QLineEdit* deffileext = nullptr;
-  QComboBox *defencengine = nullptr, *defhashengine = nullptr, *defcomp = nullptr,
-            *defcompspeed = nullptr;
-  QCheckBox *addext = nullptr, *securedelete = nullptr, *deleteorig = nullptr,
-            *compressfile = nullptr, *addvelt = nullptr, *rec = nullptr;
-  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
+  // "Recursive" for this run: the drop dialog's box takes it over.
+  bool Recursive() const;
 
  protected:
   void reject() override;  // no Cancel: Escape does nothing
@@ -45,8 +40,19 @@ class Tshellenc final : public QDialog {
   void AddExtensionChanged(bool checked);
   void CheckExtensionField();
 
+  template <class Dialog>
+  friend void MakeEngineControls(Dialog& d);
+  template <class Dialog>
+  friend engine::EngineSettings SettingsFromControls(const Dialog& d);
+
   Services services_;
   bool checking_ = false;
+  QLineEdit* deffileext = nullptr;
+  QComboBox *defencengine = nullptr, *defhashengine = nullptr, *defcomp = nullptr,
+            *defcompspeed = nullptr;
+  QCheckBox *addext = nullptr, *securedelete = nullptr, *deleteorig = nullptr,
+            *compressfile = nullptr, *addvelt = nullptr, *rec = nullptr;
+  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
 };
 
 class Tshelldec final : public QDialog {
@@ -58,9 +64,12 @@ class Tshelldec final : public QDialog {
   void Execute(int cipherIndex, int hashIndex, const std::string& extension);
   void Defaults();
 
-  QComboBox *defencengine = nullptr, *defhashengine = nullptr;
-  QCheckBox *rec = nullptr, *deall = nullptr, *deext = nullptr, *deleteorig = nullptr;
-  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
+  // What the run takes from it.
+  struct Choices {
+    int cipherIndex = 0, hashIndex = 0;
+    bool recursive = false, onlyWithMeta = false, onlyWithExtension = false, deleteOriginal = false;
+  };
+  Choices Chosen() const;
 
  protected:
   void reject() override;
@@ -70,6 +79,9 @@ class Tshelldec final : public QDialog {
   void OnlyWithMetaChanged(bool checked);
 
   Services services_;
+  QComboBox *defencengine = nullptr, *defhashengine = nullptr;
+  QCheckBox *rec = nullptr, *deall = nullptr, *deext = nullptr, *deleteorig = nullptr;
+  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
 };
 
 }  // namespace velt::ui
