@@ -15,7 +15,8 @@
 #include "ui/password_prompt.h"
 #include "ui/search_dialog.h"
 #include "ui/seconds_text.h"
-#include "ui/shell_dialogs.h"
+#include "ui/shell_decrypt_dialog.h"
+#include "ui/shell_encrypt_dialog.h"
 
 namespace velt::ui {
 

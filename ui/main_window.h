@@ -15,8 +15,10 @@
 #include "engine/engine.h"
 #include "engine/settings.h"
 #include "ui/job_state.h"
+#include "ui/open_dialog.h"
 #include "ui/progress_relay.h"
 #include "ui/services.h"
+#include "ui/windows.h"
 
 class QAction;
 class QFrame;
@@ -27,42 +29,6 @@ class QPushButton;
 class QToolButton;
 
 namespace velt::ui {
-
-class Tveltoptions;
-class TForm3;
-class TForm7;
-class Trencdir;
-class Tdencdir;
-class Tsearch;
-class TDrag;
-class Tshellenc;
-class Tshelldec;
-
-// The windows made at start-up, in their creation order; the main window reaches the others
-// through this.
-struct Windows {
-  class TForm1* Form1 = nullptr;
-  Tveltoptions* veltoptions = nullptr;
-  TForm3* Form3 = nullptr;
-  Trencdir* rencdir = nullptr;
-  Tdencdir* dencdir = nullptr;
-  Tsearch* search = nullptr;
-  TForm7* Form7 = nullptr;
-  TDrag* Drag = nullptr;
-  Tshellenc* shellenc = nullptr;
-  Tshelldec* shelldec = nullptr;
-};
-
-// The file-open dialog of both single-file commands: one filter, and it opens where the last
-// chosen file was.
-class TOpenDialog {
- public:
-  explicit TOpenDialog(std::string filter) : Filter(std::move(filter)) {}
-  bool Execute(platform::Prompts& prompts);
-  std::string Filter;
-  std::string InitialDir;
-  std::string FileName;
-};
 
 class TForm1 final : public QMainWindow {
   Q_OBJECT

@@ -1,6 +1,5 @@
-// Tshellenc and Tshelldec: the options of a run started by the desktop with -e or -d. Tshellenc
-// shows the live settings and hands its choices back to them for the run (never saved);
-// Tshelldec's choices go to the drop dialog and the decryption options dialog.
+// Tshellenc: the options of a run started by the desktop with -e. It shows the live settings and
+// hands its choices back to them for the run (never saved).
 #pragma once
 
 #include <QDialog>
@@ -52,35 +51,6 @@ class Tshellenc final : public QDialog {
             *defcompspeed = nullptr;
   QCheckBox *addext = nullptr, *securedelete = nullptr, *deleteorig = nullptr,
             *compressfile = nullptr, *addvelt = nullptr, *rec = nullptr;
-  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
-};
-
-class Tshelldec final : public QDialog {
- public:
-  explicit Tshelldec(const Services& services, QWidget* parent = nullptr);
-
-  // The settings' engines in the lists and the current extension in the deext caption, then
-  // modal until OK.
-  void Execute(int cipherIndex, int hashIndex, const std::string& extension);
-  void Defaults();
-
-  // What the run takes from it.
-  struct Choices {
-    int cipherIndex = 0, hashIndex = 0;
-    bool recursive = false, onlyWithMeta = false, onlyWithExtension = false, deleteOriginal = false;
-  };
-  Choices Chosen() const;
-
- protected:
-  void reject() override;
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  void OnlyWithMetaChanged(bool checked);
-
-  Services services_;
-  QComboBox *defencengine = nullptr, *defhashengine = nullptr;
-  QCheckBox *rec = nullptr, *deall = nullptr, *deext = nullptr, *deleteorig = nullptr;
   QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
 };
 
