@@ -32,6 +32,7 @@
 #include "platform/qt/window_thread_qt.h"
 #include "tests/support/fakes/scripted_help_viewer.h"
 #include "tests/support/fakes/scripted_prompts.h"
+#include "tests/support/fakes/window_controls.h"
 #include "ui/messages.h"
 #include "ui/password_prompt.h"
 #include "ui/startup.h"
@@ -39,6 +40,8 @@
 namespace velt::ui {
 
 namespace {
+
+using velt::test::Control;
 
 bool WaitUntil(const std::function<bool()>& done, int milliseconds) {
   QDeadlineTimer deadline(milliseconds);
@@ -128,7 +131,7 @@ bool ListScreenshots(VeltApplication& app, test::ScriptedPrompts& prompts, const
 
   // The trees show the sample folder as the user's home, not the build machine's /tmp.
   auto showPicker = [&](TFolderPicker* picker, const QString& selected, const char* file) {
-    QTreeView* tree = picker->ShellTreeView1;
+    QTreeView* tree = Control<QTreeView>(*picker, "ShellTreeView1");
     picker->SelectPath(selected.toStdString());
     tree->setRootIndex(tree->currentIndex().parent());
     tree->expand(tree->currentIndex());
@@ -143,7 +146,7 @@ bool ListScreenshots(VeltApplication& app, test::ScriptedPrompts& prompts, const
   showPicker(app.dencdir.get(), work.filePath(QStringLiteral("Photos")), "decrypt-directory.png");
 
   app.search->Open();
-  app.search->dir->setText(QDir::homePath() + QStringLiteral("/Documents/Projects"));
+  app.search->ShowFolder((QDir::homePath() + QStringLiteral("/Documents/Projects")).toStdString());
   app.search->ShowCount(37);
   ok &= Save(app.search.get(), dir.filePath(QStringLiteral("search.png")));
   app.search->Close();
@@ -167,17 +170,18 @@ bool ListScreenshots(VeltApplication& app, test::ScriptedPrompts& prompts, const
   const char* names[] = {"Budget.xlsx", "Contract.pdf", "Minutes.docx", "Offer.pdf", "Plan.odt"};
   for (const char* name : names)
     WriteSample(QDir(documents).filePath(QString::fromLatin1(name)).toStdString(), 24);
-  app.rencdir->rec->setChecked(false);
+  Control<QCheckBox>(*app.rencdir, "rec")->setChecked(false);
   // Each showing starts with no folder chosen.
-  PressWhenShown(app.rencdir.get(), app.rencdir->Button1,
+  PressWhenShown(app.rencdir.get(), Control<QPushButton>(*app.rencdir, "Button1"),
                  [&] { app.rencdir->SelectPath(documents.toStdString()); });
   prompts.NextInput(std::string("screenshot"));
-  main.SpeedButton3->click();
+  Control<QToolButton>(main, "SpeedButton3")->click();
   bool taken = false;
+  const QProgressBar* pb = Control<QProgressBar>(main, "pb");
+  const QProgressBar* totpb = Control<QProgressBar>(main, "totpb");
   WaitUntil(
       [&] {
-        return !main.Busy() ||
-               (main.totpb->value() >= 40 && main.pb->value() >= 20 && main.pb->value() <= 80);
+        return !main.Busy() || (totpb->value() >= 40 && pb->value() >= 20 && pb->value() <= 80);
       },
       600000);
   if (main.Busy()) taken = Save(&main, dir.filePath(QStringLiteral("directory-job.png")));
@@ -222,7 +226,9 @@ int RunScreenshots(const std::string& folder) {
   {
     platform::PasswordBox box(messages::kEncryptionPassword, messages::kEnterPassword, true,
                               NewPasswordAdvice);
-    for (QLineEdit* field : {box.password, box.confirmation}) field->setText("password1");
+    for (QLineEdit* field :
+         {Control<QLineEdit>(box, "password"), Control<QLineEdit>(box, "confirm")})
+      field->setText("password1");
     box.show();
     ok &= Save(&box, dir.filePath(QStringLiteral("password.png")));
   }
@@ -236,9 +242,9 @@ int RunScreenshots(const std::string& folder) {
     WriteSample(sample, megabytes);
     prompts.NextFile(sample);
     prompts.NextInput(std::string("screenshot"));
-    main.SpeedButton1->click();
-    WaitUntil([&] { return !main.Busy() || (main.pb->value() >= 20 && main.pb->value() <= 80); },
-              120000);
+    Control<QToolButton>(main, "SpeedButton1")->click();
+    const QProgressBar* pb = Control<QProgressBar>(main, "pb");
+    WaitUntil([&] { return !main.Busy() || (pb->value() >= 20 && pb->value() <= 80); }, 120000);
     if (main.Busy()) {
       busyTaken = Save(&main, dir.filePath(QStringLiteral("main-busy.png")));
     }

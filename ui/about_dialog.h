@@ -12,6 +12,7 @@ class TForm7 final : public QDialog {
  public:
   explicit TForm7(QWidget* parent = nullptr);
 
+ private:
   QLabel* Image1 = nullptr;        // the picture in its white framed square
   QPushButton* Button1 = nullptr;  // OK
 };

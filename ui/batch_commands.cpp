@@ -1,11 +1,6 @@
 #include "ui/batch_commands.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
-#include <QLabel>
-#include <QProgressBar>
-#include <QSignalBlocker>
 #include <filesystem>
 
 #include "batch/path_list.h"
@@ -20,7 +15,8 @@
 #include "ui/password_prompt.h"
 #include "ui/search_dialog.h"
 #include "ui/seconds_text.h"
-#include "ui/shell_dialogs.h"
+#include "ui/shell_decrypt_dialog.h"
+#include "ui/shell_encrypt_dialog.h"
 
 namespace velt::ui {
 
@@ -88,11 +84,11 @@ std::string Lines(const std::vector<std::string>& lines) {
 BatchCommands::BatchCommands(const Services& services, Windows& windows, JobState& job)
     : services_(services), windows_(windows), job_(job), running_(std::make_shared<Running>()) {
   TForm1& f = *windows_.Form1;
-  EndProgram = [&f] { f.close(); };
-  f.OnEncryptDirectory = [this] { EncryptDirectory(); };
-  f.OnDecryptDirectory = [this] { DecryptDirectory(); };
-  f.OnCommandLine = [this] { CommandLine(); };
-  f.OnFilesDropped = [this](const std::vector<std::string>& paths) { FilesDropped(paths); };
+  connect(this, &BatchCommands::EndProgram, &f, &QWidget::close);
+  connect(&f, &TForm1::EncryptDirectoryChosen, this, &BatchCommands::EncryptDirectory);
+  connect(&f, &TForm1::DecryptDirectoryChosen, this, &BatchCommands::DecryptDirectory);
+  connect(&f, &TForm1::CommandLineEntered, this, &BatchCommands::CommandLine);
+  connect(&f, &TForm1::FilesDropped, this, &BatchCommands::FilesDropped);
 
   for (batch::TWorkThread* worker : {&f.renc1, &f.rdec1}) {
     worker->OnStart = [this](batch::TWorkThread&, batch::TWorkExecuteThread&, void*&) {
@@ -122,7 +118,7 @@ BatchCommands::BatchCommands(const Services& services, Windows& windows, JobStat
   };
   f.ff2.OnPerformeFileAction = [this](batch::TFileSearch&, const std::string& path,
                                       const std::string& name) {
-    TakeForDecryption(path + name, windows_.dencdir->deall->isChecked());
+    TakeForDecryption(path + name, windows_.dencdir->OnlyWithMeta());
   };
   f.genff.OnPerformeFileAction = [this](batch::TFileSearch&, const std::string& path,
                                         const std::string& name) {
@@ -130,15 +126,13 @@ BatchCommands::BatchCommands(const Services& services, Windows& windows, JobStat
       Take(path + name);
       Input();
     } else if (job_.JobKind == ListJobKind::Decrypt) {
-      TakeForDecryption(path + name, windows_.Drag->deall->isChecked());
+      TakeForDecryption(path + name, windows_.Drag->OnlyWithMeta());
     }
   };
 }
 
 BatchCommands::~BatchCommands() {
   TForm1& f = *windows_.Form1;
-  f.OnEncryptDirectory = f.OnDecryptDirectory = f.OnCommandLine = nullptr;
-  f.OnFilesDropped = nullptr;
   // A run still going reports to the main window only, which outlives this; its execute
   // handler holds its own job.
   for (batch::TWorkThread* worker : {&f.renc1, &f.rdec1})
@@ -181,7 +175,7 @@ void BatchCommands::AddFound(const std::string& path) {
 }
 
 void BatchCommands::DirectoryEntered(const std::string& path) {
-  windows_.search->dir->setText(QString::fromStdString(path));
+  windows_.search->ShowFolder(path);
   Input();
 }
 
@@ -191,7 +185,7 @@ void BatchCommands::TakeForDecryption(const std::string& path, bool onlyWithMeta
 }
 
 void BatchCommands::OpenSearch(bool clearFolder) {
-  if (clearFolder) windows_.search->dir->clear();
+  if (clearFolder) windows_.search->ShowFolder("");
   windows_.search->Open();
 }
 
@@ -242,12 +236,11 @@ void BatchCommands::EncryptDirectory() {
   if (Refused()) return;
   CommandScope scope(job_);
   Trencdir& picker = *windows_.rencdir;
-  picker.Execute();
-  if (job_.DialogCancelled) return;
+  if (!picker.Execute()) return;
   OpenSearch(false);
   NewList();
   const std::string root = picker.SelectedPath();
-  if (!RunSearch(windows_.Form1->ff1, root, "*.*", picker.rec->isChecked())) return;
+  if (!RunSearch(windows_.Form1->ff1, root, "*.*", picker.Recursive())) return;
   if (!FinishSearch() || !WideRootConfirmed(ListJobKind::Encrypt, {root})) return;
   std::string password;
   if (!AskPassword(ListJobKind::Encrypt, messages::kEncryptionPassword, password)) return;
@@ -260,16 +253,15 @@ void BatchCommands::DecryptDirectory() {
   Tdencdir& picker = *windows_.dencdir;
   const std::string extension = windows_.veltoptions->Settings().extension;
   picker.SetExtension(extension);
-  picker.Execute();
-  if (job_.DialogCancelled) return;
+  if (!picker.Execute()) return;
   OpenSearch(false);
   NewList();
-  const std::string mask = picker.deext->isChecked() ? "*." + extension : "*.*";
+  const std::string mask = picker.OnlyWithExtension() ? "*." + extension : "*.*";
   const std::string root = picker.SelectedPath();
-  if (!RunSearch(windows_.Form1->ff2, root, mask, picker.rec->isChecked())) return;
+  if (!RunSearch(windows_.Form1->ff2, root, mask, picker.Recursive())) return;
   if (!FinishSearch() || !WideRootConfirmed(ListJobKind::Decrypt, {root})) return;
   TForm3& options = *windows_.Form3;
-  if (picker.deall->isChecked()) {
+  if (picker.OnlyWithMeta()) {
     // The directory command's box carries the encryption title, as users know it.
     std::string password;
     if (!AskPassword(ListJobKind::Decrypt, messages::kEncryptionPassword, password)) return;
@@ -277,8 +269,7 @@ void BatchCommands::DecryptDirectory() {
   } else {
     // The choices of its last showing stay; they apply to every file without meta information.
     options.SetDontAsk(true);
-    options.Execute();
-    if (job_.DialogCancelled) return;
+    if (!options.Execute()) return;
     StartJob(ListJobKind::Decrypt, options.Options().password, options.Options());
   }
 }
@@ -301,7 +292,7 @@ bool BatchCommands::CollectForEncryption(const std::vector<std::string>& items, 
   for (const std::string& item : items) {
     if (batch::SearchCancelled) break;
     if (platform::IsDirectory(item)) {
-      windows_.search->dir->setText(QString::fromStdString(item));
+      windows_.search->ShowFolder(item);
       if (!RunSearch(windows_.Form1->genff, item, "*.*", recursive)) return false;
     } else {
       // Taken as given, existing or not: the job reports what it cannot encrypt.
@@ -318,13 +309,13 @@ bool BatchCommands::CollectForDecryption(const std::vector<std::string>& items) 
   for (const std::string& item : items) {
     if (batch::SearchCancelled) break;
     if (platform::IsDirectory(item)) {
-      windows_.search->dir->setText(QString::fromStdString(item));
-      const std::string mask = drag.deext->isChecked() ? "*." + extension : "*.*";
-      if (!RunSearch(windows_.Form1->genff, item, mask, drag.rdec->isChecked())) return false;
+      windows_.search->ShowFolder(item);
+      const std::string mask = drag.OnlyWithExtension() ? "*." + extension : "*.*";
+      if (!RunSearch(windows_.Form1->genff, item, mask, drag.DecryptRecursive())) return false;
     } else if (platform::IsRegularFile(item)) {
       // Exactly this file: its name as a search mask would also take same-named files that
       // differ in letter case, or names that its wildcard characters match.
-      TakeForDecryption(item, drag.deall->isChecked());
+      TakeForDecryption(item, drag.OnlyWithMeta());
     }
   }
   return true;
@@ -337,8 +328,8 @@ void BatchCommands::CommandLineEncrypt(const std::vector<std::string>& items) {
   NewList();
   OpenSearch(true);
   job_.JobKind = ListJobKind::Encrypt;
-  windows_.Drag->rec->setChecked(dialog.rec->isChecked());
-  const bool collected = CollectForEncryption(items, dialog.rec->isChecked());
+  windows_.Drag->SetEncryptRecursive(dialog.Recursive());
+  const bool collected = CollectForEncryption(items, dialog.Recursive());
   // The choices are live for this run, never saved.
   windows_.veltoptions->SetSettings(dialog.Settings());
   if (!collected || !FinishSearch() || !WideRootConfirmed(ListJobKind::Encrypt, items)) return;
@@ -353,16 +344,10 @@ void BatchCommands::CommandLineDecrypt(const std::vector<std::string>& items) {
   dialog.Execute(settings.cipherIndex, settings.hashIndex, settings.extension);
   NewList();
   TForm3& options = *windows_.Form3;
-  {
-    // The user saw this dialog's own warning when checking its box.
-    const QSignalBlocker quiet(options.deleteorig);
-    options.deleteorig->setChecked(dialog.deleteorig->isChecked());
-  }
-  options.SetEngines(dialog.defencengine->currentIndex(), dialog.defhashengine->currentIndex());
-  TDrag& drag = *windows_.Drag;
-  drag.deall->setChecked(dialog.deall->isChecked());
-  drag.rdec->setChecked(dialog.rec->isChecked());
-  drag.deext->setChecked(dialog.deext->isChecked());
+  const Tshelldec::Choices chosen = dialog.Chosen();
+  options.SetDeleteOriginal(chosen.deleteOriginal);
+  options.SetEngines(chosen.cipherIndex, chosen.hashIndex);
+  windows_.Drag->SetDecryption(chosen.recursive, chosen.onlyWithMeta, chosen.onlyWithExtension);
   job_.JobKind = ListJobKind::Decrypt;
   OpenSearch(true);
   if (!CollectForDecryption(items) || !FinishSearch() ||
@@ -377,11 +362,11 @@ void BatchCommands::FilesDropped(const std::vector<std::string>& paths) {
   if (Refused()) return;
   CommandScope scope(job_);
   TDrag& drag = *windows_.Drag;
-  drag.Execute(windows_.veltoptions->Settings().extension);
+  job_.JobKind = drag.Execute(windows_.veltoptions->Settings().extension);
   if (job_.JobKind == ListJobKind::Encrypt) {
     NewList();
     OpenSearch(true);
-    if (!CollectForEncryption(paths, drag.rec->isChecked()) || !FinishSearch() ||
+    if (!CollectForEncryption(paths, drag.EncryptRecursive()) || !FinishSearch() ||
         !WideRootConfirmed(ListJobKind::Encrypt, paths))
       return;
     std::string password;
@@ -394,14 +379,13 @@ void BatchCommands::FilesDropped(const std::vector<std::string>& paths) {
         !WideRootConfirmed(ListJobKind::Decrypt, paths))
       return;
     TForm3& options = *windows_.Form3;
-    if (drag.deall->isChecked()) {
+    if (drag.OnlyWithMeta()) {
       std::string password;
       if (!AskPassword(ListJobKind::Decrypt, messages::kDecryptionPassword, password)) return;
       StartJob(ListJobKind::Decrypt, password, options.Options());
     } else {
       options.SetDontAsk(true);
-      options.Execute();
-      if (job_.DialogCancelled) return;
+      if (!options.Execute()) return;
       StartJob(ListJobKind::Decrypt, options.Options().password, options.Options());
     }
   }
@@ -463,9 +447,7 @@ void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread
   if (job_.StopRequested) {
     text = batch::StoppedMessage(kind, seconds, failures.size());
   } else {
-    f.totpb->setValue(100);
-    f.totpos->setText(QStringLiteral("100%"));
-    f.total->setText(QString::fromStdString(batch::FinalTotalText(kind, count)));
+    f.ShowFinalTotals(batch::FinalTotalText(kind, count));
     text = batch::StatisticsMessage(kind, count, seconds, job_.JobSkipped, failures.size());
   }
   auto line = [&text](size_t count, const char* what) {
@@ -481,7 +463,7 @@ void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread
       failures.empty() ? platform::MessageKind::Information : platform::MessageKind::Warning, text,
       details);
   f.HideListPanel();
-  if (StartedFromShell() && EndProgram) EndProgram();
+  if (StartedFromShell()) emit EndProgram();
 }
 
 std::string BatchCommands::EndDetails(const std::vector<batch::FileFailure>& failures,

@@ -4,6 +4,7 @@
 // end notifications live here too.
 #pragma once
 
+#include <QObject>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,12 +19,14 @@
 
 namespace velt::ui {
 
-class BatchCommands {
+class BatchCommands final : public QObject {
+  Q_OBJECT
+
  public:
   // Binds itself to the main window's entry points and components; every window of
   // `windows` must exist.
   BatchCommands(const Services& services, Windows& windows, JobState& job);
-  ~BatchCommands();
+  ~BatchCommands() override;
   BatchCommands(const BatchCommands&) = delete;
   BatchCommands& operator=(const BatchCommands&) = delete;
 
@@ -33,11 +36,13 @@ class BatchCommands {
   void CommandLine();
   void FilesDropped(const std::vector<std::string>& paths);
 
-  // Called on the worker thread before each file of a list job, after its totals were shown.
+  // Called by the list job on its worker thread before each file, after its totals were shown.
   std::function<void(size_t index)> BeforeEachFile;
-  // Ends a process started with -e or -d once its job has ended. Closing the main window, the
-  // last one open by then, ends the program's event loop.
-  std::function<void()> EndProgram;
+
+ signals:
+  // A process started with -e or -d has ended its job. The main window closes on it; the last
+  // one open by then, its closing ends the program's event loop.
+  void EndProgram();
 
  private:
   struct Running;

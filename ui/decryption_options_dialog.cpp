@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "ui/messages.h"
@@ -16,8 +17,7 @@
 
 namespace velt::ui {
 
-TForm3::TForm3(const Services& services, JobState& job, QWidget* parent)
-    : QDialog(parent), services_(services), job_(job) {
+TForm3::TForm3(const Services& services, QWidget* parent) : QDialog(parent), services_(services) {
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(L(messages::kDecryptionOptionsCaption));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -76,25 +76,14 @@ TForm3::TForm3(const Services& services, JobState& job, QWidget* parent)
       services_.prompts.ShowMessage(platform::MessageKind::Warning,
                                     messages::kNoHeaderDeleteWarning);
   });
-  connect(Button1, &QPushButton::clicked, this, &TForm3::accept);
-  connect(Button2, &QPushButton::clicked, this, &TForm3::reject);
+  connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
+  connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 
   setFixedSize(sizeHint());
 }
 
-void TForm3::Execute() {
-  job_.DialogCancelled = false;
-  exec();
-}
-
-void TForm3::accept() {
-  job_.DialogCancelled = false;
-  QDialog::accept();
-}
-
-void TForm3::reject() {
-  job_.DialogCancelled = true;
-  QDialog::reject();
+bool TForm3::Execute() {
+  return exec() == QDialog::Accepted;
 }
 
 engine::DecryptionOptions TForm3::Options() const {
@@ -109,6 +98,11 @@ engine::DecryptionOptions TForm3::Options() const {
 void TForm3::SetEngines(int cipherIndex, int hashIndex) {
   SelectIndex(defencengine, cipherIndex);
   SelectIndex(defhashengine, hashIndex);
+}
+
+void TForm3::SetDeleteOriginal(bool checked) {
+  const QSignalBlocker quiet(deleteorig);
+  deleteorig->setChecked(checked);
 }
 
 void TForm3::SetDontAsk(bool checked) {

@@ -6,7 +6,6 @@
 #include <QDialog>
 
 #include "engine/settings.h"
-#include "ui/job_state.h"
 #include "ui/services.h"
 
 class QCheckBox;
@@ -18,27 +17,23 @@ namespace velt::ui {
 
 class TForm3 final : public QDialog {
  public:
-  TForm3(const Services& services, JobState& job, QWidget* parent = nullptr);
+  explicit TForm3(const Services& services, QWidget* parent = nullptr);
 
-  // Shows the dialog modally; DialogCancelled is false before and tells the answer after.
-  void Execute();
+  // Shows the dialog modally; true for OK, false for Cancel and Escape.
+  bool Execute();
   engine::DecryptionOptions Options() const;
   // What callers set before showing it.
   void SetEngines(int cipherIndex, int hashIndex);
   void SetDontAsk(bool checked);  // always greyed: it only tells the user
+  // Without the warning: the user saw it in the dialog that asked.
+  void SetDeleteOriginal(bool checked);
 
+ private:
+  Services services_;
   QComboBox *defencengine = nullptr, *defhashengine = nullptr;
   QCheckBox *deleteorig = nullptr, *dontask = nullptr;
   QLineEdit* password = nullptr;
   QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Cancel
-
- protected:
-  void accept() override;
-  void reject() override;  // Cancel, and Escape
-
- private:
-  Services services_;
-  JobState& job_;
 };
 
 }  // namespace velt::ui

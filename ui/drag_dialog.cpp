@@ -14,7 +14,13 @@
 
 namespace velt::ui {
 
-TDrag::TDrag(JobState& job, QWidget* parent) : QDialog(parent), job_(job) {
+namespace {
+// exec()'s answers besides Rejected, one per job kind.
+constexpr int kEncryptAnswer = QDialog::Accepted;
+constexpr int kDecryptAnswer = QDialog::Accepted + 1;
+}  // namespace
+
+TDrag::TDrag(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Drag"));
   setWindowTitle(L(messages::kDragCaption));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -45,9 +51,9 @@ TDrag::TDrag(JobState& job, QWidget* parent) : QDialog(parent), job_(job) {
   layout->addWidget(dragdec);
   layout->addWidget(Button3, 0, Qt::AlignHCenter);
 
-  connect(Button1, &QPushButton::clicked, this, [this] { Choose(batch::ListJobKind::Encrypt); });
-  connect(Button2, &QPushButton::clicked, this, [this] { Choose(batch::ListJobKind::Decrypt); });
-  connect(Button3, &QPushButton::clicked, this, [this] { Choose(std::nullopt); });
+  connect(Button1, &QPushButton::clicked, this, [this] { done(kEncryptAnswer); });
+  connect(Button2, &QPushButton::clicked, this, [this] { done(kDecryptAnswer); });
+  connect(Button3, &QPushButton::clicked, this, &QDialog::reject);
 
   setFixedSize(sizeHint());
   if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -58,18 +64,42 @@ void TDrag::SetExtension(const std::string& extension) {
   deext->setText(ExtensionBoxCaption(extension));
 }
 
-void TDrag::Execute(const std::string& extension) {
-  job_.JobKind.reset();
+std::optional<batch::ListJobKind> TDrag::Execute(const std::string& extension) {
   SetExtension(extension);
-  exec();
+  switch (exec()) {
+    case kEncryptAnswer:
+      return batch::ListJobKind::Encrypt;
+    case kDecryptAnswer:
+      return batch::ListJobKind::Decrypt;
+    default:
+      return std::nullopt;
+  }
 }
 
-void TDrag::Choose(std::optional<batch::ListJobKind> kind) {
-  job_.JobKind = kind;
-  if (kind)
-    accept();
-  else
-    reject();
+bool TDrag::EncryptRecursive() const {
+  return rec->isChecked();
+}
+
+bool TDrag::DecryptRecursive() const {
+  return rdec->isChecked();
+}
+
+bool TDrag::OnlyWithMeta() const {
+  return deall->isChecked();
+}
+
+bool TDrag::OnlyWithExtension() const {
+  return deext->isChecked();
+}
+
+void TDrag::SetEncryptRecursive(bool checked) {
+  rec->setChecked(checked);
+}
+
+void TDrag::SetDecryption(bool recursive, bool onlyWithMeta, bool onlyWithExtension) {
+  rdec->setChecked(recursive);
+  deall->setChecked(onlyWithMeta);
+  deext->setChecked(onlyWithExtension);
 }
 
 }  // namespace velt::ui

@@ -4,9 +4,10 @@
 #pragma once
 
 #include <QDialog>
+#include <optional>
 #include <string>
 
-#include "ui/job_state.h"
+#include "batch/list_job.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -16,23 +17,26 @@ namespace velt::ui {
 
 class TDrag final : public QDialog {
  public:
-  explicit TDrag(JobState& job, QWidget* parent = nullptr);
+  explicit TDrag(QWidget* parent = nullptr);
 
-  // Clears JobKind, names `extension` in the deext caption and shows the dialog modally; the
-  // chosen button leaves JobKind Encrypt or Decrypt, anything else (the close box too) leaves
-  // it empty.
-  void Execute(const std::string& extension);
+  // Names `extension` in the deext caption and shows the dialog modally: the job kind of the
+  // button pressed, or nothing for Cancel, Escape and the close box.
+  std::optional<batch::ListJobKind> Execute(const std::string& extension);
   void SetExtension(const std::string& extension);
 
+  // The boxes, read by the searches and set by the command line's dialogs.
+  bool EncryptRecursive() const;
+  bool DecryptRecursive() const;
+  bool OnlyWithMeta() const;
+  bool OnlyWithExtension() const;
+  void SetEncryptRecursive(bool checked);
+  void SetDecryption(bool recursive, bool onlyWithMeta, bool onlyWithExtension);
+
+ private:
   QGroupBox *dragenc = nullptr, *dragdec = nullptr;
   QCheckBox *rec = nullptr, *rdec = nullptr, *deall = nullptr, *deext = nullptr;
   // Encrypt Dragged Files, Decrypt Dragged Files, Cancel Drag and Drop.
   QPushButton *Button1 = nullptr, *Button2 = nullptr, *Button3 = nullptr;
-
- private:
-  void Choose(std::optional<batch::ListJobKind> kind);
-
-  JobState& job_;
 };
 
 }  // namespace velt::ui

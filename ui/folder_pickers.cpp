@@ -40,8 +40,7 @@ QString ExtensionBoxCaption(const std::string& extension) {
   return L(messages::kDeextBefore) + QString::fromStdString(extension) + L(messages::kDeextAfter);
 }
 
-TFolderPicker::TFolderPicker(JobState& job, const char* name, QWidget* parent)
-    : QDialog(parent), job_(job) {
+TFolderPicker::TFolderPicker(const char* name, QWidget* parent) : QDialog(parent) {
   setObjectName(L(name));
   setWindowTitle(L(messages::kSelectDirectory));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -89,27 +88,16 @@ void TFolderPicker::Finish(QGroupBox* options) {
     move(screen->availableGeometry().center() - rect().center());
 }
 
-void TFolderPicker::Execute() {
+bool TFolderPicker::Execute() {
   Unchosen();
   ShellTreeView1->setFocus();
-  // An answer is recorded however the dialog ends, even by the program quitting under it.
-  job_.DialogCancelled = exec() != QDialog::Accepted;
+  return exec() == QDialog::Accepted;
 }
 
 void TFolderPicker::Unchosen() {
   // The folders stay expanded as the user left them.
   ShellTreeView1->selectionModel()->clear();
   SelectionChanged();
-}
-
-void TFolderPicker::accept() {
-  job_.DialogCancelled = false;
-  QDialog::accept();
-}
-
-void TFolderPicker::reject() {
-  job_.DialogCancelled = true;
-  QDialog::reject();
 }
 
 std::string TFolderPicker::SelectedPath() const {
@@ -137,7 +125,7 @@ void TFolderPicker::SelectionChanged() {
   Button1->setDefault(chosen);
 }
 
-Trencdir::Trencdir(JobState& job, QWidget* parent) : TFolderPicker(job, "rencdir", parent) {
+Trencdir::Trencdir(QWidget* parent) : TFolderPicker("rencdir", parent) {
   auto* group = new QGroupBox(L(messages::kGroupEncryptionOptions), this);
   group->setObjectName(QStringLiteral("GroupBox1"));
   rec = CheckBox(group, "rec", messages::kRecEncrypt, messages::kRecEncryptPickerHint);
@@ -145,7 +133,7 @@ Trencdir::Trencdir(JobState& job, QWidget* parent) : TFolderPicker(job, "rencdir
   Finish(group);
 }
 
-Tdencdir::Tdencdir(JobState& job, QWidget* parent) : TFolderPicker(job, "dencdir", parent) {
+Tdencdir::Tdencdir(QWidget* parent) : TFolderPicker("dencdir", parent) {
   auto* group = new QGroupBox(L(messages::kGroupDecryptionOptions), this);
   group->setObjectName(QStringLiteral("GroupBox1"));
   rec = CheckBox(group, "rec", messages::kRecDecrypt, messages::kRecDecryptHint);
@@ -159,6 +147,22 @@ Tdencdir::Tdencdir(JobState& job, QWidget* parent) : TFolderPicker(job, "dencdir
 
 void Tdencdir::SetExtension(const std::string& extension) {
   deext->setText(ExtensionBoxCaption(extension));
+}
+
+bool Trencdir::Recursive() const {
+  return rec->isChecked();
+}
+
+bool Tdencdir::Recursive() const {
+  return rec->isChecked();
+}
+
+bool Tdencdir::OnlyWithMeta() const {
+  return deall->isChecked();
+}
+
+bool Tdencdir::OnlyWithExtension() const {
+  return deext->isChecked();
 }
 
 }  // namespace velt::ui

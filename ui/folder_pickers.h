@@ -8,8 +8,6 @@
 #include <QDialog>
 #include <string>
 
-#include "ui/job_state.h"
-
 class QCheckBox;
 class QFileSystemModel;
 class QGroupBox;
@@ -20,45 +18,48 @@ namespace velt::ui {
 
 class TFolderPicker : public QDialog {
  public:
-  // Shows the picker modally, with no folder chosen; DialogCancelled holds the answer
-  // afterwards.
-  void Execute();
+  // Shows the picker modally, with no folder chosen; true for OK. Cancel, Escape and a close
+  // through the window frame all count as Cancel.
+  bool Execute();
   // The folder the user chose ("" when none is selected).
   std::string SelectedPath() const;
   // Selects `path` in the tree as a click on it would.
   void SelectPath(const std::string& path);
 
-  QTreeView* ShellTreeView1 = nullptr;
-  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Cancel
-
  protected:
-  TFolderPicker(JobState& job, const char* name, QWidget* parent);
+  TFolderPicker(const char* name, QWidget* parent);
   // Lays out the tree, the options group and the buttons.
   void Finish(QGroupBox* options);
-  void accept() override;
-  // Cancel, Escape, and a close through the window frame all count as Cancel.
-  void reject() override;
 
  private:
   void SelectionChanged();
   // No folder chosen: no selection, no current row, OK disabled and not the default.
   void Unchosen();
 
-  JobState& job_;
   QFileSystemModel* model_ = nullptr;
+  QTreeView* ShellTreeView1 = nullptr;
+  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Cancel
 };
 
 class Trencdir final : public TFolderPicker {
  public:
-  explicit Trencdir(JobState& job, QWidget* parent = nullptr);
+  explicit Trencdir(QWidget* parent = nullptr);
+  bool Recursive() const;
+
+ private:
   QCheckBox* rec = nullptr;
 };
 
 class Tdencdir final : public TFolderPicker {
  public:
-  explicit Tdencdir(JobState& job, QWidget* parent = nullptr);
+  explicit Tdencdir(QWidget* parent = nullptr);
   // The deext caption names the current default extension; rebuilt before each showing.
   void SetExtension(const std::string& extension);
+  bool Recursive() const;
+  bool OnlyWithMeta() const;       // only files that carry meta information
+  bool OnlyWithExtension() const;  // only files with the default extension
+
+ private:
   QCheckBox *rec = nullptr, *deall = nullptr, *deext = nullptr;
 };
 

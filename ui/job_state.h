@@ -25,8 +25,7 @@ struct JobState {
   // The session is ending: the engine stops the file in progress at its next safe point. Never
   // cleared; the program quits once the work has stopped.
   std::atomic<bool> Cancel{false};
-  bool Ending = false;           // from then on no job starts and no box waits for an answer
-  bool DialogCancelled = false;  // answer of the last folder picker or decryption options dialog
+  bool Ending = false;                 // from then on no job starts and no box waits for an answer
   std::vector<std::string> Arguments;  // the process's command line, program name left out
 
   // The list commands (directory commands, command line, drops).

@@ -30,7 +30,9 @@ int main(int argc, char** argv) {
 #else
   constexpr int kEndedBySession = 128 + SIGTERM;  // as velt-cli and the shells report it
 #endif
-  const velt::ui::SessionEnd sessionEnd(*app, [] { QCoreApplication::exit(kEndedBySession); });
+  const velt::ui::SessionEnd sessionEnd(*app);
+  QObject::connect(&sessionEnd, &velt::ui::SessionEnd::Quit, &qt,
+                   [] { QCoreApplication::exit(kEndedBySession); });
   app->Form1->show();
   return qt.exec();
 }

@@ -2,11 +2,10 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFrame>
-#include <QGuiApplication>
-#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,7 +13,6 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QToolButton>
 #include <QUrl>
 
@@ -33,16 +31,6 @@
 namespace velt::ui {
 
 namespace {
-
-// The face: a row of six square tool buttons, the hover line, and the progress panel below.
-constexpr int kWidth = 400;
-constexpr int kButton = 56;
-constexpr int kButtonGap = 8;
-constexpr int kRowLeft = (kWidth - 6 * kButton - 5 * kButtonGap) / 2;
-constexpr int kRowTop = 8;
-constexpr int kIdleHeight = 100;
-constexpr int kPanelHeight = 168;
-constexpr int kBusyHeight = kIdleHeight + kPanelHeight + 8;
 
 std::string ErrorText(const std::exception_ptr& error) {
   try {
@@ -66,14 +54,6 @@ bool AlreadyEncrypted(const std::exception_ptr& error) {
 }
 
 }  // namespace
-
-bool TOpenDialog::Execute(platform::Prompts& prompts) {
-  std::string chosen;
-  if (!prompts.OpenFile(Filter, InitialDir, chosen)) return false;
-  FileName = chosen;
-  InitialDir = platform::FolderOf(chosen);
-  return true;
-}
 
 TForm1::TForm1(const Services& services, Windows& windows, JobState& job)
     : services_(services),
@@ -189,98 +169,6 @@ void TForm1::BuildMenus() {
   VELTHelp1 = add(Help1, "VELTHelp1", messages::kMenuHelpFile, {}, &TForm1::ShowHelp);
 }
 
-void TForm1::BuildFace() {
-  auto* face = new QWidget(this);
-  face->setObjectName(QStringLiteral("face"));
-  face->setMouseTracking(true);
-  face->installEventFilter(this);
-  setCentralWidget(face);
-
-  const char* pictures[] = {"encrypt-file",   "decrypt-file", "encrypt-folder",
-                            "decrypt-folder", "options",      "exit"};
-  QToolButton** buttons[] = {&SpeedButton1, &SpeedButton2, &SpeedButton3,
-                             &SpeedButton4, &SpeedButton5, &SpeedButton6};
-  for (int i = 0; i < 6; ++i) {
-    auto* b = new QToolButton(face);
-    b->setObjectName(QStringLiteral("SpeedButton%1").arg(i + 1));
-    b->setIcon(QIcon(QStringLiteral(":/velt/%1.png").arg(L(pictures[i]))));
-    b->setIconSize(QSize(40, 40));
-    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
-    b->setGeometry(kRowLeft + i * (kButton + kButtonGap), kRowTop, kButton, kButton);
-    b->setMouseTracking(true);
-    // A move over a button belongs to the button, not to the bare window behind it.
-    b->setAttribute(Qt::WA_NoMousePropagation);
-    b->installEventFilter(this);
-    *buttons[i] = b;
-  }
-  connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::EncryptFile);
-  connect(SpeedButton2, &QToolButton::clicked, this, &TForm1::DecryptFile);
-  connect(SpeedButton3, &QToolButton::clicked, this, &TForm1::EncryptDirectory);
-  connect(SpeedButton4, &QToolButton::clicked, this, &TForm1::DecryptDirectory);
-  connect(SpeedButton6, &QToolButton::clicked, this, &TForm1::ExitProgram);
-  // SpeedButton5 acts on the release of any mouse button (eventFilter).
-
-  Image1 = new QLabel(face);
-  Image1->setObjectName(QStringLiteral("Image1"));
-  Image1->setGeometry(kRowLeft, kRowTop, 6 * kButton + 5 * kButtonGap, kButton);
-  Image1->setPixmap(QPixmap(QStringLiteral(":/velt/banner.png")));
-  Image1->setScaledContents(true);
-  Image1->hide();
-
-  message = new QLabel(L(messages::kSelectOption), face);
-  message->setObjectName(QStringLiteral("message"));
-  message->setAlignment(Qt::AlignCenter);
-  message->setGeometry(0, kRowTop + kButton + 8, kWidth, 22);
-
-  enc = new QFrame(face);
-  enc->setObjectName(QStringLiteral("enc"));
-  enc->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-  enc->setGeometry(8, kIdleHeight, kWidth - 16, kPanelHeight);
-  const int inner = kWidth - 16;
-  auto label = [this](const char* name, const char* text, QRect where) {
-    auto* l = new QLabel(L(text), enc);
-    l->setObjectName(L(name));
-    l->setGeometry(where);
-    return l;
-  };
-  auto bar = [this](const char* name, QRect where) {
-    auto* b = new QProgressBar(enc);
-    b->setObjectName(L(name));
-    b->setRange(0, 100);
-    b->setValue(0);
-    b->setTextVisible(false);
-    b->setGeometry(where);
-    return b;
-  };
-  singlemessage = label("singlemessage", messages::kPanelStatus, QRect(10, 8, inner - 20, 18));
-  filename = label("filename", "", QRect(10, 28, inner - 20, 18));
-  pb = bar("pb", QRect(10, 52, inner - 74, 18));
-  pos = label("pos", messages::kPanelPercent, QRect(inner - 56, 52, 46, 18));
-  total = label("total", messages::kPanelTotal, QRect(10, 80, inner - 20, 18));
-  totpb = bar("totpb", QRect(10, 102, inner - 74, 18));
-  totpb->setValue(100);
-  totpos = label("totpos", messages::kPanelTotalPercent, QRect(inner - 56, 102, 46, 18));
-  pos->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  totpos->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  Button1 = new QPushButton(L(messages::kStop), enc);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setGeometry((inner - 90) / 2, 130, 90, 28);
-  connect(Button1, &QPushButton::clicked, this, &TForm1::StopPressed);
-  enc->hide();
-
-  FitHeight();
-  if (QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
-}
-
-void TForm1::FitHeight() {
-  const int height = enc->isHidden() ? kIdleHeight : kBusyHeight;
-  centralWidget()->setFixedSize(kWidth, height);
-  setFixedSize(kWidth, height + menuBar()->sizeHint().height());
-}
-
 bool TForm1::Busy() const {
   return singenc1.Running() || singdec1.Running() || renc1.Running() || rdec1.Running();
 }
@@ -363,6 +251,12 @@ void TForm1::HideListPanel() {
   FitHeight();
 }
 
+void TForm1::ShowFinalTotals(const std::string& text) {
+  totpb->setValue(100);
+  totpos->setText(QStringLiteral("100%"));
+  total->setText(QString::fromStdString(text));
+}
+
 bool TForm1::RefusedWhileListCommand() {
   if (!job_.CommandActive) return false;
   ShowInformation(messages::kBusyRefused);
@@ -415,9 +309,9 @@ void TForm1::DecryptFile() {
     TForm3& form3 = *windows_.Form3;
     form3.SetEngines(settings.cipherIndex, settings.hashIndex);
     form3.SetDontAsk(false);
-    form3.Execute();
+    const bool accepted = form3.Execute();
     job_.JobPassword = form3.Options().password;
-    if (job_.DialogCancelled) return;
+    if (!accepted) return;
   }
   if (job_.Ending) return;
   jobSettings_ = windows_.veltoptions->Settings();
@@ -427,12 +321,12 @@ void TForm1::DecryptFile() {
 
 void TForm1::EncryptDirectory() {
   if (Busy() || RefusedWhileListCommand()) return;
-  if (OnEncryptDirectory) OnEncryptDirectory();
+  emit EncryptDirectoryChosen();
 }
 
 void TForm1::DecryptDirectory() {
   if (Busy() || RefusedWhileListCommand()) return;
-  if (OnDecryptDirectory) OnDecryptDirectory();
+  emit DecryptDirectoryChosen();
 }
 
 void TForm1::ShowOptions() {
@@ -511,7 +405,7 @@ void TForm1::showEvent(QShowEvent* event) {
   QMetaObject::invokeMethod(
       this,
       [this] {
-        if (job_.CommandLinePending && OnCommandLine) OnCommandLine();
+        if (job_.CommandLinePending) emit CommandLineEntered();
         job_.CommandLinePending = false;
       },
       Qt::QueuedConnection);
@@ -526,7 +420,7 @@ void TForm1::dropEvent(QDropEvent* event) {
   for (const QUrl& url : event->mimeData()->urls())
     if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
   event->acceptProposedAction();
-  if (!paths.empty() && OnFilesDropped) OnFilesDropped(paths);
+  if (!paths.empty()) emit FilesDropped(paths);
 }
 
 }  // namespace velt::ui

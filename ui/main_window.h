@@ -15,8 +15,10 @@
 #include "engine/engine.h"
 #include "engine/settings.h"
 #include "ui/job_state.h"
+#include "ui/open_dialog.h"
 #include "ui/progress_relay.h"
 #include "ui/services.h"
+#include "ui/windows.h"
 
 class QAction;
 class QFrame;
@@ -28,43 +30,9 @@ class QToolButton;
 
 namespace velt::ui {
 
-class Tveltoptions;
-class TForm3;
-class TForm7;
-class Trencdir;
-class Tdencdir;
-class Tsearch;
-class TDrag;
-class Tshellenc;
-class Tshelldec;
-
-// The windows made at start-up, in their creation order; the main window reaches the others
-// through this.
-struct Windows {
-  class TForm1* Form1 = nullptr;
-  Tveltoptions* veltoptions = nullptr;
-  TForm3* Form3 = nullptr;
-  Trencdir* rencdir = nullptr;
-  Tdencdir* dencdir = nullptr;
-  Tsearch* search = nullptr;
-  TForm7* Form7 = nullptr;
-  TDrag* Drag = nullptr;
-  Tshellenc* shellenc = nullptr;
-  Tshelldec* shelldec = nullptr;
-};
-
-// The file-open dialog of both single-file commands: one filter, and it opens where the last
-// chosen file was.
-class TOpenDialog {
- public:
-  explicit TOpenDialog(std::string filter) : Filter(std::move(filter)) {}
-  bool Execute(platform::Prompts& prompts);
-  std::string Filter;
-  std::string InitialDir;
-  std::string FileName;
-};
-
 class TForm1 final : public QMainWindow {
+  Q_OBJECT
+
   // What the workers use lives longer than they do, so it comes first.
   Services services_;
   Windows& windows_;
@@ -97,10 +65,49 @@ class TForm1 final : public QMainWindow {
   void ShowAbout();
   void ShowHelp();
 
-  // Entry points that the command-line and drop handling fill in.
-  std::function<void()> OnCommandLine;
-  std::function<void()> OnEncryptDirectory, OnDecryptDirectory;
-  std::function<void(const std::vector<std::string>& paths)> OnFilesDropped;
+  // Components without a face.
+  TOpenDialog od1;
+  batch::TWorkThread singenc1, singdec1, renc1, rdec1;
+  batch::TFileSearch ff1, ff2, genff;
+  ProgressRelay& Progress() { return *progress_; }
+
+  void EnterBusy();
+  void EnterIdle();
+  // The progress panel of a list job: with its totals row and an enabled Stop, and back.
+  void ShowListPanel();
+  void HideListPanel();
+  // The totals row of a list job that ran to its end: full, with `text`.
+  void ShowFinalTotals(const std::string& text);
+  // While a list command is searching or asking, another command would meet its file list:
+  // it is refused with a message (true).
+  bool RefusedWhileListCommand();
+
+ signals:
+  // What the command-line and drop handling take on.
+  void CommandLineEntered();  // once, just after the first show
+  void EncryptDirectoryChosen();
+  void DecryptDirectoryChosen();
+  void FilesDropped(const std::vector<std::string>& paths);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildFace();
+  void BuildPanel(QWidget* face);
+  void FitHeight();
+  void SingleFileStart();
+  // The end message of a single-file run, then the engine's notes, unless the session ends.
+  void SingleFileReport(const std::exception_ptr& error, const std::function<void()>& report);
+  void SingleFileEnd();
+  void StopPressed();
+  void ShowError(const std::string& text);
+  void ShowInformation(const std::string& text);
 
   // Controls, under their objectName.
   QToolButton *SpeedButton1 = nullptr, *SpeedButton2 = nullptr, *SpeedButton3 = nullptr,
@@ -116,40 +123,6 @@ class TForm1 final : public QMainWindow {
   QAction *VELTOptions1 = nullptr, *Exit1 = nullptr, *EncryptFile1 = nullptr,
           *EncyptDirectory1 = nullptr, *DecryptFile1 = nullptr, *DecryptDirectory1 = nullptr,
           *AboutVelt1 = nullptr, *VELTHelp1 = nullptr;
-
-  // Components without a face.
-  TOpenDialog od1;
-  batch::TWorkThread singenc1, singdec1, renc1, rdec1;
-  batch::TFileSearch ff1, ff2, genff;
-  ProgressRelay& Progress() { return *progress_; }
-
-  void EnterBusy();
-  void EnterIdle();
-  // The progress panel of a list job: with its totals row and an enabled Stop, and back.
-  void ShowListPanel();
-  void HideListPanel();
-  // While a list command is searching or asking, another command would meet its file list:
-  // it is refused with a message (true).
-  bool RefusedWhileListCommand();
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  void showEvent(QShowEvent* event) override;
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
-
- private:
-  void BuildMenus();
-  void BuildFace();
-  void FitHeight();
-  void SingleFileStart();
-  // The end message of a single-file run, then the engine's notes, unless the session ends.
-  void SingleFileReport(const std::exception_ptr& error, const std::function<void()>& report);
-  void SingleFileEnd();
-  void StopPressed();
-  void ShowError(const std::string& text);
-  void ShowInformation(const std::string& text);
 
   bool installed_ = false;
   bool firstShow_ = true;

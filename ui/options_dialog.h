@@ -31,13 +31,6 @@ class Tveltoptions final : public QDialog {
   // stay live for this run.
   void Ok();
 
-  QLineEdit* deffileext = nullptr;
-  QComboBox *defencengine = nullptr, *defhashengine = nullptr, *defcomp = nullptr,
-            *defcompspeed = nullptr;
-  QCheckBox *addext = nullptr, *securedelete = nullptr, *deleteorig = nullptr, *addvelt = nullptr,
-            *compressfile = nullptr;
-  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
-
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void reject() override;  // no Cancel: Escape does nothing
@@ -50,7 +43,18 @@ class Tveltoptions final : public QDialog {
   void CheckExtensionField();
   void Warn(const char* text);
 
+  template <class Dialog>
+  friend void MakeEngineControls(Dialog& d);
+  template <class Dialog>
+  friend engine::EngineSettings SettingsFromControls(const Dialog& d);
+
   Services services_;
+  QLineEdit* deffileext = nullptr;
+  QComboBox *defencengine = nullptr, *defhashengine = nullptr, *defcomp = nullptr,
+            *defcompspeed = nullptr;
+  QCheckBox *addext = nullptr, *securedelete = nullptr, *deleteorig = nullptr, *addvelt = nullptr,
+            *compressfile = nullptr;
+  QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
 };
 
 }  // namespace velt::ui

@@ -57,6 +57,10 @@ void Tsearch::ShowCount(int32_t count) {
   found->setText(L(messages::kFound) + QString::number(count) + L(messages::kFiles));
 }
 
+void Tsearch::ShowFolder(const std::string& folder) {
+  dir->setText(QString::fromStdString(folder));
+}
+
 void Tsearch::hideEvent(QHideEvent* event) {
   // Whatever closes it, the search stops at its next look at the flag.
   if (!event->spontaneous()) batch::SearchCancelled = true;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 
 #include "platform/window_thread.h"
 #include "ui/job_state.h"
@@ -22,9 +23,8 @@ class Tsearch final : public QDialog {
   void Close();
   // "Found <count> Files".
   void ShowCount(int32_t count);
-
-  QLabel *dir = nullptr, *found = nullptr;
-  QPushButton* Button1 = nullptr;  // Cancel
+  // The folder being searched; empty clears it.
+  void ShowFolder(const std::string& folder);
 
  protected:
   void hideEvent(QHideEvent* event) override;
@@ -36,6 +36,8 @@ class Tsearch final : public QDialog {
 
   JobState& job_;
   platform::WindowThread& window_;
+  QLabel *dir = nullptr, *found = nullptr;
+  QPushButton* Button1 = nullptr;  // Cancel
 };
 
 }  // namespace velt::ui

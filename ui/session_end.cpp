@@ -42,8 +42,7 @@ extern "C" void OnTerminate(int) {
 
 }  // namespace
 
-SessionEnd::SessionEnd(VeltApplication& app, std::function<void()> quit)
-    : app_(app), quit_(std::move(quit)) {
+SessionEnd::SessionEnd(VeltApplication& app) : app_(app) {
   timer_ = new QTimer(this);
   timer_->setInterval(kSettleIntervalMs);
   connect(timer_, &QTimer::timeout, this, &SessionEnd::Settle);
@@ -116,7 +115,7 @@ void SessionEnd::Settle() {
   if (app_.Form1->Busy()) return;
   quitting_ = true;
   timer_->stop();
-  quit_();
+  emit Quit();
 }
 
 void SessionEnd::WaitForTheJob() {

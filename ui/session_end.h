@@ -7,7 +7,6 @@
 #pragma once
 
 #include <QObject>
-#include <functional>
 
 class QTimer;
 class QSocketNotifier;
@@ -17,16 +16,22 @@ namespace velt::ui {
 class VeltApplication;
 
 class SessionEnd final : public QObject {
+  Q_OBJECT
+
  public:
-  // `quit` ends the program once the work has stopped. One at a time per process: it takes
-  // over SIGTERM, and gives it back as it was when destroyed.
-  SessionEnd(VeltApplication& app, std::function<void()> quit);
+  // One at a time per process: it takes over SIGTERM, and gives it back as it was when
+  // destroyed.
+  explicit SessionEnd(VeltApplication& app);
   ~SessionEnd() override;
   SessionEnd(const SessionEnd&) = delete;
   SessionEnd& operator=(const SessionEnd&) = delete;
 
   // What the signal leads to, on the window thread.
   void End();
+
+ signals:
+  // The work has stopped: the program is to end now.
+  void Quit();
 
  private:
   // Until the program can quit: closes what waits for an answer, and quits once no job runs.
@@ -35,7 +40,6 @@ class SessionEnd final : public QObject {
   void WaitForTheJob();
 
   VeltApplication& app_;
-  std::function<void()> quit_;
   QTimer* timer_ = nullptr;
   QSocketNotifier* notifier_ = nullptr;
   bool quitting_ = false;

@@ -21,17 +21,17 @@ std::unique_ptr<VeltApplication> VeltApplication::Create(const Services& service
   // The options dialog loads the settings as it is made, before any other dialog exists.
   app->veltoptions = std::make_unique<Tveltoptions>(services);
   app->windows.veltoptions = app->veltoptions.get();
-  app->Form3 = std::make_unique<TForm3>(services, app->job);
+  app->Form3 = std::make_unique<TForm3>(services);
   app->windows.Form3 = app->Form3.get();
-  app->rencdir = std::make_unique<Trencdir>(app->job);
+  app->rencdir = std::make_unique<Trencdir>();
   app->windows.rencdir = app->rencdir.get();
-  app->dencdir = std::make_unique<Tdencdir>(app->job);
+  app->dencdir = std::make_unique<Tdencdir>();
   app->windows.dencdir = app->dencdir.get();
   app->search = std::make_unique<Tsearch>(app->job, services.window);
   app->windows.search = app->search.get();
   app->Form7 = std::make_unique<TForm7>();
   app->windows.Form7 = app->Form7.get();
-  app->Drag = std::make_unique<TDrag>(app->job);
+  app->Drag = std::make_unique<TDrag>();
   app->windows.Drag = app->Drag.get();
   app->shellenc = std::make_unique<Tshellenc>(services);
   app->windows.shellenc = app->shellenc.get();

@@ -15,7 +15,8 @@
 #include "ui/options_dialog.h"
 #include "ui/search_dialog.h"
 #include "ui/services.h"
-#include "ui/shell_dialogs.h"
+#include "ui/shell_decrypt_dialog.h"
+#include "ui/shell_encrypt_dialog.h"
 
 namespace velt::ui {
 

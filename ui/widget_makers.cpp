@@ -2,7 +2,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 namespace velt::ui {
 
@@ -32,6 +37,32 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
   b->setObjectName(L(name));
   b->setAutoDefault(false);
   return b;
+}
+
+QGridLayout* Fields(QWidget* owner, std::initializer_list<std::pair<const char*, QWidget*>> rows) {
+  auto* grid = new QGridLayout;
+  int row = 0;
+  for (const auto& [label, field] : rows) {
+    auto* l = new QLabel(L(label), owner);
+    l->setBuddy(field);
+    grid->addWidget(l, row, 0);
+    grid->addWidget(field, row, 1);
+    ++row;
+  }
+  return grid;
+}
+
+QHBoxLayout* ButtonRow(QPushButton* ok, QPushButton* defaults) {
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ok);
+  buttons->addWidget(defaults);
+  return buttons;
+}
+
+void Centre(QWidget* window) {
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    window->move(screen->availableGeometry().center() - window->rect().center());
 }
 
 }  // namespace velt::ui

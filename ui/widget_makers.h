@@ -3,9 +3,13 @@
 #pragma once
 
 #include <QString>
+#include <initializer_list>
+#include <utility>
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QHBoxLayout;
 class QPushButton;
 class QWidget;
 
@@ -22,5 +26,14 @@ QComboBox* DropDown(QWidget* parent, const char* name, void (*fill)(QComboBox*))
 
 // A push button that Enter in a field does not press (the dialogs check their fields first).
 QPushButton* Button(QWidget* parent, const char* name, const char* caption);
+
+// Labels in the first column, fields in the second.
+QGridLayout* Fields(QWidget* owner, std::initializer_list<std::pair<const char*, QWidget*>> rows);
+
+// OK and Defaults at the right end of a row.
+QHBoxLayout* ButtonRow(QPushButton* ok, QPushButton* defaults);
+
+// Moves a window to the middle of the screen.
+void Centre(QWidget* window);
 
 }  // namespace velt::ui

@@ -23,6 +23,11 @@ class PasswordBox final : public QDialog {
 
   std::string Password() const;
 
+ private:
+  void Changed();
+  void ShowToggled(bool shown);
+
+  PasswordAdvisor advise_;
   // Controls, under their objectName.
   QLineEdit* password = nullptr;
   QLineEdit* confirmation = nullptr;  // "confirm"; null when the password is asked once
@@ -31,12 +36,6 @@ class PasswordBox final : public QDialog {
   QLabel* strength = nullptr;         // the advisor's estimate
   QLabel* warning = nullptr;          // the advisor's warning
   QPushButton *ok = nullptr, *cancel = nullptr;
-
- private:
-  void Changed();
-  void ShowToggled(bool shown);
-
-  PasswordAdvisor advise_;
 };
 
 }  // namespace velt::platform

@@ -31,7 +31,9 @@ class BadInputTest : public UiTest {
     }
     return s;
   }
-  void WaitIdle() { ASSERT_TRUE(WaitFor([&] { return !form().Busy(); })); }
+  void WaitIdle() {
+    ASSERT_TRUE(WaitFor([&] { return !form().Busy(); }));
+  }
 };
 
 TEST_F(BadInputTest, DamagedAndForeignFilesAreReportedAndLeftAlone) {
@@ -59,15 +61,15 @@ TEST_F(BadInputTest, DamagedAndForeignFilesAreReportedAndLeftAlone) {
     std::vector<uint8_t> bytes;
     const char* error;  // shown in an error box; nullptr: taken for a file without a header
   };
-  for (const Case& c : std::vector<Case>{
-           {"length 40", longer, "damaged (record length 40"},
-           {"cipher 99", at(good, 20, 99), "damaged (cipher index 99"},
-           {"compression 7", at(good, 16, 7), "damaged (compression 7"},
-           {"halved", halved, "ends early"},
-           {"huge length", at(good, 4, 0x7FFFFFFF), nullptr},
-           {"empty", {}, nullptr},
-           {"three bytes", {'a', 'b', 'c'}, nullptr},
-           {"not ours", std::vector<uint8_t>(5000, 'x'), nullptr}}) {
+  for (const Case& c :
+       std::vector<Case>{{"length 40", longer, "damaged (record length 40"},
+                         {"cipher 99", at(good, 20, 99), "damaged (cipher index 99"},
+                         {"compression 7", at(good, 16, 7), "damaged (compression 7"},
+                         {"halved", halved, "ends early"},
+                         {"huge length", at(good, 4, 0x7FFFFFFF), nullptr},
+                         {"empty", {}, nullptr},
+                         {"three bytes", {'a', 'b', 'c'}, nullptr},
+                         {"not ours", std::vector<uint8_t>(5000, 'x'), nullptr}}) {
     SCOPED_TRACE(c.name);
     const std::string path = dir / (std::string(c.name) + ".VELT");
     writeFile(path, c.bytes);
@@ -79,9 +81,10 @@ TEST_F(BadInputTest, DamagedAndForeignFilesAreReportedAndLeftAlone) {
     } else {
       // No header: the decryption options are asked for, and Cancel there ends it.
       TForm3& f3 = *app->Form3;
-      WhenShown(&f3, [&] { QTest::mouseClick(f3.Button2, Qt::LeftButton); });
+      WhenShown(&f3,
+                [&] { QTest::mouseClick(Control<QPushButton>(f3, "Button2"), Qt::LeftButton); });
     }
-    QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+    QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton2"), Qt::LeftButton);
     WaitIdle();
     ASSERT_EQ(prompts.Messages().size(), 1u);
     const Shown& shown = prompts.Messages()[0];
@@ -109,7 +112,7 @@ TEST_F(BadInputTest, OddNamesGoThroughLikeAnyOther) {
     prompts.ClearRecord();
     prompts.NextFile(path);
     prompts.NextInput(std::string("pw"));
-    QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+    QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
     WaitIdle();
     ASSERT_EQ(prompts.Messages().size(), 1u);
     EXPECT_EQ(prompts.Messages()[0].kind, MessageKind::Information) << prompts.Messages()[0].text;
@@ -119,7 +122,7 @@ TEST_F(BadInputTest, OddNamesGoThroughLikeAnyOther) {
     prompts.ClearRecord();
     prompts.NextFile(path + ".VELT");
     prompts.NextInput(std::string("pw"));
-    QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+    QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton2"), Qt::LeftButton);
     WaitIdle();
     ASSERT_EQ(prompts.Messages().size(), 1u);
     EXPECT_EQ(prompts.Messages()[0].kind, MessageKind::Information) << prompts.Messages()[0].text;

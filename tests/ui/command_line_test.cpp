@@ -39,11 +39,11 @@ TEST_F(CommandLineTest, EncryptingAFolderAndAFileEndsTheProgramAfterTheJob) {
   app = VeltApplication::Create(services, {"-e", list, "ignored"});
   ASSERT_TRUE(app);
   Tshellenc& dialog = *app->shellenc;
-  OkWhenShown(&dialog, dialog.Button1, [&] {
+  OkWhenShown(&dialog, Control<QPushButton>(dialog, "Button1"), [&] {
     // The live settings are shown.
-    EXPECT_EQ(dialog.defencengine->currentText(), "RIJNDAEL");
-    EXPECT_EQ(dialog.defhashengine->currentText(), "SHA 256");
-    EXPECT_TRUE(dialog.rec->isChecked());
+    EXPECT_EQ(Control<QComboBox>(dialog, "defencengine")->currentText(), "RIJNDAEL");
+    EXPECT_EQ(Control<QComboBox>(dialog, "defhashengine")->currentText(), "SHA 256");
+    EXPECT_TRUE(Control<QCheckBox>(dialog, "rec")->isChecked());
     EXPECT_FALSE(form().Busy());
   });
   prompts.NextInput(std::string("pw"));
@@ -57,7 +57,7 @@ TEST_F(CommandLineTest, EncryptingAFolderAndAFileEndsTheProgramAfterTheJob) {
   EXPECT_TRUE(engine::HasMetaInfo(single + ".VELT"));
   for (const std::string& name : Names())
     EXPECT_TRUE(name == ".secret/h.txt" || name.ends_with(".VELT")) << name;
-  EXPECT_TRUE(app->Drag->rec->isChecked());  // copied from the dialog
+  EXPECT_TRUE(Control<QCheckBox>(*app->Drag, "rec")->isChecked());  // copied from the dialog
   EXPECT_TRUE(Ended());
 }
 
@@ -69,7 +69,7 @@ TEST_F(CommandLineTest, StarredItemsKeepTheirBlanksAndUnstarredOnesSplit) {
   // meets them, reports them and goes on with the others.
   const std::string list = "*" + spaced + "*|" + T("My Files/a b.txt") + "|" + plain;
   app = VeltApplication::Create(services, {"-e", list});
-  OkWhenShown(app->shellenc.get(), app->shellenc->Button1);
+  OkWhenShown(app->shellenc.get(), Control<QPushButton>(*app->shellenc, "Button1"));
   prompts.NextInput(std::string("pw"));
   form().show();
   ASSERT_TRUE(WaitFor([&] { return shownCount[app->shellenc.get()] == 1; }));
@@ -92,7 +92,7 @@ TEST_F(CommandLineTest, ABareFileNameIsTakenFromTheCurrentFolder) {
   const std::string here = fs::current_path().string();
   ASSERT_EQ(::chdir(tree.c_str()), 0);
   app = VeltApplication::Create(services, {"-d", "bare.txt.VELT|other"});
-  OkWhenShown(app->shelldec.get(), app->shelldec->Button1);
+  OkWhenShown(app->shelldec.get(), Control<QPushButton>(*app->shelldec, "Button1"));
   EncryptByEngine(T("bare.txt"), "pw");
   prompts.NextInput(std::string("pw"));
   form().show();
@@ -119,7 +119,7 @@ TEST_F(CommandLineTest, DecryptionTakesOnlyFilesWithMetaInformationUnlessTold) {
 
   // With the filter: nothing is found, no password is asked, the program stays open.
   app = VeltApplication::Create(services, {"-d", Starred({encrypted})});
-  OkWhenShown(app->shelldec.get(), app->shelldec->Button1);
+  OkWhenShown(app->shelldec.get(), Control<QPushButton>(*app->shelldec, "Button1"));
   form().show();
   ASSERT_TRUE(WaitFor([&] { return !app->job.CommandLinePending; }));
   EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Error("0 Files found")});
@@ -132,15 +132,15 @@ TEST_F(CommandLineTest, DecryptionTakesOnlyFilesWithMetaInformationUnlessTold) {
   prompts.ClearRecord();
   app = VeltApplication::Create(services, {"-d", Starred({tree})});
   Tshelldec& d = *app->shelldec;
-  OkWhenShown(&d, d.Button1, [&] {
-    EXPECT_FALSE(d.defencengine->isEnabled());
+  OkWhenShown(&d, Control<QPushButton>(d, "Button1"), [&] {
+    EXPECT_FALSE(Control<QComboBox>(d, "defencengine")->isEnabled());
     // The settings' engines are preselected.
-    EXPECT_EQ(d.defencengine->currentText(), "RC6");
-    EXPECT_EQ(d.defhashengine->currentText(), "RMD 160");
-    d.deall->setChecked(false);
-    EXPECT_TRUE(d.defencengine->isEnabled());
-    EXPECT_TRUE(d.deleteorig->isEnabled());
-    EXPECT_TRUE(d.deleteorig->isChecked());
+    EXPECT_EQ(Control<QComboBox>(d, "defencengine")->currentText(), "RC6");
+    EXPECT_EQ(Control<QComboBox>(d, "defhashengine")->currentText(), "RMD 160");
+    Control<QCheckBox>(d, "deall")->setChecked(false);
+    EXPECT_TRUE(Control<QComboBox>(d, "defencengine")->isEnabled());
+    EXPECT_TRUE(Control<QCheckBox>(d, "deleteorig")->isEnabled());
+    EXPECT_TRUE(Control<QCheckBox>(d, "deleteorig")->isChecked());
   });
   prompts.NextInput(std::string("pw"));
   form().show();
@@ -152,9 +152,9 @@ TEST_F(CommandLineTest, DecryptionTakesOnlyFilesWithMetaInformationUnlessTold) {
   EXPECT_EQ(readFile(plain), plainBytes);
   EXPECT_FALSE(fs::exists(encrypted));  // deleted, as the delete box said
   // The choices went to the drop dialog and the decryption options dialog.
-  EXPECT_FALSE(app->Drag->deall->isChecked());
-  EXPECT_TRUE(app->Form3->deleteorig->isChecked());
-  EXPECT_EQ(app->Form3->defencengine->currentText(), "RC6");
+  EXPECT_FALSE(Control<QCheckBox>(*app->Drag, "deall")->isChecked());
+  EXPECT_TRUE(Control<QCheckBox>(*app->Form3, "deleteorig")->isChecked());
+  EXPECT_EQ(Control<QComboBox>(*app->Form3, "defencengine")->currentText(), "RC6");
   EXPECT_TRUE(Ended());
 }
 
@@ -179,10 +179,10 @@ TEST_F(CommandLineTest, ChoicesAreLiveForTheRunButNotSaved) {
   const std::string file = Put("x.txt");
   app = VeltApplication::Create(services, {"-e", file});
   Tshellenc& d = *app->shellenc;
-  OkWhenShown(&d, d.Button1, [&] {
-    d.defencengine->setCurrentIndex(9);
-    d.deffileext->setText("abc");
-    d.deleteorig->setChecked(false);
+  OkWhenShown(&d, Control<QPushButton>(d, "Button1"), [&] {
+    Control<QComboBox>(d, "defencengine")->setCurrentIndex(9);
+    Control<QLineEdit>(d, "deffileext")->setText("abc");
+    Control<QCheckBox>(d, "deleteorig")->setChecked(false);
   });
   prompts.NextInput(std::nullopt);  // Cancel: no job, the program stays open
   form().show();
@@ -200,10 +200,10 @@ TEST_F(CommandLineTest, ChoicesAreLiveForTheRunButNotSaved) {
   Trencdir* picker = app->rencdir.get();
   WhenShown(picker, [=, this] {
     picker->SelectPath(tree);
-    QTest::mouseClick(picker->Button1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*picker, "Button1"), Qt::LeftButton);
   });
   prompts.NextInput(std::string("pw"));
-  form().EncyptDirectory1->trigger();
+  Control<QAction>(form(), "EncyptDirectory1")->trigger();
   WaitIdle();
   EXPECT_TRUE(Timed(prompts.Messages().at(0).text, "1 Files encrypted in "));
   EXPECT_TRUE(fs::exists(file + ".abc"));  // the run's own extension
@@ -226,10 +226,11 @@ TEST_F(DropTest, DroppedFoldersAndFilesAreEncryptedAndDecrypted) {
   MakeTree();
   const auto before = Snapshot();
   TDrag& drag = *app->Drag;
-  Choose(drag.Button1, [&] {
+  Choose(Control<QPushButton>(drag, "Button1"), [&] {
     EXPECT_EQ(app->job.JobKind, std::nullopt);
-    EXPECT_EQ(drag.deext->text(), "Only attempt to Decrypt files with .VELT extension");
-    drag.rec->setChecked(false);
+    EXPECT_EQ(Control<QCheckBox>(drag, "deext")->text(),
+              "Only attempt to Decrypt files with .VELT extension");
+    Control<QCheckBox>(drag, "rec")->setChecked(false);
   });
   prompts.NextInput(std::string("pw"));
   Drop({T("sub"), T("a.txt")});
@@ -244,7 +245,7 @@ TEST_F(DropTest, DroppedFoldersAndFilesAreEncryptedAndDecrypted) {
   EXPECT_FALSE(Ended());
 
   prompts.ClearRecord();
-  Choose(drag.Button2);
+  Choose(Control<QPushButton>(drag, "Button2"));
   prompts.NextInput(std::string("pw"));
   Drop({tree});
   WaitIdle();
@@ -258,7 +259,8 @@ TEST_F(DropTest, ADroppedFileIsTakenAloneEvenWithRecursion) {
   const std::string chosen = EncryptByEngine(Put("Report.txt"), "pw");
   const std::string nested = EncryptByEngine(Put("sub/Report.txt"), "pw");
   const std::string otherCase = EncryptByEngine(Put("report.txt"), "pw");
-  Choose(app->Drag->Button2, [&] { EXPECT_TRUE(app->Drag->rdec->isChecked()); });
+  Choose(Control<QPushButton>(*app->Drag, "Button2"),
+         [&] { EXPECT_TRUE(Control<QCheckBox>(*app->Drag, "rdec")->isChecked()); });
   prompts.NextInput(std::string("pw"));
   Drop({chosen});
   WaitIdle();
@@ -274,7 +276,7 @@ TEST_F(DropTest, ADroppedHomeFolderIsAskedAboutAndLeftoversAreLeftOut) {
   const auto before = Snapshot();
   {
     const HomeAt home(tree);
-    Choose(app->Drag->Button1);
+    Choose(Control<QPushButton>(*app->Drag, "Button1"));
     prompts.NextAnswer(false);
     Drop({T("a.txt"), tree});
     // Nothing is de-duplicated: a.txt is counted twice, as the job would have taken it.
@@ -287,7 +289,7 @@ TEST_F(DropTest, ADroppedHomeFolderIsAskedAboutAndLeftoversAreLeftOut) {
   // A leftover dropped by name is left out as one found by a search.
   const std::string leftover = Put("a.txt.tmp45123456789012en");
   prompts.ClearRecord();
-  Choose(app->Drag->Button1);
+  Choose(Control<QPushButton>(*app->Drag, "Button1"));
   prompts.NextInput(std::string("pw"));
   Drop({leftover, T("sub/b.txt")});
   WaitIdle();
@@ -308,11 +310,11 @@ TEST_F(DropTest, ClosingOrCancellingTheDropDialogDoesNothing) {
   WhenShown(&drag, [&] { drag.close(); });  // its close box
   Drop({tree});
   EXPECT_EQ(app->job.JobKind, std::nullopt);
-  Choose(drag.Button3);
+  Choose(Control<QPushButton>(drag, "Button3"));
   Drop({tree});
   EXPECT_EQ(app->job.JobKind, std::nullopt);
   // A choice made earlier does not survive the next showing: Escape after Encrypt last time.
-  Choose(drag.Button1);
+  Choose(Control<QPushButton>(drag, "Button1"));
   prompts.NextInput(std::nullopt);
   Drop({tree});
   EXPECT_EQ(app->job.JobKind, batch::ListJobKind::Encrypt);
@@ -335,13 +337,14 @@ TEST_F(DropTest, WithoutTheMetaFilterTheDecryptionOptionsAreAskedForAllFiles) {
   const auto plainBytes = readFile(plain);
   const std::string encrypted = EncryptByEngine(plain, "old", s);
   TForm3& f3 = *app->Form3;
-  Choose(app->Drag->Button2, [&] { app->Drag->deall->setChecked(false); });
+  Choose(Control<QPushButton>(*app->Drag, "Button2"),
+         [&] { Control<QCheckBox>(*app->Drag, "deall")->setChecked(false); });
   WhenShown(&f3, [&] {
-    EXPECT_TRUE(f3.dontask->isChecked());
-    EXPECT_FALSE(f3.dontask->isEnabled());
-    f3.defencengine->setCurrentIndex(5);
-    f3.password->setText("old");
-    QTest::mouseClick(f3.Button1, Qt::LeftButton);
+    EXPECT_TRUE(Control<QCheckBox>(f3, "dontask")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(f3, "dontask")->isEnabled());
+    Control<QComboBox>(f3, "defencengine")->setCurrentIndex(5);
+    Control<QLineEdit>(f3, "password")->setText("old");
+    QTest::mouseClick(Control<QPushButton>(f3, "Button1"), Qt::LeftButton);
   });
   Drop({encrypted});
   EXPECT_TRUE(prompts.Questions().empty());

@@ -57,23 +57,24 @@ class DecryptionOptionsTest : public UiTest {
 
 TEST_F(DecryptionOptionsTest, ControlsStartAsDesigned) {
   TForm3& f = *app->Form3;
-  EXPECT_EQ(f.defencengine->currentText(), "BlowFish");
-  EXPECT_EQ(f.defencengine->count(), 19);
-  EXPECT_EQ(f.defhashengine->currentText(), "MD5");
-  EXPECT_EQ(f.defhashengine->count(), 10);
-  EXPECT_EQ(f.deleteorig->text(), "Delete Oringial File after Decryption");
-  EXPECT_FALSE(f.deleteorig->isChecked());
-  EXPECT_EQ(f.dontask->text(), "Use these Settings for all Files (Don't Ask Again)");
-  EXPECT_FALSE(f.dontask->isChecked());
-  EXPECT_TRUE(f.password->text().isEmpty());
-  EXPECT_EQ(f.password->echoMode(), QLineEdit::Normal);
+  EXPECT_EQ(Control<QComboBox>(f, "defencengine")->currentText(), "BlowFish");
+  EXPECT_EQ(Control<QComboBox>(f, "defencengine")->count(), 19);
+  EXPECT_EQ(Control<QComboBox>(f, "defhashengine")->currentText(), "MD5");
+  EXPECT_EQ(Control<QComboBox>(f, "defhashengine")->count(), 10);
+  EXPECT_EQ(Control<QCheckBox>(f, "deleteorig")->text(), "Delete Oringial File after Decryption");
+  EXPECT_FALSE(Control<QCheckBox>(f, "deleteorig")->isChecked());
+  EXPECT_EQ(Control<QCheckBox>(f, "dontask")->text(),
+            "Use these Settings for all Files (Don't Ask Again)");
+  EXPECT_FALSE(Control<QCheckBox>(f, "dontask")->isChecked());
+  EXPECT_TRUE(Control<QLineEdit>(f, "password")->text().isEmpty());
+  EXPECT_EQ(Control<QLineEdit>(f, "password")->echoMode(), QLineEdit::Normal);
   EXPECT_EQ(f.findChild<QGroupBox*>()->title(), "Decryption options");
   QStringList labels;
   for (const QLabel* l : f.findChildren<QLabel*>()) labels << l->text();
   for (const char* label : {"Decryption Engine:", "Hashing Engine", "Decryption Password:"})
     EXPECT_TRUE(labels.contains(label)) << label;
-  EXPECT_EQ(f.Button1->text(), "OK");
-  EXPECT_EQ(f.Button2->text(), "Cancel");
+  EXPECT_EQ(Control<QPushButton>(f, "Button1")->text(), "OK");
+  EXPECT_EQ(Control<QPushButton>(f, "Button2")->text(), "Cancel");
 }
 
 TEST_F(DecryptionOptionsTest, CheckingDeletionWarnsEachTimeItBecomesChecked) {
@@ -82,46 +83,41 @@ TEST_F(DecryptionOptionsTest, CheckingDeletionWarnsEachTimeItBecomesChecked) {
       "As no VELT header is available, VELT cannot check if the file is valid after decryption. "
       "If you supply an Incorrect Decryption Password, the file will be irrecoverably corrupted "
       "and the original file lost.");
-  f.deleteorig->click();
-  f.deleteorig->click();
-  f.deleteorig->click();
+  Control<QCheckBox>(f, "deleteorig")->click();
+  Control<QCheckBox>(f, "deleteorig")->click();
+  Control<QCheckBox>(f, "deleteorig")->click();
   EXPECT_EQ(prompts.Messages(), (std::vector<Shown>{warning, warning}));
-  EXPECT_TRUE(f.deleteorig->isChecked());
+  EXPECT_TRUE(Control<QCheckBox>(f, "deleteorig")->isChecked());
   EXPECT_TRUE(f.Options().deleteOriginal);
 }
 
 TEST_F(DecryptionOptionsTest, EveryFieldKeepsItsValueFromOneShowingToTheNext) {
   TForm3& f = *app->Form3;
-  app->job.DialogCancelled = true;
   WhenShown(&f, [&] {
-    EXPECT_FALSE(app->job.DialogCancelled);  // cleared before showing
-    f.defencengine->setCurrentIndex(10);
-    f.defhashengine->setCurrentIndex(5);
-    f.deleteorig->setChecked(true);
-    QTest::keyClicks(f.password, "my pass");
-    QTest::mouseClick(f.Button1, Qt::LeftButton);
+    Control<QComboBox>(f, "defencengine")->setCurrentIndex(10);
+    Control<QComboBox>(f, "defhashengine")->setCurrentIndex(5);
+    Control<QCheckBox>(f, "deleteorig")->setChecked(true);
+    QTest::keyClicks(Control<QLineEdit>(f, "password"), "my pass");
+    QTest::mouseClick(Control<QPushButton>(f, "Button1"), Qt::LeftButton);
   });
-  f.Execute();
-  EXPECT_FALSE(app->job.DialogCancelled);
+  EXPECT_TRUE(f.Execute());
 
   engine::DecryptionOptions seen;
   WhenShown(&f, [&] {
     seen = f.Options();
     QTest::keyClick(&f, Qt::Key_Escape);  // Escape is Cancel
   });
-  f.Execute();
-  EXPECT_TRUE(app->job.DialogCancelled);
+  EXPECT_FALSE(f.Execute());
   EXPECT_EQ(seen.cipherIndex, 10);
   EXPECT_EQ(seen.hashIndex, 5);
   EXPECT_TRUE(seen.deleteOriginal);
   EXPECT_EQ(seen.password, "my pass");
   // Accepted without any check: an empty password too.
   WhenShown(&f, [&] {
-    f.password->clear();
-    QTest::mouseClick(f.Button1, Qt::LeftButton);
+    Control<QLineEdit>(f, "password")->clear();
+    QTest::mouseClick(Control<QPushButton>(f, "Button1"), Qt::LeftButton);
   });
-  f.Execute();
-  EXPECT_FALSE(app->job.DialogCancelled);
+  EXPECT_TRUE(f.Execute());
   EXPECT_EQ(f.Options().password, "");
 }
 
@@ -242,12 +238,13 @@ class PasswordBoxTest : public ::testing::Test {
 TEST_F(PasswordBoxTest, ANewPasswordIsMaskedConfirmedAndNeverEmpty) {
   const auto box = Show(true);
   EXPECT_EQ(box->windowTitle(), "Encryption password");
-  ASSERT_NE(box->confirmation, nullptr);
-  for (QLineEdit* field : {box->password, box->confirmation}) {
+  ASSERT_NE(Control<QLineEdit>(*box, "confirm"), nullptr);
+  for (QLineEdit* field :
+       {Control<QLineEdit>(*box, "password"), Control<QLineEdit>(*box, "confirm")}) {
     EXPECT_EQ(field->echoMode(), QLineEdit::Password);
     EXPECT_TRUE(field->text().isEmpty());
   }
-  EXPECT_FALSE(box->showPassword->isChecked());
+  EXPECT_FALSE(Control<QCheckBox>(*box, "show")->isChecked());
   const std::string empty = "Encryption needs a password: an empty one is refused.";
   const std::string mismatch = "The two passwords do not match.";
   const struct {
@@ -264,65 +261,66 @@ TEST_F(PasswordBoxTest, ANewPasswordIsMaskedConfirmedAndNeverEmpty) {
       {"a", "a", true, ""},
   };
   for (const auto& c : cases) {
-    Type(box->password, c.password);
-    Type(box->confirmation, c.confirm);
-    EXPECT_EQ(box->ok->isEnabled(), c.ok) << c.password << " / " << c.confirm;
-    EXPECT_EQ(Shown(box->note), c.note) << c.password << " / " << c.confirm;
+    Type(Control<QLineEdit>(*box, "password"), c.password);
+    Type(Control<QLineEdit>(*box, "confirm"), c.confirm);
+    EXPECT_EQ(Control<QPushButton>(*box, "ok")->isEnabled(), c.ok)
+        << c.password << " / " << c.confirm;
+    EXPECT_EQ(Shown(Control<QLabel>(*box, "note")), c.note) << c.password << " / " << c.confirm;
   }
   // Enter does nothing while OK is greyed.
-  Type(box->confirmation, "");
-  QTest::keyClick(box->confirmation, Qt::Key_Return);
+  Type(Control<QLineEdit>(*box, "confirm"), "");
+  QTest::keyClick(Control<QLineEdit>(*box, "confirm"), Qt::Key_Return);
   EXPECT_TRUE(box->isVisible());
   EXPECT_EQ(box->result(), QDialog::Rejected);
 
   // Show unmasks both fields, and masks them again.
-  box->showPassword->click();
-  EXPECT_TRUE(box->showPassword->isChecked());
-  EXPECT_EQ(box->password->echoMode(), QLineEdit::Normal);
-  EXPECT_EQ(box->confirmation->echoMode(), QLineEdit::Normal);
-  box->showPassword->setChecked(false);
-  EXPECT_EQ(box->password->echoMode(), QLineEdit::Password);
-  EXPECT_EQ(box->confirmation->echoMode(), QLineEdit::Password);
-  EXPECT_EQ(box->password->maxLength(), 255);
+  Control<QCheckBox>(*box, "show")->click();
+  EXPECT_TRUE(Control<QCheckBox>(*box, "show")->isChecked());
+  EXPECT_EQ(Control<QLineEdit>(*box, "password")->echoMode(), QLineEdit::Normal);
+  EXPECT_EQ(Control<QLineEdit>(*box, "confirm")->echoMode(), QLineEdit::Normal);
+  Control<QCheckBox>(*box, "show")->setChecked(false);
+  EXPECT_EQ(Control<QLineEdit>(*box, "password")->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(Control<QLineEdit>(*box, "confirm")->echoMode(), QLineEdit::Password);
+  EXPECT_EQ(Control<QLineEdit>(*box, "password")->maxLength(), 255);
 }
 
 TEST_F(PasswordBoxTest, TheEstimateFollowsTheTypingAndWarnsForAWeakPassword) {
   if (!batch::EstimatePasswordStrength("x").available) GTEST_SKIP() << "built without zxcvbn";
   const auto box = Show(true);
-  EXPECT_EQ(Shown(box->strength), "");
-  EXPECT_EQ(Shown(box->warning), "");
-  Type(box->password, "password1");
-  const std::string weak = Shown(box->strength);
+  EXPECT_EQ(Shown(Control<QLabel>(*box, "strength")), "");
+  EXPECT_EQ(Shown(Control<QLabel>(*box, "warning")), "");
+  Type(Control<QLineEdit>(*box, "password"), "password1");
+  const std::string weak = Shown(Control<QLabel>(*box, "strength"));
   EXPECT_EQ(weak, batch::EstimatePasswordStrength("password1").text);
   EXPECT_NE(weak.find("Strength: "), std::string::npos) << weak;
-  EXPECT_EQ(Shown(box->warning), batch::kWeakPasswordWarning);
-  Type(box->password, "vivid-umbrella-03-grazing-saxophone");
-  const std::string strong = Shown(box->strength);
+  EXPECT_EQ(Shown(Control<QLabel>(*box, "warning")), batch::kWeakPasswordWarning);
+  Type(Control<QLineEdit>(*box, "password"), "vivid-umbrella-03-grazing-saxophone");
+  const std::string strong = Shown(Control<QLabel>(*box, "strength"));
   EXPECT_NE(strong, weak);
   EXPECT_EQ(strong, batch::EstimatePasswordStrength("vivid-umbrella-03-grazing-saxophone").text);
-  EXPECT_EQ(Shown(box->warning), "");
+  EXPECT_EQ(Shown(Control<QLabel>(*box, "warning")), "");
   // Each character counts: the estimate changes as the password grows.
-  Type(box->password, "passwor");
-  const std::string shorter = Shown(box->strength);
-  QTest::keyClicks(box->password, "d1");
-  EXPECT_EQ(Shown(box->strength), weak);
+  Type(Control<QLineEdit>(*box, "password"), "passwor");
+  const std::string shorter = Shown(Control<QLabel>(*box, "strength"));
+  QTest::keyClicks(Control<QLineEdit>(*box, "password"), "d1");
+  EXPECT_EQ(Shown(Control<QLabel>(*box, "strength")), weak);
   EXPECT_NE(shorter, "");
-  Type(box->password, "");
-  EXPECT_EQ(Shown(box->strength), "");
-  EXPECT_EQ(Shown(box->warning), "");
+  Type(Control<QLineEdit>(*box, "password"), "");
+  EXPECT_EQ(Shown(Control<QLabel>(*box, "strength")), "");
+  EXPECT_EQ(Shown(Control<QLabel>(*box, "warning")), "");
 }
 
 TEST_F(PasswordBoxTest, AKnownPasswordIsAskedOnceAndMayBeEmpty) {
   const auto box = Show(false);
-  EXPECT_EQ(box->confirmation, nullptr);
-  EXPECT_EQ(box->password->echoMode(), QLineEdit::Password);
-  EXPECT_TRUE(box->ok->isEnabled());
-  Type(box->password, "password1");
+  EXPECT_EQ(box->findChild<QLineEdit*>("confirm"), nullptr);
+  EXPECT_EQ(Control<QLineEdit>(*box, "password")->echoMode(), QLineEdit::Password);
+  EXPECT_TRUE(Control<QPushButton>(*box, "ok")->isEnabled());
+  Type(Control<QLineEdit>(*box, "password"), "password1");
   // Nothing is estimated for a password that already protects a file.
-  EXPECT_EQ(Shown(box->strength), "");
-  EXPECT_EQ(Shown(box->warning), "");
-  EXPECT_EQ(Shown(box->note), "");
-  QTest::keyClick(box->password, Qt::Key_Return);
+  EXPECT_EQ(Shown(Control<QLabel>(*box, "strength")), "");
+  EXPECT_EQ(Shown(Control<QLabel>(*box, "warning")), "");
+  EXPECT_EQ(Shown(Control<QLabel>(*box, "note")), "");
+  QTest::keyClick(Control<QLineEdit>(*box, "password"), Qt::Key_Return);
   EXPECT_EQ(box->result(), QDialog::Accepted);
   EXPECT_EQ(box->Password(), "password1");
 }
@@ -333,9 +331,9 @@ TEST_F(PasswordBoxTest, ThePromptsAnswerWithWhatWasTypedOrCancel) {
   WhenModal([](QWidget* modal) {
     auto* box = qobject_cast<platform::PasswordBox*>(modal);
     ASSERT_NE(box, nullptr);
-    QTest::keyClicks(box->password, "s3cret pass");
-    QTest::keyClicks(box->confirmation, "s3cret pass");
-    QTest::keyClick(box->confirmation, Qt::Key_Return);
+    QTest::keyClicks(Control<QLineEdit>(*box, "password"), "s3cret pass");
+    QTest::keyClicks(Control<QLineEdit>(*box, "confirm"), "s3cret pass");
+    QTest::keyClick(Control<QLineEdit>(*box, "confirm"), Qt::Key_Return);
   });
   EXPECT_TRUE(AskPassword(real, PasswordUse::Encrypt, "Encryption password", value));
   EXPECT_EQ(value, "s3cret pass");
@@ -346,8 +344,8 @@ TEST_F(PasswordBoxTest, ThePromptsAnswerWithWhatWasTypedOrCancel) {
     auto* box = qobject_cast<platform::PasswordBox*>(modal);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->windowTitle(), "Decryption password");
-    EXPECT_TRUE(box->password->text().isEmpty());  // never the last answer
-    QTest::mouseClick(box->ok, Qt::LeftButton);
+    EXPECT_TRUE(Control<QLineEdit>(*box, "password")->text().isEmpty());  // never the last answer
+    QTest::mouseClick(Control<QPushButton>(*box, "ok"), Qt::LeftButton);
   });
   EXPECT_TRUE(AskPassword(real, PasswordUse::Decrypt, "Decryption password", value));
   EXPECT_EQ(value, "");

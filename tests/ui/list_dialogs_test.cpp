@@ -50,28 +50,28 @@ TEST_F(ListDialogsTest, FolderPickersShowFoldersOnlyAndStartChecked) {
   EXPECT_EQ(e.findChild<QGroupBox*>()->title(), "Encryption options");
   EXPECT_EQ(d.findChild<QGroupBox*>()->title(), "Decryption Options");
   ExpectBoxes({
-      {e.rec, "Recursively Encrypt files in sub-Directories",
+      {Control<QCheckBox>(e, "rec"), "Recursively Encrypt files in sub-Directories",
        "This recursivey encrypt all files in this directory and any nested sub-directories.", true,
        true},
-      {d.rec, "Recursively Decrypt files in sub-Directories",
+      {Control<QCheckBox>(d, "rec"), "Recursively Decrypt files in sub-Directories",
        "This will recursively decrypt files in the selected directory and any nested "
        "sub-directories.",
        true, true},
-      {d.deall, "Only Decrypt Files if they contain VELT Meta Info",
+      {Control<QCheckBox>(d, "deall"), "Only Decrypt Files if they contain VELT Meta Info",
        "This will only attempt to decrypt files that contain VELT Meta Infomation.", true, true},
-      {d.deext, "Only attempt to Decrypt files with .VELT extension",
+      {Control<QCheckBox>(d, "deext"), "Only attempt to Decrypt files with .VELT extension",
        "This will only attempt to decrypt files that match the given file extension.", true, true},
   });
   for (TFolderPicker* p : std::initializer_list<TFolderPicker*>{&e, &d}) {
-    EXPECT_EQ(p->Button1->text(), "OK");
-    EXPECT_FALSE(p->Button1->isEnabled());
-    EXPECT_EQ(p->Button2->text(), "Cancel");
+    EXPECT_EQ(Control<QPushButton>(*p, "Button1")->text(), "OK");
+    EXPECT_FALSE(Control<QPushButton>(*p, "Button1")->isEnabled());
+    EXPECT_EQ(Control<QPushButton>(*p, "Button2")->text(), "Cancel");
     EXPECT_EQ(p->minimumSize(), p->maximumSize());
   }
   // Folders only: a file beside a folder is no row of the tree.
   Put("sub/inner/x.txt");
   Put("sub/file.txt");
-  auto* view = e.ShellTreeView1;
+  auto* view = Control<QTreeView>(e, "ShellTreeView1");
   const QModelIndex sub = view->model()->index(0, 0);  // something is shown
   EXPECT_TRUE(sub.isValid());
   e.SelectPath(T("sub/inner"));
@@ -84,9 +84,9 @@ TEST_F(ListDialogsTest, FolderPickersShowFoldersOnlyAndStartChecked) {
 TEST_F(ListDialogsTest, TheSearchDialogCountsAndCancels) {
   Tsearch& s = *app->search;
   EXPECT_EQ(s.windowTitle(), "Searching...");
-  EXPECT_EQ(s.dir->text(), "Dir");
-  EXPECT_EQ(s.found->text(), "Found 0 Files");
-  EXPECT_EQ(s.Button1->text(), "Cancel");
+  EXPECT_EQ(Control<QLabel>(s, "dir")->text(), "Dir");
+  EXPECT_EQ(Control<QLabel>(s, "found")->text(), "Found 0 Files");
+  EXPECT_EQ(Control<QPushButton>(s, "Button1")->text(), "Cancel");
   EXPECT_FALSE(s.windowFlags() & Qt::WindowCloseButtonHint);
   batch::SearchCancelled = true;
   app->job.FoundCount = 7;
@@ -96,8 +96,8 @@ TEST_F(ListDialogsTest, TheSearchDialogCountsAndCancels) {
   EXPECT_FALSE(batch::SearchCancelled);
   EXPECT_EQ(app->job.FoundCount, 0);
   s.ShowCount(1);
-  EXPECT_EQ(s.found->text(), "Found 1 Files");  // no singular
-  QTest::mouseClick(s.Button1, Qt::LeftButton);
+  EXPECT_EQ(Control<QLabel>(s, "found")->text(), "Found 1 Files");  // no singular
+  QTest::mouseClick(Control<QPushButton>(s, "Button1"), Qt::LeftButton);
   EXPECT_FALSE(s.isVisible());
   EXPECT_TRUE(batch::SearchCancelled);
   // Any close counts, the search's own too.
@@ -110,32 +110,32 @@ TEST_F(ListDialogsTest, TheDropDialogOffersThreeWaysAndACloseBox) {
   TDrag& d = *app->Drag;
   EXPECT_EQ(d.windowTitle(), "Drag and Drop Options");
   EXPECT_TRUE(d.windowFlags() & Qt::WindowCloseButtonHint);
-  EXPECT_EQ(d.dragenc->title(), "Encryption options");
-  EXPECT_EQ(d.dragdec->title(), "Decryption Options");
-  EXPECT_EQ(d.Button1->text(), "Encrypt Dragged Files");
-  EXPECT_EQ(d.Button2->text(), "Decrypt Dragged Files");
-  EXPECT_EQ(d.Button3->text(), "Cancel Drag and Drop");
+  EXPECT_EQ(Control<QGroupBox>(d, "dragenc")->title(), "Encryption options");
+  EXPECT_EQ(Control<QGroupBox>(d, "dragdec")->title(), "Decryption Options");
+  EXPECT_EQ(Control<QPushButton>(d, "Button1")->text(), "Encrypt Dragged Files");
+  EXPECT_EQ(Control<QPushButton>(d, "Button2")->text(), "Decrypt Dragged Files");
+  EXPECT_EQ(Control<QPushButton>(d, "Button3")->text(), "Cancel Drag and Drop");
   ExpectBoxes({
-      {d.rec, "Recursively Encrypt files in sub-Directories",
+      {Control<QCheckBox>(d, "rec"), "Recursively Encrypt files in sub-Directories",
        "This will recursively encrypt all files in this directory and any nested "
        "sub-directorys.",
        true, true},
-      {d.rdec, "Recursively Decrypt files in sub-Directories",
+      {Control<QCheckBox>(d, "rdec"), "Recursively Decrypt files in sub-Directories",
        "This will recursively Decrypt all files in this directory and any nested "
        "sub-directorys.",
        true, true},
-      {d.deall, "Only Decrypt Files if they contain VELT Meta Info",
+      {Control<QCheckBox>(d, "deall"), "Only Decrypt Files if they contain VELT Meta Info",
        "This will only attempt to decrpt files that contain have VELT Meta Infomation.", true,
        true},
-      {d.deext, "Only attempt to Decrypt files with .VELT extension",
+      {Control<QCheckBox>(d, "deext"), "Only attempt to Decrypt files with .VELT extension",
        "This will only attempt to decrypt files that match the given file extension.", true, true},
   });
   WhenShown(&d, [&] {
-    EXPECT_EQ(d.deext->text(), "Only attempt to Decrypt files with .ab1 extension");
-    QTest::mouseClick(d.Button2, Qt::LeftButton);
+    EXPECT_EQ(Control<QCheckBox>(d, "deext")->text(),
+              "Only attempt to Decrypt files with .ab1 extension");
+    QTest::mouseClick(Control<QPushButton>(d, "Button2"), Qt::LeftButton);
   });
-  d.Execute("ab1");
-  EXPECT_EQ(app->job.JobKind, batch::ListJobKind::Decrypt);
+  EXPECT_EQ(d.Execute("ab1"), batch::ListJobKind::Decrypt);
 }
 
 TEST_F(ListDialogsTest, TheCommandLineEncryptionDialogFollowsTheOptionsRules) {
@@ -145,17 +145,17 @@ TEST_F(ListDialogsTest, TheCommandLineEncryptionDialogFollowsTheOptionsRules) {
   for (const char* label : {"Default File Extension:", "Encryption Engine", "Hashing Engine",
                             "Compression Engine", "Default Compression Setting"})
     EXPECT_TRUE(Labels(&d).contains(label)) << label;
-  EXPECT_EQ(d.defcomp->count(), 1);
-  EXPECT_EQ(d.defcomp->itemText(0), "ZLib");
+  EXPECT_EQ(Control<QComboBox>(d, "defcomp")->count(), 1);
+  EXPECT_EQ(Control<QComboBox>(d, "defcomp")->itemText(0), "ZLib");
   ExpectBoxes({
-      {d.compressfile, "Compress file before Encrypting",
+      {Control<QCheckBox>(d, "compressfile"), "Compress file before Encrypting",
        "This will compress the file with the selected compression engine before encryption.", true,
        true},
-      {d.addvelt, "Add VELT Meta Info to encrypted files",
+      {Control<QCheckBox>(d, "addvelt"), "Add VELT Meta Info to encrypted files",
        "This will add Meta Information to the encrypted file describing which Engines to use "
        "for decryption.",
        true, false},
-      {d.rec, "Recursively Encrypt Folders",
+      {Control<QCheckBox>(d, "rec"), "Recursively Encrypt Folders",
        "This will recursively encrypt selected directories and any nested sub-directories.", true,
        true},
   });
@@ -171,27 +171,27 @@ TEST_F(ListDialogsTest, TheCommandLineEncryptionDialogFollowsTheOptionsRules) {
   s.deleteOriginal = false;
   d.SetSettings(s);
   EXPECT_EQ(d.Settings(), s);
-  EXPECT_TRUE(d.addvelt->isEnabled());
+  EXPECT_TRUE(Control<QCheckBox>(d, "addvelt")->isEnabled());
   EXPECT_TRUE(prompts.Messages().empty());
 
   // The extension is checked on every change: emptying it warns at once and puts "VELT" back.
-  d.deffileext->clear();
-  EXPECT_EQ(d.deffileext->text(), "VELT");
-  d.deffileext->selectAll();
-  QTest::keyClicks(d.deffileext, "a*");
-  EXPECT_EQ(d.deffileext->text(), "VELT");
-  d.deffileext->setText("ok1");
+  Control<QLineEdit>(d, "deffileext")->clear();
+  EXPECT_EQ(Control<QLineEdit>(d, "deffileext")->text(), "VELT");
+  Control<QLineEdit>(d, "deffileext")->selectAll();
+  QTest::keyClicks(Control<QLineEdit>(d, "deffileext"), "a*");
+  EXPECT_EQ(Control<QLineEdit>(d, "deffileext")->text(), "VELT");
+  Control<QLineEdit>(d, "deffileext")->setText("ok1");
   EXPECT_EQ(prompts.Messages(),
             (std::vector<Shown>{Warning("Default file extension must be atleast 1 character."),
                                 Warning("Default file extension cannot contain / \\ : * ? > < "
                                         "\" | or [Space] characters.")}));
-  EXPECT_EQ(d.deffileext->text(), "ok1");
+  EXPECT_EQ(Control<QLineEdit>(d, "deffileext")->text(), "ok1");
 
-  d.rec->setChecked(false);
-  QTest::mouseClick(d.Button2, Qt::LeftButton);  // Defaults
+  Control<QCheckBox>(d, "rec")->setChecked(false);
+  QTest::mouseClick(Control<QPushButton>(d, "Button2"), Qt::LeftButton);  // Defaults
   EXPECT_EQ(d.Settings(), engine::EngineSettings{});
-  EXPECT_TRUE(d.rec->isChecked());
-  EXPECT_FALSE(d.addvelt->isEnabled());
+  EXPECT_TRUE(Control<QCheckBox>(d, "rec")->isChecked());
+  EXPECT_FALSE(Control<QCheckBox>(d, "addvelt")->isEnabled());
   // No way out but OK.
   d.show();
   EXPECT_FALSE(d.close());
@@ -199,13 +199,13 @@ TEST_F(ListDialogsTest, TheCommandLineEncryptionDialogFollowsTheOptionsRules) {
   EXPECT_TRUE(d.isVisible());
   // Unchecking "add extension" on screen warns and forces deletion, as in the options dialog.
   prompts.ClearRecord();
-  d.addext->setChecked(false);
+  Control<QCheckBox>(d, "addext")->setChecked(false);
   EXPECT_EQ(prompts.Messages(),
             std::vector<Shown>{Warning("By not adding a new file extention to encrypted files, "
                                        "the original file will be overwritten (deleted).")});
-  EXPECT_FALSE(d.deleteorig->isEnabled());
-  EXPECT_FALSE(d.deffileext->isEnabled());
-  QTest::mouseClick(d.Button1, Qt::LeftButton);
+  EXPECT_FALSE(Control<QCheckBox>(d, "deleteorig")->isEnabled());
+  EXPECT_FALSE(Control<QLineEdit>(d, "deffileext")->isEnabled());
+  QTest::mouseClick(Control<QPushButton>(d, "Button1"), Qt::LeftButton);
   EXPECT_FALSE(d.isVisible());
 }
 
@@ -215,16 +215,16 @@ TEST_F(ListDialogsTest, TheCommandLineDecryptionDialogUnlocksItsEnginesWithoutTh
   EXPECT_FALSE(d.windowFlags() & Qt::WindowCloseButtonHint);
   EXPECT_TRUE(Labels(&d).contains("Decryption Engine:"));
   EXPECT_TRUE(Labels(&d).contains("Hashing Engine"));
-  EXPECT_FALSE(d.defencengine->isEnabled());
-  EXPECT_FALSE(d.defhashengine->isEnabled());
+  EXPECT_FALSE(Control<QComboBox>(d, "defencengine")->isEnabled());
+  EXPECT_FALSE(Control<QComboBox>(d, "defhashengine")->isEnabled());
   ExpectBoxes({
-      {d.rec, "Recursively Decrypt files in sub-Directories",
+      {Control<QCheckBox>(d, "rec"), "Recursively Decrypt files in sub-Directories",
        "This will recursively decrypt files in the selected directory and any nested "
        "sub-directories.",
        true, true},
-      {d.deall, "Only Decrypt Files if they contain VELT Meta Info",
+      {Control<QCheckBox>(d, "deall"), "Only Decrypt Files if they contain VELT Meta Info",
        "This will only attempt to decrypt files that contain VELT Meta Infomation.", true, true},
-      {d.deleteorig, "Delete Oringial File after Decryption",
+      {Control<QCheckBox>(d, "deleteorig"), "Delete Oringial File after Decryption",
        "This will Delete the files after Decryption. (If VELT Meta info is used, the file will "
        "only be deleted if successfully decrypted)",
        true, false},
@@ -233,35 +233,39 @@ TEST_F(ListDialogsTest, TheCommandLineDecryptionDialogUnlocksItsEnginesWithoutTh
       "When decrypting files without VELT Meta Infmation, VELT cannot check if the file is valid "
       "after decryption. If you supply an Incorrect Decryption Password, the file will be "
       "irrecoverably corrupted and the original file will be lost.");
-  d.deall->setChecked(false);
-  EXPECT_TRUE(d.defencengine->isEnabled());
-  EXPECT_TRUE(d.defhashengine->isEnabled());
-  EXPECT_TRUE(d.deleteorig->isEnabled());
-  d.deleteorig->setChecked(false);
-  d.deleteorig->setChecked(true);  // warns when it becomes checked while enabled
-  d.deleteorig->setChecked(false);
-  d.defencengine->setCurrentIndex(4);
-  d.rec->setChecked(false);
-  d.deext->setChecked(false);
+  Control<QCheckBox>(d, "deall")->setChecked(false);
+  EXPECT_TRUE(Control<QComboBox>(d, "defencengine")->isEnabled());
+  EXPECT_TRUE(Control<QComboBox>(d, "defhashengine")->isEnabled());
+  EXPECT_TRUE(Control<QCheckBox>(d, "deleteorig")->isEnabled());
+  Control<QCheckBox>(d, "deleteorig")->setChecked(false);
+  Control<QCheckBox>(d, "deleteorig")
+      ->setChecked(true);  // warns when it becomes checked while enabled
+  Control<QCheckBox>(d, "deleteorig")->setChecked(false);
+  Control<QComboBox>(d, "defencengine")->setCurrentIndex(4);
+  Control<QCheckBox>(d, "rec")->setChecked(false);
+  Control<QCheckBox>(d, "deext")->setChecked(false);
   EXPECT_EQ(prompts.Messages(), std::vector<Shown>{warning});
-  QTest::mouseClick(d.Button2, Qt::LeftButton);  // Defaults
+  QTest::mouseClick(Control<QPushButton>(d, "Button2"), Qt::LeftButton);  // Defaults
   EXPECT_EQ(prompts.Messages(), (std::vector<Shown>{warning, warning}));
-  EXPECT_EQ(d.defencengine->currentIndex(), 0);
-  for (QCheckBox* b : {d.rec, d.deall, d.deext, d.deleteorig}) EXPECT_TRUE(b->isChecked());
-  EXPECT_FALSE(d.defencengine->isEnabled());
-  EXPECT_FALSE(d.deleteorig->isEnabled());
+  EXPECT_EQ(Control<QComboBox>(d, "defencengine")->currentIndex(), 0);
+  for (QCheckBox* b : {Control<QCheckBox>(d, "rec"), Control<QCheckBox>(d, "deall"),
+                       Control<QCheckBox>(d, "deext"), Control<QCheckBox>(d, "deleteorig")})
+    EXPECT_TRUE(b->isChecked());
+  EXPECT_FALSE(Control<QComboBox>(d, "defencengine")->isEnabled());
+  EXPECT_FALSE(Control<QCheckBox>(d, "deleteorig")->isEnabled());
   // Checking it while disabled says nothing.
-  d.deleteorig->setChecked(false);
-  d.deleteorig->setChecked(true);
+  Control<QCheckBox>(d, "deleteorig")->setChecked(false);
+  Control<QCheckBox>(d, "deleteorig")->setChecked(true);
   EXPECT_EQ(prompts.Messages().size(), 2u);
 
   WhenShown(&d, [&] {
-    EXPECT_EQ(d.defencengine->currentText(), "Tea");
-    EXPECT_EQ(d.defhashengine->currentText(), "Tiger");
-    EXPECT_EQ(d.deext->text(), "Only attempt to Decrypt files with .xy extension");
+    EXPECT_EQ(Control<QComboBox>(d, "defencengine")->currentText(), "Tea");
+    EXPECT_EQ(Control<QComboBox>(d, "defhashengine")->currentText(), "Tiger");
+    EXPECT_EQ(Control<QCheckBox>(d, "deext")->text(),
+              "Only attempt to Decrypt files with .xy extension");
     QTest::keyClick(&d, Qt::Key_Escape);  // no Cancel
     EXPECT_TRUE(d.isVisible());
-    QTest::mouseClick(d.Button1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(d, "Button1"), Qt::LeftButton);
   });
   d.Execute(18, 9, "xy");
   EXPECT_EQ(shownCount[&d], 1);

@@ -169,11 +169,12 @@ class ListTest : public UiTest {
   void ExpectTotalsAt(int i, const std::string& text, int percent) {
     ASSERT_TRUE(WaitFor([&] { return gate.Reached() == i; })) << i;
     EXPECT_TRUE(WaitFor([&] {
-      return form().total->text().toStdString() == text && form().totpb->value() == percent &&
-             form().totpos->text() == QString::number(percent) + "%";
+      return Control<QLabel>(form(), "total")->text().toStdString() == text &&
+             Control<QProgressBar>(form(), "totpb")->value() == percent &&
+             Control<QLabel>(form(), "totpos")->text() == QString::number(percent) + "%";
     })) << "file "
-        << i << ": " << form().total->text().toStdString() << " "
-        << form().totpos->text().toStdString();
+        << i << ": " << Control<QLabel>(form(), "total")->text().toStdString() << " "
+        << Control<QLabel>(form(), "totpos")->text().toStdString();
   }
 
   // before + "<seconds> secs" + after, the seconds a plain decimal number.

@@ -55,23 +55,23 @@ TEST_F(MainWindowTest, MenusCarryTheirEntriesAndShortcuts) {
     EXPECT_EQ(found->shortcut(), e.keys);
   }
   // A separator stands before "Exit" and before "VELT Help".
-  EXPECT_TRUE(form().File1->actions().at(1)->isSeparator());
-  EXPECT_TRUE(form().Help1->actions().at(1)->isSeparator());
+  EXPECT_TRUE(Control<QMenu>(form(), "File1")->actions().at(1)->isSeparator());
+  EXPECT_TRUE(Control<QMenu>(form(), "Help1")->actions().at(1)->isSeparator());
 }
 
 TEST_F(MainWindowTest, TheFaceStartsIdleWithTheDesignTexts) {
   TForm1& f = form();
-  EXPECT_EQ(f.message->text(), "Select Option");
-  EXPECT_FALSE(f.Image1->isVisible());
-  EXPECT_FALSE(f.enc->isVisible());
-  EXPECT_EQ(f.singlemessage->text(), "Encrypting:");
-  EXPECT_EQ(f.pos->text(), "0%");
-  EXPECT_EQ(f.total->text(), "Total (14 of 1024 files)");
-  EXPECT_EQ(f.totpos->text(), "100%");
-  EXPECT_EQ(f.Button1->text(), "Stop");
-  EXPECT_EQ(f.pb->minimum(), 0);
-  EXPECT_EQ(f.pb->maximum(), 100);
-  EXPECT_EQ(f.totpb->maximum(), 100);
+  EXPECT_EQ(Control<QLabel>(f, "message")->text(), "Select Option");
+  EXPECT_FALSE(Control<QLabel>(f, "Image1")->isVisible());
+  EXPECT_FALSE(Control<QFrame>(f, "enc")->isVisible());
+  EXPECT_EQ(Control<QLabel>(f, "singlemessage")->text(), "Encrypting:");
+  EXPECT_EQ(Control<QLabel>(f, "pos")->text(), "0%");
+  EXPECT_EQ(Control<QLabel>(f, "total")->text(), "Total (14 of 1024 files)");
+  EXPECT_EQ(Control<QLabel>(f, "totpos")->text(), "100%");
+  EXPECT_EQ(Control<QPushButton>(f, "Button1")->text(), "Stop");
+  EXPECT_EQ(Control<QProgressBar>(f, "pb")->minimum(), 0);
+  EXPECT_EQ(Control<QProgressBar>(f, "pb")->maximum(), 100);
+  EXPECT_EQ(Control<QProgressBar>(f, "totpb")->maximum(), 100);
   for (const char* name : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "SpeedButton4",
                            "SpeedButton5", "SpeedButton6"}) {
     auto* b = f.findChild<QToolButton*>(name);
@@ -80,50 +80,62 @@ TEST_F(MainWindowTest, TheFaceStartsIdleWithTheDesignTexts) {
     EXPECT_FALSE(b->icon().isNull()) << name;
     EXPECT_EQ(b->width(), b->height()) << name;
   }
-  // The banner covers the button row exactly.
-  EXPECT_EQ(f.Image1->geometry(), f.SpeedButton1->geometry().united(f.SpeedButton6->geometry()));
-  // Fixed size: the user cannot resize the window.
-  EXPECT_EQ(f.minimumSize(), f.maximumSize());
+  // The banner covers the button row exactly, at any width; the height follows the panel.
+  for (int width : {400, 640}) {
+    f.resize(width, f.height());
+    QTest::qWait(20);
+    EXPECT_EQ(Control<QLabel>(f, "Image1")->geometry(),
+              Control<QToolButton>(f, "SpeedButton1")
+                  ->geometry()
+                  .united(Control<QToolButton>(f, "SpeedButton6")->geometry()));
+    EXPECT_EQ(Control<QToolButton>(f, "SpeedButton1")->x(),
+              f.centralWidget()->width() -
+                  Control<QToolButton>(f, "SpeedButton6")->geometry().right() - 1);
+  }
+  EXPECT_EQ(f.minimumHeight(), f.maximumHeight());
 }
 
 TEST_F(MainWindowTest, HoverTextsFollowTheMouse) {
   TForm1& f = form();
   const std::pair<QToolButton*, const char*> hovers[] = {
-      {f.SpeedButton1, "Encrypt a file"},
-      {f.SpeedButton2, "Decrypt a file"},
-      {f.SpeedButton3, "Encrypt an entire Directory"},
-      {f.SpeedButton4, "Decrypt an entire Directory"},
-      {f.SpeedButton5, "Edit VELT Options"},
+      {Control<QToolButton>(f, "SpeedButton1"), "Encrypt a file"},
+      {Control<QToolButton>(f, "SpeedButton2"), "Decrypt a file"},
+      {Control<QToolButton>(f, "SpeedButton3"), "Encrypt an entire Directory"},
+      {Control<QToolButton>(f, "SpeedButton4"), "Decrypt an entire Directory"},
+      {Control<QToolButton>(f, "SpeedButton5"), "Edit VELT Options"},
   };
   // Left of the button row, on the window itself.
-  const QPoint bare(f.SpeedButton1->x() / 2, f.SpeedButton1->geometry().center().y());
+  const QPoint bare(Control<QToolButton>(f, "SpeedButton1")->x() / 2,
+                    Control<QToolButton>(f, "SpeedButton1")->geometry().center().y());
   for (const auto& [button, text] : hovers) {
     QTest::mouseMove(button);
-    EXPECT_TRUE(WaitFor([&] { return f.message->text() == text; }, 5000))
-        << text << " / " << f.message->text().toStdString();
+    EXPECT_TRUE(WaitFor([&] { return Control<QLabel>(f, "message")->text() == text; }, 5000))
+        << text << " / " << Control<QLabel>(f, "message")->text().toStdString();
     QTest::mouseMove(f.centralWidget(), bare);
-    EXPECT_TRUE(WaitFor([&] { return f.message->text() == "Select Option"; }, 5000))
-        << f.message->text().toStdString();
+    EXPECT_TRUE(
+        WaitFor([&] { return Control<QLabel>(f, "message")->text() == "Select Option"; }, 5000))
+        << Control<QLabel>(f, "message")->text().toStdString();
   }
   // The exit button says what it does only when a mouse button goes down on it.
-  QTest::mouseMove(f.SpeedButton6);
+  QTest::mouseMove(Control<QToolButton>(f, "SpeedButton6"));
   QTest::qWait(20);
-  EXPECT_EQ(f.message->text(), "Select Option");
-  QTest::mousePress(f.SpeedButton6, Qt::LeftButton);
-  EXPECT_EQ(f.message->text(), "Exit VELT");
+  EXPECT_EQ(Control<QLabel>(f, "message")->text(), "Select Option");
+  QTest::mousePress(Control<QToolButton>(f, "SpeedButton6"), Qt::LeftButton);
+  EXPECT_EQ(Control<QLabel>(f, "message")->text(), "Exit VELT");
   // Released away from the button: no click, the program goes on.
-  QTest::mouseRelease(f.SpeedButton6, Qt::LeftButton, {}, QPoint(-30, -30));
+  QTest::mouseRelease(Control<QToolButton>(f, "SpeedButton6"), Qt::LeftButton, {},
+                      QPoint(-30, -30));
   EXPECT_TRUE(f.isVisible());
 }
 
 TEST_F(MainWindowTest, TheOptionsButtonOpensOnTheReleaseOfAnyMouseButton) {
   Tveltoptions& o = *app->veltoptions;
   for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton, Qt::MiddleButton}) {
-    WhenShown(&o, [&] { QTest::mouseClick(o.Button1, Qt::LeftButton); });
-    QTest::mousePress(form().SpeedButton5, button);
+    WhenShown(&o, [&] { QTest::mouseClick(Control<QPushButton>(o, "Button1"), Qt::LeftButton); });
+    QTest::mousePress(Control<QToolButton>(form(), "SpeedButton5"), button);
     QTest::qWait(30);
     EXPECT_FALSE(o.isVisible());  // not on the press
-    QTest::mouseRelease(form().SpeedButton5, button);
+    QTest::mouseRelease(Control<QToolButton>(form(), "SpeedButton5"), button);
     EXPECT_TRUE(WaitFor([&] { return shownCount[&o] > 0 && !o.isVisible(); }));
     shownCount[&o] = 0;
   }
@@ -133,7 +145,7 @@ TEST_F(MainWindowTest, ShortcutsRunTheirCommands) {
   form().activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
   Tveltoptions& o = *app->veltoptions;
-  WhenShown(&o, [&] { QTest::mouseClick(o.Button1, Qt::LeftButton); });
+  WhenShown(&o, [&] { QTest::mouseClick(Control<QPushButton>(o, "Button1"), Qt::LeftButton); });
   QTest::keyClick(&form(), Qt::Key_O, Qt::ControlModifier);
   EXPECT_TRUE(WaitFor([&] { return shownCount[&o] == 1 && !o.isVisible(); }));
   // Ctrl+F and Ctrl+Alt+F open the file dialog (answered with Cancel).
@@ -153,22 +165,22 @@ TEST_F(MainWindowTest, TheAboutBoxShowsTheVersionAndClosesWithOk) {
   bool okClosed = false;
   WhenShown(&about, [&] {
     for (const QLabel* l : about.findChildren<QLabel*>()) texts << l->text();
-    QTest::mouseClick(about.Button1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(about, "Button1"), Qt::LeftButton);
     okClosed = !about.isVisible();
   });
-  form().AboutVelt1->trigger();
+  Control<QAction>(form(), "AboutVelt1")->trigger();
   EXPECT_TRUE(okClosed);
   for (const char* line : {"VELT V1.2a", "Version Major: 1", "Version Minor: 22",
                            "Build Number: 321", "Build Date: 12/05/05"})
     EXPECT_TRUE(texts.contains(line)) << line;
-  EXPECT_EQ(about.Image1->size(), QSize(96, 96));
-  EXPECT_FALSE(about.Image1->pixmap().isNull());
+  EXPECT_EQ(Control<QLabel>(about, "Image1")->size(), QSize(96, 96));
+  EXPECT_FALSE(Control<QLabel>(about, "Image1")->pixmap().isNull());
   EXPECT_FALSE(about.windowFlags() & Qt::WindowCloseButtonHint);
 }
 
 TEST_F(MainWindowTest, AHelpFileThatCannotBeOpenedIsReported) {
   help.result = false;
-  form().VELTHelp1->trigger();
+  Control<QAction>(form(), "VELTHelp1")->trigger();
   EXPECT_EQ(help.shown, std::vector<std::string>{"/opt/velt/Velt.chm"});
   EXPECT_EQ(prompts.Messages(),
             std::vector<Shown>{Error("The help file could not be opened: /opt/velt/Velt.chm")});
@@ -176,16 +188,18 @@ TEST_F(MainWindowTest, AHelpFileThatCannotBeOpenedIsReported) {
 
 TEST_F(MainWindowTest, StopAsksTheListJobToEndAfterTheCurrentFile) {
   TForm1& f = form();
-  f.enc->show();
-  QTest::mouseClick(f.Button1, Qt::LeftButton);
+  Control<QFrame>(f, "enc")->show();
+  QTest::mouseClick(Control<QPushButton>(f, "Button1"), Qt::LeftButton);
   EXPECT_TRUE(app->job.StopRequested);
-  EXPECT_FALSE(f.Button1->isEnabled());
-  EXPECT_EQ(f.Button1->text(), "Stopping");
+  EXPECT_FALSE(Control<QPushButton>(f, "Button1")->isEnabled());
+  EXPECT_EQ(Control<QPushButton>(f, "Button1")->text(), "Stopping");
 }
 
 TEST_F(MainWindowTest, DroppedFilesReachTheDropEntry) {
   std::vector<std::string> dropped;
-  form().OnFilesDropped = [&](const std::vector<std::string>& paths) { dropped = paths; };
+  QObject::disconnect(&form(), &TForm1::FilesDropped, app->commands.get(), nullptr);
+  QObject::connect(&form(), &TForm1::FilesDropped,
+                   [&](const std::vector<std::string>& paths) { dropped = paths; });
   QMimeData data;
   data.setUrls({QUrl::fromLocalFile("/tmp/a b.txt"), QUrl::fromLocalFile("/tmp/dir")});
   const QPoint at = form().rect().center();

@@ -41,44 +41,44 @@ class OptionsDialogTest : public UiTest {
 TEST_F(OptionsDialogTest, ControlsCarryTheirCaptionsHintsAndItems) {
   Tveltoptions& o = options();
   const std::vector<std::pair<QCheckBox*, std::pair<const char*, const char*>>> boxes = {
-      {o.addext,
+      {Control<QCheckBox>(o, "addext"),
        {"Add default file extension to encrypted files",
         "This will add the Default File Extension to all encrypted files. If de-selected, "
         "original files will be deleted after encryption."}},
-      {o.securedelete,
+      {Control<QCheckBox>(o, "securedelete"),
        {"Use Data overwrite when deleting files (for Security)",
         "This will overwrite temporary files and the original file (if selected) with random "
         "data before deletion. (Warning - Slow)"}},
-      {o.deleteorig,
+      {Control<QCheckBox>(o, "deleteorig"),
        {"Delete original file",
         "This will overwrite the original file with the new encrypted one."}},
-      {o.addvelt,
+      {Control<QCheckBox>(o, "addvelt"),
        {"Add VELT Meta Info to encrypted files",
         "This will add  Meta Information to encrypted file describing which Engines to use for "
         "de-encryption."}},
-      {o.compressfile,
+      {Control<QCheckBox>(o, "compressfile"),
        {"Compress file before Encrypting",
         "This will compress the file with the default compression engine before encrpytion."}},
   };
   for (const auto& [box, texts] : boxes) {
     EXPECT_EQ(box->text(), texts.first);
     EXPECT_EQ(box->toolTip(), texts.second);
-    EXPECT_EQ(o.findChild<QCheckBox*>(box->objectName()), box);
+    EXPECT_EQ(o.findChildren<QCheckBox*>(box->objectName()).size(), 1);  // one control per name
   }
   auto items = [](const QComboBox* list) {
     QStringList v;
     for (int i = 0; i < list->count(); ++i) v << list->itemText(i);
     return v;
   };
-  EXPECT_EQ(items(o.defencengine),
+  EXPECT_EQ(items(Control<QComboBox>(o, "defencengine")),
             QStringList({"BlowFish", "TwoFish", "Cast 128", "Cast 256", "DES", "3DES", "ICE",
                          "ThinICE", "ICE2", "IDEA", "MARS", "MISTY 1", "RC2", "RC4", "RC5", "RC6",
                          "RIJNDAEL", "Serpent", "Tea"}));
-  EXPECT_EQ(items(o.defhashengine),
+  EXPECT_EQ(items(Control<QComboBox>(o, "defhashengine")),
             QStringList({"MD5", "MD4", "Haval", "RMD 128", "RMD 160", "SHA1", "SHA 256", "SHA 386",
                          "SHA 512", "Tiger"}));
-  EXPECT_EQ(items(o.defcomp), QStringList({"ZLib"}));
-  EXPECT_EQ(items(o.defcompspeed),
+  EXPECT_EQ(items(Control<QComboBox>(o, "defcomp")), QStringList({"ZLib"}));
+  EXPECT_EQ(items(Control<QComboBox>(o, "defcompspeed")),
             QStringList({"Default", "Fastest <Least Compression>", "Best <Slowest Compression>"}));
   QStringList labels;
   for (const QLabel* l : o.findChildren<QLabel*>()) labels << l->text();
@@ -87,57 +87,57 @@ TEST_F(OptionsDialogTest, ControlsCarryTheirCaptionsHintsAndItems) {
         "Default De/Compression Engine", "Default Compression Setting"})
     EXPECT_TRUE(labels.contains(label)) << label;
   EXPECT_EQ(o.findChild<QGroupBox*>()->title(), "Encryption options");
-  EXPECT_EQ(o.Button1->text(), "OK");
-  EXPECT_EQ(o.Button2->text(), "Defaults");
-  EXPECT_EQ(o.deffileext->maxLength(), 5);
+  EXPECT_EQ(Control<QPushButton>(o, "Button1")->text(), "OK");
+  EXPECT_EQ(Control<QPushButton>(o, "Button2")->text(), "Defaults");
+  EXPECT_EQ(Control<QLineEdit>(o, "deffileext")->maxLength(), 5);
   // No close box and no Cancel: OK is the only way out.
   EXPECT_FALSE(o.windowFlags() & Qt::WindowCloseButtonHint);
 }
 
 TEST_F(OptionsDialogTest, CompressRuleChecksTheMetaBoxAndFreesItOnlyWithoutCompression) {
   Tveltoptions& o = options();
-  ASSERT_TRUE(o.compressfile->isChecked());
-  EXPECT_TRUE(o.addvelt->isChecked());
-  EXPECT_FALSE(o.addvelt->isEnabled());
-  o.compressfile->click();
-  EXPECT_TRUE(o.addvelt->isChecked());
-  EXPECT_TRUE(o.addvelt->isEnabled());
-  o.addvelt->click();
+  ASSERT_TRUE(Control<QCheckBox>(o, "compressfile")->isChecked());
+  EXPECT_TRUE(Control<QCheckBox>(o, "addvelt")->isChecked());
+  EXPECT_FALSE(Control<QCheckBox>(o, "addvelt")->isEnabled());
+  Control<QCheckBox>(o, "compressfile")->click();
+  EXPECT_TRUE(Control<QCheckBox>(o, "addvelt")->isChecked());
+  EXPECT_TRUE(Control<QCheckBox>(o, "addvelt")->isEnabled());
+  Control<QCheckBox>(o, "addvelt")->click();
   EXPECT_FALSE(o.Settings().addMetaInfo);
-  o.compressfile->click();
-  EXPECT_TRUE(o.addvelt->isChecked());
-  EXPECT_FALSE(o.addvelt->isEnabled());
+  Control<QCheckBox>(o, "compressfile")->click();
+  EXPECT_TRUE(Control<QCheckBox>(o, "addvelt")->isChecked());
+  EXPECT_FALSE(Control<QCheckBox>(o, "addvelt")->isEnabled());
   EXPECT_TRUE(prompts.Messages().empty());
 }
 
 TEST_F(OptionsDialogTest, UncheckingTheExtensionOffScreenChangesNothingElse) {
   Tveltoptions& o = options();
   ASSERT_FALSE(o.isVisible());
-  o.deleteorig->setChecked(false);
-  o.addext->setChecked(false);
+  Control<QCheckBox>(o, "deleteorig")->setChecked(false);
+  Control<QCheckBox>(o, "addext")->setChecked(false);
   EXPECT_TRUE(prompts.Messages().empty());
-  EXPECT_TRUE(o.deffileext->isEnabled());
-  EXPECT_TRUE(o.deleteorig->isEnabled());
-  EXPECT_FALSE(o.deleteorig->isChecked());
+  EXPECT_TRUE(Control<QLineEdit>(o, "deffileext")->isEnabled());
+  EXPECT_TRUE(Control<QCheckBox>(o, "deleteorig")->isEnabled());
+  EXPECT_FALSE(Control<QCheckBox>(o, "deleteorig")->isChecked());
 }
 
 TEST_F(OptionsDialogTest, UncheckingTheExtensionOnScreenWarnsAndForcesDeletion) {
   Tveltoptions& o = options();
   ShowOnScreen();
-  o.deleteorig->click();
-  ASSERT_FALSE(o.deleteorig->isChecked());
-  o.addext->click();
+  Control<QCheckBox>(o, "deleteorig")->click();
+  ASSERT_FALSE(Control<QCheckBox>(o, "deleteorig")->isChecked());
+  Control<QCheckBox>(o, "addext")->click();
   EXPECT_EQ(prompts.Messages(),
             std::vector<Shown>{Warning("By not adding a new file extention to encrypted files, the "
                                        "original file will be overwritten (deleted).")});
-  EXPECT_TRUE(o.deleteorig->isChecked());
-  EXPECT_FALSE(o.deleteorig->isEnabled());
-  EXPECT_FALSE(o.deffileext->isEnabled());
+  EXPECT_TRUE(Control<QCheckBox>(o, "deleteorig")->isChecked());
+  EXPECT_FALSE(Control<QCheckBox>(o, "deleteorig")->isEnabled());
+  EXPECT_FALSE(Control<QLineEdit>(o, "deffileext")->isEnabled());
   // Checking it again frees both, and the delete box keeps its state.
-  o.addext->click();
-  EXPECT_TRUE(o.deleteorig->isEnabled());
-  EXPECT_TRUE(o.deffileext->isEnabled());
-  EXPECT_TRUE(o.deleteorig->isChecked());
+  Control<QCheckBox>(o, "addext")->click();
+  EXPECT_TRUE(Control<QCheckBox>(o, "deleteorig")->isEnabled());
+  EXPECT_TRUE(Control<QLineEdit>(o, "deffileext")->isEnabled());
+  EXPECT_TRUE(Control<QCheckBox>(o, "deleteorig")->isChecked());
   EXPECT_EQ(prompts.Messages().size(), 1u);
   o.hide();
 }
@@ -162,36 +162,36 @@ TEST_F(OptionsDialogTest, LeavingTheExtensionFieldChecksIt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.typed);
     prompts.ClearRecord();
-    o.deffileext->setFocus();
-    ASSERT_TRUE(WaitFor([&] { return o.deffileext->hasFocus(); }, 5000));
-    o.deffileext->setText(QString::fromLatin1(c.typed));
+    Control<QLineEdit>(o, "deffileext")->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return Control<QLineEdit>(o, "deffileext")->hasFocus(); }, 5000));
+    Control<QLineEdit>(o, "deffileext")->setText(QString::fromLatin1(c.typed));
     EXPECT_TRUE(prompts.Messages().empty());  // checked on leaving, not while typing
-    o.defencengine->setFocus();
-    ASSERT_TRUE(WaitFor([&] { return !o.deffileext->hasFocus(); }, 5000));
+    Control<QComboBox>(o, "defencengine")->setFocus();
+    ASSERT_TRUE(WaitFor([&] { return !Control<QLineEdit>(o, "deffileext")->hasFocus(); }, 5000));
     QCoreApplication::processEvents();  // the check runs once the focus has moved
     if (c.warning) {
       EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Warning(c.warning)});
-      EXPECT_EQ(o.deffileext->text(), "VELT");
+      EXPECT_EQ(Control<QLineEdit>(o, "deffileext")->text(), "VELT");
     } else {
       EXPECT_TRUE(prompts.Messages().empty());
-      EXPECT_EQ(o.deffileext->text(), c.typed);
+      EXPECT_EQ(Control<QLineEdit>(o, "deffileext")->text(), c.typed);
     }
   }
   // At most five characters are taken from the keyboard.
-  o.deffileext->clear();
-  o.deffileext->setFocus();
-  QTest::keyClicks(o.deffileext, "abcdefgh");
-  EXPECT_EQ(o.deffileext->text(), "abcde");
+  Control<QLineEdit>(o, "deffileext")->clear();
+  Control<QLineEdit>(o, "deffileext")->setFocus();
+  QTest::keyClicks(Control<QLineEdit>(o, "deffileext"), "abcdefgh");
+  EXPECT_EQ(Control<QLineEdit>(o, "deffileext")->text(), "abcde");
   o.hide();
 }
 
 TEST_F(OptionsDialogTest, OkWithAnEmptyExtensionWarnsOnceAndStoresTheDefaultOne) {
   Tveltoptions& o = options();
   ShowOnScreen();
-  o.deffileext->setFocus();
-  ASSERT_TRUE(WaitFor([&] { return o.deffileext->hasFocus(); }, 5000));
-  o.deffileext->clear();
-  QTest::mouseClick(o.Button1, Qt::LeftButton);
+  Control<QLineEdit>(o, "deffileext")->setFocus();
+  ASSERT_TRUE(WaitFor([&] { return Control<QLineEdit>(o, "deffileext")->hasFocus(); }, 5000));
+  Control<QLineEdit>(o, "deffileext")->clear();
+  QTest::mouseClick(Control<QPushButton>(o, "Button1"), Qt::LeftButton);
   QCoreApplication::processEvents();
   EXPECT_EQ(prompts.Messages(),
             std::vector<Shown>{Warning("Default file extension must be atleast 1 character.")});
@@ -201,30 +201,35 @@ TEST_F(OptionsDialogTest, OkWithAnEmptyExtensionWarnsOnceAndStoresTheDefaultOne)
 
 TEST_F(OptionsDialogTest, DefaultsThenOkStoresTheDefaults) {
   Tveltoptions& o = options();
-  o.deffileext->setText("abc");
-  o.defencengine->setCurrentIndex(7);
-  o.defhashengine->setCurrentIndex(9);
-  o.defcompspeed->setCurrentIndex(2);
-  o.securedelete->setChecked(false);
-  o.compressfile->setChecked(false);
-  o.addvelt->setChecked(false);
+  Control<QLineEdit>(o, "deffileext")->setText("abc");
+  Control<QComboBox>(o, "defencengine")->setCurrentIndex(7);
+  Control<QComboBox>(o, "defhashengine")->setCurrentIndex(9);
+  Control<QComboBox>(o, "defcompspeed")->setCurrentIndex(2);
+  Control<QCheckBox>(o, "securedelete")->setChecked(false);
+  Control<QCheckBox>(o, "compressfile")->setChecked(false);
+  Control<QCheckBox>(o, "addvelt")->setChecked(false);
   ShowOnScreen();
-  o.addext->click();  // unchecked on screen: delete forced and greyed
+  Control<QCheckBox>(o, "addext")->click();  // unchecked on screen: delete forced and greyed
   prompts.ClearRecord();
 
-  QTest::mouseClick(o.Button2, Qt::LeftButton);
-  EXPECT_EQ(o.deffileext->text(), "VELT");
-  for (const QComboBox* list : {o.defencengine, o.defhashengine, o.defcomp, o.defcompspeed})
+  QTest::mouseClick(Control<QPushButton>(o, "Button2"), Qt::LeftButton);
+  EXPECT_EQ(Control<QLineEdit>(o, "deffileext")->text(), "VELT");
+  for (const QComboBox* list :
+       {Control<QComboBox>(o, "defencengine"), Control<QComboBox>(o, "defhashengine"),
+        Control<QComboBox>(o, "defcomp"), Control<QComboBox>(o, "defcompspeed")})
     EXPECT_EQ(list->currentIndex(), 0);
-  for (const QCheckBox* box : {o.addext, o.securedelete, o.deleteorig, o.addvelt, o.compressfile})
+  for (const QCheckBox* box :
+       {Control<QCheckBox>(o, "addext"), Control<QCheckBox>(o, "securedelete"),
+        Control<QCheckBox>(o, "deleteorig"), Control<QCheckBox>(o, "addvelt"),
+        Control<QCheckBox>(o, "compressfile")})
     EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
-  EXPECT_FALSE(o.addvelt->isEnabled());
-  EXPECT_TRUE(o.deffileext->isEnabled());
-  EXPECT_TRUE(o.deleteorig->isEnabled());
+  EXPECT_FALSE(Control<QCheckBox>(o, "addvelt")->isEnabled());
+  EXPECT_TRUE(Control<QLineEdit>(o, "deffileext")->isEnabled());
+  EXPECT_TRUE(Control<QCheckBox>(o, "deleteorig")->isEnabled());
   // Nothing is written before OK.
   EXPECT_EQ(Stored("sec"), RegistryValue(int32_t(0)));
 
-  QTest::mouseClick(o.Button1, Qt::LeftButton);
+  QTest::mouseClick(Control<QPushButton>(o, "Button1"), Qt::LeftButton);
   EXPECT_FALSE(o.isVisible());
   EXPECT_TRUE(prompts.Messages().empty());
   EXPECT_EQ(Stored("def"), RegistryValue(std::string("VELT")));
@@ -240,11 +245,11 @@ TEST_F(OptionsDialogTest, DefaultsThenOkStoresTheDefaults) {
 
 TEST_F(OptionsDialogTest, OkStoresTheUsersChoicesAsTheyAre) {
   Tveltoptions& o = options();
-  o.deffileext->setText("Doc");
-  o.defencengine->setCurrentIndex(16);
-  o.defhashengine->setCurrentIndex(8);
-  o.compressfile->setChecked(false);
-  o.addvelt->setChecked(false);
+  Control<QLineEdit>(o, "deffileext")->setText("Doc");
+  Control<QComboBox>(o, "defencengine")->setCurrentIndex(16);
+  Control<QComboBox>(o, "defhashengine")->setCurrentIndex(8);
+  Control<QCheckBox>(o, "compressfile")->setChecked(false);
+  Control<QCheckBox>(o, "addvelt")->setChecked(false);
   o.Ok();
   EXPECT_EQ(Stored("def"), RegistryValue(std::string("Doc")));
   EXPECT_EQ(Stored("enc"), RegistryValue(int32_t(16)));
@@ -259,11 +264,11 @@ TEST_F(OptionsDialogTest, OkThatCannotSaveShowsWhyClosesAndKeepsTheValuesForThis
   // A store that cannot be written, whatever the rights of the user running the test.
   std::filesystem::remove(hive);
   std::filesystem::create_directory(hive);
-  o.defencengine->setCurrentIndex(17);
-  o.securedelete->setChecked(true);
+  Control<QComboBox>(o, "defencengine")->setCurrentIndex(17);
+  Control<QCheckBox>(o, "securedelete")->setChecked(true);
   bool closed = false;
   WhenShown(&o, [&] {
-    QTest::mouseClick(o.Button1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(o, "Button1"), Qt::LeftButton);
     closed = !o.isVisible();
   });
   form().ShowOptions();
@@ -287,7 +292,7 @@ TEST_F(OptionsDialogTest, EscapeAndTheWindowSystemCannotCloseIt) {
     o.close();
     QTest::qWait(20);
     stillOpen = o.isVisible();
-    QTest::mouseClick(o.Button1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(o, "Button1"), Qt::LeftButton);
   });
   form().ShowOptions();
   EXPECT_TRUE(stillOpen);

@@ -27,33 +27,35 @@ class SingleFileTest : public UiTest {
  protected:
   std::vector<QToolButton*> buttons() {
     TForm1& f = form();
-    return {f.SpeedButton1, f.SpeedButton2, f.SpeedButton3,
-            f.SpeedButton4, f.SpeedButton5, f.SpeedButton6};
+    return {Control<QToolButton>(f, "SpeedButton1"), Control<QToolButton>(f, "SpeedButton2"),
+            Control<QToolButton>(f, "SpeedButton3"), Control<QToolButton>(f, "SpeedButton4"),
+            Control<QToolButton>(f, "SpeedButton5"), Control<QToolButton>(f, "SpeedButton6")};
   }
   std::vector<QMenu*> menus() {
-    return {form().File1, form().Encrypt1, form().Decrypt1, form().Help1};
+    return {Control<QMenu>(form(), "File1"), Control<QMenu>(form(), "Encrypt1"),
+            Control<QMenu>(form(), "Decrypt1"), Control<QMenu>(form(), "Help1")};
   }
 
   void ExpectBusy() {
     TForm1& f = form();
     EXPECT_TRUE(f.Busy());
-    EXPECT_TRUE(f.Image1->isVisible());
+    EXPECT_TRUE(Control<QLabel>(f, "Image1")->isVisible());
     for (QToolButton* b : buttons()) EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
     for (QMenu* m : menus()) EXPECT_FALSE(m->menuAction()->isEnabled()) << m->title().toStdString();
-    EXPECT_TRUE(f.enc->isVisible());
-    EXPECT_FALSE(f.total->isVisible());
-    EXPECT_FALSE(f.totpb->isVisible());
-    EXPECT_FALSE(f.totpos->isVisible());
-    EXPECT_FALSE(f.Button1->isEnabled());
+    EXPECT_TRUE(Control<QFrame>(f, "enc")->isVisible());
+    EXPECT_FALSE(Control<QLabel>(f, "total")->isVisible());
+    EXPECT_FALSE(Control<QProgressBar>(f, "totpb")->isVisible());
+    EXPECT_FALSE(Control<QLabel>(f, "totpos")->isVisible());
+    EXPECT_FALSE(Control<QPushButton>(f, "Button1")->isEnabled());
   }
   void ExpectIdle() {
     TForm1& f = form();
     EXPECT_FALSE(f.Busy());
-    EXPECT_FALSE(f.Image1->isVisible());
+    EXPECT_FALSE(Control<QLabel>(f, "Image1")->isVisible());
     for (QToolButton* b : buttons()) EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
     for (QMenu* m : menus()) EXPECT_TRUE(m->menuAction()->isEnabled()) << m->title().toStdString();
-    EXPECT_FALSE(f.enc->isVisible());
-    EXPECT_TRUE(f.Button1->isEnabled());
+    EXPECT_FALSE(Control<QFrame>(f, "enc")->isVisible());
+    EXPECT_TRUE(Control<QPushButton>(f, "Button1")->isEnabled());
   }
   void WaitIdle() {
     ASSERT_TRUE(WaitFor([&] { return !form().Busy(); }));
@@ -84,7 +86,7 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
 
   prompts.NextFile(path);
   prompts.NextInput(std::string("s3cret"));
-  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   // The start notification has run inside the click; the end one needs the event loop.
   ExpectBusy();
   EXPECT_FALSE(form().close());  // refused while the work runs
@@ -107,7 +109,7 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   prompts.ClearRecord();
   prompts.NextFile(encrypted);
   prompts.NextInput(std::string("s3cret"));
-  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton2"), Qt::LeftButton);
   ExpectBusy();
   WaitIdle();
   ExpectIdle();
@@ -133,7 +135,7 @@ TEST_F(SingleFileTest, AWrongPasswordIsReportedAndTheFileStaysAsItWas) {
   const auto before = readFile(encrypted);
   prompts.NextFile(encrypted);
   prompts.NextInput(std::string("wrong"));
-  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton2"), Qt::LeftButton);
   WaitIdle();
   EXPECT_EQ(prompts.Messages(),
             std::vector<Shown>{Error("Decryption Password supplied was incorrect.")});
@@ -148,7 +150,7 @@ TEST_F(SingleFileTest, AnEncryptedFileIsNotEncryptedAgain) {
       EncryptedByEngine(MakeFile("data.bin", 5000), "pw", app->veltoptions->Settings());
   const auto names = dir.names();
   prompts.NextFile(encrypted);
-  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Info("File is already encrypted")});
   EXPECT_EQ(prompts.Questions().size(), 1u);  // the file dialog only, no password
   EXPECT_FALSE(form().Busy());
@@ -160,12 +162,12 @@ TEST_F(SingleFileTest, CancelAtAnyQuestionEndsTheCommandSilently) {
   Start();
   const std::string path = MakeFile("a.txt", 100);
   prompts.NextFile(std::nullopt);
-  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   prompts.NextFile(path);
   prompts.NextInput(std::nullopt);
-  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   prompts.NextFile(std::nullopt);
-  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton2"), Qt::LeftButton);
   EXPECT_FALSE(form().Busy());
   EXPECT_TRUE(prompts.Messages().empty());
   EXPECT_TRUE(prompts.ScriptUsed());
@@ -190,21 +192,21 @@ TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOption
   // A choice left from earlier, which the single-file command must replace by the settings'.
   f3.SetEngines(2, 9);
   f3.SetDontAsk(true);
-  f3.dontask->setEnabled(true);
+  Control<QCheckBox>(f3, "dontask")->setEnabled(true);
 
   prompts.NextFile(encrypted);
   WhenShown(&f3, [&] {
     EXPECT_EQ(
         prompts.Messages(),
         std::vector<Shown>{Info("File has no VILT Header, Please select Decryption Options.")});
-    EXPECT_EQ(f3.defencengine->currentText(), "RC6");
-    EXPECT_EQ(f3.defhashengine->currentText(), "RMD 160");
-    EXPECT_FALSE(f3.dontask->isChecked());
-    EXPECT_FALSE(f3.dontask->isEnabled());
-    f3.password->setText("pw");
-    QTest::mouseClick(f3.Button1, Qt::LeftButton);
+    EXPECT_EQ(Control<QComboBox>(f3, "defencengine")->currentText(), "RC6");
+    EXPECT_EQ(Control<QComboBox>(f3, "defhashengine")->currentText(), "RMD 160");
+    EXPECT_FALSE(Control<QCheckBox>(f3, "dontask")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(f3, "dontask")->isEnabled());
+    Control<QLineEdit>(f3, "password")->setText("pw");
+    QTest::mouseClick(Control<QPushButton>(f3, "Button1"), Qt::LeftButton);
   });
-  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton2"), Qt::LeftButton);
   EXPECT_EQ(shownCount[&f3], 1);
   WaitIdle();
   ASSERT_EQ(prompts.Messages().size(), 3u);
@@ -225,12 +227,11 @@ TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOption
   prompts.NextFile(again);
   std::string shownPassword;
   WhenShown(&f3, [&] {
-    shownPassword = f3.password->text().toStdString();
-    QTest::mouseClick(f3.Button2, Qt::LeftButton);
+    shownPassword = Control<QLineEdit>(f3, "password")->text().toStdString();
+    QTest::mouseClick(Control<QPushButton>(f3, "Button2"), Qt::LeftButton);
   });
-  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton2"), Qt::LeftButton);
   EXPECT_EQ(shownPassword, "pw");
-  EXPECT_TRUE(app->job.DialogCancelled);
   EXPECT_FALSE(form().Busy());
   EXPECT_EQ(prompts.Messages().size(), 1u);  // the header message only
   EXPECT_EQ(dir.names(), names);
@@ -242,7 +243,7 @@ TEST_F(SingleFileTest, AnErrorOfThePipelineIsShownAndNeverReportedAsSuccess) {
   const std::string missing = dir / "gone.txt";
   prompts.NextFile(missing);
   prompts.NextInput(std::string("pw"));
-  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   WaitIdle();
   ExpectIdle();
   ASSERT_EQ(prompts.Messages().size(), 1u);
@@ -261,7 +262,7 @@ TEST_F(SingleFileTest, APlainFileUnderTheEncryptedNameIsRefused) {
   const auto bytes = readFile(doc);
   prompts.NextFile(doc);
   prompts.NextInput(std::string("pw"));
-  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   WaitIdle();
   ASSERT_EQ(prompts.Messages().size(), 1u);
   const Shown& shown = prompts.Messages()[0];
@@ -280,20 +281,20 @@ TEST_F(SingleFileTest, ProgressReachesThePanelAndCommandsWaitWhileBusy) {
   const std::string path = MakeFile("big.bin", 4 << 20);
   prompts.NextFile(path);
   prompts.NextInput(std::string("pw"));
-  form().EncryptFile1->trigger();
+  Control<QAction>(form(), "EncryptFile1")->trigger();
   ASSERT_TRUE(form().Busy());
   // Commands arriving by shortcut or menu while busy do nothing: no question is asked.
-  form().DecryptFile1->trigger();
-  form().VELTOptions1->trigger();
+  Control<QAction>(form(), "DecryptFile1")->trigger();
+  Control<QAction>(form(), "VELTOptions1")->trigger();
   form().EncryptFile();
   EXPECT_EQ(prompts.Questions().size(), 2u);
   WaitIdle();
   // The last values the pipeline reported are on the panel: the bar was emptied after the
   // cipher's 100%, which the percentage label still shows.
-  EXPECT_EQ(form().pb->value(), 0);
-  EXPECT_EQ(form().pos->text(), "100%");
-  EXPECT_EQ(form().filename->text(), "big.bin");
-  EXPECT_EQ(form().singlemessage->text(), "Encryption Complete");
+  EXPECT_EQ(Control<QProgressBar>(form(), "pb")->value(), 0);
+  EXPECT_EQ(Control<QLabel>(form(), "pos")->text(), "100%");
+  EXPECT_EQ(Control<QLabel>(form(), "filename")->text(), "big.bin");
+  EXPECT_EQ(Control<QLabel>(form(), "singlemessage")->text(), "Encryption Complete");
   ASSERT_EQ(prompts.Messages().size(), 1u);
   ExpectTimed(prompts.Messages()[0], "File encrypted in ");
   EXPECT_TRUE(fs::exists(path + ".VELT"));
@@ -307,7 +308,7 @@ TEST_F(SingleFileTest, AnEmptyPasswordIsNeverUsedToEncrypt) {
   // The real box lets no empty new password through; one that comes anyway is refused.
   prompts.NextFile(path);
   prompts.NextInput(std::string());
-  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   EXPECT_EQ(prompts.Messages(),
             std::vector<Shown>{Error("Encryption needs a password, and the password given is "
                                      "empty. Nothing was changed.")});
@@ -326,7 +327,7 @@ TEST_F(SingleFileTest, AFileEncryptedAfterItWasChosenIsReportedAsAlreadyEncrypte
   prompts.WhileAsking = [&](const ScriptedPrompts::Asked&) { fs::rename(other, path); };
   prompts.NextFile(path);
   prompts.NextInput(std::string("pw"));
-  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   WaitIdle();
   EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Info("File is already encrypted")});
   EXPECT_EQ(readFile(path), encrypted);
@@ -344,7 +345,7 @@ TEST_F(SingleFileTest, WhatTheEngineNotesIsShownAfterTheMessage) {
   const std::string encrypted = EncryptedByEngine(path, "pw", app->veltoptions->Settings());
   prompts.NextFile(encrypted);
   prompts.NextInput(std::string("pw"));
-  QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton2"), Qt::LeftButton);
   WaitIdle();
   ASSERT_EQ(prompts.Messages().size(), 2u);
   ExpectTimed(prompts.Messages()[0], "File Decrypted in ");
@@ -362,10 +363,11 @@ TEST_F(SingleFileTest, TheSessionEndingStopsTheFileAtASafePointAndQuits) {
   const std::string path = MakeFile("big.bin", 32 << 20);
   const auto original = readFile(path);
   bool quit = false;
-  SessionEnd session(*app, [&] { quit = true; });
+  SessionEnd session(*app);
+  QObject::connect(&session, &SessionEnd::Quit, [&] { quit = true; });
   prompts.NextFile(path);
   prompts.NextInput(std::string("pw"));
-  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   ASSERT_TRUE(form().Busy());
   ::raise(SIGTERM);  // a logout while the file runs
   ASSERT_TRUE(WaitFor([&] { return quit; }));
@@ -380,7 +382,7 @@ TEST_F(SingleFileTest, TheSessionEndingStopsTheFileAtASafePointAndQuits) {
   }
   // Commands start nothing any more.
   prompts.NextFile(path);
-  QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
+  QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   EXPECT_FALSE(form().Busy());
 }
 #endif

@@ -32,16 +32,16 @@ TEST_F(StartupTest, WithAnInstallationFolderEveryWindowIsMadeHiddenAndTheHelpIsN
   EXPECT_TRUE(form().acceptDrops());
   EXPECT_TRUE(app->job.CommandLinePending);
   // The options dialog loaded the store as it was made.
-  EXPECT_EQ(app->veltoptions->defencengine->currentText(), "Serpent");
-  EXPECT_EQ(app->veltoptions->defhashengine->currentText(), "SHA 386");
-  EXPECT_EQ(app->veltoptions->deffileext->text(), "abc");
+  EXPECT_EQ(Control<QComboBox>(*app->veltoptions, "defencengine")->currentText(), "Serpent");
+  EXPECT_EQ(Control<QComboBox>(*app->veltoptions, "defhashengine")->currentText(), "SHA 386");
+  EXPECT_EQ(Control<QLineEdit>(*app->veltoptions, "deffileext")->text(), "abc");
 
   // The command-line entry runs once, at the first show, and only then.
   int commandLineRuns = 0;
-  form().OnCommandLine = [&] {
+  QObject::connect(&form(), &TForm1::CommandLineEntered, [&] {
     EXPECT_TRUE(app->job.CommandLinePending);
     ++commandLineRuns;
-  };
+  });
   form().show();
   ASSERT_TRUE(WaitFor([&] { return !app->job.CommandLinePending; }));
   form().hide();
@@ -49,7 +49,7 @@ TEST_F(StartupTest, WithAnInstallationFolderEveryWindowIsMadeHiddenAndTheHelpIsN
   QTest::qWait(50);
   EXPECT_EQ(commandLineRuns, 1);
 
-  form().VELTHelp1->trigger();
+  Control<QAction>(form(), "VELTHelp1")->trigger();
   EXPECT_EQ(help.shown, std::vector<std::string>{"/opt/velt/Velt.chm"});
 }
 
@@ -86,20 +86,20 @@ TEST_F(StartupTest, AFailedReadIsShownAndTheValuesAfterItKeepTheirDefaults) {
   EXPECT_EQ(prompts.Messages(),
             std::vector<Shown>{Error("The configuration registry key could not be read.")});
   const Tveltoptions& o = *app->veltoptions;
-  EXPECT_EQ(o.deffileext->text(), "xyz");
-  EXPECT_EQ(o.defencengine->currentIndex(), 3);
-  EXPECT_EQ(o.defhashengine->currentIndex(), 4);
-  EXPECT_EQ(o.defcompspeed->currentIndex(), 2);
-  EXPECT_FALSE(o.addext->isChecked());
-  EXPECT_FALSE(o.securedelete->isChecked());
-  EXPECT_FALSE(o.deleteorig->isChecked());
-  EXPECT_FALSE(o.compressfile->isChecked());
+  EXPECT_EQ(Control<QLineEdit>(o, "deffileext")->text(), "xyz");
+  EXPECT_EQ(Control<QComboBox>(o, "defencengine")->currentIndex(), 3);
+  EXPECT_EQ(Control<QComboBox>(o, "defhashengine")->currentIndex(), 4);
+  EXPECT_EQ(Control<QComboBox>(o, "defcompspeed")->currentIndex(), 2);
+  EXPECT_FALSE(Control<QCheckBox>(o, "addext")->isChecked());
+  EXPECT_FALSE(Control<QCheckBox>(o, "securedelete")->isChecked());
+  EXPECT_FALSE(Control<QCheckBox>(o, "deleteorig")->isChecked());
+  EXPECT_FALSE(Control<QCheckBox>(o, "compressfile")->isChecked());
   // The meta box keeps its default, and is free because compression is off.
-  EXPECT_TRUE(o.addvelt->isChecked());
-  EXPECT_TRUE(o.addvelt->isEnabled());
+  EXPECT_TRUE(Control<QCheckBox>(o, "addvelt")->isChecked());
+  EXPECT_TRUE(Control<QCheckBox>(o, "addvelt")->isEnabled());
   // Loading is not the user unchecking "add extension": both stay enabled.
-  EXPECT_TRUE(o.deffileext->isEnabled());
-  EXPECT_TRUE(o.deleteorig->isEnabled());
+  EXPECT_TRUE(Control<QLineEdit>(o, "deffileext")->isEnabled());
+  EXPECT_TRUE(Control<QCheckBox>(o, "deleteorig")->isEnabled());
 }
 
 TEST_F(StartupTest, FlagsAreAnyNonZeroNumberAndTheStoredMetaFlagComesAfterCompression) {
@@ -110,10 +110,10 @@ TEST_F(StartupTest, FlagsAreAnyNonZeroNumberAndTheStoredMetaFlagComesAfterCompre
   Start();
   EXPECT_TRUE(prompts.Messages().empty());
   const Tveltoptions& o = *app->veltoptions;
-  EXPECT_TRUE(o.addext->isChecked());
-  EXPECT_TRUE(o.securedelete->isChecked());
-  EXPECT_FALSE(o.addvelt->isChecked());
-  EXPECT_TRUE(o.addvelt->isEnabled());
+  EXPECT_TRUE(Control<QCheckBox>(o, "addext")->isChecked());
+  EXPECT_TRUE(Control<QCheckBox>(o, "securedelete")->isChecked());
+  EXPECT_FALSE(Control<QCheckBox>(o, "addvelt")->isChecked());
+  EXPECT_TRUE(Control<QCheckBox>(o, "addvelt")->isEnabled());
 }
 
 TEST_F(StartupTest, AStoredIndexOutsideItsListIsShownAsTheFirstEntry) {
@@ -123,9 +123,11 @@ TEST_F(StartupTest, AStoredIndexOutsideItsListIsShownAsTheFirstEntry) {
            {"comp", "dword:00000001"}});
   Start();
   const Tveltoptions& o = *app->veltoptions;
-  for (const QComboBox* list : {o.defencengine, o.defhashengine, o.defcomp, o.defcompspeed})
+  for (const QComboBox* list :
+       {Control<QComboBox>(o, "defencengine"), Control<QComboBox>(o, "defhashengine"),
+        Control<QComboBox>(o, "defcomp"), Control<QComboBox>(o, "defcompspeed")})
     EXPECT_EQ(list->currentIndex(), 0) << list->objectName().toStdString();
-  EXPECT_EQ(o.defencengine->currentText(), "BlowFish");
+  EXPECT_EQ(Control<QComboBox>(o, "defencengine")->currentText(), "BlowFish");
   EXPECT_EQ(o.Settings().cipherIndex, 0);
 }
 

@@ -4,10 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -21,6 +33,7 @@
 #include "platform/registry.h"
 #include "tests/support/fakes/scripted_help_viewer.h"
 #include "tests/support/fakes/scripted_prompts.h"
+#include "tests/support/fakes/window_controls.h"
 #include "tests/support/temp_dir.h"
 #include "ui/messages.h"
 #include "ui/startup.h"
@@ -28,6 +41,7 @@
 namespace velt::ui::test {
 
 using platform::MessageKind;
+using velt::test::Control;
 using velt::test::ScriptedHelpViewer;
 using velt::test::ScriptedPrompts;
 using Shown = ScriptedPrompts::Shown;
