@@ -12,10 +12,10 @@
 #include <cryptopp/serpent.h>
 #include <cryptopp/twofish.h>
 
-#include <ctime>
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,7 +36,8 @@ double megabytesPerSecond(size_t keyBytes, size_t blockBytes, const CryptoPP::Na
   Mode m;
   m.SetKey(key.data(), key.size(),
            CryptoPP::CombinedNameValuePairs(
-               p, CryptoPP::MakeParameters(CryptoPP::Name::IV(), CryptoPP::ConstByteArrayParameter(iv))));
+               p, CryptoPP::MakeParameters(CryptoPP::Name::IV(),
+                                           CryptoPP::ConstByteArrayParameter(iv))));
   // About a second of CPU time, checked every 256 calls.
   double start = cpuSeconds(), now = start;
   size_t calls = 0;
@@ -52,10 +53,10 @@ template <class Alg>
 void row(const char* label, size_t keyBytes, const CryptoPP::NameValuePairs& p,
          const std::vector<std::string>& wanted) {
   if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), label) == wanted.end()) return;
-  double e = megabytesPerSecond<typename CryptoPP::CBC_Mode<Alg>::Encryption>(
-      keyBytes, Alg::BLOCKSIZE, p);
-  double d = megabytesPerSecond<typename CryptoPP::CBC_Mode<Alg>::Decryption>(
-      keyBytes, Alg::BLOCKSIZE, p);
+  double e =
+      megabytesPerSecond<typename CryptoPP::CBC_Mode<Alg>::Encryption>(keyBytes, Alg::BLOCKSIZE, p);
+  double d =
+      megabytesPerSecond<typename CryptoPP::CBC_Mode<Alg>::Decryption>(keyBytes, Alg::BLOCKSIZE, p);
   std::printf("%s %.1f %.1f\n", label, e, d);
   std::fflush(stdout);
 }
@@ -70,7 +71,8 @@ int main(int argc, char** argv) {
   row<CryptoPP::CAST256>("Cast 256", 16, none, wanted);
   // MARS: the encryption rounds are the same in every version of its key schedule.
   row<CryptoPP::MARS>("MARS", 16, none, wanted);
-  row<CryptoPP::RC5>("RC5", 16, CryptoPP::MakeParameters(CryptoPP::Name::Rounds(), 12, false), wanted);
+  row<CryptoPP::RC5>("RC5", 16, CryptoPP::MakeParameters(CryptoPP::Name::Rounds(), 12, false),
+                     wanted);
   row<CryptoPP::RC6>("RC6", 16, none, wanted);
   row<CryptoPP::Serpent>("Serpent", 16, none, wanted);
   return 0;

@@ -47,8 +47,7 @@ struct Modes {
   }
 
   template <class Ops>
-  static void cbcEncrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out,
-                         size_t n) {
+  static void cbcEncrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
     for (; n >= B; n -= B, in += B, out += B) {
       xorBlock(cv, cv, in);
       ops.encryptBlocks(cv, cv, 1);
@@ -58,8 +57,7 @@ struct Modes {
   }
 
   template <class Ops>
-  static void cbcDecrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out,
-                         size_t n) {
+  static void cbcDecrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
     uint8_t saved[kBatch * B];
     while (n >= B) {
       size_t k = std::min(n / B, kBatch);

@@ -32,7 +32,9 @@ inline uint64_t loadBe64(const uint8_t* p) {
   if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
   return v;
 }
-inline uint16_t loadBe16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
+inline uint16_t loadBe16(const uint8_t* p) {
+  return uint16_t(p[0] << 8 | p[1]);
+}
 
 inline void storeLe32(uint8_t* p, uint32_t v) {
   if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap32(v);
@@ -55,10 +57,18 @@ inline void storeBe16(uint8_t* p, uint16_t v) {
   p[1] = uint8_t(v);
 }
 
-inline uint32_t rotl32(uint32_t v, int n) { return std::rotl(v, n); }
-inline uint32_t rotr32(uint32_t v, int n) { return std::rotr(v, n); }
-inline uint64_t rotl64(uint64_t v, int n) { return std::rotl(v, n); }
-inline uint64_t rotr64(uint64_t v, int n) { return std::rotr(v, n); }
+inline uint32_t rotl32(uint32_t v, int n) {
+  return std::rotl(v, n);
+}
+inline uint32_t rotr32(uint32_t v, int n) {
+  return std::rotr(v, n);
+}
+inline uint64_t rotl64(uint64_t v, int n) {
+  return std::rotl(v, n);
+}
+inline uint64_t rotr64(uint64_t v, int n) {
+  return std::rotr(v, n);
+}
 
 // out = a XOR b over n bytes; any of the three may alias.
 inline void xorBytes(uint8_t* out, const uint8_t* a, const uint8_t* b, size_t n) {
@@ -68,6 +78,8 @@ inline void xorBytes(uint8_t* out, const uint8_t* a, const uint8_t* b, size_t n)
 // Fills memory with a byte value in a way the optimiser may not drop, for key material
 // that is about to go out of scope.
 void secureFill(void* p, size_t n, uint8_t value);
-inline void secureWipe(void* p, size_t n) { secureFill(p, n, 0); }
+inline void secureWipe(void* p, size_t n) {
+  secureFill(p, n, 0);
+}
 
 }  // namespace velt::crypto

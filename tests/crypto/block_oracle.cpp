@@ -113,7 +113,8 @@ std::vector<uint8_t> referenceMode(BlockOracle& o, size_t B, TCrypt_ciphermode m
           if (++cv[i] != 0) break;
         for (size_t i = 0; i < B; ++i) y[i] = x[i] ^ t[i];
         break;
-      default: break;
+      default:
+        break;
     }
   }
   if (size_t rest = in.size() - full) {

@@ -20,7 +20,8 @@ class CryptoppOracle : public BlockOracle {
   CryptoppOracle(std::vector<uint8_t> key, size_t keyBytes, int rounds, int effectiveKeyBits) {
     if (keyBytes) key.resize(keyBytes, 0);
     if (effectiveKeyBits) {
-      auto params = CryptoPP::MakeParameters(CryptoPP::Name::EffectiveKeyLength(), effectiveKeyBits);
+      auto params =
+          CryptoPP::MakeParameters(CryptoPP::Name::EffectiveKeyLength(), effectiveKeyBits);
       enc_.SetKey(key.data(), key.size(), params);
       dec_.SetKey(key.data(), key.size(), params);
     } else if (rounds) {

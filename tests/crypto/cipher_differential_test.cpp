@@ -1,7 +1,6 @@
 // Our block ciphers against OpenSSL's, in all five modes, on random keys and lengths.
-#include <gtest/gtest.h>
-
 #include <cryptopp/blowfish.h>
+#include <gtest/gtest.h>
 
 #include "tests/crypto/block_oracle.h"
 #include "tests/crypto/block_oracle_cryptopp.h"

@@ -206,9 +206,9 @@ TEST(CipherFramework, TextOperationsRoundTripThroughBase64) {
     std::string text = "The quick brown fox";
     std::string enc = c->EncryptText(text);
     EXPECT_EQ(enc.size(), 28u);  // 19 bytes -> 7 groups of four
-    EXPECT_EQ(enc.find_first_not_of(
-                  "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
-              std::string::npos);
+    EXPECT_EQ(
+        enc.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/="),
+        std::string::npos);
     c->RestartChain();
     EXPECT_EQ(c->DecryptText(enc), text);
   }
@@ -309,15 +309,24 @@ TEST(CipherFramework, StreamRoundTripForEveryCipherAndHash) {
 // 512 bits): a password keys the cipher with exactly the first L bits of its digest.
 TEST(CipherFramework, EffectiveKeyLengthForEveryCipherAndHash) {
   const std::map<std::string, std::array<int, 6>> table = {
-      {"BlowFish", {128, 160, 192, 256, 384, 448}}, {"TwoFish", {128, 160, 192, 256, 256, 256}},
-      {"Cast 256", {128, 160, 192, 256, 256, 256}}, {"RIJNDAEL", {128, 160, 192, 256, 256, 256}},
-      {"Serpent", {128, 160, 192, 256, 256, 256}},  {"Cast 128", {128, 128, 128, 128, 128, 128}},
-      {"ICE2", {128, 128, 128, 128, 128, 128}},     {"IDEA", {128, 128, 128, 128, 128, 128}},
-      {"MISTY 1", {128, 128, 128, 128, 128, 128}},  {"Tea", {128, 128, 128, 128, 128, 128}},
-      {"DES", {64, 64, 64, 64, 64, 64}},            {"ICE", {64, 64, 64, 64, 64, 64}},
-      {"ThinICE", {64, 64, 64, 64, 64, 64}},        {"3DES", {128, 160, 192, 192, 192, 192}},
-      {"MARS", {128, 160, 192, 256, 384, 512}},     {"RC2", {128, 160, 192, 256, 384, 512}},
-      {"RC4", {128, 160, 192, 256, 384, 512}},      {"RC5", {128, 160, 192, 256, 384, 512}},
+      {"BlowFish", {128, 160, 192, 256, 384, 448}},
+      {"TwoFish", {128, 160, 192, 256, 256, 256}},
+      {"Cast 256", {128, 160, 192, 256, 256, 256}},
+      {"RIJNDAEL", {128, 160, 192, 256, 256, 256}},
+      {"Serpent", {128, 160, 192, 256, 256, 256}},
+      {"Cast 128", {128, 128, 128, 128, 128, 128}},
+      {"ICE2", {128, 128, 128, 128, 128, 128}},
+      {"IDEA", {128, 128, 128, 128, 128, 128}},
+      {"MISTY 1", {128, 128, 128, 128, 128, 128}},
+      {"Tea", {128, 128, 128, 128, 128, 128}},
+      {"DES", {64, 64, 64, 64, 64, 64}},
+      {"ICE", {64, 64, 64, 64, 64, 64}},
+      {"ThinICE", {64, 64, 64, 64, 64, 64}},
+      {"3DES", {128, 160, 192, 192, 192, 192}},
+      {"MARS", {128, 160, 192, 256, 384, 512}},
+      {"RC2", {128, 160, 192, 256, 384, 512}},
+      {"RC4", {128, 160, 192, 256, 384, 512}},
+      {"RC5", {128, 160, 192, 256, 384, 512}},
       {"RC6", {128, 160, 192, 256, 384, 512}},
   };
   const std::map<int, size_t> column = {{128, 0}, {160, 1}, {192, 2}, {256, 3}, {384, 4}, {512, 5}};

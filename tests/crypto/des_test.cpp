@@ -44,8 +44,8 @@ TEST(TripleDes, LongerKeysAreZeroFilledToThreeKeys) {
 std::vector<uint8_t> opensslDigest(const char* name, std::string_view text) {
   std::vector<uint8_t> d(EVP_MAX_MD_SIZE);
   unsigned len = 0;
-  EXPECT_TRUE(EVP_Digest(text.data(), text.size(), d.data(), &len, EVP_get_digestbyname(name),
-                         nullptr));
+  EXPECT_TRUE(
+      EVP_Digest(text.data(), text.size(), d.data(), &len, EVP_get_digestbyname(name), nullptr));
   d.resize(len);
   return d;
 }

@@ -1,7 +1,6 @@
 // IDEA against Crypto++ (the system's OpenSSL is built without IDEA).
-#include <gtest/gtest.h>
-
 #include <cryptopp/idea.h>
+#include <gtest/gtest.h>
 
 #include "crypto/block_cipher.h"
 #include "crypto/cipher_catalogue.h"

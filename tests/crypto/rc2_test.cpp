@@ -1,10 +1,10 @@
 // RC2 against Crypto++ with an effective key length of 1024 bits, and the RFC 2268 vectors
 // for the effective lengths they were published with.
-#include <gtest/gtest.h>
+#include "crypto/ciphers/rc2.h"
 
 #include <cryptopp/rc2.h>
+#include <gtest/gtest.h>
 
-#include "crypto/ciphers/rc2.h"
 #include "crypto/hex.h"
 #include "tests/crypto/block_oracle.h"
 #include "tests/crypto/block_oracle_cryptopp.h"

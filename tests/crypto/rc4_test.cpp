@@ -1,4 +1,6 @@
 // RC4 against OpenSSL's, and the per-call restart of its generator that files depend on.
+#include "crypto/ciphers/rc4.h"
+
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 #include <openssl/provider.h>
@@ -7,7 +9,6 @@
 
 #include "crypto/block_cipher.h"
 #include "crypto/cipher_catalogue.h"
-#include "crypto/ciphers/rc4.h"
 #include "crypto/errors.h"
 #include "crypto/hex.h"
 #include "tests/support/openssl_providers.h"

@@ -1,7 +1,6 @@
 // RC5-32/12 against Crypto++ in all five modes, over the key lengths files can use.
-#include <gtest/gtest.h>
-
 #include <cryptopp/rc5.h>
+#include <gtest/gtest.h>
 
 #include "crypto/cipher_catalogue.h"
 #include "crypto/hex.h"

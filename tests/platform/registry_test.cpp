@@ -79,7 +79,10 @@ TEST_F(RegistryTest, HivePathComesFromTheEnvironmentOrTheInstallPrefix) {
 }
 
 TEST_F(RegistryTest, EveryTypeRoundTripsAndIsStoredInExportForm) {
-  std::string bin("\x00\x01\xff" "ab", 5);
+  std::string bin(
+      "\x00\x01\xff"
+      "ab",
+      5);
   std::string longBin;
   for (int i = 0; i < 100; ++i) longBin += char(i);
   struct Case {
@@ -92,8 +95,14 @@ TEST_F(RegistryTest, EveryTypeRoundTripsAndIsStoredInExportForm) {
   const std::vector<Case> cases = {
       {"str", std::string(R"(C:\Program Files\"VELT")"), kRegString,
        std::string(R"(C:\Program Files\"VELT")"), R"("str"="C:\\Program Files\\\"VELT\"")"},
-      {"utf8", std::string("Gr\xC3\xBC\xC3\x9F" "e"), kRegString,
-       std::string("Gr\xC3\xBC\xC3\x9F" "e"), "\"utf8\"=\"Gr\xC3\xBC\xC3\x9F" "e\""},
+      {"utf8",
+       std::string("Gr\xC3\xBC\xC3\x9F"
+                   "e"),
+       kRegString,
+       std::string("Gr\xC3\xBC\xC3\x9F"
+                   "e"),
+       "\"utf8\"=\"Gr\xC3\xBC\xC3\x9F"
+       "e\""},
       {"lines", std::string("a\nb"), kRegString, std::string("a\nb"),
        R"("lines"=hex(1):61,00,0a,00,62,00,00,00)"},
       {"exp", std::string("%A%\xC3\xBC"), kRegExpandString, std::string("%A%\xC3\xBC"),
@@ -118,10 +127,14 @@ TEST_F(RegistryTest, EveryTypeRoundTripsAndIsStoredInExportForm) {
     EXPECT_EQ(ReadRegistryValue(kLM, kKey, c.name), c.expected);
   }
   std::string text = readText(hive);
-  EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n", 0), 0u)
+  EXPECT_EQ(
+      text.rfind("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n",
+                 0),
+      0u)
       << text;
   for (const auto& c : cases)
-    EXPECT_NE(text.find("\n" + c.storedLine + "\n"), std::string::npos) << c.storedLine << "\n" << text;
+    EXPECT_NE(text.find("\n" + c.storedLine + "\n"), std::string::npos) << c.storedLine << "\n"
+                                                                        << text;
   // Long lists wrap the way regedit wraps them: within 80 columns, indented continuations.
   size_t at = text.find("\"long\"=");
   std::string rest = text.substr(at, text.find("\n@=") - at);
@@ -199,7 +212,9 @@ TEST_F(RegistryTest, WritesThatCannotBeStoredFailWithoutTouchingTheHive) {
     EXPECT_EQ(e.text, kCantWrite);
     EXPECT_EQ(readText(hive), original);
   }
-  EXPECT_EQ(failureOf([&] { WriteRegistryValue(kLM, "\\Software\\Two\r\nLines", "v", true, kRegDword); }).code,
+  EXPECT_EQ(failureOf([&] {
+              WriteRegistryValue(kLM, "\\Software\\Two\r\nLines", "v", true, kRegDword);
+            }).code,
             1013);
   EXPECT_EQ(readText(hive), original);
   WriteRegistryValue(kLM, kKey, "v", std::string("-2147483648"), kRegDword);
@@ -297,7 +312,8 @@ TEST_F(RegistryTest, WritingThroughALinkReplacesTheLinkedFile) {
 }
 
 TEST_F(RegistryTest, DamagedHiveIsNamedAndNeverOverwritten) {
-  const std::string head = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n";
+  const std::string head =
+      "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n";
   struct Case {
     std::string content;
     int line;
@@ -310,11 +326,13 @@ TEST_F(RegistryTest, DamagedHiveIsNamedAndNeverOverwritten) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.content);
     writeFile(hive, c.content);
-    const std::string where = "The registry file " + hive + " is damaged at line " + std::to_string(c.line) + ": ";
+    const std::string where =
+        "The registry file " + hive + " is damaged at line " + std::to_string(c.line) + ": ";
     Caught r = failureOf([&] { ReadRegistryValue(kLM, kKey, "def"); });
     EXPECT_EQ(r.code, 1012);
     EXPECT_EQ(r.text.rfind(std::string(kCantRead) + " " + where, 0), 0u) << r.text;
-    Caught w = failureOf([&] { WriteRegistryValue(kLM, kKey, "def", std::string("y"), kRegString); });
+    Caught w =
+        failureOf([&] { WriteRegistryValue(kLM, kKey, "def", std::string("y"), kRegString); });
     EXPECT_EQ(w.code, 1013);
     EXPECT_EQ(w.text.rfind(std::string(kCantWrite) + " " + where, 0), 0u) << w.text;
     EXPECT_EQ(readText(hive), c.content);

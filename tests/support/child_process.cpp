@@ -35,7 +35,9 @@ ChildResult runInChild(const std::function<int()>& body, const ChildOptions& opt
     try {
       if (options.fileSizeLimit >= 0) {
         ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit rl{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
+        struct rlimit rl {
+          rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)
+        };
         ::setrlimit(RLIMIT_FSIZE, &rl);
       }
       if (options.unprivileged && ::geteuid() == 0) {

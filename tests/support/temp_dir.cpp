@@ -19,7 +19,9 @@ namespace velt::test {
 
 namespace fs = std::filesystem;
 
-fs::path pathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+fs::path pathOf(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 namespace {
 std::string utf8Of(const fs::path& p) {
@@ -86,7 +88,8 @@ std::string TempDir::operator/(const std::string& name) const {
 
 std::vector<std::string> TempDir::names() const {
   std::vector<std::string> v;
-  for (const auto& e : fs::directory_iterator(pathOf(path_))) v.push_back(utf8Of(e.path().filename()));
+  for (const auto& e : fs::directory_iterator(pathOf(path_)))
+    v.push_back(utf8Of(e.path().filename()));
   std::sort(v.begin(), v.end());
   return v;
 }
@@ -120,7 +123,9 @@ uint32_t fileMode(const std::string& path) {
 }
 #endif
 
-uint64_t FileSizeOf(const std::string& path) { return fs::file_size(pathOf(path)); }
+uint64_t FileSizeOf(const std::string& path) {
+  return fs::file_size(pathOf(path));
+}
 
 void makeHidden(const std::string& path) {
 #ifdef _WIN32

@@ -1,5 +1,7 @@
 // The Windows file layer on a real (Wine) file system. "Another program" is played by handles
 // opened with CreateFileW directly, as any program would open them.
+#include "platform/file.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,7 +9,6 @@
 #include <functional>
 
 #include "platform/errors.h"
-#include "platform/file.h"
 #include "platform/file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/win32_handles.h"
@@ -22,7 +23,9 @@ using test::writeFile;
 
 using Foreign = test::ForeignHandle;
 
-DWORD attributes(const std::string& path) { return GetFileAttributesW(wide(path).c_str()); }
+DWORD attributes(const std::string& path) {
+  return GetFileAttributesW(wide(path).c_str());
+}
 
 PlatformError errorOf(const std::function<void()>& f) {
   try {
@@ -41,12 +44,15 @@ TEST(WindowsFile, AnExclusiveHandleKeepsOtherProgramsOutButLetsTheFileBeRenamed)
   for (OpenMode mode : {OpenMode::Read, OpenMode::ReadWrite}) {
     File f = File::Open(p, mode);
     // Neither readers nor writers, whatever they would share themselves.
-    EXPECT_FALSE(Foreign(p, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).open());
-    EXPECT_FALSE(Foreign(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).open());
+    EXPECT_FALSE(
+        Foreign(p, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).open());
+    EXPECT_FALSE(
+        Foreign(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).open());
     // A second exclusive open, even in this process, is a second VELT job on the file.
     PlatformError e = errorOf([&] { File::Open(p, OpenMode::Read); });
     EXPECT_EQ(e.Code(), ERROR_SHARING_VIOLATION);
-    EXPECT_NE(std::string(e.what()).find("in use by another program"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("in use by another program"), std::string::npos)
+        << e.what();
     // Renaming is shared: the engine renames the files it holds.
     ReplaceFile(p, dir / "moved");
     ReplaceFile(dir / "moved", p);
@@ -193,10 +199,12 @@ TEST(WindowsFileSystem, ListingUsesOurWildcardRulesAndTheAttributeFilter) {
   // "*.txt" never matches "a.txtx" (Windows' own matching would, through its short name).
   EXPECT_EQ(names(dir.path(), "*.txt", 0), (V{"B.TXT", "a.txt"}));
   EXPECT_EQ(names(dir.path() + "\\", "*.txt", kHidden), (V{"B.TXT", "a.txt", "hidden.txt"}));
-  EXPECT_EQ(names(dir.path(), "*.txt", kSystem | kDirectory), (V{"B.TXT", "a.txt", "sub.txt", "system.txt"}));
+  EXPECT_EQ(names(dir.path(), "*.txt", kSystem | kDirectory),
+            (V{"B.TXT", "a.txt", "sub.txt", "system.txt"}));
   EXPECT_EQ(names(dir.path(), "*.*", 0), (V{"B.TXT", "a.txt", "a.txtx", "noext"}));
   EXPECT_EQ(names(dir.path(), "?.TXT", 0), (V{"B.TXT", "a.txt"}));
-  EXPECT_EQ(names(dir.path(), "*.*", kDirectory), (V{".", "..", "B.TXT", "a.txt", "a.txtx", "noext", "sub.txt"}));
+  EXPECT_EQ(names(dir.path(), "*.*", kDirectory),
+            (V{".", "..", "B.TXT", "a.txt", "a.txtx", "noext", "sub.txt"}));
   for (const auto& e : ListDirectory(dir.path(), "sub.txt", kDirectory)) {
     EXPECT_EQ(e.attributes & kDirectory, uint32_t(kDirectory));
     EXPECT_FALSE(e.isSymbolicLink);
@@ -265,7 +273,9 @@ TEST(WindowsFileSystem, RenameNoReplaceDeleteAndQueries) {
 TEST(WindowsFileSystem, Utf8NamesAndLongPaths) {
   TempDir dir;
   // UTF-8 in, UTF-8 out: names the local code page cannot hold.
-  const std::string name = "\xC3\x9C" "berweisung \xE6\x97\xA5\xE6\x9C\xAC.pdf";
+  const std::string name =
+      "\xC3\x9C"
+      "berweisung \xE6\x97\xA5\xE6\x9C\xAC.pdf";
   {
     File f = File::Open(dir / name, OpenMode::CreateNew);
     f.Write("x", 1);

@@ -34,9 +34,9 @@ Caught failureOf(const std::function<void()>& f) {
 // The system's own text for a code, asked here directly.
 std::string systemText(DWORD code) {
   char buffer[512];
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                           code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof buffer,
-                           nullptr);
+  DWORD n =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof buffer, nullptr);
   std::string text(buffer, n);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
     text.pop_back();
@@ -64,10 +64,12 @@ class WindowsRegistry : public ::testing::TestWithParam<RegistryRoot> {
   Raw raw(const wchar_t* name) {
     Raw r;
     DWORD size = 0;
-    LONG rc = RegGetValueW(root(), sub.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &r.type, nullptr, &size);
+    LONG rc =
+        RegGetValueW(root(), sub.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &r.type, nullptr, &size);
     EXPECT_EQ(rc, ERROR_SUCCESS);
     r.data.resize(size);
-    RegGetValueW(root(), sub.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &r.type, r.data.data(), &size);
+    RegGetValueW(root(), sub.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &r.type, r.data.data(),
+                 &size);
     r.data.resize(size);
     return r;
   }
@@ -75,9 +77,11 @@ class WindowsRegistry : public ::testing::TestWithParam<RegistryRoot> {
   // A value as another program (an installer, regedit) would store it.
   void put(const wchar_t* name, DWORD type, const void* data, DWORD size) {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExW(root(), sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+    ASSERT_EQ(
+        RegCreateKeyExW(root(), sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
     RegCloseKey(key);
   }
 
@@ -96,7 +100,10 @@ class WindowsRegistry : public ::testing::TestWithParam<RegistryRoot> {
 
 TEST_P(WindowsRegistry, EveryTypeRoundTripsAndIsStoredAsTheSystemsOwnType) {
   const RegistryRoot r = GetParam();
-  const std::string bin("\x00\x01\xff" "ab", 5);
+  const std::string bin(
+      "\x00\x01\xff"
+      "ab",
+      5);
   struct Case {
     std::wstring name;
     Input in;
@@ -108,7 +115,12 @@ TEST_P(WindowsRegistry, EveryTypeRoundTripsAndIsStoredAsTheSystemsOwnType) {
   const std::vector<Case> cases = {
       {L"str", std::string(R"(C:\Program Files\"VELT")"), kRegString,
        std::string(R"(C:\Program Files\"VELT")"), REG_SZ, utf16z(LR"(C:\Program Files\"VELT")")},
-      {L"utf8", std::string("Gr\xC3\xBC\xC3\x9F" "e"), kRegString, std::string("Gr\xC3\xBC\xC3\x9F" "e"),
+      {L"utf8",
+       std::string("Gr\xC3\xBC\xC3\x9F"
+                   "e"),
+       kRegString,
+       std::string("Gr\xC3\xBC\xC3\x9F"
+                   "e"),
        REG_SZ, utf16z(L"Gr\u00FC\u00DFe")},
       {L"exp", std::string("%A%\xC3\xBC"), kRegExpandString, std::string("%A%\xC3\xBC"),
        REG_EXPAND_SZ, utf16z(L"%A%\u00FC")},
@@ -151,7 +163,8 @@ TEST_P(WindowsRegistry, ValuesStoredByOtherProgramsAreReadOrRefusedWith1012) {
   put(L"short", REG_DWORD, &big, 2);
 
   EXPECT_EQ(ReadRegistryValue(r, keyPath, "Path"),
-            RegistryValue(std::string("C:\\Programme\\\xC3\x9C" "ber VELT")));
+            RegistryValue(std::string("C:\\Programme\\\xC3\x9C"
+                                      "ber VELT")));
   EXPECT_EQ(ReadRegistryValue(r, keyPath, "bare"), RegistryValue(std::string("abc")));
   EXPECT_EQ(ReadRegistryValue(r, keyPath, "exp"), RegistryValue(std::string("%SystemRoot%\\x")));
   for (const char* name : {"be", "q", "multi", "short", "missing"}) {
@@ -196,10 +209,14 @@ TEST_P(WindowsRegistry, WritesThatCannotBeStoredFailWith1013AndStoreNothing) {
     int type;
   };
   const std::vector<Case> cases = {
-      {"missing", std::string("x"), kRegKeepType}, {"multi", std::string("x"), kRegKeepType},
-      {"v", std::string("x"), 5},                  {"v", std::string("x"), -1},
-      {"v", std::string("abc"), kRegDword},        {"v", std::string("12a"), kRegDword},
-      {"v", std::string(""), kRegDword},           {"v", std::string("2147483648"), kRegDword},
+      {"missing", std::string("x"), kRegKeepType},
+      {"multi", std::string("x"), kRegKeepType},
+      {"v", std::string("x"), 5},
+      {"v", std::string("x"), -1},
+      {"v", std::string("abc"), kRegDword},
+      {"v", std::string("12a"), kRegDword},
+      {"v", std::string(""), kRegDword},
+      {"v", std::string("2147483648"), kRegDword},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name + " type " + std::to_string(c.type));
@@ -216,10 +233,12 @@ TEST_P(WindowsRegistry, WritesThatCannotBeStoredFailWith1013AndStoreNothing) {
 TEST_P(WindowsRegistry, WritingCreatesTheKeyAndFailuresNameTheSystemsReason) {
   const RegistryRoot r = GetParam();
   WriteRegistryValue(r, keyPath + "\\deeper\\still", "def", std::string("VELT"), kRegString);
-  EXPECT_EQ(ReadRegistryValue(r, keyPath + "\\deeper\\still", "def"), RegistryValue(std::string("VELT")));
+  EXPECT_EQ(ReadRegistryValue(r, keyPath + "\\deeper\\still", "def"),
+            RegistryValue(std::string("VELT")));
   // A key name longer than the registry allows (255 characters): the system's reason.
-  Caught c = failureOf(
-      [&] { WriteRegistryValue(r, keyPath + "\\" + std::string(300, 'k'), "x", int32_t(1), kRegDword); });
+  Caught c = failureOf([&] {
+    WriteRegistryValue(r, keyPath + "\\" + std::string(300, 'k'), "x", int32_t(1), kRegDword);
+  });
   EXPECT_NE(c.code, 0);
   EXPECT_EQ(c.text, systemText(DWORD(c.code)));
 }
@@ -231,7 +250,9 @@ INSTANTIATE_TEST_SUITE_P(BothRoots, WindowsRegistry,
                                                                            : "CurrentUser";
                          });
 
-TEST(WindowsRegistryPath, NoHiveFileOnWindows) { EXPECT_EQ(RegistryHivePath(), ""); }
+TEST(WindowsRegistryPath, NoHiveFileOnWindows) {
+  EXPECT_EQ(RegistryHivePath(), "");
+}
 
 }  // namespace
 }  // namespace velt::platform
