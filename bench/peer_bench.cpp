@@ -24,14 +24,14 @@ namespace {
 
 constexpr size_t kChunk = 8192;
 
-double cpuSeconds() {
+double CpuSeconds() {
   timespec ts;
   clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
   return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
 
 template <class Mode>
-double megabytesPerSecond(size_t keyBytes, size_t blockBytes, const CryptoPP::NameValuePairs& p) {
+double MegabytesPerSecond(size_t keyBytes, size_t blockBytes, const CryptoPP::NameValuePairs& p) {
   std::vector<uint8_t> key(keyBytes, 0x42), iv(blockBytes, 0x24), buf(kChunk, 0x5a);
   Mode m;
   m.SetKey(key.data(), key.size(),
@@ -39,12 +39,12 @@ double megabytesPerSecond(size_t keyBytes, size_t blockBytes, const CryptoPP::Na
                p, CryptoPP::MakeParameters(CryptoPP::Name::IV(),
                                            CryptoPP::ConstByteArrayParameter(iv))));
   // About a second of CPU time, checked every 256 calls.
-  double start = cpuSeconds(), now = start;
+  double start = CpuSeconds(), now = start;
   size_t calls = 0;
   while (now - start < 1.0) {
     for (int i = 0; i < 256; ++i) m.ProcessData(buf.data(), buf.data(), kChunk);
     calls += 256;
-    now = cpuSeconds();
+    now = CpuSeconds();
   }
   return double(calls * kChunk) / 1e6 / (now - start);
 }
@@ -54,9 +54,9 @@ void row(const char* label, size_t keyBytes, const CryptoPP::NameValuePairs& p,
          const std::vector<std::string>& wanted) {
   if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), label) == wanted.end()) return;
   double e =
-      megabytesPerSecond<typename CryptoPP::CBC_Mode<Alg>::Encryption>(keyBytes, Alg::BLOCKSIZE, p);
+      MegabytesPerSecond<typename CryptoPP::CBC_Mode<Alg>::Encryption>(keyBytes, Alg::BLOCKSIZE, p);
   double d =
-      megabytesPerSecond<typename CryptoPP::CBC_Mode<Alg>::Decryption>(keyBytes, Alg::BLOCKSIZE, p);
+      MegabytesPerSecond<typename CryptoPP::CBC_Mode<Alg>::Decryption>(keyBytes, Alg::BLOCKSIZE, p);
   std::printf("%s %.1f %.1f\n", label, e, d);
   std::fflush(stdout);
 }

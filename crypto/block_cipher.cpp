@@ -55,11 +55,11 @@ void TCrypt_blockcipher::DecryptBytes(const uint8_t* in, uint8_t* out, size_t n)
 std::string TCrypt_blockcipher::EncryptText(std::string_view text) {
   std::vector<uint8_t> bytes(text.begin(), text.end());
   Cfb8Encrypt(bytes.data(), bytes.data(), bytes.size());
-  return base64Encode(bytes.data(), bytes.size());
+  return Base64Encode(bytes.data(), bytes.size());
 }
 
 std::string TCrypt_blockcipher::DecryptText(std::string_view base64) {
-  std::vector<uint8_t> bytes = base64Decode(base64);
+  std::vector<uint8_t> bytes = Base64Decode(base64);
   Cfb8Decrypt(bytes.data(), bytes.data(), bytes.size());
   return std::string(bytes.begin(), bytes.end());
 }

@@ -114,10 +114,10 @@ concept block_cipher_implementation =
   { C::kAlgorithm } -> std::convertible_to<const char*>;
   { C::ClassSelfCheck() } -> std::same_as<bool>;
   c.SetupKey(in, bits);
-  k.encryptBlock(in, out);
-  k.decryptBlock(in, out);
-  k.encryptBlocks(in, out, count);
-  k.decryptBlocks(in, out, count);
+  k.EncryptBlockRaw(in, out);
+  k.DecryptBlockRaw(in, out);
+  k.EncryptBlocksRaw(in, out, count);
+  k.DecryptBlocksRaw(in, out, count);
 };
 
 // The template every block algorithm class derives from:
@@ -130,11 +130,11 @@ concept block_cipher_implementation =
 //     static constexpr const char* kAlgorithm = "...";
 //     static bool ClassSelfCheck();
 //     void SetupKey(const uint8_t* key, unsigned bits) override;      // fills *ks_
-//     void encryptBlock(const uint8_t* in, uint8_t* out) const;       // in may equal out
-//     void decryptBlock(const uint8_t* in, uint8_t* out) const;
+//     void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;       // in may equal out
+//     void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
 //     // optional, for ciphers that gain from several blocks in flight:
-//     void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
-//     void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+//     void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
+//     void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 //   };
 //
 // It supplies the class queries, the virtual block operations, Burn, and the ten mode
@@ -167,11 +167,11 @@ class BlockCipher : public Base {
 
   void EncryptBlock(const uint8_t* in, uint8_t* out) override {
     this->RequireKey();
-    self().encryptBlock(in, out);
+    self().EncryptBlockRaw(in, out);
   }
   void DecryptBlock(const uint8_t* in, uint8_t* out) override {
     this->RequireKey();
-    self().decryptBlock(in, out);
+    self().DecryptBlockRaw(in, out);
   }
 
   void Burn() override {
@@ -180,20 +180,20 @@ class BlockCipher : public Base {
   }
 
   // Bulk forms; an algorithm hides these with its own when it can do better.
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    for (size_t i = 0; i < count; ++i) self().encryptBlock(in + i * B, out + i * B);
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+    for (size_t i = 0; i < count; ++i) self().EncryptBlockRaw(in + i * B, out + i * B);
   }
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    for (size_t i = 0; i < count; ++i) self().decryptBlock(in + i * B, out + i * B);
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+    for (size_t i = 0; i < count; ++i) self().DecryptBlockRaw(in + i * B, out + i * B);
   }
 
   void CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cbcEncrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CbcEncrypt(InlineOps{self()}, this->ChainVector, in, out, n);
   }
   void CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cbcDecrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CbcDecrypt(InlineOps{self()}, this->ChainVector, in, out, n);
   }
   void Cfb8Encrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
@@ -205,11 +205,11 @@ class BlockCipher : public Base {
   }
   void CfbBlockEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cfbBlockEncrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CfbBlockEncrypt(InlineOps{self()}, this->ChainVector, in, out, n);
   }
   void CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cfbBlockDecrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CfbBlockDecrypt(InlineOps{self()}, this->ChainVector, in, out, n);
   }
   void OfbEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
@@ -225,7 +225,7 @@ class BlockCipher : public Base {
  protected:
   // Keys the class with a known-answer row (hex) and checks one block both ways.
   static bool KnownAnswer(const char* keyHex, const char* plainHex, const char* cipherHex) {
-    auto key = fromHex(keyHex), plain = fromHex(plainHex), expected = fromHex(cipherHex);
+    auto key = FromHex(keyHex), plain = FromHex(plainHex), expected = FromHex(cipherHex);
     Derived c;
     c.InitWithKey(key.data(), unsigned(key.size() * 8), nullptr);
     uint8_t block[B];
@@ -241,11 +241,11 @@ class BlockCipher : public Base {
   const Derived& self() const { return static_cast<const Derived&>(*this); }
   struct InlineOps {
     const Derived& d;
-    void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-      d.encryptBlocks(in, out, count);
+    void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+      d.EncryptBlocksRaw(in, out, count);
     }
-    void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-      d.decryptBlocks(in, out, count);
+    void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+      d.DecryptBlocksRaw(in, out, count);
     }
   };
 };

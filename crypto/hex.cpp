@@ -13,7 +13,7 @@ int nibble(char c) {
 }
 }  // namespace
 
-std::vector<uint8_t> fromHex(std::string_view hex) {
+std::vector<uint8_t> FromHex(std::string_view hex) {
   std::vector<uint8_t> out;
   int high = -1;
   for (char c : hex) {
@@ -31,7 +31,7 @@ std::vector<uint8_t> fromHex(std::string_view hex) {
   return out;
 }
 
-std::string toHex(const uint8_t* data, size_t n) {
+std::string ToHex(const uint8_t* data, size_t n) {
   static const char digits[] = "0123456789abcdef";
   std::string s;
   s.reserve(2 * n);

@@ -20,8 +20,8 @@ void RequireRegularFile(const std::string& path) {
 std::unique_ptr<crypto::TCrypt_cipher> MakeKeyedCipher(int cipherIndex, int hashIndex,
                                                        const std::string& password,
                                                        ProgressSink& sink) {
-  auto cipher = crypto::createCipher(cipherIndex);
-  cipher->InitWithPassword(password, *crypto::findHash(hashIndex)->cls);
+  auto cipher = crypto::CreateCipher(cipherIndex);
+  cipher->InitWithPassword(password, *crypto::FindHash(hashIndex)->cls);
   cipher->OnProgress = [&sink](crypto::TCrypt_cipher& c) {
     sink.ShowPercent(PercentOf(uint64_t(c.ProgressDone), uint64_t(c.ProgressTotal)));
   };

@@ -52,7 +52,7 @@ uint16_t apply(Op op, uint16_t a, uint16_t b) {
   }
 }
 
-std::map<std::string, std::vector<int>> loadTables(const char* path) {
+std::map<std::string, std::vector<int>> LoadTables(const char* path) {
   std::ifstream in(path);
   if (!in) {
     std::fprintf(stderr, "cannot read %s (run from the repository root)\n", path);
@@ -177,7 +177,7 @@ int evaluate(const Circuit& c, int x) {
 }
 
 std::string render(const std::string& name, const Circuit& c) {
-  std::string fn = "sbox" + name.substr(1, 1) + (name.size() > 2 ? "Inv" : "");
+  std::string fn = "Sbox" + name.substr(1, 1) + (name.size() > 2 ? "Inv" : "");
   std::ostringstream s;
   s << "// " << name << ": " << c.gates.size() - 4 << " gates.\ntemplate <class W>\ninline void "
     << fn << "(W& x0, W& x1, W& x2, W& x3) {\n";
@@ -200,7 +200,7 @@ std::string render(const std::string& name, const Circuit& c) {
 
 int main(int argc, char** argv) {
   const int runs = argc > 1 ? std::atoi(argv[1]) : 500;
-  auto tables = loadTables("crypto/tables/serpent-sboxes.txt");
+  auto tables = LoadTables("crypto/tables/serpent-sboxes.txt");
   std::string body;
   for (int inv = 0; inv < 2; ++inv)
     for (int n = 0; n < 8; ++n) {

@@ -19,8 +19,8 @@ class TCrypt_blowfish final
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const {
-    uint32_t l = loadBe32(in), r = loadBe32(in + 4);
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
     for (int i = 0; i < 16; i += 2) {
       l ^= ks_->p[i];
       r ^= f(l);
@@ -29,12 +29,12 @@ class TCrypt_blowfish final
     }
     l ^= ks_->p[16];
     r ^= ks_->p[17];
-    storeBe32(out, r);
-    storeBe32(out + 4, l);
+    StoreBe32(out, r);
+    StoreBe32(out + 4, l);
   }
 
-  void decryptBlock(const uint8_t* in, uint8_t* out) const {
-    uint32_t l = loadBe32(in), r = loadBe32(in + 4);
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
     for (int i = 16; i > 0; i -= 2) {
       l ^= ks_->p[i + 1];
       r ^= f(l);
@@ -43,12 +43,12 @@ class TCrypt_blowfish final
     }
     l ^= ks_->p[1];
     r ^= ks_->p[0];
-    storeBe32(out, r);
-    storeBe32(out + 4, l);
+    StoreBe32(out, r);
+    StoreBe32(out + 4, l);
   }
 
   // Two independent blocks per round let the S-box loads of one hide the latency of the other.
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 
  private:
   uint32_t f(uint32_t x) const {

@@ -45,7 +45,7 @@ inline void quad(Words& w, const uint32_t* km, const uint8_t* kr) {
   w.a ^= f3(w.b, km[2], kr[2]);
   w.d ^= f1(w.a, km[3], kr[3]);
 }
-inline void quadBar(Words& w, const uint32_t* km, const uint8_t* kr) {
+inline void QuadBar(Words& w, const uint32_t* km, const uint8_t* kr) {
   w.d ^= f1(w.a, km[3], kr[3]);
   w.a ^= f3(w.b, km[2], kr[2]);
   w.b ^= f2(w.c, km[1], kr[1]);
@@ -55,36 +55,36 @@ inline void quadBar(Words& w, const uint32_t* km, const uint8_t* kr) {
 // N blocks side by side, one quad-round at a time, so that the S-box loads of one block
 // overlap the dependency chain of the others.
 template <size_t N>
-void encryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
+void EncryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
   Words w[N];
   for (size_t j = 0; j < N; ++j, in += 16)
-    w[j] = {loadBe32(in), loadBe32(in + 4), loadBe32(in + 8), loadBe32(in + 12)};
+    w[j] = {LoadBe32(in), LoadBe32(in + 4), LoadBe32(in + 8), LoadBe32(in + 12)};
   for (int i = 0; i < 6; ++i)
     for (auto& x : w) quad(x, ks.km[i], ks.kr[i]);
   for (int i = 6; i < 12; ++i)
-    for (auto& x : w) quadBar(x, ks.km[i], ks.kr[i]);
+    for (auto& x : w) QuadBar(x, ks.km[i], ks.kr[i]);
   for (size_t j = 0; j < N; ++j, out += 16) {
-    storeBe32(out, w[j].a);
-    storeBe32(out + 4, w[j].b);
-    storeBe32(out + 8, w[j].c);
-    storeBe32(out + 12, w[j].d);
+    StoreBe32(out, w[j].a);
+    StoreBe32(out + 4, w[j].b);
+    StoreBe32(out + 8, w[j].c);
+    StoreBe32(out + 12, w[j].d);
   }
 }
 
 template <size_t N>
-void decryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
+void DecryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
   Words w[N];
   for (size_t j = 0; j < N; ++j, in += 16)
-    w[j] = {loadBe32(in), loadBe32(in + 4), loadBe32(in + 8), loadBe32(in + 12)};
+    w[j] = {LoadBe32(in), LoadBe32(in + 4), LoadBe32(in + 8), LoadBe32(in + 12)};
   for (int i = 11; i >= 6; --i)
     for (auto& x : w) quad(x, ks.km[i], ks.kr[i]);
   for (int i = 5; i >= 0; --i)
-    for (auto& x : w) quadBar(x, ks.km[i], ks.kr[i]);
+    for (auto& x : w) QuadBar(x, ks.km[i], ks.kr[i]);
   for (size_t j = 0; j < N; ++j, out += 16) {
-    storeBe32(out, w[j].a);
-    storeBe32(out + 4, w[j].b);
-    storeBe32(out + 8, w[j].c);
-    storeBe32(out + 12, w[j].d);
+    StoreBe32(out, w[j].a);
+    StoreBe32(out + 4, w[j].b);
+    StoreBe32(out + 8, w[j].c);
+    StoreBe32(out + 12, w[j].d);
   }
 }
 
@@ -99,7 +99,7 @@ void TCrypt_cast256::SetupKey(const uint8_t* key, unsigned bits) {
   SecureBuffer<uint8_t, 32> padded;
   std::memcpy(padded, key, bits / 8);
   SecureBuffer<uint32_t, 8> k;  // kappa = A..H
-  for (int i = 0; i < 8; ++i) k[i] = loadBe32(padded + 4 * i);
+  for (int i = 0; i < 8; ++i) k[i] = LoadBe32(padded + 4 * i);
 
   // The masking and rotation constants of the key schedule's 24 octaves.
   uint32_t cm = 0x5A827999;        // 2^30 * sqrt(2)
@@ -139,22 +139,22 @@ void TCrypt_cast256::SetupKey(const uint8_t* key, unsigned bits) {
   }
 }
 
-void TCrypt_cast256::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  encryptN<1>(*ks_, in, out);
+void TCrypt_cast256::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  EncryptN<1>(*ks_, in, out);
 }
 
-void TCrypt_cast256::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  decryptN<1>(*ks_, in, out);
+void TCrypt_cast256::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  DecryptN<1>(*ks_, in, out);
 }
 
-void TCrypt_cast256::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 32, out += 32) encryptN<2>(*ks_, in, out);
-  if (count) encryptN<1>(*ks_, in, out);
+void TCrypt_cast256::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 32, out += 32) EncryptN<2>(*ks_, in, out);
+  if (count) EncryptN<1>(*ks_, in, out);
 }
 
-void TCrypt_cast256::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 32, out += 32) decryptN<2>(*ks_, in, out);
-  if (count) decryptN<1>(*ks_, in, out);
+void TCrypt_cast256::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 32, out += 32) DecryptN<2>(*ks_, in, out);
+  if (count) DecryptN<1>(*ks_, in, out);
 }
 
 template class BlockCipher<TCrypt_cast256, TCrypt_blockcipher128, Cast256Schedule>;

@@ -33,7 +33,7 @@ bool TCrypt_misty1::ClassSelfCheck() {
 void TCrypt_misty1::SetupKey(const uint8_t* key, unsigned bits) {
   SecureBuffer<uint8_t, 16> k;
   std::copy_n(key, bits / 8, k.data());
-  for (int i = 0; i < 8; ++i) ks_->k[i] = loadBe16(k + 2 * i);
+  for (int i = 0; i < 8; ++i) ks_->k[i] = LoadBe16(k + 2 * i);
   for (int i = 0; i < 8; ++i) ks_->kp[i] = fi(ks_->k[i], ks_->k[(i + 1) & 7]);
 }
 

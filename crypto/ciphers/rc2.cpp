@@ -22,7 +22,7 @@ inline uint16_t unmix(uint16_t a, uint16_t b, uint16_t c, uint16_t d, uint16_t k
 }
 
 template <int N>
-inline void encryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
+inline void EncryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
   uint16_t r0[N], r1[N], r2[N], r3[N];
   for (int j = 0; j < N; ++j) {
     r0[j] = uint16_t(in[8 * j] | in[8 * j + 1] << 8);
@@ -61,7 +61,7 @@ inline void encryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
 }
 
 template <int N>
-inline void decryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
+inline void DecryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
   uint16_t r0[N], r1[N], r2[N], r3[N];
   for (int j = 0; j < N; ++j) {
     r0[j] = uint16_t(in[8 * j] | in[8 * j + 1] << 8);
@@ -121,22 +121,22 @@ void TCrypt_rc2::SetupKey(const uint8_t* key, unsigned bits) {
   for (int i = 0; i < 64; ++i) ks_->k[i] = uint16_t(l[2 * i] | l[2 * i + 1] << 8);
 }
 
-void TCrypt_rc2::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  encryptN<1>(ks_->k, in, out);
+void TCrypt_rc2::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  EncryptN<1>(ks_->k, in, out);
 }
 
-void TCrypt_rc2::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  decryptN<1>(ks_->k, in, out);
+void TCrypt_rc2::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  DecryptN<1>(ks_->k, in, out);
 }
 
-void TCrypt_rc2::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 16, out += 16) encryptN<2>(ks_->k, in, out);
-  if (count) encryptN<1>(ks_->k, in, out);
+void TCrypt_rc2::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 16, out += 16) EncryptN<2>(ks_->k, in, out);
+  if (count) EncryptN<1>(ks_->k, in, out);
 }
 
-void TCrypt_rc2::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 16, out += 16) decryptN<2>(ks_->k, in, out);
-  if (count) decryptN<1>(ks_->k, in, out);
+void TCrypt_rc2::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 16, out += 16) DecryptN<2>(ks_->k, in, out);
+  if (count) DecryptN<1>(ks_->k, in, out);
 }
 
 template class BlockCipher<TCrypt_rc2, TCrypt_blockcipher64, Rc2Schedule>;

@@ -43,9 +43,9 @@ void TCrypt_rc6::SetupKey(const uint8_t* key, unsigned bits) {
   }
 }
 
-void TCrypt_rc6::encryptBlock(const uint8_t* in, uint8_t* out) const {
+void TCrypt_rc6::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
   const uint32_t* s = ks_->s;
-  uint32_t a = loadLe32(in), b = loadLe32(in + 4), c = loadLe32(in + 8), d = loadLe32(in + 12);
+  uint32_t a = LoadLe32(in), b = LoadLe32(in + 4), c = LoadLe32(in + 8), d = LoadLe32(in + 12);
   b += s[0];
   d += s[1];
   // Four rounds per pass so the register rotation (a,b,c,d) = (b,c,d,a) costs no moves.
@@ -66,15 +66,15 @@ void TCrypt_rc6::encryptBlock(const uint8_t* in, uint8_t* out) const {
   }
   a += s[2 * kRounds + 2];
   c += s[2 * kRounds + 3];
-  storeLe32(out, a);
-  storeLe32(out + 4, b);
-  storeLe32(out + 8, c);
-  storeLe32(out + 12, d);
+  StoreLe32(out, a);
+  StoreLe32(out + 4, b);
+  StoreLe32(out + 8, c);
+  StoreLe32(out + 12, d);
 }
 
-void TCrypt_rc6::decryptBlock(const uint8_t* in, uint8_t* out) const {
+void TCrypt_rc6::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
   const uint32_t* s = ks_->s;
-  uint32_t a = loadLe32(in), b = loadLe32(in + 4), c = loadLe32(in + 8), d = loadLe32(in + 12);
+  uint32_t a = LoadLe32(in), b = LoadLe32(in + 4), c = LoadLe32(in + 8), d = LoadLe32(in + 12);
   c -= s[2 * kRounds + 3];
   a -= s[2 * kRounds + 2];
   for (int i = kRounds; i >= 1; i -= 4) {
@@ -95,21 +95,21 @@ void TCrypt_rc6::decryptBlock(const uint8_t* in, uint8_t* out) const {
   }
   d -= s[1];
   b -= s[0];
-  storeLe32(out, a);
-  storeLe32(out + 4, b);
-  storeLe32(out + 8, c);
-  storeLe32(out + 12, d);
+  StoreLe32(out, a);
+  StoreLe32(out + 4, b);
+  StoreLe32(out + 8, c);
+  StoreLe32(out + 12, d);
 }
 
-void TCrypt_rc6::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+void TCrypt_rc6::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
   const uint32_t* s = ks_->s;
   for (; count >= 2; count -= 2, in += 32, out += 32) {
     uint32_t a[2], b[2], c[2], d[2];
     for (int j = 0; j < 2; ++j) {
-      a[j] = loadLe32(in + 16 * j) - s[2 * kRounds + 2];
-      b[j] = loadLe32(in + 16 * j + 4);
-      c[j] = loadLe32(in + 16 * j + 8) - s[2 * kRounds + 3];
-      d[j] = loadLe32(in + 16 * j + 12);
+      a[j] = LoadLe32(in + 16 * j) - s[2 * kRounds + 2];
+      b[j] = LoadLe32(in + 16 * j + 4);
+      c[j] = LoadLe32(in + 16 * j + 8) - s[2 * kRounds + 3];
+      d[j] = LoadLe32(in + 16 * j + 12);
     }
     for (int i = kRounds; i >= 1; i -= 2) {
       for (int j = 0; j < 2; ++j) {
@@ -129,13 +129,13 @@ void TCrypt_rc6::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) co
       }
     }
     for (int j = 0; j < 2; ++j) {
-      storeLe32(out + 16 * j, a[j]);
-      storeLe32(out + 16 * j + 4, b[j] - s[0]);
-      storeLe32(out + 16 * j + 8, c[j]);
-      storeLe32(out + 16 * j + 12, d[j] - s[1]);
+      StoreLe32(out + 16 * j, a[j]);
+      StoreLe32(out + 16 * j + 4, b[j] - s[0]);
+      StoreLe32(out + 16 * j + 8, c[j]);
+      StoreLe32(out + 16 * j + 12, d[j] - s[1]);
     }
   }
-  if (count) decryptBlock(in, out);
+  if (count) DecryptBlockRaw(in, out);
 }
 
 template class BlockCipher<TCrypt_rc6, TCrypt_blockcipher128, Rc6Schedule>;

@@ -32,7 +32,7 @@ uint8_t gmul(uint8_t a, uint8_t b) {
   return p;
 }
 
-Tables buildTables() {
+Tables BuildTables() {
   Tables t{};
   // Powers of the generator 3 give logarithms, and with them the inverses.
   uint8_t exp[255], log[256] = {};
@@ -65,7 +65,7 @@ Tables buildTables() {
 
 // Built on first use; C++ makes the initialisation thread-safe.
 const Tables& tables() {
-  static const Tables t = buildTables();
+  static const Tables t = BuildTables();
   return t;
 }
 
@@ -100,7 +100,7 @@ void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
   const int nr = nk + 6;
   const int words = 4 * (nr + 1);
   uint32_t* w = ks_->ek;
-  for (int i = 0; i < nk; ++i) w[i] = loadLe32(k + 4 * i);
+  for (int i = 0; i < nk; ++i) w[i] = LoadLe32(k + 4 * i);
   auto subWord = [&t](uint32_t v) {
     return uint32_t(t.sbox[v & 0xff]) | uint32_t(t.sbox[v >> 8 & 0xff]) << 8 |
            uint32_t(t.sbox[v >> 16 & 0xff]) << 16 | uint32_t(t.sbox[v >> 24]) << 24;
@@ -131,12 +131,12 @@ void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
   ks_->rounds = nr;
 }
 
-void TCrypt_rijndael::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  if (hw()) return rijndael_aesni::encryptBlocks(ks_->ek, ks_->rounds, in, out, 1);
+void TCrypt_rijndael::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  if (hw()) return rijndael_aesni::EncryptBlocksRaw(ks_->ek, ks_->rounds, in, out, 1);
   const Tables& t = tables();
   const uint32_t* rk = ks_->ek;
-  uint32_t s0 = loadLe32(in) ^ rk[0], s1 = loadLe32(in + 4) ^ rk[1];
-  uint32_t s2 = loadLe32(in + 8) ^ rk[2], s3 = loadLe32(in + 12) ^ rk[3];
+  uint32_t s0 = LoadLe32(in) ^ rk[0], s1 = LoadLe32(in + 4) ^ rk[1];
+  uint32_t s2 = LoadLe32(in + 8) ^ rk[2], s3 = LoadLe32(in + 12) ^ rk[3];
   auto& te = t.te;
   for (int r = 1; r < ks_->rounds; ++r) {
     rk += 4;
@@ -159,18 +159,18 @@ void TCrypt_rijndael::encryptBlock(const uint8_t* in, uint8_t* out) const {
     return uint32_t(S[a & 0xff]) | uint32_t(S[b >> 8 & 0xff]) << 8 |
            uint32_t(S[c >> 16 & 0xff]) << 16 | uint32_t(S[d >> 24]) << 24;
   };
-  storeLe32(out, last(s0, s1, s2, s3) ^ rk[0]);
-  storeLe32(out + 4, last(s1, s2, s3, s0) ^ rk[1]);
-  storeLe32(out + 8, last(s2, s3, s0, s1) ^ rk[2]);
-  storeLe32(out + 12, last(s3, s0, s1, s2) ^ rk[3]);
+  StoreLe32(out, last(s0, s1, s2, s3) ^ rk[0]);
+  StoreLe32(out + 4, last(s1, s2, s3, s0) ^ rk[1]);
+  StoreLe32(out + 8, last(s2, s3, s0, s1) ^ rk[2]);
+  StoreLe32(out + 12, last(s3, s0, s1, s2) ^ rk[3]);
 }
 
-void TCrypt_rijndael::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  if (hw()) return rijndael_aesni::decryptBlocks(ks_->dk, ks_->rounds, in, out, 1);
+void TCrypt_rijndael::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  if (hw()) return rijndael_aesni::DecryptBlocksRaw(ks_->dk, ks_->rounds, in, out, 1);
   const Tables& t = tables();
   const uint32_t* rk = ks_->dk;
-  uint32_t s0 = loadLe32(in) ^ rk[0], s1 = loadLe32(in + 4) ^ rk[1];
-  uint32_t s2 = loadLe32(in + 8) ^ rk[2], s3 = loadLe32(in + 12) ^ rk[3];
+  uint32_t s0 = LoadLe32(in) ^ rk[0], s1 = LoadLe32(in + 4) ^ rk[1];
+  uint32_t s2 = LoadLe32(in + 8) ^ rk[2], s3 = LoadLe32(in + 12) ^ rk[3];
   auto& td = t.td;
   for (int r = 1; r < ks_->rounds; ++r) {
     rk += 4;
@@ -193,33 +193,33 @@ void TCrypt_rijndael::decryptBlock(const uint8_t* in, uint8_t* out) const {
     return uint32_t(I[a & 0xff]) | uint32_t(I[b >> 8 & 0xff]) << 8 |
            uint32_t(I[c >> 16 & 0xff]) << 16 | uint32_t(I[d >> 24]) << 24;
   };
-  storeLe32(out, last(s0, s3, s2, s1) ^ rk[0]);
-  storeLe32(out + 4, last(s1, s0, s3, s2) ^ rk[1]);
-  storeLe32(out + 8, last(s2, s1, s0, s3) ^ rk[2]);
-  storeLe32(out + 12, last(s3, s2, s1, s0) ^ rk[3]);
+  StoreLe32(out, last(s0, s3, s2, s1) ^ rk[0]);
+  StoreLe32(out + 4, last(s1, s0, s3, s2) ^ rk[1]);
+  StoreLe32(out + 8, last(s2, s1, s0, s3) ^ rk[2]);
+  StoreLe32(out + 12, last(s3, s2, s1, s0) ^ rk[3]);
 }
 
-void TCrypt_rijndael::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  if (hw()) return rijndael_aesni::encryptBlocks(ks_->ek, ks_->rounds, in, out, count);
-  for (size_t i = 0; i < count; ++i) encryptBlock(in + 16 * i, out + 16 * i);
+void TCrypt_rijndael::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  if (hw()) return rijndael_aesni::EncryptBlocksRaw(ks_->ek, ks_->rounds, in, out, count);
+  for (size_t i = 0; i < count; ++i) EncryptBlockRaw(in + 16 * i, out + 16 * i);
 }
 
-void TCrypt_rijndael::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  if (hw()) return rijndael_aesni::decryptBlocks(ks_->dk, ks_->rounds, in, out, count);
-  for (size_t i = 0; i < count; ++i) decryptBlock(in + 16 * i, out + 16 * i);
+void TCrypt_rijndael::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  if (hw()) return rijndael_aesni::DecryptBlocksRaw(ks_->dk, ks_->rounds, in, out, count);
+  for (size_t i = 0; i < count; ++i) DecryptBlockRaw(in + 16 * i, out + 16 * i);
 }
 
 // The trailing partial block of CBC and CFB: CV = E(CV), XORed over the n bytes left.
 void TCrypt_rijndael::tail(const uint8_t* in, uint8_t* out, size_t n) {
-  encryptBlock(ChainVector, ChainVector);
-  xorBytes(out, in, ChainVector, n);
+  EncryptBlockRaw(ChainVector, ChainVector);
+  XorBytes(out, in, ChainVector, n);
 }
 
 void TCrypt_rijndael::CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
   if (!hw()) return Base::CbcEncrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::cbcEncrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
+  rijndael_aesni::CbcEncrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
   if (n > full) tail(in + full, out + full, n - full);
 }
 
@@ -227,7 +227,7 @@ void TCrypt_rijndael::CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
   if (!hw()) return Base::CbcDecrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::cbcDecrypt(ks_->dk, ks_->rounds, ChainVector, in, out, full / 16,
+  rijndael_aesni::CbcDecrypt(ks_->dk, ks_->rounds, ChainVector, in, out, full / 16,
                              engine_ == Engine::AesWide);
   if (n > full) tail(in + full, out + full, n - full);
 }
@@ -236,7 +236,7 @@ void TCrypt_rijndael::CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n)
   if (!hw()) return Base::CfbBlockDecrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::cfbDecrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
+  rijndael_aesni::CfbDecrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
   if (n > full) tail(in + full, out + full, n - full);
 }
 
@@ -248,9 +248,9 @@ void TCrypt_rijndael::CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
   if (n > full) {
     // The last counter block is used for its first bytes only, and still counted.
     SecureBuffer<uint8_t, 16> t;
-    encryptBlock(ChainVector, t);
+    EncryptBlockRaw(ChainVector, t);
     Modes<16>::increment(ChainVector);
-    xorBytes(out + full, in + full, t, n - full);
+    XorBytes(out + full, in + full, t, n - full);
   }
 }
 

@@ -105,7 +105,7 @@ void HavalAlgo::Init(State& s) {
 void HavalAlgo::Compress(State& s, const uint8_t* p, size_t count) {
   SecureBuffer<uint32_t, 32> m;  // message words, here usually a password
   for (; count--; p += 128) {
-    for (int i = 0; i < 32; ++i) m[i] = loadLe32(p + 4 * i);
+    for (int i = 0; i < 32; ++i) m[i] = LoadLe32(p + 4 * i);
     uint32_t t[8];
     std::copy(s.begin(), s.end(), t);
     constexpr auto steps = std::make_index_sequence<32>();
@@ -122,12 +122,12 @@ void HavalAlgo::Compress(State& s, const uint8_t* p, size_t count) {
 void HavalAlgo::WriteTail(uint8_t* tail, uint64_t, uint64_t bitsLow) {
   tail[0] = 0x29;
   tail[1] = 0x40;
-  storeLe64(tail + 2, bitsLow);
+  StoreLe64(tail + 2, bitsLow);
 }
 
 // Written without folding: the full 256-bit chaining value is the digest.
 void HavalAlgo::Output(const State& s, uint8_t* digest) {
-  for (int i = 0; i < 8; ++i) storeLe32(digest + 4 * i, s[size_t(i)]);
+  for (int i = 0; i < 8; ++i) StoreLe32(digest + 4 * i, s[size_t(i)]);
 }
 
 }  // namespace velt::crypto

@@ -26,7 +26,7 @@ void Md5Algo::Init(State& s) {
 void Md5Algo::Compress(State& s, const uint8_t* p, size_t count) {
   for (; count--; p += 64) {
     uint32_t x[16];
-    for (int i = 0; i < 16; ++i) x[i] = loadLe32(p + 4 * i);
+    for (int i = 0; i < 16; ++i) x[i] = LoadLe32(p + 4 * i);
     uint32_t a = s[0], b = s[1], c = s[2], d = s[3];
     for (int i = 0; i < 64; ++i) {
       uint32_t f;
@@ -63,7 +63,7 @@ void Md5Algo::Compress(State& s, const uint8_t* p, size_t count) {
 }
 
 void Md5Algo::Output(const State& s, uint8_t* digest) {
-  for (int i = 0; i < 4; ++i) storeLe32(digest + 4 * i, s[i]);
+  for (int i = 0; i < 4; ++i) StoreLe32(digest + 4 * i, s[i]);
 }
 
 }  // namespace velt::crypto

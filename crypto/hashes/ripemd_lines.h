@@ -51,8 +51,8 @@ inline uint32_t fn(uint32_t x, uint32_t y, uint32_t z) {
     return x ^ (y | ~z);
 }
 
-inline void loadBlock(uint32_t* x, const uint8_t* p) {
-  for (int i = 0; i < 16; ++i) x[i] = loadLe32(p + 4 * i);
+inline void LoadBlock(uint32_t* x, const uint8_t* p) {
+  for (int i = 0; i < 16; ++i) x[i] = LoadLe32(p + 4 * i);
 }
 
 }  // namespace velt::crypto::ripemd

@@ -50,7 +50,7 @@ void Sha1Algo::Init(State& s) {
 void Sha1Algo::Compress(State& s, const uint8_t* p, size_t count) {
   SecureBuffer<uint32_t, 16> w;  // message words, here usually a password
   for (; count--; p += 64) {
-    for (int i = 0; i < 16; ++i) w[i] = loadBe32(p + 4 * i);
+    for (int i = 0; i < 16; ++i) w[i] = LoadBe32(p + 4 * i);
     uint32_t v[5] = {s[0], s[1], s[2], s[3], s[4]};
     steps(v, w, std::make_index_sequence<80>());
     for (int i = 0; i < 5; ++i) s[size_t(i)] += v[i];
@@ -58,7 +58,7 @@ void Sha1Algo::Compress(State& s, const uint8_t* p, size_t count) {
 }
 
 void Sha1Algo::Output(const State& s, uint8_t* digest) {
-  for (int i = 0; i < 5; ++i) storeBe32(digest + 4 * i, s[i]);
+  for (int i = 0; i < 5; ++i) StoreBe32(digest + 4 * i, s[i]);
 }
 
 }  // namespace velt::crypto

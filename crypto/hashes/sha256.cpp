@@ -52,7 +52,7 @@ void Sha256Algo::Init(State& s) {
 void Sha256Algo::Compress(State& s, const uint8_t* p, size_t count) {
   SecureBuffer<uint32_t, 16> w;  // message words, here usually a password
   for (; count--; p += 64) {
-    for (int i = 0; i < 16; ++i) w[i] = loadBe32(p + 4 * i);
+    for (int i = 0; i < 16; ++i) w[i] = LoadBe32(p + 4 * i);
     uint32_t v[8] = {s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7]};
     rounds(v, w, std::make_index_sequence<64>());
     for (int i = 0; i < 8; ++i) s[size_t(i)] += v[i];
@@ -60,7 +60,7 @@ void Sha256Algo::Compress(State& s, const uint8_t* p, size_t count) {
 }
 
 void Sha256Algo::Output(const State& s, uint8_t* digest) {
-  for (int i = 0; i < 8; ++i) storeBe32(digest + 4 * i, s[i]);
+  for (int i = 0; i < 8; ++i) StoreBe32(digest + 4 * i, s[i]);
 }
 
 }  // namespace velt::crypto

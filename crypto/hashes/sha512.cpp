@@ -71,7 +71,7 @@ void Sha512Algo::Init(State& s) {
 void Sha512Core::Compress(State& s, const uint8_t* p, size_t count) {
   SecureBuffer<uint64_t, 16> w;  // message words, here usually a password
   for (; count--; p += 128) {
-    for (int i = 0; i < 16; ++i) w[i] = loadBe64(p + 8 * i);
+    for (int i = 0; i < 16; ++i) w[i] = LoadBe64(p + 8 * i);
     uint64_t v[8] = {s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7]};
     rounds(v, w, std::make_index_sequence<80>());
     for (int i = 0; i < 8; ++i) s[size_t(i)] += v[i];
@@ -79,7 +79,7 @@ void Sha512Core::Compress(State& s, const uint8_t* p, size_t count) {
 }
 
 void Sha512Core::OutputWords(const State& s, uint8_t* digest, int words) {
-  for (int i = 0; i < words; ++i) storeBe64(digest + 8 * i, s[size_t(i)]);
+  for (int i = 0; i < words; ++i) StoreBe64(digest + 8 * i, s[size_t(i)]);
 }
 
 }  // namespace velt::crypto

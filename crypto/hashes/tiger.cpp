@@ -40,7 +40,7 @@ inline void pass(uint64_t& a, uint64_t& b, uint64_t& c, const uint64_t* x, uint6
   round(b, c, a, x[7], mul);
 }
 
-void keySchedule(uint64_t* x) {
+void KeySchedule(uint64_t* x) {
   x[0] -= x[7] ^ 0xa5a5a5a5a5a5a5a5;
   x[1] ^= x[0];
   x[2] += x[1];
@@ -68,12 +68,12 @@ void TigerAlgo::Init(State& s) {
 void TigerAlgo::Compress(State& s, const uint8_t* p, size_t count) {
   SecureBuffer<uint64_t, 8> x;  // message words, here usually a password
   for (; count--; p += 64) {
-    for (int i = 0; i < 8; ++i) x[i] = loadLe64(p + 8 * i);
+    for (int i = 0; i < 8; ++i) x[i] = LoadLe64(p + 8 * i);
     uint64_t a = s[0], b = s[1], c = s[2];
     pass(a, b, c, x, 5);
-    keySchedule(x);
+    KeySchedule(x);
     pass(c, a, b, x, 7);
-    keySchedule(x);
+    KeySchedule(x);
     pass(b, c, a, x, 9);
     s[0] ^= a;
     s[1] = b - s[1];
@@ -82,7 +82,7 @@ void TigerAlgo::Compress(State& s, const uint8_t* p, size_t count) {
 }
 
 void TigerAlgo::Output(const State& s, uint8_t* digest) {
-  for (int i = 0; i < 3; ++i) storeLe64(digest + 8 * i, s[size_t(i)]);
+  for (int i = 0; i < 3; ++i) StoreLe64(digest + 8 * i, s[size_t(i)]);
 }
 
 }  // namespace velt::crypto

@@ -23,7 +23,7 @@ namespace {
 class OpensslEcbOracle : public BlockOracle {
  public:
   OpensslEcbOracle(const std::string& name, const std::vector<uint8_t>& key, size_t keyBytes) {
-    loadOpensslLegacyProviders();
+    LoadOpensslLegacyProviders();
     cipher_ = EVP_CIPHER_fetch(nullptr, name.c_str(), nullptr);
     if (!cipher_) throw std::runtime_error("OpenSSL has no " + name);
     enc_ = make(key, keyBytes, 1);
@@ -65,7 +65,7 @@ class OpensslEcbOracle : public BlockOracle {
 };
 
 // The modes written out plainly from their definitions, over the oracle's block function.
-std::vector<uint8_t> referenceMode(BlockOracle& o, size_t B, TCrypt_ciphermode mode,
+std::vector<uint8_t> ReferenceMode(BlockOracle& o, size_t B, TCrypt_ciphermode mode,
                                    std::vector<uint8_t> cv, const std::vector<uint8_t>& in,
                                    bool encrypt) {
   std::vector<uint8_t> out(in.size());
@@ -124,25 +124,25 @@ std::vector<uint8_t> referenceMode(BlockOracle& o, size_t B, TCrypt_ciphermode m
   return out;
 }
 
-const char* modeName(TCrypt_ciphermode m) {
+const char* ModeName(TCrypt_ciphermode m) {
   static const char* names[] = {"CBC", "CFB8", "CFBblock", "OFB", "CTR"};
   return names[m];
 }
 
 }  // namespace
 
-OracleFactory opensslEcb(const std::string& name, size_t keyBytes) {
+OracleFactory OpensslEcb(const std::string& name, size_t keyBytes) {
   return [name, keyBytes](const std::vector<uint8_t>& key) -> std::unique_ptr<BlockOracle> {
     return std::make_unique<OpensslEcbOracle>(name, key, keyBytes);
   };
 }
 
-void expectModesMatchOracle(int cipherIndex, unsigned keyBits, const OracleFactory& factory,
+void ExpectModesMatchOracle(int cipherIndex, unsigned keyBits, const OracleFactory& factory,
                             uint64_t seed, int rounds) {
   Rng rng(seed);
   for (int round = 0; round < rounds; ++round) {
     auto key = rng.bytes(keyBits / 8);
-    auto base = crypto::createCipher(cipherIndex);
+    auto base = crypto::CreateCipher(cipherIndex);
     auto* ours = dynamic_cast<TCrypt_blockcipher*>(base.get());
     ASSERT_NE(ours, nullptr);
     const size_t B = size_t(ours->BlockSize() / 8);
@@ -154,10 +154,10 @@ void expectModesMatchOracle(int cipherIndex, unsigned keyBits, const OracleFacto
       auto mode = TCrypt_ciphermode(m);
       for (size_t len : {size_t(0), size_t(1), B - 1, B, B + 1, 3 * B, 5 * B + 3, size_t(1000),
                          size_t(8192 + 13)}) {
-        SCOPED_TRACE(std::string(modeName(mode)) + " key " + crypto::toHex(key) + " length " +
+        SCOPED_TRACE(std::string(ModeName(mode)) + " key " + crypto::ToHex(key) + " length " +
                      std::to_string(len));
         auto plain = rng.bytes(len);
-        auto expected = referenceMode(*oracle, B, mode, iv, plain, true);
+        auto expected = ReferenceMode(*oracle, B, mode, iv, plain, true);
         ours->InitWithKey(key.data(), keyBits, nullptr);
         ours->CipherMode = mode;
         std::vector<uint8_t> got(len);
@@ -165,13 +165,13 @@ void expectModesMatchOracle(int cipherIndex, unsigned keyBits, const OracleFacto
         size_t split = (len / 2) / B * B;
         ours->EncryptBytes(plain.data(), got.data(), split);
         ours->EncryptBytes(plain.data() + split, got.data() + split, len - split);
-        ASSERT_EQ(crypto::toHex(got), crypto::toHex(expected));
+        ASSERT_EQ(crypto::ToHex(got), crypto::ToHex(expected));
         // Decrypt in place and in one call.
         ours->RestartChain();
         ours->DecryptBytes(got.data(), got.data(), len);
-        ASSERT_EQ(crypto::toHex(got), crypto::toHex(plain));
-        ASSERT_EQ(crypto::toHex(referenceMode(*oracle, B, mode, iv, expected, false)),
-                  crypto::toHex(plain));
+        ASSERT_EQ(crypto::ToHex(got), crypto::ToHex(plain));
+        ASSERT_EQ(crypto::ToHex(ReferenceMode(*oracle, B, mode, iv, expected, false)),
+                  crypto::ToHex(plain));
       }
     }
   }

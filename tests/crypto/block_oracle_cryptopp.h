@@ -1,5 +1,5 @@
 // Block oracles over Crypto++ (test-only), for the ciphers OpenSSL does not carry.
-//   expectModesMatchOracle(1, 256, cryptoppBlock<CryptoPP::Twofish>(), seed);
+//   ExpectModesMatchOracle(1, 256, CryptoppBlock<CryptoPP::Twofish>(), seed);
 // keyBytes zero-fills (or cuts) the key to that length first; rounds and effectiveKeyBits are
 // passed to the library's key setup when non-zero.
 #pragma once
@@ -42,7 +42,7 @@ class CryptoppOracle : public BlockOracle {
 };
 
 template <class Alg>
-OracleFactory cryptoppBlock(size_t keyBytes = 0, int rounds = 0, int effectiveKeyBits = 0) {
+OracleFactory CryptoppBlock(size_t keyBytes = 0, int rounds = 0, int effectiveKeyBits = 0) {
   return [=](const std::vector<uint8_t>& key) -> std::unique_ptr<BlockOracle> {
     return std::make_unique<CryptoppOracle<Alg>>(key, keyBytes, rounds, effectiveKeyBits);
   };

@@ -10,11 +10,11 @@ namespace {
 
 TEST(CipherDifferential, BlowfishAgainstOpenSsl) {
   for (unsigned bits : {64u, 128u, 160u, 192u, 256u, 384u, 448u})
-    expectModesMatchOracle(0, bits, opensslEcb("BF-ECB"), bits);
+    ExpectModesMatchOracle(0, bits, OpensslEcb("BF-ECB"), bits);
 }
 
 TEST(CipherDifferential, BlowfishAgainstCryptopp) {
-  expectModesMatchOracle(0, 128, cryptoppBlock<CryptoPP::Blowfish>(), 99, 2);
+  ExpectModesMatchOracle(0, 128, CryptoppBlock<CryptoPP::Blowfish>(), 99, 2);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ using Reference = std::function<std::vector<uint8_t>(const std::vector<uint8_t>&
 
 Reference openssl(const char* name) {
   return [name](const std::vector<uint8_t>& msg) {
-    test::loadOpensslLegacyProviders();
+    test::LoadOpensslLegacyProviders();
     EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
     if (!md) throw std::runtime_error(std::string("OpenSSL has no ") + name);
     std::vector<uint8_t> out(size_t(EVP_MD_get_size(md)));
@@ -42,19 +42,19 @@ Reference cryptopp() {
   };
 }
 
-void expectMatches(int hashIndex, const Reference& reference) {
-  const HashEntry* e = findHash(hashIndex);
+void ExpectMatches(int hashIndex, const Reference& reference) {
+  const HashEntry* e = FindHash(hashIndex);
   ASSERT_NE(e, nullptr);
   test::Rng rng(uint64_t(hashIndex) * 1000 + 1);
   auto h = e->cls->create();
   std::vector<uint8_t> digest(size_t(e->cls->hashSize / 8));
   for (int i = 0; i < 300; ++i) {
     auto msg = rng.bytes(rng.below(1001));
-    auto expected = toHex(reference(msg));
+    auto expected = ToHex(reference(msg));
     h->StartHash();
     h->AddBytes(msg.data(), msg.size());
     h->FinishHash(digest.data());
-    ASSERT_EQ(toHex(digest), expected) << e->label << " length " << msg.size();
+    ASSERT_EQ(ToHex(digest), expected) << e->label << " length " << msg.size();
     h->StartHash();
     for (size_t p = 0; p < msg.size();) {
       size_t n = std::min(msg.size() - p, rng.below(150));
@@ -62,7 +62,7 @@ void expectMatches(int hashIndex, const Reference& reference) {
       p += n;
     }
     h->FinishHash(digest.data());
-    ASSERT_EQ(toHex(digest), expected) << e->label << " in pieces, length " << msg.size();
+    ASSERT_EQ(ToHex(digest), expected) << e->label << " in pieces, length " << msg.size();
   }
 }
 
@@ -79,7 +79,7 @@ TEST(HashDifferential, EveryHashAgreesWithAnIndependentLibrary) {
       {8, openssl("SHA512")},
       {9, cryptopp<CryptoPP::Tiger>()},  // first padding (01), as ours
   };
-  for (const auto& [index, reference] : cases) expectMatches(index, reference);
+  for (const auto& [index, reference] : cases) ExpectMatches(index, reference);
 }
 
 }  // namespace

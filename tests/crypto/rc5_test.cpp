@@ -16,7 +16,7 @@ constexpr int kRc5 = 14;
 TEST(CipherDifferential, Rc5AgainstCryptopp) {
   // 4 bits leaves no whole key byte (an empty key); 2040 is the longest key Crypto++ takes.
   for (unsigned bits : {4u, 8u, 40u, 64u, 128u, 160u, 192u, 256u, 384u, 512u, 1000u, 2040u})
-    expectModesMatchOracle(kRc5, bits, cryptoppBlock<CryptoPP::RC5>(0, 12), 500 + bits, 2);
+    ExpectModesMatchOracle(kRc5, bits, CryptoppBlock<CryptoPP::RC5>(0, 12), 500 + bits, 2);
 }
 
 // Crypto++ stops at 255 key bytes; our 2048-bit maximum must still use its last byte.
@@ -27,14 +27,14 @@ TEST(Rc5, TheLastByteOfAMaximumKeyCounts) {
   std::string first;
   for (int variant = 0; variant < 2; ++variant) {
     key[255] = uint8_t(key[255] ^ variant);
-    auto c = crypto::createCipher(kRc5);
+    auto c = crypto::CreateCipher(kRc5);
     c->InitWithKey(key.data(), 2048, nullptr);
     std::vector<uint8_t> out(plain.size());
     c->EncryptBytes(plain.data(), out.data(), out.size());
     if (variant == 0)
-      first = crypto::toHex(out);
+      first = crypto::ToHex(out);
     else
-      EXPECT_NE(crypto::toHex(out), first);
+      EXPECT_NE(crypto::ToHex(out), first);
   }
 }
 

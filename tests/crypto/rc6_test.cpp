@@ -12,7 +12,7 @@ constexpr int kRc6 = 15;
 
 TEST(Rc6, MatchesCryptopp) {
   for (unsigned bits : {128u, 192u, 256u})
-    expectModesMatchOracle(kRc6, bits, cryptoppBlock<CryptoPP::RC6>(), bits, 3);
+    ExpectModesMatchOracle(kRc6, bits, CryptoppBlock<CryptoPP::RC6>(), bits, 3);
 }
 
 // Crypto++ refuses keys other than 16, 24 and 32 bytes at SetKey, but its key schedule below
@@ -40,7 +40,7 @@ TEST(Rc6, OtherKeyLengthsMatchCryptoppKeySchedule) {
     return std::make_unique<Rc6AnyLengthOracle>(key);
   };
   for (unsigned bits : {4u, 8u, 24u, 36u, 160u, 384u, 512u, 1404u, 1408u, 1416u, 1440u, 2048u})
-    expectModesMatchOracle(kRc6, bits, oracle, bits, 2);
+    ExpectModesMatchOracle(kRc6, bits, oracle, bits, 2);
 }
 
 }  // namespace

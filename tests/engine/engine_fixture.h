@@ -25,7 +25,7 @@ class EngineTest : public ::testing::Test {
   // Writes `content` to dir/name and returns the path.
   std::string make(const std::string& name, const std::vector<uint8_t>& content) {
     std::string p = dir / name;
-    writeFile(p, content);
+    WriteFile(p, content);
     return p;
   }
   std::string make(const std::string& name, size_t size) {

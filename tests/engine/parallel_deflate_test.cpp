@@ -69,13 +69,13 @@ TEST(ParallelDeflate, AnyZlibReadsItAtEveryLevelAndBlockBoundary) {
                                           << " threads " << threads);
         auto in = size % 2 ? test::Rng(size).bytes(size) : textLike(size, size);
         auto z = parallel(in, level, threads, block);
-        EXPECT_EQ(crypto::toHex(z.data(), 2), crypto::toHex(serial(in, level).data(), 2));
+        EXPECT_EQ(crypto::ToHex(z.data(), 2), crypto::ToHex(serial(in, level).data(), 2));
         ASSERT_EQ(inflateAll(z, in.size()), in);
       }
     }
   }
   // Empty input gives exactly the serial stream of empty input.
-  EXPECT_EQ(crypto::toHex(parallel({}, CompressionLevel::Default, 2, block)), "789c030000000001");
+  EXPECT_EQ(crypto::ToHex(parallel({}, CompressionLevel::Default, 2, block)), "789c030000000001");
 }
 
 TEST(ParallelDeflate, StaysWithinOnePercentOfSerialZlibOnText) {
@@ -95,8 +95,8 @@ TEST(ParallelDeflate, StaysWithinOnePercentOfSerialZlibOnText) {
 TEST(ParallelDeflate, PythonsZlibReadsItToo) {
   test::TempDir dir;
   auto in = textLike(3 << 20, 7);
-  test::writeFile(dir / "in", in);
-  test::writeFile(dir / "z", parallel(in, CompressionLevel::Default, 3, 100000));
+  test::WriteFile(dir / "in", in);
+  test::WriteFile(dir / "z", parallel(in, CompressionLevel::Default, 3, 100000));
   std::string cmd = "python3 -c \"import sys, zlib; d = zlib.decompress(open(sys.argv[1], 'rb').read()); "
                     "sys.exit(0 if d == open(sys.argv[2], 'rb').read() else 1)\" " +
                     dir / "z" + " " + dir / "in";

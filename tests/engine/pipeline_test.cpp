@@ -16,15 +16,15 @@ namespace {
 
 using test::EngineTest;
 using test::quickSettings;
-using test::readFile;
+using test::ReadFile;
 
 class Pipeline : public EngineTest {};
 
 TEST_F(Pipeline, RoundTripsEveryCipherAndHashCompressedAndNot) {
   test::TempDir mem(test::TempDir::Where::Memory);  // 1140 round trips: spare the device
-  for (const auto& c : crypto::cipherCatalogue()) {
+  for (const auto& c : crypto::CipherCatalogue()) {
     if (!c.cls) continue;
-    for (const auto& h : crypto::hashCatalogue()) {
+    for (const auto& h : crypto::HashCatalogue()) {
       if (!h.cls) continue;
       for (bool compress : {false, true}) {
         for (size_t size : {size_t(0), size_t(13), size_t(8193)}) {
@@ -32,7 +32,7 @@ TEST_F(Pipeline, RoundTripsEveryCipherAndHashCompressedAndNot) {
                        std::to_string(size));
           auto content = rng.bytes(size);
           std::string p = mem / "file.bin";
-          test::writeFile(p, content);
+          test::WriteFile(p, content);
           EngineSettings s = quickSettings();
           s.cipherIndex = c.index;
           s.hashIndex = h.index;
@@ -49,13 +49,13 @@ TEST_F(Pipeline, RoundTripsEveryCipherAndHashCompressedAndNot) {
           EXPECT_EQ(meta->hashIndex, h.index);
           EXPECT_EQ(meta->compression, compress ? 0 : -1);
           if (!compress) {
-            EXPECT_EQ(test::readFile(p + ".VELT").size(), size + 36);
+            EXPECT_EQ(test::ReadFile(p + ".VELT").size(), size + 36);
           }
           EXPECT_GE(DecryptOneFile(p + ".VELT", "pässword", true, s, noMeta, sink), 0);
           // Only the weak check value vouched for an uncompressed payload: its file stays.
           const std::vector<std::string> kept = {"file.bin", "file.bin.VELT(orig)"};
           EXPECT_EQ(mem.names(), compress ? std::vector<std::string>{"file.bin"} : kept);
-          ASSERT_EQ(readFile(p), content);
+          ASSERT_EQ(ReadFile(p), content);
           std::remove(p.c_str());
           std::remove((p + ".VELT(orig)").c_str());
         }
@@ -77,7 +77,7 @@ TEST_F(Pipeline, RoundTripsTheBoundarySizes) {
         s.compress = compress;
         EncryptOneFile(p, "pw", s, sink);
         EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), 0);
-        ASSERT_EQ(readFile(p), content);
+        ASSERT_EQ(ReadFile(p), content);
         std::remove(p.c_str());
       }
     }
@@ -89,7 +89,7 @@ TEST_F(Pipeline, EmptyFileIsTheRecordAlone) {
   EngineSettings s = quickSettings();
   s.compress = false;
   EncryptOneFile(p, "pw", s, sink);
-  auto enc = readFile(p + ".VELT");
+  auto enc = ReadFile(p + ".VELT");
   ASSERT_EQ(enc.size(), 36u);
   MetaInfo m = MetaInfo::Parse(enc.data());
   EXPECT_EQ(m.checkValue, 0);
@@ -99,14 +99,14 @@ TEST_F(Pipeline, EmptyFileIsTheRecordAlone) {
   p = make("empty2", 0);
   s.compress = true;
   EncryptOneFile(p, "pw", s, sink);
-  EXPECT_EQ(readFile(p + ".VELT").size(), 44u);
+  EXPECT_EQ(ReadFile(p + ".VELT").size(), 44u);
 
   // Without meta information an empty file stays empty.
   p = make("empty3", 0);
   s.compress = false;
   s.addMetaInfo = false;
   EncryptOneFile(p, "pw", s, sink);
-  EXPECT_TRUE(readFile(p + ".VELT").empty());
+  EXPECT_TRUE(ReadFile(p + ".VELT").empty());
 }
 
 // Every combination of the four flags: which names exist afterwards, and the way back.
@@ -123,7 +123,7 @@ TEST_F(Pipeline, OptionCombinations) {
     test::TempDir local;
     auto content = rng.bytes(70000);
     std::string p = local / "report.doc";
-    test::writeFile(p, content);
+    test::WriteFile(p, content);
     EncryptOneFile(p, "pw", s, sink);
 
     std::vector<std::string> expected;
@@ -134,7 +134,7 @@ TEST_F(Pipeline, OptionCombinations) {
     std::string enc = s.addExtension ? p + ".VELT" : p;
     EXPECT_EQ(HasMetaInfo(enc), s.addMetaInfo);
     if (s.addExtension && !s.deleteOriginal) {
-      EXPECT_EQ(readFile(p), content);
+      EXPECT_EQ(ReadFile(p), content);
     }
 
     if (s.addExtension && !s.deleteOriginal) std::remove(p.c_str());
@@ -142,7 +142,7 @@ TEST_F(Pipeline, OptionCombinations) {
     opts.deleteOriginal = true;
     EXPECT_GE(DecryptOneFile(enc, "pw", s.addMetaInfo, s, opts, sink), 0);
     EXPECT_EQ(local.names(), std::vector<std::string>{"report.doc"});
-    EXPECT_EQ(readFile(p), content);
+    EXPECT_EQ(ReadFile(p), content);
   }
 }
 
@@ -163,10 +163,10 @@ TEST_F(Pipeline, ExistingResultNames) {
   EngineSettings s = quickSettings();
   s.deleteOriginal = false;
   const std::string p = make("report", 3000);
-  const auto content = readFile(p);
+  const auto content = ReadFile(p);
   const std::vector<uint8_t> plainFile = {'m', 'i', 'n', 'e'};
   EncryptOneFile(p, "old", s, sink);
-  const auto olderEncrypted = readFile(p + ".VELT");
+  const auto olderEncrypted = ReadFile(p + ".VELT");
   struct Row {
     const char* what;
     std::vector<uint8_t> existing;
@@ -177,7 +177,7 @@ TEST_F(Pipeline, ExistingResultNames) {
                                        {"an older encrypted file, refusing", olderEncrypted, false, true},
                                        {"an older encrypted file, replacing", olderEncrypted, true, false}}) {
     SCOPED_TRACE(r.what);
-    test::writeFile(p + ".VELT", r.existing);
+    test::WriteFile(p + ".VELT", r.existing);
     EncryptOptions o;
     o.replaceEncrypted = r.replace;
     if (r.refused) {
@@ -188,25 +188,25 @@ TEST_F(Pipeline, ExistingResultNames) {
         EXPECT_NE(std::string(e.what()).find(p + ".VELT"), std::string::npos) << e.what();
         EXPECT_EQ(e.File(), p);
       }
-      EXPECT_EQ(readFile(p + ".VELT"), r.existing);
+      EXPECT_EQ(ReadFile(p + ".VELT"), r.existing);
     } else {
       EncryptOneFile(p, "new", s, sink, o);
-      EXPECT_NE(readFile(p + ".VELT"), r.existing);
+      EXPECT_NE(ReadFile(p + ".VELT"), r.existing);
     }
-    EXPECT_EQ(readFile(p), content);
+    EXPECT_EQ(ReadFile(p), content);
     expectNames({"report", "report.VELT"});
   }
 
   // Decryption replaces an older plaintext unless told not to.
-  const auto encrypted = readFile(p + ".VELT");
-  test::writeFile(p, plainFile);
+  const auto encrypted = ReadFile(p + ".VELT");
+  test::WriteFile(p, plainFile);
   DecryptOptions refuse;
   refuse.replaceExisting = false;
   EXPECT_THROW(DecryptOneFile(p + ".VELT", "new", true, s, noMeta, sink, refuse), EngineError);
-  EXPECT_EQ(readFile(p), plainFile);
-  EXPECT_EQ(readFile(p + ".VELT"), encrypted);
+  EXPECT_EQ(ReadFile(p), plainFile);
+  EXPECT_EQ(ReadFile(p + ".VELT"), encrypted);
   EXPECT_GE(DecryptOneFile(p + ".VELT", "new", true, s, noMeta, sink), 0);
-  EXPECT_EQ(readFile(p), content);
+  EXPECT_EQ(ReadFile(p), content);
 }
 
 // An uncompressed payload has only the weak check value: its encrypted file is kept and the
@@ -215,15 +215,15 @@ TEST_F(Pipeline, UncheckedPayloadsKeepTheirEncryptedFile) {
   EngineSettings s = quickSettings();
   s.compress = false;
   const std::string p = make("doc", 4000);
-  const auto content = readFile(p);
+  const auto content = ReadFile(p);
   EncryptOneFile(p, "pw", s, sink);
-  const auto encrypted = readFile(p + ".VELT");
+  const auto encrypted = ReadFile(p + ".VELT");
   FileReport report;
   DecryptOptions run;
   run.report = &report;
   EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink, run), 0);
   expectNames({"doc", "doc.VELT(orig)"});
-  EXPECT_EQ(readFile(p + ".VELT(orig)"), encrypted);
+  EXPECT_EQ(ReadFile(p + ".VELT(orig)"), encrypted);
   EXPECT_TRUE(report.keptEncrypted);
   ASSERT_EQ(report.notes.size(), 1u);
   EXPECT_NE(report.notes[0].find("doc.VELT(orig)"), std::string::npos) << report.notes[0];
@@ -234,7 +234,7 @@ TEST_F(Pipeline, UncheckedPayloadsKeepTheirEncryptedFile) {
   report = {};
   EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink, run), 0);
   expectNames({"doc"});
-  EXPECT_EQ(readFile(p), content);
+  EXPECT_EQ(ReadFile(p), content);
   EXPECT_FALSE(report.keptEncrypted);
 }
 
@@ -286,7 +286,7 @@ TEST_F(Pipeline, NamingRulesOnDecryption) {
   auto content = rng.bytes(300);
   std::string base = make("report.doc", content);
   EncryptOneFile(base, "pw", s, sink);
-  auto encrypted = readFile(base + ".VELT");
+  auto encrypted = ReadFile(base + ".VELT");
   std::remove(base.c_str());
 
   struct Case {
@@ -300,13 +300,13 @@ TEST_F(Pipeline, NamingRulesOnDecryption) {
                         Case{"plain-name", "VELT", "plain-name"}}) {
     SCOPED_TRACE(c.name + " with extension " + c.extension);
     test::TempDir local;
-    test::writeFile(local / c.name, encrypted);
-    if (c.result != c.name) test::writeFile(local / c.result, "an older file that is replaced");
+    test::WriteFile(local / c.name, encrypted);
+    if (c.result != c.name) test::WriteFile(local / c.result, "an older file that is replaced");
     EngineSettings es = s;
     es.extension = c.extension;
     EXPECT_GE(DecryptOneFile(local / c.name, "pw", true, es, noMeta, sink), 0);
     EXPECT_EQ(local.names(), std::vector<std::string>{c.result});
-    EXPECT_EQ(readFile(local / c.result), content);
+    EXPECT_EQ(ReadFile(local / c.result), content);
   }
   EXPECT_EQ(DecryptedName("/x/.VELT", "VELT"), "/x/.VELT");
 }
@@ -315,11 +315,11 @@ TEST_F(Pipeline, EncryptionWithAnotherExtension) {
   EngineSettings s = quickSettings();
   s.extension = "ABC";
   std::string p = make("report.doc", 1000);
-  auto content = readFile(p);
+  auto content = ReadFile(p);
   EncryptOneFile(p, "pw", s, sink);
   expectNames({"report.doc.ABC"});
   DecryptOneFile(p + ".ABC", "pw", true, s, noMeta, sink);
-  EXPECT_EQ(readFile(p), content);
+  EXPECT_EQ(ReadFile(p), content);
 }
 
 TEST_F(Pipeline, FilesWithoutMetaInformation) {
@@ -329,32 +329,32 @@ TEST_F(Pipeline, FilesWithoutMetaInformation) {
   auto content = rng.bytes(5000);
   std::string p = make("report.doc", content);
   EncryptOneFile(p, "pw", s, sink);
-  auto encrypted = readFile(p + ".VELT");
+  auto encrypted = ReadFile(p + ".VELT");
 
   DecryptionOptions keep;
   keep.deleteOriginal = false;
   EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", false, s, keep, sink), 0);
   expectNames({"report.doc", "report.doc.VELT(orig)"});
-  EXPECT_EQ(readFile(p), content);
-  EXPECT_EQ(readFile(p + ".VELT(orig)"), encrypted);
+  EXPECT_EQ(ReadFile(p), content);
+  EXPECT_EQ(ReadFile(p + ".VELT(orig)"), encrypted);
 
   // No check without the record: a wrong password gives meaningless bytes, never -1.
-  test::writeFile(p + ".VELT", encrypted);
+  test::WriteFile(p + ".VELT", encrypted);
   std::remove(p.c_str());
   DecryptionOptions drop;
   EXPECT_GE(DecryptOneFile(p + ".VELT", "wrong", false, s, drop, sink), 0);
   expectNames({"report.doc", "report.doc.VELT(orig)"});
-  EXPECT_NE(readFile(p), content);
-  EXPECT_EQ(readFile(p).size(), content.size());
+  EXPECT_NE(ReadFile(p), content);
+  EXPECT_EQ(ReadFile(p).size(), content.size());
 
   // A kept "(orig)" file is never overwritten by the next one, which takes the next number.
-  test::writeFile(p + ".VELT", encrypted);
-  test::writeFile(p + ".VELT(orig)", std::vector<uint8_t>{1, 2, 3});
+  test::WriteFile(p + ".VELT", encrypted);
+  test::WriteFile(p + ".VELT(orig)", std::vector<uint8_t>{1, 2, 3});
   std::remove(p.c_str());
   EXPECT_GE(DecryptOneFile(p + ".VELT", "pw", false, s, keep, sink), 0);
   expectNames({"report.doc", "report.doc.VELT(orig 2)", "report.doc.VELT(orig)"});
-  EXPECT_EQ(readFile(p + ".VELT(orig 2)"), encrypted);
-  EXPECT_EQ(readFile(p + ".VELT(orig)"), (std::vector<uint8_t>{1, 2, 3}));
+  EXPECT_EQ(ReadFile(p + ".VELT(orig 2)"), encrypted);
+  EXPECT_EQ(ReadFile(p + ".VELT(orig)"), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 TEST_F(Pipeline, ACompressedFileWithoutRecordDecryptsToTheZlibStream) {
@@ -363,7 +363,7 @@ TEST_F(Pipeline, ACompressedFileWithoutRecordDecryptsToTheZlibStream) {
   std::string p = make("x", 3000);
   EncryptOneFile(p, "pw", s, sink);
   DecryptOneFile(p + ".VELT", "pw", false, s, noMeta, sink);
-  EXPECT_EQ(readFile(p)[0], 0x78);
+  EXPECT_EQ(ReadFile(p)[0], 0x78);
 }
 
 #ifndef _WIN32
@@ -374,23 +374,23 @@ TEST_F(Pipeline, AttributesAreKept) {
   std::string p = make("ro.txt", 2000);
   ::chmod(p.c_str(), 0444);
   EncryptOneFile(p, "pw", s, sink);
-  EXPECT_EQ(test::fileMode(p), 0444u);
-  EXPECT_EQ(test::fileMode(p + ".VELT"), 0444u);
+  EXPECT_EQ(test::FileMode(p), 0444u);
+  EXPECT_EQ(test::FileMode(p + ".VELT"), 0444u);
   std::remove(p.c_str());
   ::chmod((p + ".VELT").c_str(), 0640);
   DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink);
-  EXPECT_EQ(test::fileMode(p), 0640u);
+  EXPECT_EQ(test::FileMode(p), 0640u);
 
   // Encrypted in place under its own name, then decrypted in place.
   s.addExtension = false;
   ::chmod(p.c_str(), 0400);
-  auto content = readFile(p);
+  auto content = ReadFile(p);
   EncryptOneFile(p, "pw", s, sink);
-  EXPECT_EQ(test::fileMode(p), 0400u);
+  EXPECT_EQ(test::FileMode(p), 0400u);
   EXPECT_TRUE(HasMetaInfo(p));
   DecryptOneFile(p, "pw", true, s, noMeta, sink);
-  EXPECT_EQ(readFile(p), content);
-  EXPECT_EQ(test::fileMode(p), 0400u);
+  EXPECT_EQ(ReadFile(p), content);
+  EXPECT_EQ(test::FileMode(p), 0400u);
 }
 #endif
 
@@ -399,13 +399,13 @@ TEST_F(Pipeline, HashSevenIsSha384) {
   s.hashIndex = 7;
   s.compress = false;
   std::string p = make("x", 100);
-  auto content = readFile(p);
+  auto content = ReadFile(p);
   EncryptOneFile(p, "pw", s, sink);
-  auto enc = readFile(p + ".VELT");
+  auto enc = ReadFile(p + ".VELT");
   EXPECT_EQ(MetaInfo::Parse(&enc[enc.size() - 36]).hashIndex, 7);
   // Keyed by the SHA-384 digest's first 448 bits: encrypt the same bytes by hand.
-  auto c = crypto::createCipher(0);
-  c->InitWithPassword("pw", *crypto::findHash(7)->cls);
+  auto c = crypto::CreateCipher(0);
+  c->InitWithPassword("pw", *crypto::FindHash(7)->cls);
   std::vector<uint8_t> expect = content;
   c->EncryptBytes(expect.data(), expect.data(), expect.size());
   EXPECT_EQ(std::vector<uint8_t>(enc.begin(), enc.end() - 36), expect);
@@ -432,14 +432,14 @@ TEST(SecureDelete, FillsEachBlockWithTheNextGeneratorValue) {
                         Case{131070, {65535, 65535}, {50}}, Case{10, {10}, {}}}) {
     SCOPED_TRACE(c.size);
     std::string p = dir / "victim";
-    test::writeFile(p, std::vector<uint8_t>(c.size, 0xEE));
+    test::WriteFile(p, std::vector<uint8_t>(c.size, 0xEE));
     ResetFillGenerator();
     test::RecordingSink sink;
     {
       auto f = platform::File::Open(p, platform::OpenMode::ReadWrite);
       SecureOverwrite(f, sink);
     }
-    auto data = readFile(p);
+    auto data = ReadFile(p);
     ASSERT_EQ(data.size(), c.size);
     auto values = expectedValues(int(c.blockLengths.size()));
     size_t off = 0;

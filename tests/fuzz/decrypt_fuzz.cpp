@@ -28,8 +28,8 @@ namespace {
 constexpr const char* kPassword = "pw";
 
 std::vector<uint8_t> Encrypt(const std::vector<uint8_t>& payload, int cipher, int hash) {
-  auto c = crypto::createCipher(cipher);
-  c->InitWithPassword(kPassword, *crypto::findHash(hash)->cls);
+  auto c = crypto::CreateCipher(cipher);
+  c->InitWithPassword(kPassword, *crypto::FindHash(hash)->cls);
   crypto::TMemoryStream in(payload), out;
   c->EncryptStream(in, out, payload.size());
   return out.Bytes();

@@ -15,7 +15,7 @@ struct Providers {
 };
 }  // namespace
 
-void loadOpensslLegacyProviders() {
+void LoadOpensslLegacyProviders() {
   static const Providers providers;
 }
 

@@ -9,17 +9,17 @@
 namespace velt::test {
 
 #ifdef _WIN32
-void useSettingsStore(const std::string&) {
+void UseSettingsStore(const std::string&) {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\VELT");
 }
-void dropSettingsStore() {
+void DropSettingsStore() {
   RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\VELT");
 }
 #else
-void useSettingsStore(const std::string& hivePath) {
+void UseSettingsStore(const std::string& hivePath) {
   ::setenv("VELT_REGISTRY", hivePath.c_str(), 1);
 }
-void dropSettingsStore() {
+void DropSettingsStore() {
   ::unsetenv("VELT_REGISTRY");
 }
 #endif

@@ -23,7 +23,7 @@ const std::string& VecRecord::at(const std::string& k) const {
   return it->second;
 }
 
-std::vector<VecRecord> readVecFile(const std::string& name) {
+std::vector<VecRecord> ReadVecFile(const std::string& name) {
   std::string path = std::string(VELT_TEST_DATA_DIR) + "/" + name;
   std::ifstream in(path);
   if (!in) throw std::runtime_error("cannot open " + path);
@@ -61,7 +61,7 @@ std::vector<VecRecord> readVecFile(const std::string& name) {
   return out;
 }
 
-std::vector<VecRecord> readVecFolder(const std::string& folder) {
+std::vector<VecRecord> ReadVecFolder(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& entry :
        std::filesystem::directory_iterator(std::string(VELT_TEST_DATA_DIR) + "/" + folder))
@@ -69,7 +69,7 @@ std::vector<VecRecord> readVecFolder(const std::string& folder) {
   std::sort(names.begin(), names.end());
   std::vector<VecRecord> all;
   for (const auto& n : names) {
-    auto records = readVecFile(folder + "/" + n);
+    auto records = ReadVecFile(folder + "/" + n);
     all.insert(all.end(), records.begin(), records.end());
   }
   return all;

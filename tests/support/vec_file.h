@@ -17,8 +17,8 @@ struct VecRecord {
 };
 
 // Reads tests/data/<name>; throws when the file is missing or malformed.
-std::vector<VecRecord> readVecFile(const std::string& name);
+std::vector<VecRecord> ReadVecFile(const std::string& name);
 // Reads every *.vec file of the folder tests/data/<folder>, in name order.
-std::vector<VecRecord> readVecFolder(const std::string& folder);
+std::vector<VecRecord> ReadVecFolder(const std::string& folder);
 
 }  // namespace velt::test

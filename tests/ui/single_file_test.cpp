@@ -20,7 +20,7 @@ namespace velt::ui::test {
 namespace {
 
 namespace fs = std::filesystem;
-using velt::test::readFile;
+using velt::test::ReadFile;
 using Box = ScriptedPrompts::Box;
 
 class SingleFileTest : public UiTest {
@@ -80,7 +80,7 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   Install();
   Start();
   const std::string path = MakeFile("report.txt", 300000);
-  const auto original = readFile(path);
+  const auto original = ReadFile(path);
 
   prompts.NextFile(path);
   prompts.NextInput(std::string("s3cret"));
@@ -102,7 +102,7 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   ASSERT_TRUE(fs::exists(encrypted));
   EXPECT_FALSE(fs::exists(path));  // "Delete original file" is on
   EXPECT_TRUE(engine::HasMetaInfo(encrypted));
-  EXPECT_NE(readFile(encrypted), original);
+  EXPECT_NE(ReadFile(encrypted), original);
 
   prompts.ClearRecord();
   prompts.NextFile(encrypted);
@@ -119,7 +119,7 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   // The file dialog opened where the last file was chosen.
   EXPECT_EQ(prompts.Questions()[0].prompt, dir.path() + "/");
   ASSERT_TRUE(fs::exists(path));
-  EXPECT_EQ(readFile(path), original);
+  EXPECT_EQ(ReadFile(path), original);
   EXPECT_FALSE(fs::exists(encrypted));
   // After the work the window closes normally.
   EXPECT_TRUE(form().close());
@@ -130,14 +130,14 @@ TEST_F(SingleFileTest, AWrongPasswordIsReportedAndTheFileStaysAsItWas) {
   Start();
   const std::string encrypted =
       EncryptedByEngine(MakeFile("data.bin", 5000), "right", app->veltoptions->Settings());
-  const auto before = readFile(encrypted);
+  const auto before = ReadFile(encrypted);
   prompts.NextFile(encrypted);
   prompts.NextInput(std::string("wrong"));
   QTest::mouseClick(form().SpeedButton2, Qt::LeftButton);
   WaitIdle();
   EXPECT_EQ(prompts.Messages(),
             std::vector<Shown>{Error("Decryption Password supplied was incorrect.")});
-  EXPECT_EQ(readFile(encrypted), before);
+  EXPECT_EQ(ReadFile(encrypted), before);
   EXPECT_FALSE(fs::exists(dir / "data.bin"));
 }
 
@@ -182,7 +182,7 @@ TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOption
   Start();
   ASSERT_FALSE(app->veltoptions->Settings().addMetaInfo);
   const std::string path = MakeFile("plain.doc", 20000);
-  const auto original = readFile(path);
+  const auto original = ReadFile(path);
   const std::string encrypted = EncryptedByEngine(path, "pw", app->veltoptions->Settings());
   ASSERT_FALSE(engine::HasMetaInfo(encrypted));
 
@@ -209,7 +209,7 @@ TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOption
   WaitIdle();
   ASSERT_EQ(prompts.Messages().size(), 3u);
   ExpectTimed(prompts.Messages()[1], "File Decrypted in ");
-  EXPECT_EQ(readFile(path), original);
+  EXPECT_EQ(ReadFile(path), original);
   // "Delete Oringial File after Decryption" was off: the encrypted file is kept aside, and the
   // engine's note after the message says where.
   EXPECT_TRUE(fs::exists(encrypted + "(orig)"));
@@ -257,8 +257,8 @@ TEST_F(SingleFileTest, APlainFileUnderTheEncryptedNameIsRefused) {
   Install();
   Start();
   const std::string doc = MakeFile("report", 3000), theirs = doc + ".VELT";
-  velt::test::writeFile(theirs, "somebody's own notes");
-  const auto bytes = readFile(doc);
+  velt::test::WriteFile(theirs, "somebody's own notes");
+  const auto bytes = ReadFile(doc);
   prompts.NextFile(doc);
   prompts.NextInput(std::string("pw"));
   QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
@@ -269,8 +269,8 @@ TEST_F(SingleFileTest, APlainFileUnderTheEncryptedNameIsRefused) {
   EXPECT_NE(shown.text.find(doc + ":"), std::string::npos) << shown.text;
   EXPECT_NE(shown.text.find(theirs + " exists and is not a VELT file"), std::string::npos)
       << shown.text;
-  EXPECT_EQ(readFile(doc), bytes);
-  EXPECT_EQ(velt::test::readText(theirs), "somebody's own notes");
+  EXPECT_EQ(ReadFile(doc), bytes);
+  EXPECT_EQ(velt::test::ReadText(theirs), "somebody's own notes");
   EXPECT_EQ(dir.names(), (std::vector<std::string>{"registry.reg", "report", "report.VELT"}));
 }
 
@@ -321,7 +321,7 @@ TEST_F(SingleFileTest, AFileEncryptedAfterItWasChosenIsReportedAsAlreadyEncrypte
   const std::string path = MakeFile("data.bin", 5000);
   const std::string other =
       EncryptedByEngine(MakeFile("other.bin", 3000), "pw", app->veltoptions->Settings());
-  const auto encrypted = readFile(other);
+  const auto encrypted = ReadFile(other);
   // While the password is asked, an encrypted file takes the chosen file's place.
   prompts.WhileAsking = [&](const ScriptedPrompts::Asked&) { fs::rename(other, path); };
   prompts.NextFile(path);
@@ -329,7 +329,7 @@ TEST_F(SingleFileTest, AFileEncryptedAfterItWasChosenIsReportedAsAlreadyEncrypte
   QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
   WaitIdle();
   EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Info("File is already encrypted")});
-  EXPECT_EQ(readFile(path), encrypted);
+  EXPECT_EQ(ReadFile(path), encrypted);
   EXPECT_FALSE(fs::exists(path + ".VELT"));
   EXPECT_EQ(TemporariesUnder(dir.path()), std::vector<std::string>{});
 }
@@ -340,7 +340,7 @@ TEST_F(SingleFileTest, WhatTheEngineNotesIsShownAfterTheMessage) {
   Install({{"com", "dword:00000000"}});
   Start();
   const std::string path = MakeFile("notes.txt", 20000);
-  const auto original = readFile(path);
+  const auto original = ReadFile(path);
   const std::string encrypted = EncryptedByEngine(path, "pw", app->veltoptions->Settings());
   prompts.NextFile(encrypted);
   prompts.NextInput(std::string("pw"));
@@ -351,7 +351,7 @@ TEST_F(SingleFileTest, WhatTheEngineNotesIsShownAfterTheMessage) {
   EXPECT_EQ(prompts.Messages()[1].kind, MessageKind::Information);
   EXPECT_NE(prompts.Messages()[1].text.find("notes.txt"), std::string::npos)
       << prompts.Messages()[1].text;
-  EXPECT_EQ(readFile(path), original);
+  EXPECT_EQ(ReadFile(path), original);
   EXPECT_TRUE(engine::HasMetaInfo(encrypted + "(orig)"));
 }
 
@@ -360,7 +360,7 @@ TEST_F(SingleFileTest, TheSessionEndingStopsTheFileAtASafePointAndQuits) {
   Install();
   Start();
   const std::string path = MakeFile("big.bin", 32 << 20);
-  const auto original = readFile(path);
+  const auto original = ReadFile(path);
   bool quit = false;
   SessionEnd session(*app, [&] { quit = true; });
   prompts.NextFile(path);
@@ -373,7 +373,7 @@ TEST_F(SingleFileTest, TheSessionEndingStopsTheFileAtASafePointAndQuits) {
   EXPECT_TRUE(prompts.Messages().empty());  // nobody is left to read a box
   EXPECT_EQ(TemporariesUnder(dir.path()), std::vector<std::string>{});
   if (fs::exists(path)) {
-    EXPECT_EQ(readFile(path), original);
+    EXPECT_EQ(ReadFile(path), original);
     EXPECT_FALSE(fs::exists(path + ".VELT"));
   } else {
     EXPECT_TRUE(engine::HasMetaInfo(path + ".VELT"));

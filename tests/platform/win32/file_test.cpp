@@ -16,10 +16,10 @@
 namespace velt::platform {
 namespace {
 
-using test::readText;
+using test::ReadText;
 using test::TempDir;
 using test::wide;
-using test::writeFile;
+using test::WriteFile;
 
 using Foreign = test::ForeignHandle;
 
@@ -27,7 +27,7 @@ DWORD attributes(const std::string& path) {
   return GetFileAttributesW(wide(path).c_str());
 }
 
-PlatformError errorOf(const std::function<void()>& f) {
+PlatformError ErrorOf(const std::function<void()>& f) {
   try {
     f();
   } catch (const PlatformError& e) {
@@ -40,7 +40,7 @@ PlatformError errorOf(const std::function<void()>& f) {
 TEST(WindowsFile, AnExclusiveHandleKeepsOtherProgramsOutButLetsTheFileBeRenamed) {
   TempDir dir;
   const std::string p = dir / "doc";
-  writeFile(p, "content");
+  WriteFile(p, "content");
   for (OpenMode mode : {OpenMode::Read, OpenMode::ReadWrite}) {
     File f = File::Open(p, mode);
     // Neither readers nor writers, whatever they would share themselves.
@@ -49,7 +49,7 @@ TEST(WindowsFile, AnExclusiveHandleKeepsOtherProgramsOutButLetsTheFileBeRenamed)
     EXPECT_FALSE(
         Foreign(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).open());
     // A second exclusive open, even in this process, is a second VELT job on the file.
-    PlatformError e = errorOf([&] { File::Open(p, OpenMode::Read); });
+    PlatformError e = ErrorOf([&] { File::Open(p, OpenMode::Read); });
     EXPECT_EQ(e.Code(), ERROR_SHARING_VIOLATION);
     EXPECT_NE(std::string(e.what()).find("in use by another program"), std::string::npos)
         << e.what();
@@ -60,18 +60,18 @@ TEST(WindowsFile, AnExclusiveHandleKeepsOtherProgramsOutButLetsTheFileBeRenamed)
   // And the other way round: a program holding the file keeps VELT out.
   Foreign reader(p, GENERIC_READ, FILE_SHARE_READ);
   ASSERT_TRUE(reader.open());
-  EXPECT_EQ(errorOf([&] { File::Open(p, OpenMode::Read); }).Code(), ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(ErrorOf([&] { File::Open(p, OpenMode::Read); }).Code(), ERROR_SHARING_VIOLATION);
   // Without the lock VELT only reads beside a program that lets others read.
   File info = File::Open(p, OpenMode::Read, Locking::None);
   EXPECT_EQ(info.Size(), 7u);
-  EXPECT_EQ(errorOf([&] { File::Open(p, OpenMode::ReadWrite, Locking::None); }).Code(),
+  EXPECT_EQ(ErrorOf([&] { File::Open(p, OpenMode::ReadWrite, Locking::None); }).Code(),
             ERROR_SHARING_VIOLATION);
 }
 
 TEST(WindowsFile, AnUnlockedOpenReachesAFileThisProcessHolds) {
   TempDir dir;
   const std::string p = dir / "doc";
-  writeFile(p, "0123456789");
+  WriteFile(p, "0123456789");
   File held = File::Open(p, OpenMode::Read);
   File other = File::Open(p, OpenMode::ReadWrite, Locking::None);
   other.WriteAt(2, "ab", 2);
@@ -93,7 +93,7 @@ TEST(WindowsFile, AnUnlockedOpenReachesAFileThisProcessHolds) {
   // and another program's exclusive handle refuses it.
   Foreign foreign(p, GENERIC_READ, 0);
   ASSERT_TRUE(foreign.open());
-  EXPECT_EQ(errorOf([&] { File::Open(p, OpenMode::Read, Locking::None); }).Code(),
+  EXPECT_EQ(ErrorOf([&] { File::Open(p, OpenMode::Read, Locking::None); }).Code(),
             ERROR_SHARING_VIOLATION);
 }
 
@@ -111,17 +111,17 @@ TEST(WindowsFile, CreateNewReadWriteTruncateAndFlush) {
     char c;
     EXPECT_EQ(f.ReadAt(5, &c, 1), 0u);  // at the end: nothing, no error
   }
-  EXPECT_EQ(readText(p), "hello");
-  PlatformError e = errorOf([&] { File::Open(p, OpenMode::CreateNew); });
+  EXPECT_EQ(ReadText(p), "hello");
+  PlatformError e = ErrorOf([&] { File::Open(p, OpenMode::CreateNew); });
   EXPECT_TRUE(IsAlreadyExists(e)) << e.what();
-  EXPECT_EQ(readText(p), "hello");
-  EXPECT_TRUE(IsNotFound(errorOf([&] { File::Open(dir / "missing", OpenMode::Read); })));
+  EXPECT_EQ(ReadText(p), "hello");
+  EXPECT_TRUE(IsNotFound(ErrorOf([&] { File::Open(dir / "missing", OpenMode::Read); })));
   // A folder and a device name are no regular files.
   CreateDirectoryW(wide(dir / "folder").c_str(), nullptr);
-  EXPECT_NE(std::string(errorOf([&] { File::Open(dir / "folder", OpenMode::Read); }).what())
+  EXPECT_NE(std::string(ErrorOf([&] { File::Open(dir / "folder", OpenMode::Read); }).what())
                 .find("not a regular file"),
             std::string::npos);
-  EXPECT_NE(std::string(errorOf([&] { File::Open("NUL", OpenMode::Read); }).what())
+  EXPECT_NE(std::string(ErrorOf([&] { File::Open("NUL", OpenMode::Read); }).what())
                 .find("not a regular file"),
             std::string::npos);
   // Flushing a handle without write access is not an error.
@@ -133,19 +133,19 @@ TEST(WindowsFile, CopyFromCopiesFromThePositionAndStopsAtTheEnd) {
   TempDir dir;
   std::string big(3 << 20, 'x');
   for (size_t i = 0; i < big.size(); ++i) big[i] = char(i * 7 + i / 4096);
-  writeFile(dir / "src", big);
+  WriteFile(dir / "src", big);
   File src = File::Open(dir / "src", OpenMode::Read);
   src.Seek(100);
   File dst = File::Open(dir / "dst", OpenMode::CreateNew);
   dst.CopyFrom(src, big.size());  // more than is left
   dst.Close();
-  EXPECT_EQ(readText(dir / "dst"), big.substr(100));
+  EXPECT_EQ(ReadText(dir / "dst"), big.substr(100));
 }
 
 TEST(WindowsFile, SameFileAsFollowsRenamesAndSeesReplacement) {
   TempDir dir;
-  writeFile(dir / "a", "a");
-  writeFile(dir / "b", "b");
+  WriteFile(dir / "a", "a");
+  WriteFile(dir / "b", "b");
   File f = File::Open(dir / "a", OpenMode::Read);
   EXPECT_TRUE(f.SameFileAs(dir / "a"));
   EXPECT_FALSE(f.SameFileAs(dir / "b"));
@@ -157,7 +157,7 @@ TEST(WindowsFile, SameFileAsFollowsRenamesAndSeesReplacement) {
 TEST(WindowsFileSystem, AttributesAreTheFileSystemsOwnBitsAndComeBackExactly) {
   TempDir dir;
   const std::string p = dir / "f";
-  writeFile(p, "x");
+  WriteFile(p, "x");
   const DWORD all = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                     FILE_ATTRIBUTE_ARCHIVE;
   // Wine reports every file as archived, so "cleared" is checked on the other three.
@@ -169,7 +169,7 @@ TEST(WindowsFileSystem, AttributesAreTheFileSystemsOwnBitsAndComeBackExactly) {
   ClearAttributes(p);
   EXPECT_EQ(attributes(p) & locking, 0u);
   EXPECT_EQ(GetAttributes(p).bits & (kReadOnly | kHidden | kSystem), 0u);
-  writeFile(p, "y");
+  WriteFile(p, "y");
   SetAttributes(p, saved);
   EXPECT_EQ(attributes(p) & all, all);
   // Only the hidden bit: the others stay clear.
@@ -185,7 +185,7 @@ TEST(WindowsFileSystem, AttributesAreTheFileSystemsOwnBitsAndComeBackExactly) {
 TEST(WindowsFileSystem, ListingUsesOurWildcardRulesAndTheAttributeFilter) {
   TempDir dir;
   for (const char* f : {"a.txt", "B.TXT", "a.txtx", "noext", "hidden.txt", "system.txt"})
-    writeFile(dir / f, "x");
+    WriteFile(dir / f, "x");
   CreateDirectoryW(wide(dir / "sub.txt").c_str(), nullptr);
   SetFileAttributesW(wide(dir / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
   SetFileAttributesW(wide(dir / "system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
@@ -217,42 +217,42 @@ TEST(WindowsFileSystem, ListingUsesOurWildcardRulesAndTheAttributeFilter) {
 
 TEST(WindowsFileSystem, ReplaceFileReplacesHeldAndReadOnlyFiles) {
   TempDir dir;
-  writeFile(dir / "old", "old");
-  writeFile(dir / "new", "new");
+  WriteFile(dir / "old", "old");
+  WriteFile(dir / "new", "new");
   {
     // The engine holds the file it replaces (exclusively, sharing deletion only).
     File held = File::Open(dir / "old", OpenMode::Read);
     ReplaceFile(dir / "new", dir / "old");
-    EXPECT_EQ(readText(dir / "old"), "new");
+    EXPECT_EQ(ReadText(dir / "old"), "new");
     char c[3];
     EXPECT_EQ(held.ReadAt(0, c, 3), 3u);  // the replaced content is still there for its holder
     EXPECT_EQ(std::string(c, 3), "old");
   }
   EXPECT_EQ(dir.names(), std::vector<std::string>{"old"});  // nothing left beside it
-  writeFile(dir / "new", "newer");
+  WriteFile(dir / "new", "newer");
   SetFileAttributesW(wide(dir / "old").c_str(), FILE_ATTRIBUTE_READONLY);
   ReplaceFile(dir / "new", dir / "old");
-  EXPECT_EQ(readText(dir / "old"), "newer");
+  EXPECT_EQ(ReadText(dir / "old"), "newer");
   EXPECT_EQ(dir.names(), std::vector<std::string>{"old"});
   // Another program's handle that does not share deletion stops it, and nothing moves.
-  writeFile(dir / "new", "newest");
+  WriteFile(dir / "new", "newest");
   {
     Foreign other(dir / "old", GENERIC_READ, FILE_SHARE_READ);
     ASSERT_TRUE(other.open());
     EXPECT_THROW(ReplaceFile(dir / "new", dir / "old"), PlatformError);
   }
-  EXPECT_EQ(readText(dir / "old"), "newer");
-  EXPECT_EQ(readText(dir / "new"), "newest");
+  EXPECT_EQ(ReadText(dir / "old"), "newer");
+  EXPECT_EQ(ReadText(dir / "new"), "newest");
   EXPECT_EQ(dir.names(), (std::vector<std::string>{"new", "old"}));
 }
 
 TEST(WindowsFileSystem, RenameNoReplaceDeleteAndQueries) {
   TempDir dir;
-  writeFile(dir / "a", "a");
-  writeFile(dir / "b", "b");
-  PlatformError e = errorOf([&] { RenameNoReplace(dir / "a", dir / "b"); });
+  WriteFile(dir / "a", "a");
+  WriteFile(dir / "b", "b");
+  PlatformError e = ErrorOf([&] { RenameNoReplace(dir / "a", dir / "b"); });
   EXPECT_TRUE(IsAlreadyExists(e)) << e.what();
-  EXPECT_EQ(readText(dir / "b"), "b");
+  EXPECT_EQ(ReadText(dir / "b"), "b");
   RenameNoReplace(dir / "a", dir / "c");
   EXPECT_FALSE(Exists(dir / "a"));
   EXPECT_TRUE(IsRegularFile(dir / "c"));
@@ -263,7 +263,7 @@ TEST(WindowsFileSystem, RenameNoReplaceDeleteAndQueries) {
   EXPECT_EQ(FileSize(dir / "c"), 1u);
   DeleteFile(dir / "c");
   EXPECT_FALSE(Exists(dir / "c"));
-  EXPECT_TRUE(IsNotFound(errorOf([&] { DeleteFile(dir / "c"); })));
+  EXPECT_TRUE(IsNotFound(ErrorOf([&] { DeleteFile(dir / "c"); })));
   FlushFolder(dir.path());
   EXPECT_EQ(FolderOf("C:\\a\\b.txt"), "C:\\a\\");
   EXPECT_EQ(FolderOf("C:/a/b.txt"), "C:/a/");

@@ -21,7 +21,7 @@ struct Caught {
   std::string text;
 };
 
-Caught failureOf(const std::function<void()>& f) {
+Caught FailureOf(const std::function<void()>& f) {
   try {
     f();
   } catch (const RegistryError& e) {
@@ -32,7 +32,7 @@ Caught failureOf(const std::function<void()>& f) {
 }
 
 // The system's own text for a code, asked here directly.
-std::string systemText(DWORD code) {
+std::string SystemText(DWORD code) {
   char buffer[512];
   DWORD n =
       FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
@@ -169,13 +169,13 @@ TEST_P(WindowsRegistry, ValuesStoredByOtherProgramsAreReadOrRefusedWith1012) {
   EXPECT_EQ(ReadRegistryValue(r, keyPath, "exp"), RegistryValue(std::string("%SystemRoot%\\x")));
   for (const char* name : {"be", "q", "multi", "short", "missing"}) {
     SCOPED_TRACE(name);
-    Caught c = failureOf([&] { ReadRegistryValue(r, keyPath, name); });
+    Caught c = FailureOf([&] { ReadRegistryValue(r, keyPath, name); });
     EXPECT_EQ(c.code, 1012);
-    EXPECT_EQ(c.text, systemText(1012));
+    EXPECT_EQ(c.text, SystemText(1012));
   }
-  Caught c = failureOf([&] { ReadRegistryValue(r, keyPath + "\\missing", "Path"); });
+  Caught c = FailureOf([&] { ReadRegistryValue(r, keyPath + "\\missing", "Path"); });
   EXPECT_EQ(c.code, ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(c.text, systemText(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(c.text, SystemText(ERROR_FILE_NOT_FOUND));
   EXPECT_FALSE(c.text.empty());
 }
 
@@ -220,9 +220,9 @@ TEST_P(WindowsRegistry, WritesThatCannotBeStoredFailWith1013AndStoreNothing) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name + " type " + std::to_string(c.type));
-    Caught caught = failureOf([&] { WriteRegistryValue(r, keyPath, c.name, c.in, c.type); });
+    Caught caught = FailureOf([&] { WriteRegistryValue(r, keyPath, c.name, c.in, c.type); });
     EXPECT_EQ(caught.code, 1013);
-    EXPECT_EQ(caught.text, systemText(1013));
+    EXPECT_EQ(caught.text, SystemText(1013));
   }
   for (const wchar_t* name : {L"missing", L"v"})
     EXPECT_EQ(RegGetValueW(root(), sub.c_str(), name, RRF_RT_ANY, nullptr, nullptr, nullptr),
@@ -236,11 +236,11 @@ TEST_P(WindowsRegistry, WritingCreatesTheKeyAndFailuresNameTheSystemsReason) {
   EXPECT_EQ(ReadRegistryValue(r, keyPath + "\\deeper\\still", "def"),
             RegistryValue(std::string("VELT")));
   // A key name longer than the registry allows (255 characters): the system's reason.
-  Caught c = failureOf([&] {
+  Caught c = FailureOf([&] {
     WriteRegistryValue(r, keyPath + "\\" + std::string(300, 'k'), "x", int32_t(1), kRegDword);
   });
   EXPECT_NE(c.code, 0);
-  EXPECT_EQ(c.text, systemText(DWORD(c.code)));
+  EXPECT_EQ(c.text, SystemText(DWORD(c.code)));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothRoots, WindowsRegistry,
