@@ -167,11 +167,11 @@ class BlockCipher : public Base {
 
   void EncryptBlock(const uint8_t* in, uint8_t* out) override {
     this->RequireKey();
-    self().EncryptBlockRaw(in, out);
+    Self().EncryptBlockRaw(in, out);
   }
   void DecryptBlock(const uint8_t* in, uint8_t* out) override {
     this->RequireKey();
-    self().DecryptBlockRaw(in, out);
+    Self().DecryptBlockRaw(in, out);
   }
 
   void Burn() override {
@@ -181,44 +181,44 @@ class BlockCipher : public Base {
 
   // Bulk forms; an algorithm hides these with its own when it can do better.
   void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
-    for (size_t i = 0; i < count; ++i) self().EncryptBlockRaw(in + i * B, out + i * B);
+    for (size_t i = 0; i < count; ++i) Self().EncryptBlockRaw(in + i * B, out + i * B);
   }
   void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
-    for (size_t i = 0; i < count; ++i) self().DecryptBlockRaw(in + i * B, out + i * B);
+    for (size_t i = 0; i < count; ++i) Self().DecryptBlockRaw(in + i * B, out + i * B);
   }
 
   void CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::CbcEncrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CbcEncrypt(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::CbcDecrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CbcDecrypt(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void Cfb8Encrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cfb8(InlineOps{self()}, this->ChainVector, in, out, n, true);
+    Modes<B>::Cfb8(InlineOps{Self()}, this->ChainVector, in, out, n, true);
   }
   void Cfb8Decrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cfb8(InlineOps{self()}, this->ChainVector, in, out, n, false);
+    Modes<B>::Cfb8(InlineOps{Self()}, this->ChainVector, in, out, n, false);
   }
   void CfbBlockEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::CfbBlockEncrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CfbBlockEncrypt(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::CfbBlockDecrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CfbBlockDecrypt(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void OfbEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::ofb(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::Ofb(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void OfbDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { OfbEncrypt(in, out, n); }
   void CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::ctr(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::Ctr(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void CtrDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { CtrEncrypt(in, out, n); }
 
@@ -238,7 +238,7 @@ class BlockCipher : public Base {
   SecureBuffer<Schedule, 1> ks_;
 
  private:
-  const Derived& self() const { return static_cast<const Derived&>(*this); }
+  const Derived& Self() const { return static_cast<const Derived&>(*this); }
   struct InlineOps {
     const Derived& d;
     void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {

@@ -74,7 +74,7 @@ struct Modes {
   }
 
   template <class Ops>
-  static void cfb8(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n,
+  static void Cfb8(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n,
                    bool encrypt) {
     uint8_t t[B];
     for (size_t i = 0; i < n; ++i) {
@@ -117,7 +117,7 @@ struct Modes {
   }
 
   template <class Ops>
-  static void ofb(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+  static void Ofb(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
     for (; n >= B; n -= B, in += B, out += B) {
       ops.EncryptBlocksRaw(cv, cv, 1);
       XorBlock(out, in, cv);
@@ -125,19 +125,19 @@ struct Modes {
     if (n) tail(ops, cv, in, out, n);
   }
 
-  static void increment(uint8_t* counter) {
+  static void Increment(uint8_t* counter) {
     for (size_t i = B; i-- > 0;)
       if (++counter[i] != 0) break;
   }
 
   template <class Ops>
-  static void ctr(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+  static void Ctr(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
     uint8_t stream[kBatch * B];
     while (n > 0) {
       size_t k = std::min((n + B - 1) / B, kBatch);
       for (size_t i = 0; i < k; ++i) {
         std::memcpy(stream + i * B, cv, B);
-        increment(cv);
+        Increment(cv);
       }
       ops.EncryptBlocksRaw(stream, stream, k);
       size_t bytes = std::min(n, k * B);

@@ -57,16 +57,16 @@ inline void StoreBe16(uint8_t* p, uint16_t v) {
   p[1] = uint8_t(v);
 }
 
-inline uint32_t rotl32(uint32_t v, int n) {
+inline uint32_t Rotl32(uint32_t v, int n) {
   return std::rotl(v, n);
 }
-inline uint32_t rotr32(uint32_t v, int n) {
+inline uint32_t Rotr32(uint32_t v, int n) {
   return std::rotr(v, n);
 }
-inline uint64_t rotl64(uint64_t v, int n) {
+inline uint64_t Rotl64(uint64_t v, int n) {
   return std::rotl(v, n);
 }
-inline uint64_t rotr64(uint64_t v, int n) {
+inline uint64_t Rotr64(uint64_t v, int n) {
   return std::rotr(v, n);
 }
 

@@ -5,7 +5,7 @@
 namespace velt::crypto {
 
 namespace {
-int nibble(char c) {
+int Nibble(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -18,7 +18,7 @@ std::vector<uint8_t> FromHex(std::string_view hex) {
   int high = -1;
   for (char c : hex) {
     if (c == ' ' || c == '\t') continue;
-    int v = nibble(c);
+    int v = Nibble(c);
     if (v < 0) throw std::invalid_argument("not a hexadecimal digit: " + std::string(1, c));
     if (high < 0) {
       high = v;

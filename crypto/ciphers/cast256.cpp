@@ -22,15 +22,15 @@ const uint32_t kS[4][256] = {
 };
 
 inline uint32_t f1(uint32_t d, uint32_t km, unsigned kr) {
-  uint32_t i = rotl32(km + d, int(kr));
+  uint32_t i = Rotl32(km + d, int(kr));
   return ((kS[0][i >> 24] ^ kS[1][(i >> 16) & 0xff]) - kS[2][(i >> 8) & 0xff]) + kS[3][i & 0xff];
 }
 inline uint32_t f2(uint32_t d, uint32_t km, unsigned kr) {
-  uint32_t i = rotl32(km ^ d, int(kr));
+  uint32_t i = Rotl32(km ^ d, int(kr));
   return ((kS[0][i >> 24] - kS[1][(i >> 16) & 0xff]) + kS[2][(i >> 8) & 0xff]) ^ kS[3][i & 0xff];
 }
 inline uint32_t f3(uint32_t d, uint32_t km, unsigned kr) {
-  uint32_t i = rotl32(km - d, int(kr));
+  uint32_t i = Rotl32(km - d, int(kr));
   return ((kS[0][i >> 24] + kS[1][(i >> 16) & 0xff]) ^ kS[2][(i >> 8) & 0xff]) - kS[3][i & 0xff];
 }
 
@@ -39,7 +39,7 @@ struct Words {
 };
 
 // Q and its inverse QBAR; each undoes the other under the same keys.
-inline void quad(Words& w, const uint32_t* km, const uint8_t* kr) {
+inline void Quad(Words& w, const uint32_t* km, const uint8_t* kr) {
   w.c ^= f1(w.d, km[0], kr[0]);
   w.b ^= f2(w.c, km[1], kr[1]);
   w.a ^= f3(w.b, km[2], kr[2]);
@@ -60,7 +60,7 @@ void EncryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
   for (size_t j = 0; j < N; ++j, in += 16)
     w[j] = {LoadBe32(in), LoadBe32(in + 4), LoadBe32(in + 8), LoadBe32(in + 12)};
   for (int i = 0; i < 6; ++i)
-    for (auto& x : w) quad(x, ks.km[i], ks.kr[i]);
+    for (auto& x : w) Quad(x, ks.km[i], ks.kr[i]);
   for (int i = 6; i < 12; ++i)
     for (auto& x : w) QuadBar(x, ks.km[i], ks.kr[i]);
   for (size_t j = 0; j < N; ++j, out += 16) {
@@ -77,7 +77,7 @@ void DecryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
   for (size_t j = 0; j < N; ++j, in += 16)
     w[j] = {LoadBe32(in), LoadBe32(in + 4), LoadBe32(in + 8), LoadBe32(in + 12)};
   for (int i = 11; i >= 6; --i)
-    for (auto& x : w) quad(x, ks.km[i], ks.kr[i]);
+    for (auto& x : w) Quad(x, ks.km[i], ks.kr[i]);
   for (int i = 5; i >= 0; --i)
     for (auto& x : w) QuadBar(x, ks.km[i], ks.kr[i]);
   for (size_t j = 0; j < N; ++j, out += 16) {

@@ -61,7 +61,7 @@ constexpr uint64_t BitAt(uint64_t v, int width, int pos) {
 }
 
 // Output bit i+1 is input bit table[i].
-constexpr uint64_t permute(uint64_t in, int inWidth, const uint8_t* table, int outWidth) {
+constexpr uint64_t Permute(uint64_t in, int inWidth, const uint8_t* table, int outWidth) {
   uint64_t out = 0;
   for (int i = 0; i < outWidth; ++i) out = out << 1 | BitAt(in, inWidth, table[i]);
   return out;
@@ -76,7 +76,7 @@ constexpr std::array<std::array<uint32_t, 64>, 8> MakeSp() {
     for (int x = 0; x < 64; ++x) {
       int row = (x >> 4 & 2) | (x & 1), col = x >> 1 & 15;
       uint32_t s = uint32_t(kS[i][row * 16 + col]) << (28 - 4 * i);
-      sp[size_t(i)][size_t(x)] = std::rotl(uint32_t(permute(s, 32, kP, 32)), 1);
+      sp[size_t(i)][size_t(x)] = std::rotl(uint32_t(Permute(s, 32, kP, 32)), 1);
     }
   }
   return sp;
@@ -132,12 +132,12 @@ constexpr bool SwapNetworksMatchTables() {
     uint64_t x = uint64_t(1) << b;
     uint32_t l = uint32_t(x >> 32), r = uint32_t(x);
     InitialPermutation(l, r);
-    uint64_t ip = permute(x, 64, kIP, 64);
+    uint64_t ip = Permute(x, 64, kIP, 64);
     if (l != std::rotl(uint32_t(ip >> 32), 1) || r != std::rotl(uint32_t(ip), 1)) return false;
     l = std::rotl(uint32_t(x >> 32), 1);
     r = std::rotl(uint32_t(x), 1);
     FinalPermutation(l, r);
-    if ((uint64_t(l) << 32 | r) != permute(x, 64, kFP, 64)) return false;
+    if ((uint64_t(l) << 32 | r) != Permute(x, 64, kFP, 64)) return false;
   }
   return true;
 }
@@ -201,13 +201,13 @@ void CryptBlocks(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t coun
 }  // namespace
 
 void TCrypt_customdes::ExpandKey(const uint8_t* key, uint32_t* enc, uint32_t* dec) {
-  uint64_t cd = permute(LoadBe64(key), 64, kPC1, 56);  // parity bits fall out here
+  uint64_t cd = Permute(LoadBe64(key), 64, kPC1, 56);  // parity bits fall out here
   uint32_t c = uint32_t(cd >> 28), d = uint32_t(cd & 0xfffffff);
   for (int round = 0; round < 16; ++round) {
     int s = kShifts[round];
     c = ((c << s) | (c >> (28 - s))) & 0xfffffff;
     d = ((d << s) | (d >> (28 - s))) & 0xfffffff;
-    uint64_t k = permute(uint64_t(c) << 28 | d, 56, kPC2, 48);
+    uint64_t k = Permute(uint64_t(c) << 28 | d, 56, kPC2, 48);
     // Six-bit groups 0, 2, 4, 6 go with the half rotated by four, 1, 3, 5, 7 with the half.
     uint32_t even = 0, odd = 0;
     for (int g = 0; g < 8; g += 2) {
@@ -221,11 +221,11 @@ void TCrypt_customdes::ExpandKey(const uint8_t* key, uint32_t* enc, uint32_t* de
   }
 }
 
-void TCrypt_customdes::crypt1(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
+void TCrypt_customdes::Crypt1(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
   CryptBlocks<1>(k, in, out, count);
 }
 
-void TCrypt_customdes::crypt3(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
+void TCrypt_customdes::Crypt3(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
   CryptBlocks<3>(k, in, out, count);
 }
 

@@ -42,7 +42,7 @@ unsigned GfPow7(unsigned b, unsigned m) {
   return GfMul(b, x, m);        // b^7
 }
 
-uint32_t permute(uint32_t x) {
+uint32_t Permute(uint32_t x) {
   uint32_t r = 0;
   for (int i = 0; x; ++i, x >>= 1)
     if (x & 1) r |= kPBox[i];
@@ -57,12 +57,12 @@ struct Tables {
       unsigned col = (i >> 1) & 0xff;
       unsigned row = (i & 1) | ((i & 0x200) >> 8);
       for (int k = 0; k < 4; ++k)
-        box[k][i] = permute(uint32_t(GfPow7(col ^ kSXor[k][row], kSMod[k][row])) << (24 - 8 * k));
+        box[k][i] = Permute(uint32_t(GfPow7(col ^ kSXor[k][row], kSMod[k][row])) << (24 - 8 * k));
     }
   }
 };
 
-const TCrypt_customice::SBoxes& sboxes() {
+const TCrypt_customice::SBoxes& Sboxes() {
   static const Tables tables;  // thread-safe first use
   return tables.box;
 }
@@ -86,7 +86,7 @@ void BuildEight(uint32_t (*sk)[3], uint16_t kb[4], const uint8_t* rot) {
 
 }  // namespace
 
-TCrypt_customice::TCrypt_customice() : sbox_(&sboxes()) {}
+TCrypt_customice::TCrypt_customice() : sbox_(&Sboxes()) {}
 
 void TCrypt_customice::BuildSchedule(uint32_t (*sk)[3], int level, const uint8_t* key,
                                      unsigned bits) {

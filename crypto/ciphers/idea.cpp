@@ -29,7 +29,7 @@ uint32_t MulInverse(uint32_t x) {
   return uint32_t(result);
 }
 
-inline uint32_t negate(uint32_t x) {
+inline uint32_t Negate(uint32_t x) {
   return (0x10000 - x) & 0xffff;
 }
 
@@ -100,8 +100,8 @@ void TCrypt_idea::SetupKey(const uint8_t* key, unsigned bits) {
     const uint32_t* src = e + 6 * (8 - r);
     bool swapped = r != 0 && r != 8;
     d[6 * r] = MulInverse(src[0]);
-    d[6 * r + 1] = negate(src[swapped ? 2 : 1]);
-    d[6 * r + 2] = negate(src[swapped ? 1 : 2]);
+    d[6 * r + 1] = Negate(src[swapped ? 2 : 1]);
+    d[6 * r + 2] = Negate(src[swapped ? 1 : 2]);
     d[6 * r + 3] = MulInverse(src[3]);
     if (r < 8) {
       d[6 * r + 4] = src[-2];

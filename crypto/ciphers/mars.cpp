@@ -61,11 +61,11 @@ struct Words {
 inline void EFunction(uint32_t in, uint32_t k1, uint32_t k2, uint32_t& l, uint32_t& m,
                       uint32_t& r) {
   m = in + k1;
-  r = rotl32(rotl32(in, 13) * k2, 5);
+  r = Rotl32(Rotl32(in, 13) * k2, 5);
   l = kS[m & 511] ^ r;
-  m = rotl32(m, int(r & 31));
-  r = rotl32(r, 5);
-  l = rotl32(l ^ r, int(r & 31));
+  m = Rotl32(m, int(r & 31));
+  r = Rotl32(r, 5);
+  l = Rotl32(l ^ r, int(r & 31));
 }
 
 // Forward mixing, rounds 0-3 or 4-7.
@@ -74,41 +74,41 @@ inline void ForwardMix(Words& w) {
   b = (b ^ kS0[b0(a)]) + kS1[b1(a)];
   c += kS0[b2(a)];
   d ^= kS1[b3(a)];
-  a = rotr32(a, 24) + d;
+  a = Rotr32(a, 24) + d;
 
   c = (c ^ kS0[b0(b)]) + kS1[b1(b)];
   d += kS0[b2(b)];
   a ^= kS1[b3(b)];
-  b = rotr32(b, 24) + c;
+  b = Rotr32(b, 24) + c;
 
   d = (d ^ kS0[b0(c)]) + kS1[b1(c)];
   a += kS0[b2(c)];
   b ^= kS1[b3(c)];
-  c = rotr32(c, 24);
+  c = Rotr32(c, 24);
 
   a = (a ^ kS0[b0(d)]) + kS1[b1(d)];
   b += kS0[b2(d)];
   c ^= kS1[b3(d)];
-  d = rotr32(d, 24);
+  d = Rotr32(d, 24);
 }
 inline void UnForwardMix(Words& w) {
   auto& [a, b, c, d] = w;
-  d = rotl32(d, 24);
+  d = Rotl32(d, 24);
   c ^= kS1[b3(d)];
   b -= kS0[b2(d)];
   a = (a - kS1[b1(d)]) ^ kS0[b0(d)];
 
-  c = rotl32(c, 24);
+  c = Rotl32(c, 24);
   b ^= kS1[b3(c)];
   a -= kS0[b2(c)];
   d = (d - kS1[b1(c)]) ^ kS0[b0(c)];
 
-  b = rotl32(b - c, 24);
+  b = Rotl32(b - c, 24);
   a ^= kS1[b3(b)];
   d -= kS0[b2(b)];
   c = (c - kS1[b1(b)]) ^ kS0[b0(b)];
 
-  a = rotl32(a - d, 24);
+  a = Rotl32(a - d, 24);
   d ^= kS1[b3(a)];
   c -= kS0[b2(a)];
   b = (b - kS1[b1(a)]) ^ kS0[b0(a)];
@@ -119,27 +119,27 @@ inline void CoreForward(Words& w, const uint32_t* k) {
   auto& [a, b, c, d] = w;
   uint32_t l, m, r;
   EFunction(a, k[0], k[1], l, m, r);
-  a = rotl32(a, 13), c += m, b += l, d ^= r;
+  a = Rotl32(a, 13), c += m, b += l, d ^= r;
   EFunction(b, k[2], k[3], l, m, r);
-  b = rotl32(b, 13), d += m, c += l, a ^= r;
+  b = Rotl32(b, 13), d += m, c += l, a ^= r;
   EFunction(c, k[4], k[5], l, m, r);
-  c = rotl32(c, 13), a += m, d += l, b ^= r;
+  c = Rotl32(c, 13), a += m, d += l, b ^= r;
   EFunction(d, k[6], k[7], l, m, r);
-  d = rotl32(d, 13), b += m, a += l, c ^= r;
+  d = Rotl32(d, 13), b += m, a += l, c ^= r;
 }
 inline void UnCoreForward(Words& w, const uint32_t* k) {
   auto& [a, b, c, d] = w;
   uint32_t l, m, r;
-  d = rotr32(d, 13);
+  d = Rotr32(d, 13);
   EFunction(d, k[6], k[7], l, m, r);
   b -= m, a -= l, c ^= r;
-  c = rotr32(c, 13);
+  c = Rotr32(c, 13);
   EFunction(c, k[4], k[5], l, m, r);
   a -= m, d -= l, b ^= r;
-  b = rotr32(b, 13);
+  b = Rotr32(b, 13);
   EFunction(b, k[2], k[3], l, m, r);
   d -= m, c -= l, a ^= r;
-  a = rotr32(a, 13);
+  a = Rotr32(a, 13);
   EFunction(a, k[0], k[1], l, m, r);
   c -= m, b -= l, d ^= r;
 }
@@ -149,27 +149,27 @@ inline void CoreBackward(Words& w, const uint32_t* k) {
   auto& [a, b, c, d] = w;
   uint32_t l, m, r;
   EFunction(a, k[0], k[1], l, m, r);
-  a = rotl32(a, 13), c += m, d += l, b ^= r;
+  a = Rotl32(a, 13), c += m, d += l, b ^= r;
   EFunction(b, k[2], k[3], l, m, r);
-  b = rotl32(b, 13), d += m, a += l, c ^= r;
+  b = Rotl32(b, 13), d += m, a += l, c ^= r;
   EFunction(c, k[4], k[5], l, m, r);
-  c = rotl32(c, 13), a += m, b += l, d ^= r;
+  c = Rotl32(c, 13), a += m, b += l, d ^= r;
   EFunction(d, k[6], k[7], l, m, r);
-  d = rotl32(d, 13), b += m, c += l, a ^= r;
+  d = Rotl32(d, 13), b += m, c += l, a ^= r;
 }
 inline void UnCoreBackward(Words& w, const uint32_t* k) {
   auto& [a, b, c, d] = w;
   uint32_t l, m, r;
-  d = rotr32(d, 13);
+  d = Rotr32(d, 13);
   EFunction(d, k[6], k[7], l, m, r);
   b -= m, c -= l, a ^= r;
-  c = rotr32(c, 13);
+  c = Rotr32(c, 13);
   EFunction(c, k[4], k[5], l, m, r);
   a -= m, b -= l, d ^= r;
-  b = rotr32(b, 13);
+  b = Rotr32(b, 13);
   EFunction(b, k[2], k[3], l, m, r);
   d -= m, a -= l, c ^= r;
-  a = rotr32(a, 13);
+  a = Rotr32(a, 13);
   EFunction(a, k[0], k[1], l, m, r);
   c -= m, d -= l, b ^= r;
 }
@@ -180,45 +180,45 @@ inline void BackwardMix(Words& w) {
   b ^= kS1[b0(a)];
   c -= kS0[b3(a)];
   d = (d - kS1[b2(a)]) ^ kS0[b1(a)];
-  a = rotl32(a, 24);
+  a = Rotl32(a, 24);
 
   c ^= kS1[b0(b)];
   d -= kS0[b3(b)];
   a = (a - kS1[b2(b)]) ^ kS0[b1(b)];
-  b = rotl32(b, 24);
+  b = Rotl32(b, 24);
 
   c -= b;
   d ^= kS1[b0(c)];
   a -= kS0[b3(c)];
   b = (b - kS1[b2(c)]) ^ kS0[b1(c)];
-  c = rotl32(c, 24);
+  c = Rotl32(c, 24);
 
   d -= a;
   a ^= kS1[b0(d)];
   b -= kS0[b3(d)];
   c = (c - kS1[b2(d)]) ^ kS0[b1(d)];
-  d = rotl32(d, 24);
+  d = Rotl32(d, 24);
 }
 inline void UnBackwardMix(Words& w) {
   auto& [a, b, c, d] = w;
-  d = rotr32(d, 24);
+  d = Rotr32(d, 24);
   c = (c ^ kS0[b1(d)]) + kS1[b2(d)];
   b += kS0[b3(d)];
   a ^= kS1[b0(d)];
   d += a;
 
-  c = rotr32(c, 24);
+  c = Rotr32(c, 24);
   b = (b ^ kS0[b1(c)]) + kS1[b2(c)];
   a += kS0[b3(c)];
   d ^= kS1[b0(c)];
   c += b;
 
-  b = rotr32(b, 24);
+  b = Rotr32(b, 24);
   a = (a ^ kS0[b1(b)]) + kS1[b2(b)];
   d += kS0[b3(b)];
   c ^= kS1[b0(b)];
 
-  a = rotr32(a, 24);
+  a = Rotr32(a, 24);
   d = (d ^ kS0[b1(a)]) + kS1[b2(a)];
   c += kS0[b3(a)];
   b ^= kS1[b0(a)];
@@ -282,18 +282,18 @@ bool TCrypt_mars::ClassSelfCheck() {
 void TCrypt_mars::ExpandKey(const uint32_t* key, size_t n, uint32_t subkeys[40]) {
   SecureBuffer<uint32_t, 47> t;
   for (int i = 0; i < 7; ++i) t[i] = kS[i];
-  for (size_t i = 0; i < 39; ++i) t[i + 7] = rotl32(t[i] ^ t[i + 5], 3) ^ key[i % n] ^ uint32_t(i);
+  for (size_t i = 0; i < 39; ++i) t[i + 7] = Rotl32(t[i] ^ t[i + 5], 3) ^ key[i % n] ^ uint32_t(i);
   t[46] = uint32_t(n);
   for (int pass = 0; pass < 7; ++pass) {
-    for (int i = 8; i < 47; ++i) t[i] = rotl32(t[i] + kS[t[i - 1] & 511], 9);
-    t[7] = rotl32(t[7] + kS[t[46] & 511], 9);
+    for (int i = 8; i < 47; ++i) t[i] = Rotl32(t[i] + kS[t[i - 1] & 511], 9);
+    t[7] = Rotl32(t[7] + kS[t[46] & 511], 9);
   }
   for (int i = 0; i < 40; ++i) subkeys[(7 * i) % 40] = t[i + 7];
 
   // The multiplication keys must not hold long runs of equal bits.
   for (int i = 5; i <= 35; i += 2) {
     const uint32_t w = subkeys[i] | 3;
-    const uint32_t p = rotl32(kS[265 + (subkeys[i] & 3)], int(subkeys[i + 3] & 31));
+    const uint32_t p = Rotl32(kS[265 + (subkeys[i] & 3)], int(subkeys[i + 3] & 31));
     subkeys[i] = w ^ (p & LongRunMask(w));
   }
 }

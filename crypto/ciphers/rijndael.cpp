@@ -21,13 +21,13 @@ struct Tables {
   uint32_t td[4][256];
 };
 
-uint8_t xtime(uint8_t a) {
+uint8_t Xtime(uint8_t a) {
   return uint8_t(a << 1 ^ (a & 0x80 ? 0x1b : 0));
 }
 
-uint8_t gmul(uint8_t a, uint8_t b) {
+uint8_t Gmul(uint8_t a, uint8_t b) {
   uint8_t p = 0;
-  for (; b; b >>= 1, a = xtime(a))
+  for (; b; b >>= 1, a = Xtime(a))
     if (b & 1) p ^= a;
   return p;
 }
@@ -40,7 +40,7 @@ Tables BuildTables() {
   for (int i = 0; i < 255; ++i) {
     exp[i] = x;
     log[x] = uint8_t(i);
-    x = uint8_t(x ^ xtime(x));
+    x = uint8_t(x ^ Xtime(x));
   }
   for (int b = 0; b < 256; ++b) {
     uint8_t v = b ? exp[(255 - log[b]) % 255] : 0;
@@ -52,12 +52,12 @@ Tables BuildTables() {
   for (int b = 0; b < 256; ++b) {
     uint8_t s = t.sbox[b], i = t.inv[b];
     uint32_t e =
-        uint32_t(gmul(s, 2)) | uint32_t(s) << 8 | uint32_t(s) << 16 | uint32_t(gmul(s, 3)) << 24;
-    uint32_t d = uint32_t(gmul(i, 14)) | uint32_t(gmul(i, 9)) << 8 | uint32_t(gmul(i, 13)) << 16 |
-                 uint32_t(gmul(i, 11)) << 24;
+        uint32_t(Gmul(s, 2)) | uint32_t(s) << 8 | uint32_t(s) << 16 | uint32_t(Gmul(s, 3)) << 24;
+    uint32_t d = uint32_t(Gmul(i, 14)) | uint32_t(Gmul(i, 9)) << 8 | uint32_t(Gmul(i, 13)) << 16 |
+                 uint32_t(Gmul(i, 11)) << 24;
     for (int r = 0; r < 4; ++r) {
-      t.te[r][b] = rotl32(e, 8 * r);
-      t.td[r][b] = rotl32(d, 8 * r);
+      t.te[r][b] = Rotl32(e, 8 * r);
+      t.td[r][b] = Rotl32(d, 8 * r);
     }
   }
   return t;
@@ -109,8 +109,8 @@ void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
   for (int i = nk; i < words; ++i) {
     uint32_t v = w[i - 1];
     if (i % nk == 0) {
-      v = subWord(rotr32(v, 8)) ^ rcon;
-      rcon = xtime(rcon);
+      v = subWord(Rotr32(v, 8)) ^ rcon;
+      rcon = Xtime(rcon);
     } else if (nk > 6 && i % nk == 4) {
       v = subWord(v);
     }
@@ -132,7 +132,7 @@ void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
 }
 
 void TCrypt_rijndael::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
-  if (hw()) return rijndael_aesni::EncryptBlocksRaw(ks_->ek, ks_->rounds, in, out, 1);
+  if (Hw()) return rijndael_aesni::EncryptBlocksRaw(ks_->ek, ks_->rounds, in, out, 1);
   const Tables& t = tables();
   const uint32_t* rk = ks_->ek;
   uint32_t s0 = LoadLe32(in) ^ rk[0], s1 = LoadLe32(in + 4) ^ rk[1];
@@ -166,7 +166,7 @@ void TCrypt_rijndael::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
 }
 
 void TCrypt_rijndael::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
-  if (hw()) return rijndael_aesni::DecryptBlocksRaw(ks_->dk, ks_->rounds, in, out, 1);
+  if (Hw()) return rijndael_aesni::DecryptBlocksRaw(ks_->dk, ks_->rounds, in, out, 1);
   const Tables& t = tables();
   const uint32_t* rk = ks_->dk;
   uint32_t s0 = LoadLe32(in) ^ rk[0], s1 = LoadLe32(in + 4) ^ rk[1];
@@ -200,12 +200,12 @@ void TCrypt_rijndael::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
 }
 
 void TCrypt_rijndael::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
-  if (hw()) return rijndael_aesni::EncryptBlocksRaw(ks_->ek, ks_->rounds, in, out, count);
+  if (Hw()) return rijndael_aesni::EncryptBlocksRaw(ks_->ek, ks_->rounds, in, out, count);
   for (size_t i = 0; i < count; ++i) EncryptBlockRaw(in + 16 * i, out + 16 * i);
 }
 
 void TCrypt_rijndael::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
-  if (hw()) return rijndael_aesni::DecryptBlocksRaw(ks_->dk, ks_->rounds, in, out, count);
+  if (Hw()) return rijndael_aesni::DecryptBlocksRaw(ks_->dk, ks_->rounds, in, out, count);
   for (size_t i = 0; i < count; ++i) DecryptBlockRaw(in + 16 * i, out + 16 * i);
 }
 
@@ -216,7 +216,7 @@ void TCrypt_rijndael::tail(const uint8_t* in, uint8_t* out, size_t n) {
 }
 
 void TCrypt_rijndael::CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
-  if (!hw()) return Base::CbcEncrypt(in, out, n);
+  if (!Hw()) return Base::CbcEncrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
   rijndael_aesni::CbcEncrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
@@ -224,7 +224,7 @@ void TCrypt_rijndael::CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
 }
 
 void TCrypt_rijndael::CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
-  if (!hw()) return Base::CbcDecrypt(in, out, n);
+  if (!Hw()) return Base::CbcDecrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
   rijndael_aesni::CbcDecrypt(ks_->dk, ks_->rounds, ChainVector, in, out, full / 16,
@@ -233,7 +233,7 @@ void TCrypt_rijndael::CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
 }
 
 void TCrypt_rijndael::CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
-  if (!hw()) return Base::CfbBlockDecrypt(in, out, n);
+  if (!Hw()) return Base::CfbBlockDecrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
   rijndael_aesni::CfbDecrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
@@ -241,15 +241,15 @@ void TCrypt_rijndael::CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n)
 }
 
 void TCrypt_rijndael::CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
-  if (!hw()) return Base::CtrEncrypt(in, out, n);
+  if (!Hw()) return Base::CtrEncrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::ctr(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
+  rijndael_aesni::Ctr(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
   if (n > full) {
     // The last counter block is used for its first bytes only, and still counted.
     SecureBuffer<uint8_t, 16> t;
     EncryptBlockRaw(ChainVector, t);
-    Modes<16>::increment(ChainVector);
+    Modes<16>::Increment(ChainVector);
     XorBytes(out + full, in + full, t, n - full);
   }
 }

@@ -52,7 +52,7 @@ class TCrypt_rijndael final
  private:
   void tail(const uint8_t* in, uint8_t* out, size_t n);
 
-  bool hw() const { return engine_ != Engine::None; }
+  bool Hw() const { return engine_ != Engine::None; }
 
   Engine engine_;
 };

@@ -62,7 +62,7 @@ VELT_AESNI_INLINE void DecryptLanes(const Keys<Nr>& k, __m128i (&x)[L], const __
 }
 
 template <int Nr, bool Encrypt>
-VELT_AESNI void ecb(const uint32_t* w, const uint8_t* in, uint8_t* out, size_t n) {
+VELT_AESNI void Ecb(const uint32_t* w, const uint8_t* in, uint8_t* out, size_t n) {
   const Keys<Nr> k(w);
   for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
     __m128i x[kLanes], last[kLanes];
@@ -135,7 +135,7 @@ VELT_AESNI void CbcDec(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_
 #if VELT_RIJNDAEL_VAES
 #define VELT_VAES __attribute__((target("vaes,avx2,aes,sse4.1")))
 
-VELT_VAES inline __m256i load2(const uint8_t* p) {
+VELT_VAES inline __m256i Load2(const uint8_t* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
@@ -152,13 +152,13 @@ VELT_VAES void CbcDecWide(const uint32_t* w, uint8_t* cv, const uint8_t* in, uin
   __m128i prev = load(cv);
   for (; n >= 2 * L; n -= 2 * L, in += 32 * L, out += 32 * L) {
     __m256i x[L];
-    for (size_t i = 0; i < L; ++i) x[i] = _mm256_xor_si256(load2(in + 32 * i), k[0]);
+    for (size_t i = 0; i < L; ++i) x[i] = _mm256_xor_si256(Load2(in + 32 * i), k[0]);
     for (int r = 1; r < Nr; ++r)
       for (size_t i = 0; i < L; ++i) x[i] = _mm256_aesdec_epi128(x[i], k[r]);
     x[0] =
         _mm256_aesdeclast_epi128(x[0], _mm256_xor_si256(k[Nr], _mm256_set_m128i(load(in), prev)));
     for (size_t i = 1; i < L; ++i)
-      x[i] = _mm256_aesdeclast_epi128(x[i], _mm256_xor_si256(k[Nr], load2(in + 32 * i - 16)));
+      x[i] = _mm256_aesdeclast_epi128(x[i], _mm256_xor_si256(k[Nr], Load2(in + 32 * i - 16)));
     prev = load(in + 32 * L - 16);
     for (size_t i = 0; i < L; ++i)
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * i), x[i]);
@@ -249,7 +249,7 @@ void ByRounds(int rounds, F f) {
 }
 
 // CPUID directly: not every compiler's __builtin_cpu_supports knows VAES.
-Support detect() {
+Support Detect() {
   unsigned a, b, c, d;
   if (!__get_cpuid(1, &a, &b, &c, &d)) return Support::None;
   const bool aes = c & (1u << 25), sse41 = c & (1u << 19);
@@ -275,16 +275,16 @@ Support detect() {
 }  // namespace
 
 Support support() {
-  static const Support s = detect();
+  static const Support s = Detect();
   return s;
 }
 
 void EncryptBlocksRaw(const uint32_t* ek, int rounds, const uint8_t* in, uint8_t* out, size_t n) {
-  ByRounds(rounds, [&](auto nr) { ecb<nr, true>(ek, in, out, n); });
+  ByRounds(rounds, [&](auto nr) { Ecb<nr, true>(ek, in, out, n); });
 }
 
 void DecryptBlocksRaw(const uint32_t* dk, int rounds, const uint8_t* in, uint8_t* out, size_t n) {
-  ByRounds(rounds, [&](auto nr) { ecb<nr, false>(dk, in, out, n); });
+  ByRounds(rounds, [&](auto nr) { Ecb<nr, false>(dk, in, out, n); });
 }
 
 void CbcEncrypt(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out,
@@ -307,7 +307,7 @@ void CfbDecrypt(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, 
   ByRounds(rounds, [&](auto nr) { CfbDec<nr>(ek, cv, in, out, n); });
 }
 
-void ctr(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+void Ctr(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
   ByRounds(rounds, [&](auto nr) { CtrRun<nr>(ek, cv, in, out, n); });
 }
 
@@ -321,7 +321,7 @@ void DecryptBlocksRaw(const uint32_t*, int, const uint8_t*, uint8_t*, size_t) {}
 void CbcEncrypt(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t) {}
 void CbcDecrypt(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t, bool) {}
 void CfbDecrypt(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t) {}
-void ctr(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t) {}
+void Ctr(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t) {}
 
 #endif
 

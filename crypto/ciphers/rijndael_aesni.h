@@ -29,6 +29,6 @@ void CbcDecrypt(const uint32_t* dk, int rounds, uint8_t* cv, const uint8_t* in, 
 void CfbDecrypt(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out,
                 size_t n);
 // cv is the big-endian counter of the next block.
-void ctr(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n);
+void Ctr(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n);
 
 }  // namespace velt::crypto::rijndael_aesni

@@ -72,16 +72,16 @@ typedef uint32_t V4 __attribute__((vector_size(16)));
 #endif
 
 template <class W>
-inline W rol(W x, int n) {
+inline W Rol(W x, int n) {
   return (x << n) | (x >> (32 - n));
 }
 template <class W>
-inline W ror(W x, int n) {
+inline W Ror(W x, int n) {
   return (x >> n) | (x << (32 - n));
 }
 
 template <int I, class W>
-inline void sbox(W& a, W& b, W& c, W& d) {
+inline void Sbox(W& a, W& b, W& c, W& d) {
   if constexpr (I == 0) sc::Sbox0(a, b, c, d);
   if constexpr (I == 1) sc::Sbox1(a, b, c, d);
   if constexpr (I == 2) sc::Sbox2(a, b, c, d);
@@ -108,28 +108,28 @@ template <class W>
 inline void SboxAny(int i, W& a, W& b, W& c, W& d) {
   switch (i) {
     case 0:
-      sbox<0>(a, b, c, d);
+      Sbox<0>(a, b, c, d);
       break;
     case 1:
-      sbox<1>(a, b, c, d);
+      Sbox<1>(a, b, c, d);
       break;
     case 2:
-      sbox<2>(a, b, c, d);
+      Sbox<2>(a, b, c, d);
       break;
     case 3:
-      sbox<3>(a, b, c, d);
+      Sbox<3>(a, b, c, d);
       break;
     case 4:
-      sbox<4>(a, b, c, d);
+      Sbox<4>(a, b, c, d);
       break;
     case 5:
-      sbox<5>(a, b, c, d);
+      Sbox<5>(a, b, c, d);
       break;
     case 6:
-      sbox<6>(a, b, c, d);
+      Sbox<6>(a, b, c, d);
       break;
     default:
-      sbox<7>(a, b, c, d);
+      Sbox<7>(a, b, c, d);
       break;
   }
 }
@@ -166,30 +166,30 @@ inline void SboxInvAny(int i, W& a, W& b, W& c, W& d) {
 
 template <class W>
 inline void transform(W& a, W& b, W& c, W& d) {
-  a = rol(a, 13);
-  c = rol(c, 3);
+  a = Rol(a, 13);
+  c = Rol(c, 3);
   b ^= a ^ c;
   d ^= c ^ (a << 3);
-  b = rol(b, 1);
-  d = rol(d, 7);
+  b = Rol(b, 1);
+  d = Rol(d, 7);
   a ^= b ^ d;
   c ^= d ^ (b << 7);
-  a = rol(a, 5);
-  c = rol(c, 22);
+  a = Rol(a, 5);
+  c = Rol(c, 22);
 }
 
 template <class W>
 inline void TransformInv(W& a, W& b, W& c, W& d) {
-  c = ror(c, 22);
-  a = ror(a, 5);
+  c = Ror(c, 22);
+  a = Ror(a, 5);
   c ^= d ^ (b << 7);
   a ^= b ^ d;
-  d = ror(d, 7);
-  b = ror(b, 1);
+  d = Ror(d, 7);
+  b = Ror(b, 1);
   d ^= c ^ (a << 3);
   b ^= a ^ c;
-  c = ror(c, 3);
-  a = ror(a, 13);
+  c = Ror(c, 3);
+  a = Ror(a, 13);
 }
 
 template <class W>
@@ -203,7 +203,7 @@ inline void AddKey(W& a, W& b, W& c, W& d, const uint32_t* k) {
 template <int I, class W>
 inline void EncRound(W& a, W& b, W& c, W& d, const uint32_t (*k)[4], int r) {
   AddKey(a, b, c, d, k[r + I]);
-  sbox<I>(a, b, c, d);
+  Sbox<I>(a, b, c, d);
   transform(a, b, c, d);
 }
 
@@ -238,7 +238,7 @@ inline void EncryptWords(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
   EncRound<6>(a, b, c, d, k, 24);
   // the last round has a key addition in place of the linear transformation
   AddKey(a, b, c, d, k[31]);
-  sbox<7>(a, b, c, d);
+  Sbox<7>(a, b, c, d);
   AddKey(a, b, c, d, k[32]);
   a0 = a, b0 = b, c0 = c, d0 = d;
 }
@@ -270,10 +270,10 @@ inline void DecryptWords(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
 }
 
 #if VELT_SERPENT_VECTORS
-inline V4 load4(const uint8_t* in) {
+inline V4 Load4(const uint8_t* in) {
   return V4{LoadLe32(in), LoadLe32(in + 16), LoadLe32(in + 32), LoadLe32(in + 48)};
 }
-inline void store4(uint8_t* out, V4 v) {
+inline void Store4(uint8_t* out, V4 v) {
   for (int n = 0; n < 4; ++n) StoreLe32(out + 16 * n, v[n]);
 }
 #endif
@@ -323,7 +323,7 @@ void TCrypt_serpent::SetupKey(const uint8_t* key, unsigned bits) {
   // A short key is padded with a single 1 bit just above its last bit.
   if (bits < 256) w[bits / 32] |= 1u << (bits % 32);
   for (uint32_t i = 0; i < 132; ++i)
-    w[i + 8] = rol(w[i] ^ w[i + 3] ^ w[i + 5] ^ w[i + 7] ^ kPhi ^ i, 11);
+    w[i + 8] = Rol(w[i] ^ w[i + 3] ^ w[i + 5] ^ w[i + 7] ^ kPhi ^ i, 11);
   for (int r = 0; r < 33; ++r) {
     const uint32_t* p = w + 8 + 4 * r;
     uint32_t a = p[0], b = p[1], c = p[2], d = p[3];
@@ -356,12 +356,12 @@ void TCrypt_serpent::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
 void TCrypt_serpent::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
 #if VELT_SERPENT_VECTORS
   for (; count >= 4; count -= 4, in += 64, out += 64) {
-    V4 a = load4(in), b = load4(in + 4), c = load4(in + 8), d = load4(in + 12);
+    V4 a = Load4(in), b = Load4(in + 4), c = Load4(in + 8), d = Load4(in + 12);
     EncryptWords(a, b, c, d, ks_->k);
-    store4(out, a);
-    store4(out + 4, b);
-    store4(out + 8, c);
-    store4(out + 12, d);
+    Store4(out, a);
+    Store4(out + 4, b);
+    Store4(out + 8, c);
+    Store4(out + 12, d);
   }
 #endif
   for (; count > 0; --count, in += 16, out += 16) EncryptBlockRaw(in, out);
@@ -370,12 +370,12 @@ void TCrypt_serpent::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t co
 void TCrypt_serpent::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
 #if VELT_SERPENT_VECTORS
   for (; count >= 4; count -= 4, in += 64, out += 64) {
-    V4 a = load4(in), b = load4(in + 4), c = load4(in + 8), d = load4(in + 12);
+    V4 a = Load4(in), b = Load4(in + 4), c = Load4(in + 8), d = Load4(in + 12);
     DecryptWords(a, b, c, d, ks_->k);
-    store4(out, a);
-    store4(out + 4, b);
-    store4(out + 8, c);
-    store4(out + 12, d);
+    Store4(out, a);
+    Store4(out + 4, b);
+    Store4(out + 8, c);
+    Store4(out + 12, d);
   }
 #endif
   for (; count > 0; --count, in += 16, out += 16) DecryptBlockRaw(in, out);

@@ -126,9 +126,9 @@ void TCrypt_twofish::SetupKey(const uint8_t* key, unsigned bits) {
   }
   for (int i = 0; i < 20; ++i) {
     uint32_t a = h(uint32_t(2 * i) * 0x01010101u, even, words, mds);
-    uint32_t b = rotl32(h(uint32_t(2 * i + 1) * 0x01010101u, odd, words, mds), 8);
+    uint32_t b = Rotl32(h(uint32_t(2 * i + 1) * 0x01010101u, odd, words, mds), 8);
     ks_->k[2 * i] = a + b;
-    ks_->k[2 * i + 1] = rotl32(a + 2 * b, 9);
+    ks_->k[2 * i + 1] = Rotl32(a + 2 * b, 9);
   }
   for (int j = 0; j < 4; ++j)
     for (int x = 0; x < 256; ++x) ks_->s[j][x] = mds.t[j][QChain(j, uint8_t(x), sbox, words)];

@@ -26,11 +26,11 @@ class TCrypt_twofish final
     uint32_t c = LoadLe32(in + 8) ^ ks_->k[2], d = LoadLe32(in + 12) ^ ks_->k[3];
     for (int r = 8; r < 40; r += 4) {
       uint32_t t0 = g0(a), t1 = g1(b);
-      c = rotr32(c ^ (t0 + t1 + ks_->k[r]), 1);
-      d = rotl32(d, 1) ^ (t0 + 2 * t1 + ks_->k[r + 1]);
+      c = Rotr32(c ^ (t0 + t1 + ks_->k[r]), 1);
+      d = Rotl32(d, 1) ^ (t0 + 2 * t1 + ks_->k[r + 1]);
       t0 = g0(c), t1 = g1(d);
-      a = rotr32(a ^ (t0 + t1 + ks_->k[r + 2]), 1);
-      b = rotl32(b, 1) ^ (t0 + 2 * t1 + ks_->k[r + 3]);
+      a = Rotr32(a ^ (t0 + t1 + ks_->k[r + 2]), 1);
+      b = Rotl32(b, 1) ^ (t0 + 2 * t1 + ks_->k[r + 3]);
     }
     StoreLe32(out, c ^ ks_->k[4]);
     StoreLe32(out + 4, d ^ ks_->k[5]);
@@ -44,11 +44,11 @@ class TCrypt_twofish final
     uint32_t a = LoadLe32(in + 8) ^ ks_->k[6], b = LoadLe32(in + 12) ^ ks_->k[7];
     for (int r = 36; r >= 8; r -= 4) {
       uint32_t t0 = g0(c), t1 = g1(d);
-      a = rotl32(a, 1) ^ (t0 + t1 + ks_->k[r + 2]);
-      b = rotr32(b ^ (t0 + 2 * t1 + ks_->k[r + 3]), 1);
+      a = Rotl32(a, 1) ^ (t0 + t1 + ks_->k[r + 2]);
+      b = Rotr32(b ^ (t0 + 2 * t1 + ks_->k[r + 3]), 1);
       t0 = g0(a), t1 = g1(b);
-      c = rotl32(c, 1) ^ (t0 + t1 + ks_->k[r]);
-      d = rotr32(d ^ (t0 + 2 * t1 + ks_->k[r + 1]), 1);
+      c = Rotl32(c, 1) ^ (t0 + t1 + ks_->k[r]);
+      d = Rotr32(d ^ (t0 + 2 * t1 + ks_->k[r + 1]), 1);
     }
     StoreLe32(out, a ^ ks_->k[0]);
     StoreLe32(out + 4, b ^ ks_->k[1]);

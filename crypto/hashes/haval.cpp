@@ -88,7 +88,7 @@ inline void step(uint32_t* t, const uint32_t* m) {
       fn<P>(t[(phi[0] + r) % 8], t[(phi[1] + r) % 8], t[(phi[2] + r) % 8], t[(phi[3] + r) % 8],
             t[(phi[4] + r) % 8], t[(phi[5] + r) % 8], t[(phi[6] + r) % 8]);
   uint32_t& x7 = t[(7 + r) % 8];
-  x7 = rotr32(f, 7) + rotr32(x7, 11) + m[kOrder[P][J]] + kConst[P][J];
+  x7 = Rotr32(f, 7) + Rotr32(x7, 11) + m[kOrder[P][J]] + kConst[P][J];
 }
 
 template <int P, size_t... J>

@@ -52,7 +52,7 @@ void Md5Algo::Compress(State& s, const uint8_t* p, size_t count) {
       uint32_t t = d;
       d = c;
       c = b;
-      b = b + rotl32(a + f + kT[i] + x[g], kShift[i >> 4][i & 3]);
+      b = b + Rotl32(a + f + kT[i] + x[g], kShift[i >> 4][i & 3]);
       a = t;
     }
     s[0] += a;

@@ -17,10 +17,10 @@ constexpr uint32_t kConstR[5] = {0x50a28be6, 0x5c4dd124, 0x6d703ef3, 0x7a6d76e9,
 // The value moves are free once the steps are unrolled with constant indexes.
 template <int F>
 inline void step(uint32_t* v, uint32_t x, uint32_t k, int shift) {
-  uint32_t t = rotl32(v[0] + fn<F>(v[1], v[2], v[3]) + x + k, shift) + v[4];
+  uint32_t t = Rotl32(v[0] + fn<F>(v[1], v[2], v[3]) + x + k, shift) + v[4];
   v[0] = v[4];
   v[4] = v[3];
-  v[3] = rotl32(v[2], 10);
+  v[3] = Rotl32(v[2], 10);
   v[2] = v[1];
   v[1] = t;
 }

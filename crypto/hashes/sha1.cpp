@@ -27,11 +27,11 @@ inline void step(uint32_t* v, uint32_t* w) {
     k = 0xca62c1d6;
   }
   if constexpr (I >= 16)
-    w[I % 16] = rotl32(w[(I + 13) % 16] ^ w[(I + 8) % 16] ^ w[(I + 2) % 16] ^ w[I % 16], 1);
-  uint32_t t = rotl32(v[0], 5) + f + v[4] + k + w[I % 16];
+    w[I % 16] = Rotl32(w[(I + 13) % 16] ^ w[(I + 8) % 16] ^ w[(I + 2) % 16] ^ w[I % 16], 1);
+  uint32_t t = Rotl32(v[0], 5) + f + v[4] + k + w[I % 16];
   v[4] = v[3];
   v[3] = v[2];
-  v[2] = rotl32(v[1], 30);
+  v[2] = Rotl32(v[1], 30);
   v[1] = v[0];
   v[0] = t;
 }

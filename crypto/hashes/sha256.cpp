@@ -25,16 +25,16 @@ template <size_t I>
 inline void round(uint32_t* v, uint32_t* w) {
   if constexpr (I >= 16) {
     uint32_t x15 = w[(I + 1) % 16], x2 = w[(I + 14) % 16];
-    w[I % 16] += (rotr32(x15, 7) ^ rotr32(x15, 18) ^ (x15 >> 3)) + w[(I + 9) % 16] +
-                 (rotr32(x2, 17) ^ rotr32(x2, 19) ^ (x2 >> 10));
+    w[I % 16] += (Rotr32(x15, 7) ^ Rotr32(x15, 18) ^ (x15 >> 3)) + w[(I + 9) % 16] +
+                 (Rotr32(x2, 17) ^ Rotr32(x2, 19) ^ (x2 >> 10));
   }
   uint32_t a = v[(8 - I % 8) % 8], b = v[(9 - I % 8) % 8], c = v[(10 - I % 8) % 8];
   uint32_t& d = v[(11 - I % 8) % 8];
   uint32_t e = v[(12 - I % 8) % 8], f = v[(13 - I % 8) % 8], g = v[(14 - I % 8) % 8];
   uint32_t& h = v[(15 - I % 8) % 8];
-  h += (rotr32(e, 6) ^ rotr32(e, 11) ^ rotr32(e, 25)) + (g ^ (e & (f ^ g))) + kK[I] + w[I % 16];
+  h += (Rotr32(e, 6) ^ Rotr32(e, 11) ^ Rotr32(e, 25)) + (g ^ (e & (f ^ g))) + kK[I] + w[I % 16];
   d += h;
-  h += (rotr32(a, 2) ^ rotr32(a, 13) ^ rotr32(a, 22)) + ((a & b) | (c & (a | b)));
+  h += (Rotr32(a, 2) ^ Rotr32(a, 13) ^ Rotr32(a, 22)) + ((a & b) | (c & (a | b)));
 }
 
 template <size_t... I>

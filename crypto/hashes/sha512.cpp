@@ -37,16 +37,16 @@ template <size_t I>
 inline void round(uint64_t* v, uint64_t* w) {
   if constexpr (I >= 16) {
     uint64_t x15 = w[(I + 1) % 16], x2 = w[(I + 14) % 16];
-    w[I % 16] += (rotr64(x15, 1) ^ rotr64(x15, 8) ^ (x15 >> 7)) + w[(I + 9) % 16] +
-                 (rotr64(x2, 19) ^ rotr64(x2, 61) ^ (x2 >> 6));
+    w[I % 16] += (Rotr64(x15, 1) ^ Rotr64(x15, 8) ^ (x15 >> 7)) + w[(I + 9) % 16] +
+                 (Rotr64(x2, 19) ^ Rotr64(x2, 61) ^ (x2 >> 6));
   }
   uint64_t a = v[(8 - I % 8) % 8], b = v[(9 - I % 8) % 8], c = v[(10 - I % 8) % 8];
   uint64_t& d = v[(11 - I % 8) % 8];
   uint64_t e = v[(12 - I % 8) % 8], f = v[(13 - I % 8) % 8], g = v[(14 - I % 8) % 8];
   uint64_t& h = v[(15 - I % 8) % 8];
-  h += (rotr64(e, 14) ^ rotr64(e, 18) ^ rotr64(e, 41)) + (g ^ (e & (f ^ g))) + kK[I] + w[I % 16];
+  h += (Rotr64(e, 14) ^ Rotr64(e, 18) ^ Rotr64(e, 41)) + (g ^ (e & (f ^ g))) + kK[I] + w[I % 16];
   d += h;
-  h += (rotr64(a, 28) ^ rotr64(a, 34) ^ rotr64(a, 39)) + ((a & b) | (c & (a | b)));
+  h += (Rotr64(a, 28) ^ Rotr64(a, 34) ^ Rotr64(a, 39)) + ((a & b) | (c & (a | b)));
 }
 
 template <size_t... I>

@@ -36,7 +36,7 @@ std::vector<uint8_t> PlainRc4(const std::vector<uint8_t>& key, const std::vector
   return out;
 }
 
-std::unique_ptr<TCrypt_cipher> keyed(const std::vector<uint8_t>& key) {
+std::unique_ptr<TCrypt_cipher> Keyed(const std::vector<uint8_t>& key) {
   auto c = CreateCipher(13);
   c->InitWithKey(key.data(), unsigned(key.size() * 8), nullptr);
   return c;
@@ -55,7 +55,7 @@ TEST(Rc4, OneCallIsPlainRc4) {
     auto key = rng.bytes(round == 0 ? 8 : round == 1 ? 256 : 8 + rng.below(249));
     auto data = rng.bytes(rng.below(3) == 0 ? 20000 : rng.below(9000));
     SCOPED_TRACE("key " + ToHex(key) + " length " + std::to_string(data.size()));
-    auto c = keyed(key);
+    auto c = Keyed(key);
     auto expected = PlainRc4(key, data);
     EXPECT_EQ(ToHex(EncryptOnce(*c, data)), ToHex(expected));
     // Decryption is the same operation; it runs from the saved table after RestartChain.
@@ -71,7 +71,7 @@ TEST(Rc4, StreamsRestartTheGeneratorAtEveryChunk) {
   auto key = rng.bytes(16);
   auto plain = rng.bytes(20000);
   TMemoryStream src(plain), enc;
-  auto c = keyed(key);
+  auto c = Keyed(key);
   ASSERT_EQ(c->EncryptStream(src, enc, plain.size()), plain.size());
   const auto& got = enc.Bytes();
   auto continuous = PlainRc4(key, plain);
@@ -91,7 +91,7 @@ TEST(Rc4, StreamsRestartTheGeneratorAtEveryChunk) {
     EXPECT_NE(keyStream(got, at), keyStream(got, 0)) << at;
   }
 
-  auto d = keyed(key);
+  auto d = Keyed(key);
   enc.Seek(0);
   TMemoryStream dec;
   ASSERT_EQ(d->DecryptStream(enc, dec, plain.size()), plain.size());
@@ -103,7 +103,7 @@ TEST(Rc4, AStreamOfOneChunkIsPlainRc4) {
   auto key = rng.bytes(20);
   auto plain = rng.bytes(100);
   TMemoryStream src(plain), enc;
-  keyed(key)->EncryptStream(src, enc, plain.size());
+  Keyed(key)->EncryptStream(src, enc, plain.size());
   EXPECT_EQ(ToHex(enc.Bytes()), ToHex(PlainRc4(key, plain)));
 }
 
@@ -111,7 +111,7 @@ TEST(Rc4, RestartChainGivesTheFirstCallsOutputAgain) {
   test::Rng rng(3);
   auto key = rng.bytes(32);
   auto plain = rng.bytes(500);
-  auto c = keyed(key);
+  auto c = Keyed(key);
   auto first = EncryptOnce(*c, plain);
   auto second = EncryptOnce(*c, plain);
   EXPECT_NE(second, first);
@@ -124,7 +124,7 @@ TEST(Rc4, TheInitialVectorIsIgnored) {
   std::vector<uint8_t> key(16, 0x33), iv(16, 0x77), plain(64, 0);
   auto withVector = CreateCipher(13);
   withVector->InitWithKey(key.data(), 128, iv.data());
-  EXPECT_EQ(EncryptOnce(*withVector, plain), EncryptOnce(*keyed(key), plain));
+  EXPECT_EQ(EncryptOnce(*withVector, plain), EncryptOnce(*Keyed(key), plain));
 }
 
 // 4 bits pass the key size check but hold no whole byte; the schedule must not cycle over an

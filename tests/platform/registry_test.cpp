@@ -54,7 +54,7 @@ std::string str(const RegistryValue& v) {
   return std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "";
 }
 
-int32_t num(const RegistryValue& v) {
+int32_t Num(const RegistryValue& v) {
   EXPECT_TRUE(std::holds_alternative<int32_t>(v));
   return std::holds_alternative<int32_t>(v) ? std::get<int32_t>(v) : 0;
 }
@@ -218,7 +218,7 @@ TEST_F(RegistryTest, WritesThatCannotBeStoredFailWithoutTouchingTheHive) {
             1013);
   EXPECT_EQ(ReadText(hive), original);
   WriteRegistryValue(kLM, kKey, "v", std::string("-2147483648"), kRegDword);
-  EXPECT_EQ(num(ReadRegistryValue(kLM, kKey, "v")), INT32_MIN);
+  EXPECT_EQ(Num(ReadRegistryValue(kLM, kKey, "v")), INT32_MIN);
 }
 
 TEST_F(RegistryTest, ReadFailuresGiveTheSystemTexts) {
@@ -268,7 +268,7 @@ TEST_F(RegistryTest, ReadFailuresGiveTheSystemTexts) {
     EXPECT_EQ(f.text, c.text);
   }
   EXPECT_EQ(str(ReadRegistryValue(kCU, kKey, "def")), "user");
-  EXPECT_EQ(num(ReadRegistryValue(kLM, "\\Software\\Types", "dw4")), 0x04030201);
+  EXPECT_EQ(Num(ReadRegistryValue(kLM, "\\Software\\Types", "dw4")), 0x04030201);
   EXPECT_EQ(str(ReadRegistryValue(kLM, "\\Software\\Types", "sz1")), "hi");
   // Readers (velt-cli among them) leave nothing beside the hive; only writers make the lock.
   EXPECT_EQ(dir.names(), std::vector<std::string>({"registry.reg"}));
@@ -427,10 +427,10 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   }
-  EXPECT_EQ(num(ReadRegistryValue(kLM, kKey, "seed")), 7);
+  EXPECT_EQ(Num(ReadRegistryValue(kLM, kKey, "seed")), 7);
   for (int w = 0; w < kWriters; ++w)
     for (int k = 0; k < kWrites; ++k)
-      EXPECT_EQ(num(ReadRegistryValue(kLM, kKey, WriterValue(w, k))), k);
+      EXPECT_EQ(Num(ReadRegistryValue(kLM, kKey, WriterValue(w, k))), k);
   std::string last = str(ReadRegistryValue(kLM, kKey, "last"));
   EXPECT_TRUE(last.size() == 1 && last[0] >= '0' && last[0] < '0' + kWriters) << last;
   EXPECT_EQ(mem.names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));

@@ -8,7 +8,7 @@
 namespace velt::test {
 
 namespace {
-std::string trim(const std::string& s) {
+std::string Trim(const std::string& s) {
   size_t a = s.find_first_not_of(" \t\r");
   if (a == std::string::npos) return {};
   size_t b = s.find_last_not_of(" \t\r");
@@ -37,7 +37,7 @@ std::vector<VecRecord> ReadVecFile(const std::string& name) {
   };
   while (std::getline(in, raw)) {
     ++lineNo;
-    std::string line = trim(raw);
+    std::string line = Trim(raw);
     if (line.empty()) {
       flush();
       continue;
@@ -55,7 +55,7 @@ std::vector<VecRecord> ReadVecFile(const std::string& name) {
       current.section = section;
       current.line = lineNo;
     }
-    current.fields[trim(line.substr(0, eq))] = trim(line.substr(eq + 1));
+    current.fields[Trim(line.substr(0, eq))] = Trim(line.substr(eq + 1));
   }
   flush();
   return out;

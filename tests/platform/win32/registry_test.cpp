@@ -85,7 +85,7 @@ class WindowsRegistry : public ::testing::TestWithParam<RegistryRoot> {
     RegCloseKey(key);
   }
 
-  static std::vector<BYTE> utf16z(const std::wstring& s) {
+  static std::vector<BYTE> Utf16z(const std::wstring& s) {
     auto* p = reinterpret_cast<const BYTE*>(s.c_str());
     return std::vector<BYTE>(p, p + (s.size() + 1) * sizeof(wchar_t));
   }
@@ -114,26 +114,26 @@ TEST_P(WindowsRegistry, EveryTypeRoundTripsAndIsStoredAsTheSystemsOwnType) {
   };
   const std::vector<Case> cases = {
       {L"str", std::string(R"(C:\Program Files\"VELT")"), kRegString,
-       std::string(R"(C:\Program Files\"VELT")"), REG_SZ, utf16z(LR"(C:\Program Files\"VELT")")},
+       std::string(R"(C:\Program Files\"VELT")"), REG_SZ, Utf16z(LR"(C:\Program Files\"VELT")")},
       {L"utf8",
        std::string("Gr\xC3\xBC\xC3\x9F"
                    "e"),
        kRegString,
        std::string("Gr\xC3\xBC\xC3\x9F"
                    "e"),
-       REG_SZ, utf16z(L"Gr\u00FC\u00DFe")},
+       REG_SZ, Utf16z(L"Gr\u00FC\u00DFe")},
       {L"exp", std::string("%A%\xC3\xBC"), kRegExpandString, std::string("%A%\xC3\xBC"),
-       REG_EXPAND_SZ, utf16z(L"%A%\u00FC")},
+       REG_EXPAND_SZ, Utf16z(L"%A%\u00FC")},
       {L"dw", int32_t(12), kRegDword, int32_t(12), REG_DWORD, dword(12)},
       {L"min", int32_t(INT32_MIN), kRegDword, int32_t(INT32_MIN), REG_DWORD, dword(0x80000000u)},
       {L"on", true, kRegDword, int32_t(-1), REG_DWORD, dword(0xFFFFFFFFu)},
       {L"off", false, kRegDword, int32_t(0), REG_DWORD, dword(0)},
       {L"text", std::string("-42"), kRegDword, int32_t(-42), REG_DWORD, dword(0xFFFFFFD6u)},
       {L"plus", std::string("+7"), kRegDword, int32_t(7), REG_DWORD, dword(7)},
-      {L"flagtext", true, kRegString, std::string("-1"), REG_SZ, utf16z(L"-1")},
+      {L"flagtext", true, kRegString, std::string("-1"), REG_SZ, Utf16z(L"-1")},
       {L"bin", bin, kRegBinary, bin, REG_BINARY, std::vector<BYTE>(bin.begin(), bin.end())},
       {L"emptybin", std::string(), kRegBinary, std::string(), REG_BINARY, {}},
-      {L"", std::string("default"), kRegString, std::string("default"), REG_SZ, utf16z(L"default")},
+      {L"", std::string("default"), kRegString, std::string("default"), REG_SZ, Utf16z(L"default")},
   };
   for (const auto& c : cases)
     WriteRegistryValue(r, keyPath, std::string(c.name.begin(), c.name.end()), c.in, c.type);
@@ -193,11 +193,11 @@ TEST_P(WindowsRegistry, TypeCodeZeroKeepsTheStoredType) {
   EXPECT_EQ(raw(L"dw").type, DWORD(REG_DWORD));
   EXPECT_EQ(raw(L"dw").data, dword(7));
   EXPECT_EQ(raw(L"sz").type, DWORD(REG_SZ));
-  EXPECT_EQ(raw(L"sz").data, utf16z(L"9"));
+  EXPECT_EQ(raw(L"sz").data, Utf16z(L"9"));
   EXPECT_EQ(raw(L"bin").type, DWORD(REG_BINARY));
   EXPECT_EQ(raw(L"bin").data, (std::vector<BYTE>{'x', 'y', 'z'}));
   EXPECT_EQ(raw(L"exp").type, DWORD(REG_EXPAND_SZ));
-  EXPECT_EQ(raw(L"exp").data, utf16z(L"B"));
+  EXPECT_EQ(raw(L"exp").data, Utf16z(L"B"));
 }
 
 TEST_P(WindowsRegistry, WritesThatCannotBeStoredFailWith1013AndStoreNothing) {
