@@ -106,7 +106,7 @@ class TCrypt_blockcipher128 : public TCrypt_blockcipherN<16> {};
 // What an algorithm class must give BlockCipher (see below). BlockCipher checks it when the
 // algorithm is compiled; the bulk forms are optional there because BlockCipher supplies them.
 template <class C>
-concept block_cipher_implementation =
+concept BlockCipherImplementation =
     !std::is_abstract_v<C> &&
     requires(const C& k, C& c, const uint8_t* in, uint8_t* out, size_t count, unsigned bits) {
   { C::kId } -> std::convertible_to<int>;
@@ -139,14 +139,14 @@ concept block_cipher_implementation =
 //
 // It supplies the class queries, the virtual block operations, Burn, and the ten mode
 // operations with the block functions inlined. A class that misses part of the above does not
-// compile (block_cipher_implementation).
+// compile (BlockCipherImplementation).
 template <class Derived, class Base, class Schedule>
 class BlockCipher : public Base {
   static constexpr size_t B = Base::kBlockBytes;
 
  public:
   BlockCipher() {
-    static_assert(block_cipher_implementation<Derived>,
+    static_assert(BlockCipherImplementation<Derived>,
                   "a block algorithm needs its constants, SetupKey and both block functions");
   }
 

@@ -41,7 +41,7 @@ struct Modes {
   }
 
   template <class Ops>
-  static void tail(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+  static void Tail(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
     ops.EncryptBlocksRaw(cv, cv, 1);
     XorBytes(out, in, cv, n);
   }
@@ -53,7 +53,7 @@ struct Modes {
       ops.EncryptBlocksRaw(cv, cv, 1);
       std::memcpy(out, cv, B);
     }
-    if (n) tail(ops, cv, in, out, n);
+    if (n) Tail(ops, cv, in, out, n);
   }
 
   template <class Ops>
@@ -70,7 +70,7 @@ struct Modes {
       out += k * B;
       n -= k * B;
     }
-    if (n) tail(ops, cv, in, out, n);
+    if (n) Tail(ops, cv, in, out, n);
   }
 
   template <class Ops>
@@ -94,7 +94,7 @@ struct Modes {
       XorBlock(cv, cv, in);
       std::memcpy(out, cv, B);
     }
-    if (n) tail(ops, cv, in, out, n);
+    if (n) Tail(ops, cv, in, out, n);
   }
 
   template <class Ops>
@@ -113,7 +113,7 @@ struct Modes {
       out += k * B;
       n -= k * B;
     }
-    if (n) tail(ops, cv, in, out, n);
+    if (n) Tail(ops, cv, in, out, n);
   }
 
   template <class Ops>
@@ -122,7 +122,7 @@ struct Modes {
       ops.EncryptBlocksRaw(cv, cv, 1);
       XorBlock(out, in, cv);
     }
-    if (n) tail(ops, cv, in, out, n);
+    if (n) Tail(ops, cv, in, out, n);
   }
 
   static void Increment(uint8_t* counter) {

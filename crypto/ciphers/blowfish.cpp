@@ -65,12 +65,12 @@ void TCrypt_blowfish::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t c
     for (int i = 16; i > 0; i -= 2) {
       l0 ^= ks_->p[i + 1];
       l1 ^= ks_->p[i + 1];
-      r0 ^= f(l0);
-      r1 ^= f(l1);
+      r0 ^= F(l0);
+      r1 ^= F(l1);
       r0 ^= ks_->p[i];
       r1 ^= ks_->p[i];
-      l0 ^= f(r0);
-      l1 ^= f(r1);
+      l0 ^= F(r0);
+      l1 ^= F(r1);
     }
     StoreBe32(out, r0 ^ ks_->p[0]);
     StoreBe32(out + 4, l0 ^ ks_->p[1]);

@@ -21,15 +21,15 @@ const uint32_t kS[4][256] = {
     },
 };
 
-inline uint32_t f1(uint32_t d, uint32_t km, unsigned kr) {
+inline uint32_t F1(uint32_t d, uint32_t km, unsigned kr) {
   uint32_t i = Rotl32(km + d, int(kr));
   return ((kS[0][i >> 24] ^ kS[1][(i >> 16) & 0xff]) - kS[2][(i >> 8) & 0xff]) + kS[3][i & 0xff];
 }
-inline uint32_t f2(uint32_t d, uint32_t km, unsigned kr) {
+inline uint32_t F2(uint32_t d, uint32_t km, unsigned kr) {
   uint32_t i = Rotl32(km ^ d, int(kr));
   return ((kS[0][i >> 24] - kS[1][(i >> 16) & 0xff]) + kS[2][(i >> 8) & 0xff]) ^ kS[3][i & 0xff];
 }
-inline uint32_t f3(uint32_t d, uint32_t km, unsigned kr) {
+inline uint32_t F3(uint32_t d, uint32_t km, unsigned kr) {
   uint32_t i = Rotl32(km - d, int(kr));
   return ((kS[0][i >> 24] + kS[1][(i >> 16) & 0xff]) ^ kS[2][(i >> 8) & 0xff]) - kS[3][i & 0xff];
 }
@@ -40,16 +40,16 @@ struct Words {
 
 // Q and its inverse QBAR; each undoes the other under the same keys.
 inline void Quad(Words& w, const uint32_t* km, const uint8_t* kr) {
-  w.c ^= f1(w.d, km[0], kr[0]);
-  w.b ^= f2(w.c, km[1], kr[1]);
-  w.a ^= f3(w.b, km[2], kr[2]);
-  w.d ^= f1(w.a, km[3], kr[3]);
+  w.c ^= F1(w.d, km[0], kr[0]);
+  w.b ^= F2(w.c, km[1], kr[1]);
+  w.a ^= F3(w.b, km[2], kr[2]);
+  w.d ^= F1(w.a, km[3], kr[3]);
 }
 inline void QuadBar(Words& w, const uint32_t* km, const uint8_t* kr) {
-  w.d ^= f1(w.a, km[3], kr[3]);
-  w.a ^= f3(w.b, km[2], kr[2]);
-  w.b ^= f2(w.c, km[1], kr[1]);
-  w.c ^= f1(w.d, km[0], kr[0]);
+  w.d ^= F1(w.a, km[3], kr[3]);
+  w.a ^= F3(w.b, km[2], kr[2]);
+  w.b ^= F2(w.c, km[1], kr[1]);
+  w.c ^= F1(w.d, km[0], kr[0]);
 }
 
 // N blocks side by side, one quad-round at a time, so that the S-box loads of one block
@@ -116,14 +116,14 @@ void TCrypt_cast256::SetupKey(const uint8_t* key, unsigned bits) {
       cr = (cr + mr) % 32;
     }
     // G, F, E, D, C, B, A, H in turn, each from its right neighbour (cyclically).
-    k[6] ^= f1(k[7], tm[0], tr[0]);
-    k[5] ^= f2(k[6], tm[1], tr[1]);
-    k[4] ^= f3(k[5], tm[2], tr[2]);
-    k[3] ^= f1(k[4], tm[3], tr[3]);
-    k[2] ^= f2(k[3], tm[4], tr[4]);
-    k[1] ^= f3(k[2], tm[5], tr[5]);
-    k[0] ^= f1(k[1], tm[6], tr[6]);
-    k[7] ^= f2(k[0], tm[7], tr[7]);
+    k[6] ^= F1(k[7], tm[0], tr[0]);
+    k[5] ^= F2(k[6], tm[1], tr[1]);
+    k[4] ^= F3(k[5], tm[2], tr[2]);
+    k[3] ^= F1(k[4], tm[3], tr[3]);
+    k[2] ^= F2(k[3], tm[4], tr[4]);
+    k[1] ^= F3(k[2], tm[5], tr[5]);
+    k[0] ^= F1(k[1], tm[6], tr[6]);
+    k[7] ^= F2(k[0], tm[7], tr[7]);
   };
   for (int i = 0; i < 12; ++i) {
     octave();

@@ -143,7 +143,7 @@ constexpr bool SwapNetworksMatchTables() {
 }
 static_assert(SwapNetworksMatchTables());
 
-inline uint32_t f(uint32_t r, const uint32_t* k) {
+inline uint32_t F(uint32_t r, const uint32_t* k) {
   uint32_t a = std::rotr(r, 4) ^ k[0], b = r ^ k[1];
   return kSp[0][a >> 24 & 63] ^ kSp[2][a >> 16 & 63] ^ kSp[4][a >> 8 & 63] ^ kSp[6][a & 63] ^
          kSp[1][b >> 24 & 63] ^ kSp[3][b >> 16 & 63] ^ kSp[5][b >> 8 & 63] ^ kSp[7][b & 63];
@@ -157,8 +157,8 @@ inline void CryptOne(const uint32_t* k, const uint8_t* in, uint8_t* out) {
   InitialPermutation(l, r);
   for (int p = 0; p < Passes; ++p) {
     for (int i = 0; i < 8; ++i, k += 4) {
-      l ^= f(r, k);
-      r ^= f(l, k + 2);
+      l ^= F(r, k);
+      r ^= F(l, k + 2);
     }
     std::swap(l, r);
   }
@@ -176,10 +176,10 @@ inline void CryptTwo(const uint32_t* k, const uint8_t* in, uint8_t* out) {
   InitialPermutation(l1, r1);
   for (int p = 0; p < Passes; ++p) {
     for (int i = 0; i < 8; ++i, k += 4) {
-      l0 ^= f(r0, k);
-      l1 ^= f(r1, k);
-      r0 ^= f(l0, k + 2);
-      r1 ^= f(l1, k + 2);
+      l0 ^= F(r0, k);
+      l1 ^= F(r1, k);
+      r0 ^= F(l0, k + 2);
+      r1 ^= F(l1, k + 2);
     }
     std::swap(l0, r0);
     std::swap(l1, r1);

@@ -21,7 +21,7 @@ class TCrypt_customice : public TCrypt_blockcipher64 {
   // Fills the 8 (level 0) or 16 * level subkeys from the key, zero-filled to 8 bytes a level.
   static void BuildSchedule(uint32_t (*sk)[3], int level, const uint8_t* key, unsigned bits);
 
-  uint32_t f(uint32_t p, const uint32_t* k) const {
+  uint32_t F(uint32_t p, const uint32_t* k) const {
     // Expand each 16-bit half of p into 20 bits, then swap the bits that the salt selects.
     uint32_t tl = ((p >> 16) & 0x3ff) | (((p >> 14) | (p << 18)) & 0xffc00);
     uint32_t tr = (p & 0x3ff) | ((p << 2) & 0xffc00);
@@ -38,8 +38,8 @@ class TCrypt_customice : public TCrypt_blockcipher64 {
   void encrypt(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out) const {
     uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
     for (int i = 0; i < Rounds; i += 2) {
-      l ^= f(r, ks.sk[i]);
-      r ^= f(l, ks.sk[i + 1]);
+      l ^= F(r, ks.sk[i]);
+      r ^= F(l, ks.sk[i + 1]);
     }
     StoreBe32(out, r);
     StoreBe32(out + 4, l);
@@ -49,8 +49,8 @@ class TCrypt_customice : public TCrypt_blockcipher64 {
   void decrypt(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out) const {
     uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
     for (int i = Rounds - 1; i > 0; i -= 2) {
-      l ^= f(r, ks.sk[i]);
-      r ^= f(l, ks.sk[i - 1]);
+      l ^= F(r, ks.sk[i]);
+      r ^= F(l, ks.sk[i - 1]);
     }
     StoreBe32(out, r);
     StoreBe32(out + 4, l);
@@ -66,10 +66,10 @@ class TCrypt_customice : public TCrypt_blockcipher64 {
       for (int n = 0; n < Rounds; n += 2) {
         const uint32_t* ka = ks.sk[Encrypt ? n : Rounds - 1 - n];
         const uint32_t* kb = ks.sk[Encrypt ? n + 1 : Rounds - 2 - n];
-        l0 ^= f(r0, ka);
-        l1 ^= f(r1, ka);
-        r0 ^= f(l0, kb);
-        r1 ^= f(l1, kb);
+        l0 ^= F(r0, ka);
+        l1 ^= F(r1, ka);
+        r0 ^= F(l0, kb);
+        r1 ^= F(l1, kb);
       }
       StoreBe32(out, r0);
       StoreBe32(out + 4, l0);

@@ -10,7 +10,7 @@ namespace {
 // Multiplication modulo 2^16 + 1, where 0 stands for 2^16. Without branches, so the time taken
 // does not tell whether an operand was zero. A zero product means a zero operand; the normal
 // path then yields 0 and the other case's value is added in.
-inline uint32_t mul(uint32_t a, uint32_t b) {
+inline uint32_t Mul(uint32_t a, uint32_t b) {
   uint32_t p = a * b;
   uint32_t lo = p & 0xffff, hi = p >> 16;
   uint32_t r = lo - hi + (lo < hi);  // a borrow means adding 2^16 + 1
@@ -45,12 +45,12 @@ inline void CryptN(const uint32_t* key, const uint8_t* in, uint8_t* out) {
   const uint32_t* k = key;
   for (int r = 0; r < 8; ++r, k += 6) {
     for (int j = 0; j < N; ++j) {
-      uint32_t a = mul(x1[j], k[0]);
+      uint32_t a = Mul(x1[j], k[0]);
       uint32_t b = (x2[j] + k[1]) & 0xffff;
       uint32_t c = (x3[j] + k[2]) & 0xffff;
-      uint32_t d = mul(x4[j], k[3]);
-      uint32_t t0 = mul(k[4], a ^ c);
-      uint32_t t1 = mul(k[5], (t0 + (b ^ d)) & 0xffff);
+      uint32_t d = Mul(x4[j], k[3]);
+      uint32_t t0 = Mul(k[4], a ^ c);
+      uint32_t t1 = Mul(k[5], (t0 + (b ^ d)) & 0xffff);
       t0 = (t0 + t1) & 0xffff;
       x1[j] = a ^ t1;
       x4[j] = d ^ t0;
@@ -60,10 +60,10 @@ inline void CryptN(const uint32_t* key, const uint8_t* in, uint8_t* out) {
   }
   // The output transformation undoes the last round's swap of the middle words.
   for (int j = 0; j < N; ++j) {
-    StoreBe16(out + 8 * j, uint16_t(mul(x1[j], k[0])));
+    StoreBe16(out + 8 * j, uint16_t(Mul(x1[j], k[0])));
     StoreBe16(out + 8 * j + 2, uint16_t(x3[j] + k[1]));
     StoreBe16(out + 8 * j + 4, uint16_t(x2[j] + k[2]));
-    StoreBe16(out + 8 * j + 6, uint16_t(mul(x4[j], k[3])));
+    StoreBe16(out + 8 * j + 6, uint16_t(Mul(x4[j], k[3])));
   }
 }
 

@@ -16,16 +16,16 @@ const uint32_t kS[512] = {
 const uint32_t* const kS0 = kS;
 const uint32_t* const kS1 = kS + 256;
 
-inline uint32_t b0(uint32_t x) {
+inline uint32_t B0(uint32_t x) {
   return x & 0xff;
 }
-inline uint32_t b1(uint32_t x) {
+inline uint32_t B1(uint32_t x) {
   return (x >> 8) & 0xff;
 }
-inline uint32_t b2(uint32_t x) {
+inline uint32_t B2(uint32_t x) {
   return (x >> 16) & 0xff;
 }
-inline uint32_t b3(uint32_t x) {
+inline uint32_t B3(uint32_t x) {
   return x >> 24;
 }
 
@@ -71,47 +71,47 @@ inline void EFunction(uint32_t in, uint32_t k1, uint32_t k2, uint32_t& l, uint32
 // Forward mixing, rounds 0-3 or 4-7.
 inline void ForwardMix(Words& w) {
   auto& [a, b, c, d] = w;
-  b = (b ^ kS0[b0(a)]) + kS1[b1(a)];
-  c += kS0[b2(a)];
-  d ^= kS1[b3(a)];
+  b = (b ^ kS0[B0(a)]) + kS1[B1(a)];
+  c += kS0[B2(a)];
+  d ^= kS1[B3(a)];
   a = Rotr32(a, 24) + d;
 
-  c = (c ^ kS0[b0(b)]) + kS1[b1(b)];
-  d += kS0[b2(b)];
-  a ^= kS1[b3(b)];
+  c = (c ^ kS0[B0(b)]) + kS1[B1(b)];
+  d += kS0[B2(b)];
+  a ^= kS1[B3(b)];
   b = Rotr32(b, 24) + c;
 
-  d = (d ^ kS0[b0(c)]) + kS1[b1(c)];
-  a += kS0[b2(c)];
-  b ^= kS1[b3(c)];
+  d = (d ^ kS0[B0(c)]) + kS1[B1(c)];
+  a += kS0[B2(c)];
+  b ^= kS1[B3(c)];
   c = Rotr32(c, 24);
 
-  a = (a ^ kS0[b0(d)]) + kS1[b1(d)];
-  b += kS0[b2(d)];
-  c ^= kS1[b3(d)];
+  a = (a ^ kS0[B0(d)]) + kS1[B1(d)];
+  b += kS0[B2(d)];
+  c ^= kS1[B3(d)];
   d = Rotr32(d, 24);
 }
 inline void UnForwardMix(Words& w) {
   auto& [a, b, c, d] = w;
   d = Rotl32(d, 24);
-  c ^= kS1[b3(d)];
-  b -= kS0[b2(d)];
-  a = (a - kS1[b1(d)]) ^ kS0[b0(d)];
+  c ^= kS1[B3(d)];
+  b -= kS0[B2(d)];
+  a = (a - kS1[B1(d)]) ^ kS0[B0(d)];
 
   c = Rotl32(c, 24);
-  b ^= kS1[b3(c)];
-  a -= kS0[b2(c)];
-  d = (d - kS1[b1(c)]) ^ kS0[b0(c)];
+  b ^= kS1[B3(c)];
+  a -= kS0[B2(c)];
+  d = (d - kS1[B1(c)]) ^ kS0[B0(c)];
 
   b = Rotl32(b - c, 24);
-  a ^= kS1[b3(b)];
-  d -= kS0[b2(b)];
-  c = (c - kS1[b1(b)]) ^ kS0[b0(b)];
+  a ^= kS1[B3(b)];
+  d -= kS0[B2(b)];
+  c = (c - kS1[B1(b)]) ^ kS0[B0(b)];
 
   a = Rotl32(a - d, 24);
-  d ^= kS1[b3(a)];
-  c -= kS0[b2(a)];
-  b = (b - kS1[b1(a)]) ^ kS0[b0(a)];
+  d ^= kS1[B3(a)];
+  c -= kS0[B2(a)];
+  b = (b - kS1[B1(a)]) ^ kS0[B0(a)];
 }
 
 // Four core rounds from the first half (k: their eight keys).
@@ -177,51 +177,51 @@ inline void UnCoreBackward(Words& w, const uint32_t* k) {
 // Backward mixing, rounds 0-3 or 4-7.
 inline void BackwardMix(Words& w) {
   auto& [a, b, c, d] = w;
-  b ^= kS1[b0(a)];
-  c -= kS0[b3(a)];
-  d = (d - kS1[b2(a)]) ^ kS0[b1(a)];
+  b ^= kS1[B0(a)];
+  c -= kS0[B3(a)];
+  d = (d - kS1[B2(a)]) ^ kS0[B1(a)];
   a = Rotl32(a, 24);
 
-  c ^= kS1[b0(b)];
-  d -= kS0[b3(b)];
-  a = (a - kS1[b2(b)]) ^ kS0[b1(b)];
+  c ^= kS1[B0(b)];
+  d -= kS0[B3(b)];
+  a = (a - kS1[B2(b)]) ^ kS0[B1(b)];
   b = Rotl32(b, 24);
 
   c -= b;
-  d ^= kS1[b0(c)];
-  a -= kS0[b3(c)];
-  b = (b - kS1[b2(c)]) ^ kS0[b1(c)];
+  d ^= kS1[B0(c)];
+  a -= kS0[B3(c)];
+  b = (b - kS1[B2(c)]) ^ kS0[B1(c)];
   c = Rotl32(c, 24);
 
   d -= a;
-  a ^= kS1[b0(d)];
-  b -= kS0[b3(d)];
-  c = (c - kS1[b2(d)]) ^ kS0[b1(d)];
+  a ^= kS1[B0(d)];
+  b -= kS0[B3(d)];
+  c = (c - kS1[B2(d)]) ^ kS0[B1(d)];
   d = Rotl32(d, 24);
 }
 inline void UnBackwardMix(Words& w) {
   auto& [a, b, c, d] = w;
   d = Rotr32(d, 24);
-  c = (c ^ kS0[b1(d)]) + kS1[b2(d)];
-  b += kS0[b3(d)];
-  a ^= kS1[b0(d)];
+  c = (c ^ kS0[B1(d)]) + kS1[B2(d)];
+  b += kS0[B3(d)];
+  a ^= kS1[B0(d)];
   d += a;
 
   c = Rotr32(c, 24);
-  b = (b ^ kS0[b1(c)]) + kS1[b2(c)];
-  a += kS0[b3(c)];
-  d ^= kS1[b0(c)];
+  b = (b ^ kS0[B1(c)]) + kS1[B2(c)];
+  a += kS0[B3(c)];
+  d ^= kS1[B0(c)];
   c += b;
 
   b = Rotr32(b, 24);
-  a = (a ^ kS0[b1(b)]) + kS1[b2(b)];
-  d += kS0[b3(b)];
-  c ^= kS1[b0(b)];
+  a = (a ^ kS0[B1(b)]) + kS1[B2(b)];
+  d += kS0[B3(b)];
+  c ^= kS1[B0(b)];
 
   a = Rotr32(a, 24);
-  d = (d ^ kS0[b1(a)]) + kS1[b2(a)];
-  c += kS0[b3(a)];
-  b ^= kS1[b0(a)];
+  d = (d ^ kS0[B1(a)]) + kS1[B2(a)];
+  c += kS0[B3(a)];
+  b ^= kS1[B0(a)];
 }
 
 // N blocks side by side, one round group at a time, so that the S-box loads and multiplies

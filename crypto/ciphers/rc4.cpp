@@ -63,7 +63,7 @@ void TCrypt_rc4::RestartChain() {
 namespace {
 
 // One generator step at slot i. j is kept unmasked: only its low byte counts.
-inline uint64_t step(uint32_t* s, size_t i, size_t& j) {
+inline uint64_t Step(uint32_t* s, size_t i, size_t& j) {
   uint32_t si = s[i];
   j += si;
   uint32_t sj = s[j & 0xff];
@@ -102,7 +102,7 @@ void TCrypt_rc4::EncryptBytes(const uint8_t* in, uint8_t* out, size_t n) {
       }
       j -= si;
     } else {
-      for (size_t b = 0; b < 16; ++b) ks[b / 8] |= step(s, (i + 1 + b) & 0xff, j) << (8 * (b % 8));
+      for (size_t b = 0; b < 16; ++b) ks[b / 8] |= Step(s, (i + 1 + b) & 0xff, j) << (8 * (b % 8));
     }
     i = (i + 16) & 0xff;
     StoreLe64(out, LoadLe64(in) ^ ks[0]);
@@ -110,7 +110,7 @@ void TCrypt_rc4::EncryptBytes(const uint8_t* in, uint8_t* out, size_t n) {
   }
   for (size_t k = 0; k < n; ++k) {
     i = (i + 1) & 0xff;
-    out[k] = uint8_t(in[k] ^ step(s, i, j));
+    out[k] = uint8_t(in[k] ^ Step(s, i, j));
   }
 }
 

@@ -64,7 +64,7 @@ Tables BuildTables() {
 }
 
 // Built on first use; C++ makes the initialisation thread-safe.
-const Tables& tables() {
+const Tables& SharedTables() {
   static const Tables t = BuildTables();
   return t;
 }
@@ -78,11 +78,11 @@ void TCrypt_rijndael::LimitEngine(Engine most) {
 }
 
 TCrypt_rijndael::Engine TCrypt_rijndael::ActiveEngine() {
-  return std::min(rijndael_aesni::support(), engineLimit.load());
+  return std::min(rijndael_aesni::CpuSupport(), engineLimit.load());
 }
 
 TCrypt_rijndael::TCrypt_rijndael() : engine_(ActiveEngine()) {
-  tables();
+  SharedTables();
 }
 
 bool TCrypt_rijndael::ClassSelfCheck() {
@@ -91,7 +91,7 @@ bool TCrypt_rijndael::ClassSelfCheck() {
 }
 
 void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
-  const Tables& t = tables();
+  const Tables& t = SharedTables();
   size_t len = bits / 8;
   SecureBuffer<uint8_t, 32> k;
   std::memcpy(k, key, len);
@@ -133,7 +133,7 @@ void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
 
 void TCrypt_rijndael::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
   if (Hw()) return rijndael_aesni::EncryptBlocksRaw(ks_->ek, ks_->rounds, in, out, 1);
-  const Tables& t = tables();
+  const Tables& t = SharedTables();
   const uint32_t* rk = ks_->ek;
   uint32_t s0 = LoadLe32(in) ^ rk[0], s1 = LoadLe32(in + 4) ^ rk[1];
   uint32_t s2 = LoadLe32(in + 8) ^ rk[2], s3 = LoadLe32(in + 12) ^ rk[3];
@@ -167,7 +167,7 @@ void TCrypt_rijndael::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
 
 void TCrypt_rijndael::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
   if (Hw()) return rijndael_aesni::DecryptBlocksRaw(ks_->dk, ks_->rounds, in, out, 1);
-  const Tables& t = tables();
+  const Tables& t = SharedTables();
   const uint32_t* rk = ks_->dk;
   uint32_t s0 = LoadLe32(in) ^ rk[0], s1 = LoadLe32(in + 4) ^ rk[1];
   uint32_t s2 = LoadLe32(in + 8) ^ rk[2], s3 = LoadLe32(in + 12) ^ rk[3];
@@ -210,7 +210,7 @@ void TCrypt_rijndael::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t c
 }
 
 // The trailing partial block of CBC and CFB: CV = E(CV), XORed over the n bytes left.
-void TCrypt_rijndael::tail(const uint8_t* in, uint8_t* out, size_t n) {
+void TCrypt_rijndael::Tail(const uint8_t* in, uint8_t* out, size_t n) {
   EncryptBlockRaw(ChainVector, ChainVector);
   XorBytes(out, in, ChainVector, n);
 }
@@ -220,7 +220,7 @@ void TCrypt_rijndael::CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
   RequireKey();
   size_t full = n / 16 * 16;
   rijndael_aesni::CbcEncrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
-  if (n > full) tail(in + full, out + full, n - full);
+  if (n > full) Tail(in + full, out + full, n - full);
 }
 
 void TCrypt_rijndael::CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
@@ -229,7 +229,7 @@ void TCrypt_rijndael::CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
   size_t full = n / 16 * 16;
   rijndael_aesni::CbcDecrypt(ks_->dk, ks_->rounds, ChainVector, in, out, full / 16,
                              engine_ == Engine::AesWide);
-  if (n > full) tail(in + full, out + full, n - full);
+  if (n > full) Tail(in + full, out + full, n - full);
 }
 
 void TCrypt_rijndael::CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
@@ -237,7 +237,7 @@ void TCrypt_rijndael::CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n)
   RequireKey();
   size_t full = n / 16 * 16;
   rijndael_aesni::CfbDecrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
-  if (n > full) tail(in + full, out + full, n - full);
+  if (n > full) Tail(in + full, out + full, n - full);
 }
 
 void TCrypt_rijndael::CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) {

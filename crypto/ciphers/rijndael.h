@@ -50,7 +50,7 @@ class TCrypt_rijndael final
   void CtrDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { CtrEncrypt(in, out, n); }
 
  private:
-  void tail(const uint8_t* in, uint8_t* out, size_t n);
+  void Tail(const uint8_t* in, uint8_t* out, size_t n);
 
   bool Hw() const { return engine_ != Engine::None; }
 

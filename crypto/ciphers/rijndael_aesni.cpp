@@ -1,5 +1,5 @@
 // Rijndael (AES, FIPS 197) with the x86 AES instructions. Only the functions here are compiled
-// for them; the rest of the program stays baseline x86-64 and asks support() first.
+// for them; the rest of the program stays baseline x86-64 and asks CpuSupport() first.
 #include "crypto/ciphers/rijndael_aesni.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
@@ -38,10 +38,10 @@ struct Keys {
   }
 };
 
-VELT_AESNI_INLINE __m128i load(const uint8_t* p) {
+VELT_AESNI_INLINE __m128i Load(const uint8_t* p) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
-VELT_AESNI_INLINE void store(uint8_t* p, __m128i v) {
+VELT_AESNI_INLINE void Store(uint8_t* p, __m128i v) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
 }
 
@@ -67,22 +67,22 @@ VELT_AESNI void Ecb(const uint32_t* w, const uint8_t* in, uint8_t* out, size_t n
   for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
     __m128i x[kLanes], last[kLanes];
     for (size_t i = 0; i < kLanes; ++i) {
-      x[i] = _mm_xor_si128(load(in + 16 * i), k.k[0]);
+      x[i] = _mm_xor_si128(Load(in + 16 * i), k.k[0]);
       last[i] = k.k[Nr];
     }
     if constexpr (Encrypt)
       EncryptLanes<Nr>(k, x, last);
     else
       DecryptLanes<Nr>(k, x, last);
-    for (size_t i = 0; i < kLanes; ++i) store(out + 16 * i, x[i]);
+    for (size_t i = 0; i < kLanes; ++i) Store(out + 16 * i, x[i]);
   }
   for (; n > 0; --n, in += 16, out += 16) {
-    __m128i x[1] = {_mm_xor_si128(load(in), k.k[0])}, last[1] = {k.k[Nr]};
+    __m128i x[1] = {_mm_xor_si128(Load(in), k.k[0])}, last[1] = {k.k[Nr]};
     if constexpr (Encrypt)
       EncryptLanes<Nr>(k, x, last);
     else
       DecryptLanes<Nr>(k, x, last);
-    store(out, x[0]);
+    Store(out, x[0]);
   }
 }
 
@@ -92,44 +92,44 @@ template <int Nr>
 VELT_AESNI void CbcEnc(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
   if (n == 0) return;
   const Keys<Nr> k(w);
-  __m128i x = _mm_xor_si128(_mm_xor_si128(load(in), load(cv)), k.k[0]);
+  __m128i x = _mm_xor_si128(_mm_xor_si128(Load(in), Load(cv)), k.k[0]);
   for (; n > 1; --n, in += 16, out += 16) {
-    __m128i next = _mm_xor_si128(load(in + 16), k.k[0]);
+    __m128i next = _mm_xor_si128(Load(in + 16), k.k[0]);
     for (int r = 1; r < Nr; ++r) x = _mm_aesenc_si128(x, k.k[r]);
     x = _mm_aesenclast_si128(x, _mm_xor_si128(k.k[Nr], next));
-    store(out, _mm_xor_si128(x, next));
+    Store(out, _mm_xor_si128(x, next));
   }
   for (int r = 1; r < Nr; ++r) x = _mm_aesenc_si128(x, k.k[r]);
   x = _mm_aesenclast_si128(x, k.k[Nr]);
-  store(out, x);
-  store(cv, x);
+  Store(out, x);
+  Store(cv, x);
 }
 
 // The previous cipher block (or CV) is folded into the last round key of each lane.
 template <int Nr>
 VELT_AESNI void CbcDec(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
   const Keys<Nr> k(w);
-  __m128i prev = load(cv);
+  __m128i prev = Load(cv);
   for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
     __m128i c[kLanes], x[kLanes], last[kLanes];
     for (size_t i = 0; i < kLanes; ++i) {
-      c[i] = load(in + 16 * i);
+      c[i] = Load(in + 16 * i);
       x[i] = _mm_xor_si128(c[i], k.k[0]);
     }
     last[0] = _mm_xor_si128(k.k[Nr], prev);
     for (size_t i = 1; i < kLanes; ++i) last[i] = _mm_xor_si128(k.k[Nr], c[i - 1]);
     prev = c[kLanes - 1];
     DecryptLanes<Nr>(k, x, last);
-    for (size_t i = 0; i < kLanes; ++i) store(out + 16 * i, x[i]);
+    for (size_t i = 0; i < kLanes; ++i) Store(out + 16 * i, x[i]);
   }
   for (; n > 0; --n, in += 16, out += 16) {
-    __m128i c = load(in);
+    __m128i c = Load(in);
     __m128i x[1] = {_mm_xor_si128(c, k.k[0])}, last[1] = {_mm_xor_si128(k.k[Nr], prev)};
     DecryptLanes<Nr>(k, x, last);
-    store(out, x[0]);
+    Store(out, x[0]);
     prev = c;
   }
-  store(cv, prev);
+  Store(cv, prev);
 }
 
 #if VELT_RIJNDAEL_VAES
@@ -148,22 +148,22 @@ VELT_VAES void CbcDecWide(const uint32_t* w, uint8_t* cv, const uint8_t* in, uin
   constexpr size_t L = 8;
   __m256i k[Nr + 1];
   for (int i = 0; i <= Nr; ++i)
-    k[i] = _mm256_broadcastsi128_si256(load(reinterpret_cast<const uint8_t*>(w + 4 * i)));
-  __m128i prev = load(cv);
+    k[i] = _mm256_broadcastsi128_si256(Load(reinterpret_cast<const uint8_t*>(w + 4 * i)));
+  __m128i prev = Load(cv);
   for (; n >= 2 * L; n -= 2 * L, in += 32 * L, out += 32 * L) {
     __m256i x[L];
     for (size_t i = 0; i < L; ++i) x[i] = _mm256_xor_si256(Load2(in + 32 * i), k[0]);
     for (int r = 1; r < Nr; ++r)
       for (size_t i = 0; i < L; ++i) x[i] = _mm256_aesdec_epi128(x[i], k[r]);
     x[0] =
-        _mm256_aesdeclast_epi128(x[0], _mm256_xor_si256(k[Nr], _mm256_set_m128i(load(in), prev)));
+        _mm256_aesdeclast_epi128(x[0], _mm256_xor_si256(k[Nr], _mm256_set_m128i(Load(in), prev)));
     for (size_t i = 1; i < L; ++i)
       x[i] = _mm256_aesdeclast_epi128(x[i], _mm256_xor_si256(k[Nr], Load2(in + 32 * i - 16)));
-    prev = load(in + 32 * L - 16);
+    prev = Load(in + 32 * L - 16);
     for (size_t i = 0; i < L; ++i)
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * i), x[i]);
   }
-  store(cv, prev);
+  Store(cv, prev);
   if (n) CbcDec<Nr>(w, cv, in, out, n);
 }
 #endif
@@ -172,25 +172,25 @@ VELT_VAES void CbcDecWide(const uint32_t* w, uint8_t* cv, const uint8_t* in, uin
 template <int Nr>
 VELT_AESNI void CfbDec(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
   const Keys<Nr> k(w);
-  __m128i prev = load(cv);
+  __m128i prev = Load(cv);
   for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
     __m128i c[kLanes], x[kLanes], last[kLanes];
-    for (size_t i = 0; i < kLanes; ++i) c[i] = load(in + 16 * i);
+    for (size_t i = 0; i < kLanes; ++i) c[i] = Load(in + 16 * i);
     x[0] = _mm_xor_si128(prev, k.k[0]);
     for (size_t i = 1; i < kLanes; ++i) x[i] = _mm_xor_si128(c[i - 1], k.k[0]);
     for (size_t i = 0; i < kLanes; ++i) last[i] = _mm_xor_si128(k.k[Nr], c[i]);
     prev = c[kLanes - 1];
     EncryptLanes<Nr>(k, x, last);
-    for (size_t i = 0; i < kLanes; ++i) store(out + 16 * i, x[i]);
+    for (size_t i = 0; i < kLanes; ++i) Store(out + 16 * i, x[i]);
   }
   for (; n > 0; --n, in += 16, out += 16) {
-    __m128i c = load(in);
+    __m128i c = Load(in);
     __m128i x[1] = {_mm_xor_si128(prev, k.k[0])}, last[1] = {_mm_xor_si128(k.k[Nr], c)};
     EncryptLanes<Nr>(k, x, last);
-    store(out, x[0]);
+    Store(out, x[0]);
     prev = c;
   }
-  store(cv, prev);
+  Store(cv, prev);
 }
 
 inline uint64_t LoadBe64(const uint8_t* p) {
@@ -205,7 +205,7 @@ inline void StoreBe64(uint8_t* p, uint64_t v) {
 // The counter is kept as two native halves and byte-swapped into each block.
 struct Counter {
   uint64_t hi, lo;
-  VELT_AESNI_INLINE __m128i next() {
+  VELT_AESNI_INLINE __m128i Next() {
     __m128i b = _mm_set_epi64x(int64_t(__builtin_bswap64(lo)), int64_t(__builtin_bswap64(hi)));
     if (++lo == 0) ++hi;
     return b;
@@ -219,17 +219,17 @@ VELT_AESNI void CtrRun(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_
   for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
     __m128i x[kLanes], last[kLanes];
     for (size_t i = 0; i < kLanes; ++i) {
-      x[i] = _mm_xor_si128(ctr.next(), k.k[0]);
-      last[i] = _mm_xor_si128(k.k[Nr], load(in + 16 * i));
+      x[i] = _mm_xor_si128(ctr.Next(), k.k[0]);
+      last[i] = _mm_xor_si128(k.k[Nr], Load(in + 16 * i));
     }
     EncryptLanes<Nr>(k, x, last);
-    for (size_t i = 0; i < kLanes; ++i) store(out + 16 * i, x[i]);
+    for (size_t i = 0; i < kLanes; ++i) Store(out + 16 * i, x[i]);
   }
   for (; n > 0; --n, in += 16, out += 16) {
-    __m128i x[1] = {_mm_xor_si128(ctr.next(), k.k[0])};
-    __m128i last[1] = {_mm_xor_si128(k.k[Nr], load(in))};
+    __m128i x[1] = {_mm_xor_si128(ctr.Next(), k.k[0])};
+    __m128i last[1] = {_mm_xor_si128(k.k[Nr], Load(in))};
     EncryptLanes<Nr>(k, x, last);
-    store(out, x[0]);
+    Store(out, x[0]);
   }
   StoreBe64(cv, ctr.hi);
   StoreBe64(cv + 8, ctr.lo);
@@ -274,7 +274,7 @@ Support Detect() {
 
 }  // namespace
 
-Support support() {
+Support CpuSupport() {
   static const Support s = Detect();
   return s;
 }
@@ -313,7 +313,7 @@ void Ctr(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t
 
 #else  // no AES instructions on this target
 
-Support support() {
+Support CpuSupport() {
   return Support::None;
 }
 void EncryptBlocksRaw(const uint32_t*, int, const uint8_t*, uint8_t*, size_t) {}

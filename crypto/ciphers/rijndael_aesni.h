@@ -1,6 +1,6 @@
 // Rijndael with the x86 AES instructions, for the CPUs that have them. Every function takes
 // the schedule of RijndaelSchedule (little-endian column words), works on whole blocks only,
-// allows in == out, and must only be called when support() allows it.
+// allows in == out, and must only be called when CpuSupport() allows it.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +15,7 @@ enum class Support : uint8_t {
 };
 
 // Checked once per process.
-Support support();
+Support CpuSupport();
 
 void EncryptBlocksRaw(const uint32_t* ek, int rounds, const uint8_t* in, uint8_t* out, size_t n);
 void DecryptBlocksRaw(const uint32_t* dk, int rounds, const uint8_t* in, uint8_t* out, size_t n);
@@ -23,7 +23,7 @@ void DecryptBlocksRaw(const uint32_t* dk, int rounds, const uint8_t* in, uint8_t
 // The chain value cv (16 bytes) is read and left as the next one.
 void CbcEncrypt(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out,
                 size_t n);
-// wide: use the 256-bit instructions (only when support() is AesWide).
+// wide: use the 256-bit instructions (only when CpuSupport() is AesWide).
 void CbcDecrypt(const uint32_t* dk, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out,
                 size_t n, bool wide);
 void CfbDecrypt(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out,

@@ -165,7 +165,7 @@ inline void SboxInvAny(int i, W& a, W& b, W& c, W& d) {
 }
 
 template <class W>
-inline void transform(W& a, W& b, W& c, W& d) {
+inline void Transform(W& a, W& b, W& c, W& d) {
   a = Rol(a, 13);
   c = Rol(c, 3);
   b ^= a ^ c;
@@ -204,7 +204,7 @@ template <int I, class W>
 inline void EncRound(W& a, W& b, W& c, W& d, const uint32_t (*k)[4], int r) {
   AddKey(a, b, c, d, k[r + I]);
   Sbox<I>(a, b, c, d);
-  transform(a, b, c, d);
+  Transform(a, b, c, d);
 }
 
 template <int I, class W>

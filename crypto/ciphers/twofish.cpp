@@ -70,7 +70,7 @@ uint8_t QChain(int j, uint8_t y, const uint32_t* l, int words) {
   return kQStage1[j][y] ^ ByteOf(l[0], j);
 }
 
-uint32_t h(uint32_t x, const uint32_t* l, int words, const MdsTables& mds) {
+uint32_t H(uint32_t x, const uint32_t* l, int words, const MdsTables& mds) {
   uint32_t z = 0;
   for (int j = 0; j < 4; ++j) z ^= mds.t[j][QChain(j, ByteOf(x, j), l, words)];
   return z;
@@ -125,8 +125,8 @@ void TCrypt_twofish::SetupKey(const uint8_t* key, unsigned bits) {
     sbox[words - 1 - i] = s;  // the S words enter h in reverse order
   }
   for (int i = 0; i < 20; ++i) {
-    uint32_t a = h(uint32_t(2 * i) * 0x01010101u, even, words, mds);
-    uint32_t b = Rotl32(h(uint32_t(2 * i + 1) * 0x01010101u, odd, words, mds), 8);
+    uint32_t a = H(uint32_t(2 * i) * 0x01010101u, even, words, mds);
+    uint32_t b = Rotl32(H(uint32_t(2 * i + 1) * 0x01010101u, odd, words, mds), 8);
     ks_->k[2 * i] = a + b;
     ks_->k[2 * i + 1] = Rotl32(a + 2 * b, 9);
   }

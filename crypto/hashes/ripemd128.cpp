@@ -16,8 +16,8 @@ constexpr uint32_t kConstR[4] = {0x50a28be6, 0x5c4dd124, 0x6d703ef3, 0x00000000}
 
 // The value moves are free once the steps are unrolled with constant indexes.
 template <int F>
-inline void step(uint32_t* v, uint32_t x, uint32_t k, int shift) {
-  uint32_t t = Rotl32(v[0] + fn<F>(v[1], v[2], v[3]) + x + k, shift);
+inline void Step(uint32_t* v, uint32_t x, uint32_t k, int shift) {
+  uint32_t t = Rotl32(v[0] + Fn<F>(v[1], v[2], v[3]) + x + k, shift);
   v[0] = v[3];
   v[3] = v[2];
   v[2] = v[1];
@@ -26,8 +26,8 @@ inline void step(uint32_t* v, uint32_t x, uint32_t k, int shift) {
 
 template <size_t... J>
 inline void BothLines(uint32_t* l, uint32_t* r, const uint32_t* x, std::index_sequence<J...>) {
-  ((step<int(J / 16)>(l, x[kWordL[J]], kConstL[J / 16], kShiftL[J]),
-    step<int(3 - J / 16)>(r, x[kWordR[J]], kConstR[J / 16], kShiftR[J])),
+  ((Step<int(J / 16)>(l, x[kWordL[J]], kConstL[J / 16], kShiftL[J]),
+    Step<int(3 - J / 16)>(r, x[kWordR[J]], kConstR[J / 16], kShiftR[J])),
    ...);
 }
 

@@ -38,7 +38,7 @@ inline constexpr uint8_t kShiftR[80] = {
 
 // f1..f5 of the RIPEMD papers, numbered from 0.
 template <int F>
-inline uint32_t fn(uint32_t x, uint32_t y, uint32_t z) {
+inline uint32_t Fn(uint32_t x, uint32_t y, uint32_t z) {
   if constexpr (F == 0)
     return x ^ y ^ z;
   else if constexpr (F == 1)

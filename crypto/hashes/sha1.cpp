@@ -11,7 +11,7 @@ namespace {
 // expanding it up front lets the compiler vectorise it into stores that the next loads
 // straddle, which stalls store forwarding and costs more than the whole compression.
 template <size_t I>
-inline void step(uint32_t* v, uint32_t* w) {
+inline void Step(uint32_t* v, uint32_t* w) {
   uint32_t f, k;
   if constexpr (I < 20) {
     f = v[3] ^ (v[1] & (v[2] ^ v[3]));
@@ -37,8 +37,8 @@ inline void step(uint32_t* v, uint32_t* w) {
 }
 
 template <size_t... I>
-inline void steps(uint32_t* v, uint32_t* w, std::index_sequence<I...>) {
-  (step<I>(v, w), ...);
+inline void Steps(uint32_t* v, uint32_t* w, std::index_sequence<I...>) {
+  (Step<I>(v, w), ...);
 }
 
 }  // namespace
@@ -52,7 +52,7 @@ void Sha1Algo::Compress(State& s, const uint8_t* p, size_t count) {
   for (; count--; p += 64) {
     for (int i = 0; i < 16; ++i) w[i] = LoadBe32(p + 4 * i);
     uint32_t v[5] = {s[0], s[1], s[2], s[3], s[4]};
-    steps(v, w, std::make_index_sequence<80>());
+    Steps(v, w, std::make_index_sequence<80>());
     for (int i = 0; i < 5; ++i) s[size_t(i)] += v[i];
   }
 }

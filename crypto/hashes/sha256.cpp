@@ -22,7 +22,7 @@ constexpr uint32_t kK[64] = {
 // rolling window of 16 words: expanded up front, it gets vectorised into stores that the next
 // loads straddle, which stalls store forwarding.
 template <size_t I>
-inline void round(uint32_t* v, uint32_t* w) {
+inline void Round(uint32_t* v, uint32_t* w) {
   if constexpr (I >= 16) {
     uint32_t x15 = w[(I + 1) % 16], x2 = w[(I + 14) % 16];
     w[I % 16] += (Rotr32(x15, 7) ^ Rotr32(x15, 18) ^ (x15 >> 3)) + w[(I + 9) % 16] +
@@ -38,8 +38,8 @@ inline void round(uint32_t* v, uint32_t* w) {
 }
 
 template <size_t... I>
-inline void rounds(uint32_t* v, uint32_t* w, std::index_sequence<I...>) {
-  (round<I>(v, w), ...);
+inline void Rounds(uint32_t* v, uint32_t* w, std::index_sequence<I...>) {
+  (Round<I>(v, w), ...);
 }
 
 }  // namespace
@@ -54,7 +54,7 @@ void Sha256Algo::Compress(State& s, const uint8_t* p, size_t count) {
   for (; count--; p += 64) {
     for (int i = 0; i < 16; ++i) w[i] = LoadBe32(p + 4 * i);
     uint32_t v[8] = {s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7]};
-    rounds(v, w, std::make_index_sequence<64>());
+    Rounds(v, w, std::make_index_sequence<64>());
     for (int i = 0; i < 8; ++i) s[size_t(i)] += v[i];
   }
 }

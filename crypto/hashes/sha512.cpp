@@ -34,7 +34,7 @@ constexpr uint64_t kK[80] = {
 // rolling window of 16 words: expanded up front, it gets vectorised into stores that the next
 // loads straddle, which stalls store forwarding.
 template <size_t I>
-inline void round(uint64_t* v, uint64_t* w) {
+inline void Round(uint64_t* v, uint64_t* w) {
   if constexpr (I >= 16) {
     uint64_t x15 = w[(I + 1) % 16], x2 = w[(I + 14) % 16];
     w[I % 16] += (Rotr64(x15, 1) ^ Rotr64(x15, 8) ^ (x15 >> 7)) + w[(I + 9) % 16] +
@@ -50,8 +50,8 @@ inline void round(uint64_t* v, uint64_t* w) {
 }
 
 template <size_t... I>
-inline void rounds(uint64_t* v, uint64_t* w, std::index_sequence<I...>) {
-  (round<I>(v, w), ...);
+inline void Rounds(uint64_t* v, uint64_t* w, std::index_sequence<I...>) {
+  (Round<I>(v, w), ...);
 }
 
 }  // namespace
@@ -73,7 +73,7 @@ void Sha512Core::Compress(State& s, const uint8_t* p, size_t count) {
   for (; count--; p += 128) {
     for (int i = 0; i < 16; ++i) w[i] = LoadBe64(p + 8 * i);
     uint64_t v[8] = {s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7]};
-    rounds(v, w, std::make_index_sequence<80>());
+    Rounds(v, w, std::make_index_sequence<80>());
     for (int i = 0; i < 8; ++i) s[size_t(i)] += v[i];
   }
 }

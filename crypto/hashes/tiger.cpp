@@ -18,26 +18,26 @@ constexpr uint64_t kT4[256] = {
 #include "crypto/tables/generated/tiger_sboxes_T4.inc"
 };
 
-inline uint8_t byte(uint64_t v, int i) {
+inline uint8_t Byte(uint64_t v, int i) {
   return uint8_t(v >> (8 * i));
 }
 
-inline void round(uint64_t& a, uint64_t& b, uint64_t& c, uint64_t x, uint64_t mul) {
+inline void Round(uint64_t& a, uint64_t& b, uint64_t& c, uint64_t x, uint64_t mul) {
   c ^= x;
-  a -= kT1[byte(c, 0)] ^ kT2[byte(c, 2)] ^ kT3[byte(c, 4)] ^ kT4[byte(c, 6)];
-  b += kT4[byte(c, 1)] ^ kT3[byte(c, 3)] ^ kT2[byte(c, 5)] ^ kT1[byte(c, 7)];
+  a -= kT1[Byte(c, 0)] ^ kT2[Byte(c, 2)] ^ kT3[Byte(c, 4)] ^ kT4[Byte(c, 6)];
+  b += kT4[Byte(c, 1)] ^ kT3[Byte(c, 3)] ^ kT2[Byte(c, 5)] ^ kT1[Byte(c, 7)];
   b *= mul;
 }
 
-inline void pass(uint64_t& a, uint64_t& b, uint64_t& c, const uint64_t* x, uint64_t mul) {
-  round(a, b, c, x[0], mul);
-  round(b, c, a, x[1], mul);
-  round(c, a, b, x[2], mul);
-  round(a, b, c, x[3], mul);
-  round(b, c, a, x[4], mul);
-  round(c, a, b, x[5], mul);
-  round(a, b, c, x[6], mul);
-  round(b, c, a, x[7], mul);
+inline void Pass(uint64_t& a, uint64_t& b, uint64_t& c, const uint64_t* x, uint64_t mul) {
+  Round(a, b, c, x[0], mul);
+  Round(b, c, a, x[1], mul);
+  Round(c, a, b, x[2], mul);
+  Round(a, b, c, x[3], mul);
+  Round(b, c, a, x[4], mul);
+  Round(c, a, b, x[5], mul);
+  Round(a, b, c, x[6], mul);
+  Round(b, c, a, x[7], mul);
 }
 
 void KeySchedule(uint64_t* x) {
@@ -70,11 +70,11 @@ void TigerAlgo::Compress(State& s, const uint8_t* p, size_t count) {
   for (; count--; p += 64) {
     for (int i = 0; i < 8; ++i) x[i] = LoadLe64(p + 8 * i);
     uint64_t a = s[0], b = s[1], c = s[2];
-    pass(a, b, c, x, 5);
+    Pass(a, b, c, x, 5);
     KeySchedule(x);
-    pass(c, a, b, x, 7);
+    Pass(c, a, b, x, 7);
     KeySchedule(x);
-    pass(b, c, a, x, 9);
+    Pass(b, c, a, x, 9);
     s[0] ^= a;
     s[1] = b - s[1];
     s[2] += c;

@@ -26,7 +26,7 @@ namespace velt::crypto {
 namespace {
 
 template <class... C>
-constexpr bool kAllImplement = (block_cipher_implementation<C> && ...);
+constexpr bool kAllImplement = (BlockCipherImplementation<C> && ...);
 
 static_assert(kAllImplement<TCrypt_blowfish, TCrypt_cast128, TCrypt_cast256, TCrypt_des,
                             TCrypt_3des, TCrypt_ice, TCrypt_thinice, TCrypt_ice2, TCrypt_idea,
@@ -72,10 +72,10 @@ class NoConstants final : public Base64<NoConstants> {
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
 };
 
-static_assert(!block_cipher_implementation<NoDecryptBlock>);
-static_assert(!block_cipher_implementation<NoEncryptBlock>);
-static_assert(!block_cipher_implementation<NoSetupKey>);
-static_assert(!block_cipher_implementation<NoConstants>);
+static_assert(!BlockCipherImplementation<NoDecryptBlock>);
+static_assert(!BlockCipherImplementation<NoEncryptBlock>);
+static_assert(!BlockCipherImplementation<NoSetupKey>);
+static_assert(!BlockCipherImplementation<NoConstants>);
 
 // A block cipher written straight on the base, as DES and ICE once were, that brings the
 // block operations and CBC but not the other modes: it stays abstract.
