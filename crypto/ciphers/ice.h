@@ -35,7 +35,7 @@ class TCrypt_customice : public TCrypt_blockcipher64 {
   }
 
   template <int Rounds>
-  void encrypt(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out) const {
+  void Encrypt(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out) const {
     uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
     for (int i = 0; i < Rounds; i += 2) {
       l ^= F(r, ks.sk[i]);
@@ -46,7 +46,7 @@ class TCrypt_customice : public TCrypt_blockcipher64 {
   }
 
   template <int Rounds>
-  void decrypt(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out) const {
+  void Decrypt(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out) const {
     uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
     for (int i = Rounds - 1; i > 0; i -= 2) {
       l ^= F(r, ks.sk[i]);
@@ -57,15 +57,15 @@ class TCrypt_customice : public TCrypt_blockcipher64 {
   }
 
   // Two blocks per round, for the modes that can run blocks independently.
-  template <int Rounds, bool Encrypt>
+  template <int Rounds, bool Encrypting>
   void CryptPairs(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out,
                   size_t count) const {
     for (; count >= 2; count -= 2, in += 16, out += 16) {
       uint32_t l0 = LoadBe32(in), r0 = LoadBe32(in + 4);
       uint32_t l1 = LoadBe32(in + 8), r1 = LoadBe32(in + 12);
       for (int n = 0; n < Rounds; n += 2) {
-        const uint32_t* ka = ks.sk[Encrypt ? n : Rounds - 1 - n];
-        const uint32_t* kb = ks.sk[Encrypt ? n + 1 : Rounds - 2 - n];
+        const uint32_t* ka = ks.sk[Encrypting ? n : Rounds - 1 - n];
+        const uint32_t* kb = ks.sk[Encrypting ? n + 1 : Rounds - 2 - n];
         l0 ^= F(r0, ka);
         l1 ^= F(r1, ka);
         r0 ^= F(l0, kb);
@@ -77,10 +77,10 @@ class TCrypt_customice : public TCrypt_blockcipher64 {
       StoreBe32(out + 12, l1);
     }
     if (count) {
-      if constexpr (Encrypt)
-        encrypt(ks, in, out);
+      if constexpr (Encrypting)
+        Encrypt(ks, in, out);
       else
-        decrypt(ks, in, out);
+        Decrypt(ks, in, out);
     }
   }
 
@@ -99,10 +99,10 @@ class IceLevel
     this->BuildSchedule(this->ks_->sk, Level, key, bits);
   }
   void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
-    this->encrypt(*this->ks_, in, out);
+    this->Encrypt(*this->ks_, in, out);
   }
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
-    this->decrypt(*this->ks_, in, out);
+    this->Decrypt(*this->ks_, in, out);
   }
   void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
     this->template CryptPairs<kRounds, true>(*this->ks_, in, out, count);

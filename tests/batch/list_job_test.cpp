@@ -61,7 +61,7 @@ class ListJobTest : public ::testing::Test {
       char name[32];
       std::snprintf(name, sizeof name, "f%d.dat", i);
       files.push_back(dir / name);
-      test::WriteFile(files.back(), rng.bytes(size + size_t(i)));
+      test::WriteFile(files.back(), rng.Bytes(size + size_t(i)));
       originals[files.back()] = ReadFile(files.back());
     }
     return files;
@@ -84,7 +84,7 @@ class ListJobTest : public ::testing::Test {
   // Names in the folder that are VELT's temporary names: what a run must never leave.
   std::vector<std::string> Temporaries() const {
     std::vector<std::string> left;
-    for (const std::string& name : dir.names())
+    for (const std::string& name : dir.Names())
       if (engine::IsTemporaryName(name)) left.push_back(name);
     return left;
   }
@@ -286,7 +286,7 @@ TEST_F(ListJobTest, FilesWithoutMetaInformationUseTheGivenDecryptionOptions) {
 TEST_F(ListJobTest, AFileEncryptedAfterItsTestIsSkippedByTheEngine) {
   const auto files = MakeFiles(2);
   const std::string other = dir / "other.dat";
-  test::WriteFile(other, rng.bytes(500));
+  test::WriteFile(other, rng.Bytes(500));
   RunListJob(Job(ListJobKind::Encrypt, {other}));
   const auto encryptedBytes = ReadFile(other + ".VELT");
   // Another program puts an encrypted file under the first name after the job has tested it.

@@ -77,7 +77,7 @@ class BadInput : public ::testing::Test {
 };
 
 TEST_F(BadInput, DamagedAndForeignFilesAreReportedAndLeftAlone) {
-  const auto good = encrypted(rng.bytes(100000), true);
+  const auto good = encrypted(rng.Bytes(100000), true);
   auto at = [](std::vector<uint8_t> v, size_t fromEnd, uint32_t value) {
     crypto::StoreLe32(&v[v.size() - fromEnd], value);
     return v;
@@ -157,7 +157,7 @@ TEST_F(BadInput, OddNamesWorkLikeAnyOther) {
     SCOPED_TRACE(shown);
     for (const auto& e : fs::directory_iterator(dir.path())) fs::remove(e.path());
     const std::string path = dir / name;
-    const auto content = rng.bytes(20000);
+    const auto content = rng.Bytes(20000);
     WriteFile(path, content);
     ASSERT_EQ(run({"encrypt", "--delete-original", "--", path}), 0) << err.str();
     EXPECT_EQ(snapshot().size(), 1u);

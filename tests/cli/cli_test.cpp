@@ -83,7 +83,7 @@ class Cli : public ::testing::Test {
   // Every name in the folder with its bytes.
   std::map<std::string, std::vector<uint8_t>> snapshot() {
     std::map<std::string, std::vector<uint8_t>> s;
-    for (const auto& n : dir.names())
+    for (const auto& n : dir.Names())
       s[n] =
           fs::is_regular_file(test::PathOf(dir / n)) ? ReadFile(dir / n) : std::vector<uint8_t>{};
     return s;
@@ -166,7 +166,7 @@ TEST(TerminalText, ControlCharactersAreShownNotSent) {
 }
 
 TEST_F(Cli, EncryptsAndDecryptsFoldersWithTheChosenEngines) {
-  auto a = rng.bytes(5000), b = rng.bytes(70000);
+  auto a = rng.Bytes(5000), b = rng.Bytes(70000);
   fs::create_directories(dir / "sub/.hidden");
   WriteFile(dir / "a.txt", a);
   WriteFile(dir / "sub/.b.bin", b);  // hidden files are taken...
@@ -241,7 +241,7 @@ TEST_F(Cli, TheSavedSettingsAreTheDefaults) {
   EXPECT_EQ(m.hashIndex, 9);
   EXPECT_EQ(m.compression, -1);
   EXPECT_EQ(ReadFile(home / "registry.reg"), before) << "the tool never writes settings";
-  EXPECT_EQ(home.names(), std::vector<std::string>{"registry.reg"})
+  EXPECT_EQ(home.Names(), std::vector<std::string>{"registry.reg"})
       << "nor a lock file beside them";
 }
 
@@ -277,15 +277,15 @@ TEST_F(Cli, TheSavedMetaSettingIsFollowed) {
                           "\"ext\"=dword:ffffffff\n\"sec\"=dword:00000000\n\"del\"=dword:ffffffff\n"
                           "\"com\"=dword:") +
                   c.com + "\n\"add\"=dword:" + c.add + "\n");
-    for (const auto& n : dir.names()) fs::remove(test::PathOf(dir / n));
-    const auto content = rng.bytes(3000);
+    for (const auto& n : dir.Names()) fs::remove(test::PathOf(dir / n));
+    const auto content = rng.Bytes(3000);
     WriteFile(dir / "f", content);
     std::vector<std::string> args = {"encrypt", "--password-env", "PW"};
     args.insert(args.end(), c.options.begin(), c.options.end());
     args.push_back(dir / "f");
     ASSERT_EQ(run(args), c.status) << err.str();
     if (c.status != 0) {
-      EXPECT_EQ(dir.names(), std::vector<std::string>{"f"});
+      EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"});
       EXPECT_EQ(ReadFile(dir / "f"), content);
       continue;
     }
@@ -399,7 +399,7 @@ TEST_F(Cli, PasswordsThatCannotBeHadChangeNothing) {
   }
 
   // Decryption takes an empty password: an older file may have been made with one.
-  const auto content = rng.bytes(4000);
+  const auto content = rng.Bytes(4000);
   for (const char* how : {"-p empty", "--password-env EMPTY", "-p -"}) {
     SCOPED_TRACE(how);
     WriteFile(dir / "e", content);
@@ -417,7 +417,7 @@ TEST_F(Cli, PasswordsThatCannotBeHadChangeNothing) {
 }
 
 TEST_F(Cli, VerifyCatchesADamagedOutputAndKeepsTheOriginal) {
-  auto content = rng.bytes(50000);
+  auto content = rng.Bytes(50000);
   WriteFile(dir / "precious", content);
   // Through VELT's own file layer: the file is held by the job, which on Windows keeps every
   // other opener out.
@@ -431,12 +431,12 @@ TEST_F(Cli, VerifyCatchesADamagedOutputAndKeepsTheOriginal) {
   for (const char* compress : {"--compress", "--no-compress"}) {
     EXPECT_EQ(run({"encrypt", "--verify", compress, "--password-env", "PW", dir / "precious"}), 1);
     EXPECT_NE(err.str().find("verification failed"), std::string::npos) << err.str();
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"precious"});
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"precious"});
     EXPECT_EQ(ReadFile(dir / "precious"), content);
   }
   beforeVerify = nullptr;
   EXPECT_EQ(run({"encrypt", "--verify", "--password-env", "PW", dir / "precious"}), 0);
-  EXPECT_EQ(dir.names(), std::vector<std::string>{"precious.VELT"});
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"precious.VELT"});
 }
 
 TEST_F(Cli, ExitStatusWithAMixOfFiles) {
@@ -474,7 +474,7 @@ TEST_F(Cli, ExitStatusWithAMixOfFiles) {
 }
 
 TEST_F(Cli, FilesWithoutMetaInformationNeedAllAndTheEngines) {
-  auto content = rng.bytes(999);
+  auto content = rng.Bytes(999);
   WriteFile(dir / "bare", content);
   EXPECT_EQ(run({"encrypt", "--no-compress", "--no-meta", "-c", "3DES", "-H", "sha1",
                  "--password-env", "PW", dir / "bare"}),
@@ -489,16 +489,16 @@ TEST_F(Cli, FilesWithoutMetaInformationNeedAllAndTheEngines) {
 TEST_F(Cli, ParallelJobsGiveTheSameFilesAsOneAtATime) {
   TempDir one, many;
   for (int i = 0; i < 24; ++i) {
-    auto content = rng.bytes(size_t(1000 + 997 * i));
+    auto content = rng.Bytes(size_t(1000 + 997 * i));
     WriteFile(one / ("f" + std::to_string(i)), content);
     WriteFile(many / ("f" + std::to_string(i)), content);
   }
   EXPECT_EQ(run({"encrypt", "-r", "-j", "1", "--password-env", "PW", one.path()}), 0);
   EXPECT_EQ(run({"encrypt", "-r", "-j", "6", "--password-env", "PW", many.path()}), 0);
-  ASSERT_EQ(one.names(), many.names());
-  for (const auto& n : one.names()) EXPECT_EQ(ReadFile(one / n), ReadFile(many / n)) << n;
+  ASSERT_EQ(one.Names(), many.Names());
+  for (const auto& n : one.Names()) EXPECT_EQ(ReadFile(one / n), ReadFile(many / n)) << n;
   EXPECT_EQ(run({"decrypt", "-r", "-j", "6", "--password-env", "PW", many.path()}), 0);
-  EXPECT_EQ(many.names().size(), 24u);
+  EXPECT_EQ(many.Names().size(), 24u);
 }
 
 TEST_F(Cli, InfoReportsRecordsDamageAndStaleTemporaryFiles) {
@@ -540,8 +540,8 @@ TEST_F(Cli, ExistingResultsAreReplacedOnlyWithOverwrite) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    for (const auto& n : dir.names()) fs::remove(test::PathOf(dir / n));
-    const auto content = rng.bytes(6000), other = rng.bytes(5000);
+    for (const auto& n : dir.Names()) fs::remove(test::PathOf(dir / n));
+    const auto content = rng.Bytes(6000), other = rng.Bytes(5000);
     const std::string doc = dir / "doc", velt = dir / "doc.VELT";
     if (c.encrypting) {
       WriteFile(doc, other);
@@ -563,7 +563,7 @@ TEST_F(Cli, ExistingResultsAreReplacedOnlyWithOverwrite) {
       if (c.encrypting) {
         ASSERT_EQ(run({"decrypt", "--password-env", "PW", velt}), 0) << err.str();
       }
-      EXPECT_EQ(dir.names(), std::vector<std::string>{"doc"});
+      EXPECT_EQ(dir.Names(), std::vector<std::string>{"doc"});
       EXPECT_EQ(ReadFile(doc), content);
       continue;
     }
@@ -580,7 +580,7 @@ TEST_F(Cli, ExistingResultsAreReplacedOnlyWithOverwrite) {
 }
 
 TEST_F(Cli, UncheckedFilesAreKeptAndSaidSo) {
-  const auto content = rng.bytes(7000);
+  const auto content = rng.Bytes(7000);
   struct Case {
     const char* what;
     std::vector<std::string> encryptOptions, decryptOptions;
@@ -599,7 +599,7 @@ TEST_F(Cli, UncheckedFilesAreKeptAndSaidSo) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    for (const auto& n : dir.names()) fs::remove(test::PathOf(dir / n));
+    for (const auto& n : dir.Names()) fs::remove(test::PathOf(dir / n));
     WriteFile(dir / "u", content);
     std::vector<std::string> args = {"encrypt", "--password-env", "PW"};
     args.insert(args.end(), c.encryptOptions.begin(), c.encryptOptions.end());
@@ -612,11 +612,11 @@ TEST_F(Cli, UncheckedFilesAreKeptAndSaidSo) {
     ASSERT_EQ(run(args), 0) << err.str();
     EXPECT_EQ(ReadFile(dir / "u"), content);
     if (!c.kept) {
-      EXPECT_EQ(dir.names(), std::vector<std::string>{"u"});
+      EXPECT_EQ(dir.Names(), std::vector<std::string>{"u"});
       EXPECT_FALSE(has("kept"));
       continue;
     }
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"u", "u.VELT(orig)"}));
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"u", "u.VELT(orig)"}));
     EXPECT_EQ(ReadFile(dir / "u.VELT(orig)"), encrypted);
     // One line, naming both files and why.
     EXPECT_TRUE(has("velt-cli: " + dir / "u.VELT: kept as " + dir / "u.VELT(orig): ")) << err.str();
@@ -629,7 +629,7 @@ TEST_F(Cli, UncheckedFilesAreKeptAndSaidSo) {
 }
 
 TEST_F(Cli, AStopEndsTheRunAtASafePointAndSaysWhatWasDone) {
-  const auto a = rng.bytes(3000), b = rng.bytes(4000), c = rng.bytes(5000);
+  const auto a = rng.Bytes(3000), b = rng.Bytes(4000), c = rng.Bytes(5000);
   WriteFile(dir / "a", a);
   WriteFile(dir / "b", b);
   WriteFile(dir / "c", c);
@@ -816,7 +816,7 @@ class CliProcess : public Cli {
   }
   std::vector<std::string> temporaries() {
     std::vector<std::string> t;
-    for (const auto& n : dir.names())
+    for (const auto& n : dir.Names())
       if (engine::IsTemporaryName(n)) t.push_back(n);
     return t;
   }
@@ -835,10 +835,10 @@ TEST_F(CliProcess, AStopSignalEndsTheRunAtASafePoint) {
       {"Ctrl+C twice: the second waits for the clean-up", {SIGINT, SIGINT}, 130},
   };
   // The big files take long enough to be in progress when the signal comes.
-  const auto small = rng.bytes(2000), big = rng.bytes(24 << 20), bigger = rng.bytes(24 << 20);
+  const auto small = rng.Bytes(2000), big = rng.Bytes(24 << 20), bigger = rng.Bytes(24 << 20);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    for (const auto& n : dir.names()) fs::remove(test::PathOf(dir / n));
+    for (const auto& n : dir.Names()) fs::remove(test::PathOf(dir / n));
     WriteFile(dir / "a", small);
     WriteFile(dir / "b", big);
     WriteFile(dir / "c", bigger);
@@ -858,7 +858,7 @@ TEST_F(CliProcess, AStopSignalEndsTheRunAtASafePoint) {
     EXPECT_NE(said.find(" not started"), std::string::npos) << said;
     EXPECT_LE(std::count(said.begin(), said.end(), '\n'), 6) << said;
     EXPECT_EQ(temporaries(), std::vector<std::string>{});
-    EXPECT_EQ(dir.names().front(), "a.VELT") << "the first file was done before the signal";
+    EXPECT_EQ(dir.Names().front(), "a.VELT") << "the first file was done before the signal";
     // Each file either as it was, or encrypted completely and the original gone.
     struct File {
       const char* name;

@@ -267,11 +267,11 @@ std::optional<size_t> Find(const std::vector<FsEvent>& ev, FsEvent::Kind kind,
 
 TEST_F(FaultMatrix, Encryption) {
   Rng rng(7);
-  auto content = rng.bytes(1200000);
+  auto content = rng.Bytes(1200000);
   for (size_t i = 0; i < content.size(); i += 3) content[i] = 'a';
   const std::string doc = cli / "doc.bin", enc = doc + ".VELT";
   // A real encrypted file of other content: one without meta information is never replaced.
-  WriteFile(doc, rng.bytes(5000));
+  WriteFile(doc, rng.Bytes(5000));
   ASSERT_EQ(cli.Run({"encrypt", "--no-secure-delete", "--delete-original", doc}), 0);
   const auto older = ReadFile(enc);
   for (bool compress : {true, false}) {
@@ -345,9 +345,9 @@ TEST_F(FaultMatrix, Encryption) {
 
 TEST_F(FaultMatrix, Decryption) {
   Rng rng(8);
-  auto content = rng.bytes(1200000);
+  auto content = rng.Bytes(1200000);
   for (size_t i = 0; i < content.size(); i += 3) content[i] = 'a';
-  const auto older = rng.bytes(5000);
+  const auto older = rng.Bytes(5000);
   const std::string doc = cli / "doc.bin", enc = doc + ".VELT";
   for (bool compress : {true, false}) {
     const auto encrypted = EncryptedBy(content, compress);

@@ -15,7 +15,7 @@ namespace fs = std::filesystem;
 
 std::vector<uint8_t> Content(size_t size, uint64_t seed) {
   Rng rng(seed);
-  std::vector<uint8_t> v = rng.bytes(size);
+  std::vector<uint8_t> v = rng.Bytes(size);
   for (size_t i = 0; i < size; i += 2) v[i] = uint8_t("the quick brown fox "[i % 20]);
   return v;
 }

@@ -26,8 +26,8 @@ class OpensslEcbOracle : public BlockOracle {
     LoadOpensslLegacyProviders();
     cipher_ = EVP_CIPHER_fetch(nullptr, name.c_str(), nullptr);
     if (!cipher_) throw std::runtime_error("OpenSSL has no " + name);
-    enc_ = make(key, keyBytes, 1);
-    dec_ = make(key, keyBytes, 0);
+    enc_ = Make(key, keyBytes, 1);
+    dec_ = Make(key, keyBytes, 0);
     block_ = size_t(EVP_CIPHER_get_block_size(cipher_));
   }
   ~OpensslEcbOracle() override {
@@ -35,11 +35,11 @@ class OpensslEcbOracle : public BlockOracle {
     EVP_CIPHER_CTX_free(dec_);
     EVP_CIPHER_free(cipher_);
   }
-  void encrypt(const uint8_t* in, uint8_t* out) override { run(enc_, in, out); }
-  void decrypt(const uint8_t* in, uint8_t* out) override { run(dec_, in, out); }
+  void Encrypt(const uint8_t* in, uint8_t* out) override { Run(enc_, in, out); }
+  void Decrypt(const uint8_t* in, uint8_t* out) override { Run(dec_, in, out); }
 
  private:
-  EVP_CIPHER_CTX* make(const std::vector<uint8_t>& key, size_t keyBytes, int enc) {
+  EVP_CIPHER_CTX* Make(const std::vector<uint8_t>& key, size_t keyBytes, int enc) {
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
     if (!EVP_CipherInit_ex(ctx, cipher_, nullptr, nullptr, nullptr, enc))
       throw std::runtime_error("EVP_CipherInit_ex failed");
@@ -53,7 +53,7 @@ class OpensslEcbOracle : public BlockOracle {
     EVP_CIPHER_CTX_set_padding(ctx, 0);
     return ctx;
   }
-  void run(EVP_CIPHER_CTX* ctx, const uint8_t* in, uint8_t* out) {
+  void Run(EVP_CIPHER_CTX* ctx, const uint8_t* in, uint8_t* out) {
     int len = 0;
     if (!EVP_CipherUpdate(ctx, out, &len, in, int(block_)) || size_t(len) != block_)
       throw std::runtime_error("EVP_CipherUpdate failed");
@@ -71,7 +71,7 @@ std::vector<uint8_t> ReferenceMode(BlockOracle& o, size_t B, TCrypt_ciphermode m
   std::vector<uint8_t> out(in.size());
   std::vector<uint8_t> t(B);
   size_t full = in.size() / B * B;
-  auto E = [&](const uint8_t* x, uint8_t* y) { o.encrypt(x, y); };
+  auto E = [&](const uint8_t* x, uint8_t* y) { o.Encrypt(x, y); };
   if (mode == crypto::cmCFB8bit) {
     for (size_t i = 0; i < in.size(); ++i) {
       E(cv.data(), t.data());
@@ -92,7 +92,7 @@ std::vector<uint8_t> ReferenceMode(BlockOracle& o, size_t B, TCrypt_ciphermode m
           E(t.data(), y);
           cv.assign(y, y + B);
         } else {
-          o.decrypt(x, t.data());
+          o.Decrypt(x, t.data());
           for (size_t i = 0; i < B; ++i) y[i] = t[i] ^ cv[i];
           cv.assign(x, x + B);
         }
@@ -141,7 +141,7 @@ void ExpectModesMatchOracle(int cipherIndex, unsigned keyBits, const OracleFacto
                             uint64_t seed, int rounds) {
   Rng rng(seed);
   for (int round = 0; round < rounds; ++round) {
-    auto key = rng.bytes(keyBits / 8);
+    auto key = rng.Bytes(keyBits / 8);
     auto base = crypto::CreateCipher(cipherIndex);
     auto* ours = dynamic_cast<TCrypt_blockcipher*>(base.get());
     ASSERT_NE(ours, nullptr);
@@ -149,14 +149,14 @@ void ExpectModesMatchOracle(int cipherIndex, unsigned keyBits, const OracleFacto
     auto oracle = factory(key);
     // Without a vector the chain starts at E_K(0).
     std::vector<uint8_t> iv(B, 0);
-    oracle->encrypt(iv.data(), iv.data());
+    oracle->Encrypt(iv.data(), iv.data());
     for (int m = 0; m <= crypto::cmCTR; ++m) {
       auto mode = TCrypt_ciphermode(m);
       for (size_t len : {size_t(0), size_t(1), B - 1, B, B + 1, 3 * B, 5 * B + 3, size_t(1000),
                          size_t(8192 + 13)}) {
         SCOPED_TRACE(std::string(ModeName(mode)) + " key " + crypto::ToHex(key) + " length " +
                      std::to_string(len));
-        auto plain = rng.bytes(len);
+        auto plain = rng.Bytes(len);
         auto expected = ReferenceMode(*oracle, B, mode, iv, plain, true);
         ours->InitWithKey(key.data(), keyBits, nullptr);
         ours->CipherMode = mode;

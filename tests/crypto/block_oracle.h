@@ -15,8 +15,8 @@ namespace velt::test {
 class BlockOracle {
  public:
   virtual ~BlockOracle() = default;
-  virtual void encrypt(const uint8_t* in, uint8_t* out) = 0;
-  virtual void decrypt(const uint8_t* in, uint8_t* out) = 0;
+  virtual void Encrypt(const uint8_t* in, uint8_t* out) = 0;
+  virtual void Decrypt(const uint8_t* in, uint8_t* out) = 0;
 };
 
 // Makes an oracle for the key our cipher was given (the factory maps our key handling, for

@@ -33,8 +33,8 @@ class CryptoppOracle : public BlockOracle {
       dec_.SetKey(key.data(), key.size());
     }
   }
-  void encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
-  void decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
+  void Encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
+  void Decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
 
  private:
   typename Alg::Encryption enc_;

@@ -105,7 +105,7 @@ TEST(CipherFramework, InvalidKeySizesAreRefused) {
 
 TEST(CipherFramework, KeyingTwiceIsIndependentOfTheFirstKey) {
   test::Rng rng;
-  auto plain = rng.bytes(100);
+  auto plain = rng.Bytes(100);
   for (auto* e : RegisteredCiphers()) {
     SCOPED_TRACE(e->label);
     auto twice = e->cls->create();
@@ -123,7 +123,7 @@ TEST(CipherFramework, KeyingTwiceIsIndependentOfTheFirstKey) {
 
 TEST(CipherFramework, RestartChainReturnsToTheInitialVector) {
   test::Rng rng;
-  auto plain = rng.bytes(64);
+  auto plain = rng.Bytes(64);
   for (auto* e : RegisteredCiphers()) {
     SCOPED_TRACE(e->label);
     auto c = e->cls->create();
@@ -142,7 +142,7 @@ TEST(CipherFramework, SplitCallsEqualOneCallAndInPlaceEqualsOutOfPlace) {
     const size_t B = BlockBytes(*probe);
     for (int mode = 0; mode <= cmCTR; ++mode) {
       SCOPED_TRACE(std::string(e->label) + " mode " + std::to_string(mode));
-      auto plain = rng.bytes(40 * B + 3);
+      auto plain = rng.Bytes(40 * B + 3);
       auto whole = e->cls->create();
       whole->InitWithPassword("pw", *FindHash(0)->cls);
       if (auto* b = dynamic_cast<TCrypt_blockcipher*>(whole.get()))
@@ -222,7 +222,7 @@ TEST_P(StreamOps, ChunkingProgressAndRoundTrip) {
   test::Rng rng(count);
   for (auto* e : RegisteredCiphers()) {
     SCOPED_TRACE(std::string(e->label) + " count " + std::to_string(count));
-    auto plain = rng.bytes(count);
+    auto plain = rng.Bytes(count);
     TMemoryStream src(plain), enc;
     auto c = e->cls->create();
     c->InitWithPassword("pw", *FindHash(0)->cls);
@@ -287,7 +287,7 @@ TEST(CipherFramework, StreamRoundTripForEveryCipherAndHash) {
   for (auto* ce : RegisteredCiphers()) {
     for (auto* he : RegisteredHashes()) {
       for (size_t len : {0, 1, 7, 8, 15, 16, 8191, 8192, 8193, 20000}) {
-        auto plain = rng.bytes(len);
+        auto plain = rng.Bytes(len);
         TMemoryStream src(plain), enc, dec;
         auto c = ce->cls->create();
         c->InitWithPassword("round trip", *he->cls);

@@ -54,10 +54,10 @@ void ExpectBlocksMatch(crypto::TCrypt_cipher& c, BlockOracle& oracle) {
   auto& ours = dynamic_cast<crypto::TCrypt_blockcipher&>(c);
   Rng rng(3);
   for (int i = 0; i < 16; ++i) {
-    auto plain = rng.bytes(8);
+    auto plain = rng.Bytes(8);
     std::vector<uint8_t> got(8), want(8);
     ours.EncryptBlock(plain.data(), got.data());
-    oracle.encrypt(plain.data(), want.data());
+    oracle.Encrypt(plain.data(), want.data());
     EXPECT_EQ(crypto::ToHex(got), crypto::ToHex(want));
   }
 }

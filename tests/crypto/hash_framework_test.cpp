@@ -62,7 +62,7 @@ TEST(HashFramework, AnySplitOfTheInputGivesTheSameDigest) {
     SCOPED_TRACE(e.label);
     auto h = e.cls->create();
     for (size_t len : {0, 1, 55, 56, 63, 64, 65, 111, 112, 127, 128, 129, 300}) {
-      auto msg = rng.bytes(len);
+      auto msg = rng.Bytes(len);
       auto whole = DigestOf(*h, msg);
       for (size_t cut = 0; cut <= len; cut += (len < 20 ? 1 : 13)) {
         std::vector<uint8_t> d(size_t(h->HashSize() / 8));

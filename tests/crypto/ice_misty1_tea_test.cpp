@@ -52,10 +52,10 @@ TEST(IceMisty1Tea, ShortKeysAreZeroFilled) {
   test::Rng rng(11);
   for (const Row& r : kRows) {
     const size_t maxBytes = size_t(r.maxKeySize / 8);
-    auto block = rng.bytes(8);
+    auto block = rng.Bytes(8);
     for (unsigned bits = 4; bits < unsigned(r.maxKeySize); bits += 4) {
       SCOPED_TRACE(std::string(r.algorithm) + " " + std::to_string(bits) + " bits");
-      auto key = rng.bytes(maxBytes);
+      auto key = rng.Bytes(maxBytes);
       std::vector<uint8_t> padded(maxBytes, 0);
       std::copy(key.begin(), key.begin() + bits / 8, padded.begin());  // a half byte is dropped
       EXPECT_EQ(EncryptBlockHex(r.index, key, bits, block),
@@ -68,7 +68,7 @@ TEST(IceMisty1Tea, EveryByteOfTheLongestKeyCounts) {
   test::Rng rng(12);
   for (const Row& r : kRows) {
     const size_t maxBytes = size_t(r.maxKeySize / 8);
-    auto key = rng.bytes(maxBytes), block = rng.bytes(8);
+    auto key = rng.Bytes(maxBytes), block = rng.Bytes(8);
     auto base = EncryptBlockHex(r.index, key, unsigned(r.maxKeySize), block);
     for (size_t i = 0; i < maxBytes; ++i) {
       auto changed = key;

@@ -37,10 +37,10 @@ TEST(Idea, ZeroWordsMatchCryptopp) {
       auto block = crypto::FromHex(blockHex);
       std::vector<uint8_t> got(8), want(8);
       ours.EncryptBlock(block.data(), got.data());
-      oracle->encrypt(block.data(), want.data());
+      oracle->Encrypt(block.data(), want.data());
       EXPECT_EQ(crypto::ToHex(got), crypto::ToHex(want));
       ours.DecryptBlock(block.data(), got.data());
-      oracle->decrypt(block.data(), want.data());
+      oracle->Decrypt(block.data(), want.data());
       EXPECT_EQ(crypto::ToHex(got), crypto::ToHex(want));
     }
   }

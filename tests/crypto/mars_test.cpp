@@ -31,7 +31,7 @@ class CryptoppMars : public Dir {
     this->SetKey(dummy, sizeof dummy);
   }
   void SetSubkeys(const uint32_t* k) { std::copy(k, k + 40, this->m_k.begin()); }
-  void subkeys(uint32_t* k) const { std::copy(this->m_k.begin(), this->m_k.end(), k); }
+  void Subkeys(uint32_t* k) const { std::copy(this->m_k.begin(), this->m_k.end(), k); }
 };
 using CryptoppMarsEnc = CryptoppMars<CryptoPP::MARS::Encryption>;
 using CryptoppMarsDec = CryptoppMars<CryptoPP::MARS::Decryption>;
@@ -48,8 +48,8 @@ class MarsRoundsOracle : public BlockOracle {
     enc_.SetSubkeys(subkeys);
     dec_.SetSubkeys(subkeys);
   }
-  void encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
-  void decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
+  void Encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
+  void Decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
 
  private:
   CryptoppMarsEnc enc_;
@@ -68,14 +68,14 @@ TEST(Mars, RoundsMatchCryptoppUnderArbitrarySubkeys) {
   Rng rng(13);
   for (int trial = 0; trial < 200; ++trial) {
     uint32_t k[40];
-    for (auto& w : k) w = uint32_t(rng.engine()());
+    for (auto& w : k) w = uint32_t(rng.Engine()());
     TCrypt_mars ours;
     ours.LoadSubkeys(k);
     CryptoppMarsEnc enc;
     CryptoppMarsDec dec;
     enc.SetSubkeys(k);
     dec.SetSubkeys(k);
-    auto block = rng.bytes(16);
+    auto block = rng.Bytes(16);
     uint8_t expected[16], got[16];
     enc.ProcessBlock(block.data(), expected);
     ours.EncryptBlockRaw(block.data(), got);
@@ -106,7 +106,7 @@ TEST(Mars, RoundsGiveThePublishedBlocksUnderTheRevisedExpansion) {
     uint32_t k[40];
     CryptoppMarsEnc opened;
     opened.SetKey(key.data(), key.size());
-    opened.subkeys(k);
+    opened.Subkeys(k);
     TCrypt_mars ours;
     ours.LoadSubkeys(k);
     uint8_t block[16];
@@ -131,9 +131,9 @@ TEST(Mars, ModesMatchCryptoppRoundsUnderOurExpansion) {
 TEST(Mars, MultiplicationKeysHaveNoLongRuns) {
   Rng rng(29);
   for (int trial = 0; trial < 3000; ++trial) {
-    size_t n = 1 + rng.below(39);
+    size_t n = 1 + rng.Below(39);
     std::vector<uint32_t> key(n);
-    for (auto& w : key) w = uint32_t(rng.engine()());
+    for (auto& w : key) w = uint32_t(rng.Engine()());
     uint32_t k[40];
     TCrypt_mars::ExpandKey(key.data(), n, k);
     for (int i = 5; i <= 35; i += 2) {
@@ -166,7 +166,7 @@ TEST(Mars, KeysShorterThanOneWordAreRefused) {
 // The key is n = L/32 whole words: bits beyond the last whole word do not count.
 TEST(Mars, BitsPastTheLastWholeWordAreIgnored) {
   Rng rng(5);
-  auto key = rng.bytes(160);
+  auto key = rng.Bytes(160);
   for (unsigned bits : {36u, 60u, 1244u}) {
     TCrypt_mars whole, partial;
     whole.InitWithKey(key.data(), bits / 32 * 32, nullptr);

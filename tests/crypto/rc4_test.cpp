@@ -52,8 +52,8 @@ TEST(Rc4, OneCallIsPlainRc4) {
   test::Rng rng(13);
   for (int round = 0; round < 40; ++round) {
     // 8 to 256 bytes, both ends included.
-    auto key = rng.bytes(round == 0 ? 8 : round == 1 ? 256 : 8 + rng.below(249));
-    auto data = rng.bytes(rng.below(3) == 0 ? 20000 : rng.below(9000));
+    auto key = rng.Bytes(round == 0 ? 8 : round == 1 ? 256 : 8 + rng.Below(249));
+    auto data = rng.Bytes(rng.Below(3) == 0 ? 20000 : rng.Below(9000));
     SCOPED_TRACE("key " + ToHex(key) + " length " + std::to_string(data.size()));
     auto c = Keyed(key);
     auto expected = PlainRc4(key, data);
@@ -68,8 +68,8 @@ TEST(Rc4, OneCallIsPlainRc4) {
 
 TEST(Rc4, StreamsRestartTheGeneratorAtEveryChunk) {
   test::Rng rng(8192);
-  auto key = rng.bytes(16);
-  auto plain = rng.bytes(20000);
+  auto key = rng.Bytes(16);
+  auto plain = rng.Bytes(20000);
   TMemoryStream src(plain), enc;
   auto c = Keyed(key);
   ASSERT_EQ(c->EncryptStream(src, enc, plain.size()), plain.size());
@@ -100,8 +100,8 @@ TEST(Rc4, StreamsRestartTheGeneratorAtEveryChunk) {
 
 TEST(Rc4, AStreamOfOneChunkIsPlainRc4) {
   test::Rng rng(100);
-  auto key = rng.bytes(20);
-  auto plain = rng.bytes(100);
+  auto key = rng.Bytes(20);
+  auto plain = rng.Bytes(100);
   TMemoryStream src(plain), enc;
   Keyed(key)->EncryptStream(src, enc, plain.size());
   EXPECT_EQ(ToHex(enc.Bytes()), ToHex(PlainRc4(key, plain)));
@@ -109,8 +109,8 @@ TEST(Rc4, AStreamOfOneChunkIsPlainRc4) {
 
 TEST(Rc4, RestartChainGivesTheFirstCallsOutputAgain) {
   test::Rng rng(3);
-  auto key = rng.bytes(32);
-  auto plain = rng.bytes(500);
+  auto key = rng.Bytes(32);
+  auto plain = rng.Bytes(500);
   auto c = Keyed(key);
   auto first = EncryptOnce(*c, plain);
   auto second = EncryptOnce(*c, plain);

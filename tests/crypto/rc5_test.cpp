@@ -22,8 +22,8 @@ TEST(CipherDifferential, Rc5AgainstCryptopp) {
 // Crypto++ stops at 255 key bytes; our 2048-bit maximum must still use its last byte.
 TEST(Rc5, TheLastByteOfAMaximumKeyCounts) {
   Rng rng(14);
-  auto key = rng.bytes(256);
-  auto plain = rng.bytes(64);
+  auto key = rng.Bytes(256);
+  auto plain = rng.Bytes(64);
   std::string first;
   for (int variant = 0; variant < 2; ++variant) {
     key[255] = uint8_t(key[255] ^ variant);

@@ -24,8 +24,8 @@ class Rc6AnyLengthOracle : public BlockOracle {
     enc_.UncheckedSetKey(key.data(), unsigned(key.size()), CryptoPP::g_nullNameValuePairs);
     dec_.UncheckedSetKey(key.data(), unsigned(key.size()), CryptoPP::g_nullNameValuePairs);
   }
-  void encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
-  void decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
+  void Encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
+  void Decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
 
  private:
   CryptoPP::RC6::Encryption enc_;

@@ -94,12 +94,12 @@ TEST_P(RijndaelPaths, ModesMatchOpenSsl) {
 // The counter is 128 bits wide: carries run through all 16 bytes, and all-ones wraps to zero.
 TEST_P(RijndaelPaths, CounterCarriesLikeOpenSslCtr) {
   Rng rng(7);
-  auto key = rng.bytes(32);
+  auto key = rng.Bytes(32);
   for (const char* ivHex : {"000000000000000000fffffffffffffa", "fffffffffffffffffffffffffffffffd",
                             "0123456789abcdef0123456789abcdef"}) {
     SCOPED_TRACE(ivHex);
     auto iv = crypto::FromHex(ivHex);
-    auto plain = rng.bytes(16 * 21 + 5);
+    auto plain = rng.Bytes(16 * 21 + 5);
     std::vector<uint8_t> expected(plain.size());
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
     int len = 0;
@@ -129,8 +129,8 @@ TEST(Rijndael, EnginesAgreeOnLongRuns) {
   if (engines.size() == 1) GTEST_SKIP() << "only the table code runs on this CPU";
   Rng rng(11);
   for (unsigned bits : {128u, 192u, 256u}) {
-    auto key = rng.bytes(bits / 8);
-    auto plain = rng.bytes(100000 + 7);
+    auto key = rng.Bytes(bits / 8);
+    auto plain = rng.Bytes(100000 + 7);
     for (int m = 0; m <= crypto::cmCTR; ++m) {
       std::vector<uint8_t> reference;
       for (Engine e : engines) {

@@ -60,7 +60,7 @@ TEST(Serpent, PasswordKeysFollowTheDigestLength) {
     digest.resize(bits / 8);
     auto oracle = SerpentPaddedTo256(bits)(digest);
     uint8_t expected[16] = {}, got[16];
-    oracle->encrypt(expected, expected);
+    oracle->Encrypt(expected, expected);
 
     auto c = crypto::CreateCipher(kSerpent);
     c->InitWithPassword("correct horse", *h.cls);

@@ -45,7 +45,7 @@ TEST(Twofish, PasswordKeysFollowTheDigestLength) {
     const size_t libraryBytes = bits <= 128 ? 16 : bits <= 192 ? 24 : 32;
     auto oracle = CryptoppBlock<CryptoPP::Twofish>(libraryBytes)(digest);
     uint8_t expected[16] = {}, got[16];
-    oracle->encrypt(expected, expected);
+    oracle->Encrypt(expected, expected);
 
     auto c = crypto::CreateCipher(kTwofish);
     c->InitWithPassword("correct horse", *h.cls);

@@ -29,12 +29,12 @@ class EngineTest : public ::testing::Test {
     return p;
   }
   std::string make(const std::string& name, size_t size) {
-    return make(name, rng.bytes(size));
+    return make(name, rng.Bytes(size));
   }
   void expectNames(const std::vector<std::string>& expected) {
     auto sorted = expected;
     std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(dir.names(), sorted);
+    EXPECT_EQ(dir.Names(), sorted);
   }
 
   TempDir dir;

@@ -48,7 +48,7 @@ TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
     EngineSettings s = quickSettings();
     s.compress = compress;
     std::string p = local / "doc";
-    test::WriteFile(p, rng.bytes(5000));
+    test::WriteFile(p, rng.Bytes(5000));
     EncryptOneFile(p, "right", s, sink);
     auto before = ReadFile(p + ".VELT");
     int accepted = 0;
@@ -66,7 +66,7 @@ TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
         std::remove((p + ".VELT(orig)").c_str());
         continue;
       }
-      EXPECT_EQ(local.names(), std::vector<std::string>{"doc.VELT"}) << wrong;
+      EXPECT_EQ(local.Names(), std::vector<std::string>{"doc.VELT"}) << wrong;
       EXPECT_EQ(ReadFile(p + ".VELT"), before) << wrong;
 #ifndef _WIN32
       EXPECT_EQ(test::FileMode(p + ".VELT"), 0440u) << wrong;
@@ -84,7 +84,7 @@ TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
 
 TEST_F(Faults, DamagedTrailersAreRefusedBeforeAnythingIsCreated) {
   EngineSettings s = quickSettings();
-  std::string enc = encrypted(rng.bytes(1000), s);
+  std::string enc = encrypted(rng.Bytes(1000), s);
   auto good = ReadFile(enc);
   for (auto [offset, value] : {std::pair{32, 40u}, {16, 19u}, {12, 10u}, {20, 7u}, {16, 0x80000000u}}) {
     auto bad = good;
@@ -104,7 +104,7 @@ TEST_F(Faults, DamagedTrailersAreRefusedBeforeAnythingIsCreated) {
 
 TEST_F(Faults, TruncatedAndDamagedBodies) {
   EngineSettings s = quickSettings();
-  auto content = rng.bytes(200000);
+  auto content = rng.Bytes(200000);
   std::string enc = encrypted(content, s);
   auto good = ReadFile(enc);
   auto record = std::vector<uint8_t>(good.end() - 36, good.end());
@@ -134,7 +134,7 @@ TEST_F(Faults, TruncatedAndDamagedBodies) {
 // POSIX links; Wine makes no Windows ones (folders: win32/faults_test.cpp).
 TEST_F(Faults, LinksAndFoldersAreRefusedAndLeftAlone) {
   EngineSettings s = quickSettings();
-  std::string target = make("target", rng.bytes(100));
+  std::string target = make("target", rng.Bytes(100));
   auto content = ReadFile(target);
   std::string link = dir / "link";
   ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
@@ -156,7 +156,7 @@ TEST_F(Faults, LinksAndFoldersAreRefusedAndLeftAlone) {
 #endif
 
 TEST_F(Faults, InvalidSettingsAreRefusedBeforeAnythingHappens) {
-  std::string p = make("doc", rng.bytes(100));
+  std::string p = make("doc", rng.Bytes(100));
   auto content = ReadFile(p);
   std::vector<EngineSettings> bad(7, quickSettings());
   bad[0].cipherIndex = 19;
@@ -178,7 +178,7 @@ TEST_F(Faults, ATakenTemporaryNameIsNeverEncryptedByMistake) {
   SetTempClockForTesting([]() -> int64_t { return 36000000; });
   EngineSettings s = quickSettings();
   s.compress = false;
-  std::string p = make("doc", rng.bytes(3000));
+  std::string p = make("doc", rng.Bytes(3000));
   auto content = ReadFile(p);
   std::vector<std::string> decoys;
   for (int64_t n = 59926557600000; n < 59926557600005; ++n) {
@@ -219,7 +219,7 @@ TEST_F(Faults, StoppedOrChangedMidwayChangesNothing) {
     s.compress = r.compress;
     s.secureDelete = true;
     std::string source = local / "log";
-    test::WriteFile(source, rng.bytes(300000));
+    test::WriteFile(source, rng.Bytes(300000));
     if (r.decrypting) {
       EncryptOneFile(source, "pw", s, sink);
       source += ".VELT";
@@ -227,7 +227,7 @@ TEST_F(Faults, StoppedOrChangedMidwayChangesNothing) {
 #ifndef _WIN32
     ::chmod(source.c_str(), 0440);
 #endif
-    const auto names = local.names();
+    const auto names = local.Names();
     std::atomic<bool> stop{false};
     bool acted = false;
     test::RecordingSink watcher;
@@ -279,7 +279,7 @@ TEST_F(Faults, StoppedOrChangedMidwayChangesNothing) {
 #endif
     }
     EXPECT_TRUE(acted);
-    EXPECT_EQ(local.names(), names);
+    EXPECT_EQ(local.Names(), names);
   }
 }
 
@@ -356,7 +356,7 @@ TEST_F(Faults, FullDiskAtEveryStageOfEncryption) {
     SCOPED_TRACE(st.name);
     test::TempDir local;
     std::string p = local / "doc";
-    auto content = rng.bytes(size);
+    auto content = rng.Bytes(size);
     test::WriteFile(p, content);
     ::chmod(p.c_str(), 0640);
     EngineSettings s = quickSettings();
@@ -372,7 +372,7 @@ TEST_F(Faults, FullDiskAtEveryStageOfEncryption) {
     EXPECT_EQ(r.exitCode, 99) << r.message;
     EXPECT_NE(r.message.find("doc"), std::string::npos) << r.message;
     EXPECT_NE(r.message.find("File too large"), std::string::npos) << r.message;
-    EXPECT_EQ(local.names(), std::vector<std::string>{"doc"});
+    EXPECT_EQ(local.Names(), std::vector<std::string>{"doc"});
     EXPECT_EQ(ReadFile(p), content);
     EXPECT_EQ(test::FileMode(p), 0640u);
   }
@@ -383,7 +383,7 @@ TEST_F(Faults, FullDiskAtEveryStageOfEncryption) {
 TEST_F(Faults, FailingOverwriteAfterTheEncryptedFileIsInPlace) {
   const size_t size = 300000;
   std::string p = dir / "doc";
-  auto content = rng.bytes(size);
+  auto content = rng.Bytes(size);
   for (size_t i = 0; i < size; i += 2) content[i] = 'a';  // compresses to about 60%
   test::WriteFile(p, content);
   EngineSettings s = quickSettings();
@@ -408,7 +408,7 @@ TEST_F(Faults, FullDiskAtEveryStageOfDecryption) {
     SCOPED_TRACE(compress ? "decompressed output" : "raw output");
     test::TempDir local;
     std::string p = local / "doc";
-    auto content = rng.bytes(size);
+    auto content = rng.Bytes(size);
     for (size_t i = 0; i < size; i += 2) content[i] = 'a';
     test::WriteFile(p, content);
     EngineSettings s = quickSettings();
@@ -423,7 +423,7 @@ TEST_F(Faults, FullDiskAtEveryStageOfDecryption) {
         },
         ChildOptions{int64_t(size) - 1000, false, ""});
     EXPECT_EQ(r.exitCode, 99) << "a full disk is an error, not a wrong password: " << r.message;
-    EXPECT_EQ(local.names(), std::vector<std::string>{"doc.VELT"});
+    EXPECT_EQ(local.Names(), std::vector<std::string>{"doc.VELT"});
     EXPECT_EQ(ReadFile(p + ".VELT"), enc);
   }
 }
@@ -433,7 +433,7 @@ TEST_F(Faults, ReadOnlyFolder) {
   std::string sub = dir / "ro";
   std::filesystem::create_directory(sub);
   std::string p = sub + "/doc";
-  auto content = rng.bytes(1000);
+  auto content = rng.Bytes(1000);
   test::WriteFile(p, content);
   ::chmod(sub.c_str(), 0555);
   auto r = RunInChild(
@@ -452,7 +452,7 @@ TEST_F(Faults, ReadOnlyFolder) {
 
 TEST_F(Faults, AFileInUseByAnotherVeltProcessIsRefused) {
   EngineSettings s = quickSettings();
-  std::string p = make("doc", rng.bytes(1000));
+  std::string p = make("doc", rng.Bytes(1000));
   auto content = ReadFile(p);
   auto held = platform::File::Open(p, platform::OpenMode::Read);  // holds the lock
   auto r = RunInChild([&] {
@@ -476,7 +476,7 @@ TEST_F(Faults, SecureDeletionSparesOtherHardLinks) {
     s.secureDelete = true;
     s.addExtension = !inPlace;
     const std::string p = local / "doc", other = local / "second name";
-    test::WriteFile(p, rng.bytes(200000));
+    test::WriteFile(p, rng.Bytes(200000));
     const auto content = ReadFile(p);
     ASSERT_EQ(::link(p.c_str(), other.c_str()), 0);
     FileReport report;
@@ -486,7 +486,7 @@ TEST_F(Faults, SecureDeletionSparesOtherHardLinks) {
     EXPECT_EQ(ReadFile(other), content);
     ASSERT_EQ(report.notes.size(), 1u);
     EXPECT_NE(report.notes[0].find("not overwritten"), std::string::npos) << report.notes[0];
-    EXPECT_EQ(local.names(), (std::vector<std::string>{inPlace ? "doc" : "doc.VELT", "second name"}));
+    EXPECT_EQ(local.Names(), (std::vector<std::string>{inPlace ? "doc" : "doc.VELT", "second name"}));
   }
 }
 

@@ -67,7 +67,7 @@ class Interop : public ::testing::Test {
 TEST_F(Interop, OurFilesDecryptWithOpensslAndPythonZlib) {
   for (size_t size : {size_t(5), size_t(100000 + 7)}) {
     SCOPED_TRACE(size);
-    auto content = rng.bytes(size);
+    auto content = rng.Bytes(size);
     for (size_t i = 0; i < size; i += 3) content[i] = 'x';
     WriteFile(dir / "doc", content);
     EngineSettings s;
@@ -87,7 +87,7 @@ TEST_F(Interop, OurFilesDecryptWithOpensslAndPythonZlib) {
 }
 
 TEST_F(Interop, FilesBuiltByOpensslAndPythonZlibDecryptHere) {
-  auto content = rng.bytes(70001);
+  auto content = rng.Bytes(70001);
   for (size_t i = 0; i < content.size(); i += 2) content[i] = 'y';
   WriteFile(dir / "orig", content);
   run("python3 -c \"import sys, zlib; open(sys.argv[2], 'wb').write(zlib.compress(open(sys.argv[1], 'rb').read(), 9))\" " +

@@ -21,9 +21,9 @@ std::vector<uint8_t> textLike(size_t n, uint64_t seed) {
   test::Rng rng(seed);
   std::vector<uint8_t> v;
   while (v.size() < n) {
-    std::string w = words[rng.below(23)];
-    w += rng.below(9) == 0 ? ".\n" : " ";
-    if (rng.below(40) == 0) w += std::to_string(rng.below(100000)) + " ";
+    std::string w = words[rng.Below(23)];
+    w += rng.Below(9) == 0 ? ".\n" : " ";
+    if (rng.Below(40) == 0) w += std::to_string(rng.Below(100000)) + " ";
     v.insert(v.end(), w.begin(), w.end());
   }
   v.resize(n);
@@ -67,7 +67,7 @@ TEST(ParallelDeflate, AnyZlibReadsItAtEveryLevelAndBlockBoundary) {
         if (size > (1u << 20) && threads != 2) continue;  // the big one once is enough
         SCOPED_TRACE(::testing::Message() << "level " << int(level) << " size " << size
                                           << " threads " << threads);
-        auto in = size % 2 ? test::Rng(size).bytes(size) : textLike(size, size);
+        auto in = size % 2 ? test::Rng(size).Bytes(size) : textLike(size, size);
         auto z = parallel(in, level, threads, block);
         EXPECT_EQ(crypto::ToHex(z.data(), 2), crypto::ToHex(serial(in, level).data(), 2));
         ASSERT_EQ(inflateAll(z, in.size()), in);

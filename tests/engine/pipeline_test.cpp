@@ -30,7 +30,7 @@ TEST_F(Pipeline, RoundTripsEveryCipherAndHashCompressedAndNot) {
         for (size_t size : {size_t(0), size_t(13), size_t(8193)}) {
           SCOPED_TRACE(std::string(c.label) + "/" + h.label + (compress ? " compressed " : " ") +
                        std::to_string(size));
-          auto content = rng.bytes(size);
+          auto content = rng.Bytes(size);
           std::string p = mem / "file.bin";
           test::WriteFile(p, content);
           EngineSettings s = quickSettings();
@@ -38,7 +38,7 @@ TEST_F(Pipeline, RoundTripsEveryCipherAndHashCompressedAndNot) {
           s.hashIndex = h.index;
           s.compress = compress;
           EXPECT_GE(EncryptOneFile(p, "pässword", s, sink), 0);
-          EXPECT_EQ(mem.names(), std::vector<std::string>{"file.bin.VELT"});
+          EXPECT_EQ(mem.Names(), std::vector<std::string>{"file.bin.VELT"});
           ASSERT_TRUE(HasMetaInfo(p + ".VELT"));
           auto f = platform::File::Open(p + ".VELT", platform::OpenMode::Read);
           std::string problem;
@@ -54,7 +54,7 @@ TEST_F(Pipeline, RoundTripsEveryCipherAndHashCompressedAndNot) {
           EXPECT_GE(DecryptOneFile(p + ".VELT", "pässword", true, s, noMeta, sink), 0);
           // Only the weak check value vouched for an uncompressed payload: its file stays.
           const std::vector<std::string> kept = {"file.bin", "file.bin.VELT(orig)"};
-          EXPECT_EQ(mem.names(), compress ? std::vector<std::string>{"file.bin"} : kept);
+          EXPECT_EQ(mem.Names(), compress ? std::vector<std::string>{"file.bin"} : kept);
           ASSERT_EQ(ReadFile(p), content);
           std::remove(p.c_str());
           std::remove((p + ".VELT(orig)").c_str());
@@ -70,7 +70,7 @@ TEST_F(Pipeline, RoundTripsTheBoundarySizes) {
       for (size_t size : {0, 1, 12, 13, 8191, 8192, 8193, 65535, 65536, 131070, 1 << 20}) {
         SCOPED_TRACE("cipher " + std::to_string(cipher) + " size " + std::to_string(size) +
                      (compress ? " compressed" : ""));
-        auto content = rng.bytes(size);
+        auto content = rng.Bytes(size);
         std::string p = make("data", content);
         EngineSettings s = quickSettings();
         s.cipherIndex = cipher;
@@ -121,7 +121,7 @@ TEST_F(Pipeline, OptionCombinations) {
     SCOPED_TRACE(::testing::Message() << "ext " << s.addExtension << " del " << s.deleteOriginal
                                       << " sec " << s.secureDelete << " meta " << s.addMetaInfo);
     test::TempDir local;
-    auto content = rng.bytes(70000);
+    auto content = rng.Bytes(70000);
     std::string p = local / "report.doc";
     test::WriteFile(p, content);
     EncryptOneFile(p, "pw", s, sink);
@@ -130,7 +130,7 @@ TEST_F(Pipeline, OptionCombinations) {
     if (s.addExtension) expected.push_back("report.doc.VELT");
     if (!s.addExtension || !s.deleteOriginal) expected.push_back("report.doc");
     std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(local.names(), expected);
+    EXPECT_EQ(local.Names(), expected);
     std::string enc = s.addExtension ? p + ".VELT" : p;
     EXPECT_EQ(HasMetaInfo(enc), s.addMetaInfo);
     if (s.addExtension && !s.deleteOriginal) {
@@ -141,7 +141,7 @@ TEST_F(Pipeline, OptionCombinations) {
     DecryptionOptions opts;
     opts.deleteOriginal = true;
     EXPECT_GE(DecryptOneFile(enc, "pw", s.addMetaInfo, s, opts, sink), 0);
-    EXPECT_EQ(local.names(), std::vector<std::string>{"report.doc"});
+    EXPECT_EQ(local.Names(), std::vector<std::string>{"report.doc"});
     EXPECT_EQ(ReadFile(p), content);
   }
 }
@@ -243,7 +243,7 @@ TEST_F(Pipeline, StatusTextsComeInTheirOrder) {
   s.secureDelete = true;
   std::string p = make("a.txt", 100000);
   EncryptOneFile(p, "pw", s, sink);
-  EXPECT_EQ(sink.statuses(),
+  EXPECT_EQ(sink.Statuses(),
             (std::vector<std::string>{"Compressing", "Encrypting",
                                       "Deleting Orignal File (Securely)",
                                       "Deleting Temporary File (Securely)", "Encryption Complete"}));
@@ -251,7 +251,7 @@ TEST_F(Pipeline, StatusTextsComeInTheirOrder) {
   EXPECT_EQ(sink.calls()[1].text, "a.txt");
   test::RecordingSink dec;
   DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, dec);
-  EXPECT_EQ(dec.statuses(),
+  EXPECT_EQ(dec.Statuses(),
             (std::vector<std::string>{"Decrypting", "Decompressing", "Decryption Complete"}));
 
   test::RecordingSink plain;
@@ -259,7 +259,7 @@ TEST_F(Pipeline, StatusTextsComeInTheirOrder) {
   s.secureDelete = false;
   p = make("b.txt", 100);
   EncryptOneFile(p, "pw", s, plain);
-  EXPECT_EQ(plain.statuses(),
+  EXPECT_EQ(plain.Statuses(),
             (std::vector<std::string>{"Creating Temp file", "Encrypting", "Deleting Orignal File",
                                       "Deleting Temporary File", "Encryption Complete"}));
 }
@@ -270,11 +270,11 @@ TEST_F(Pipeline, CipherProgressIsAPercentageOfTheWholeSource) {
   std::string p = make("big", 8192 * 8);
   EncryptOneFile(p, "pw", s, sink);
   // 8 chunks of the working copy: 12.5% rounds to 12, 37.5% to 38 (halves to even).
-  EXPECT_EQ(sink.values('P'), (std::vector<int>{12, 25, 38, 50, 62, 75, 88, 100}));
+  EXPECT_EQ(sink.Values('P'), (std::vector<int>{12, 25, 38, 50, 62, 75, 88, 100}));
   test::RecordingSink dec;
   DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, dec);
   // The total is the whole encrypted file, record included: never quite 100.
-  auto d = dec.values('P');
+  auto d = dec.Values('P');
   ASSERT_EQ(d.size(), 8u);
   EXPECT_EQ(d.back(), 100);  // 65536 / 65572 rounds to 100
   EXPECT_EQ(d.front(), 12);
@@ -283,7 +283,7 @@ TEST_F(Pipeline, CipherProgressIsAPercentageOfTheWholeSource) {
 TEST_F(Pipeline, NamingRulesOnDecryption) {
   EngineSettings s = quickSettings();
   s.deleteOriginal = false;
-  auto content = rng.bytes(300);
+  auto content = rng.Bytes(300);
   std::string base = make("report.doc", content);
   EncryptOneFile(base, "pw", s, sink);
   auto encrypted = ReadFile(base + ".VELT");
@@ -305,7 +305,7 @@ TEST_F(Pipeline, NamingRulesOnDecryption) {
     EngineSettings es = s;
     es.extension = c.extension;
     EXPECT_GE(DecryptOneFile(local / c.name, "pw", true, es, noMeta, sink), 0);
-    EXPECT_EQ(local.names(), std::vector<std::string>{c.result});
+    EXPECT_EQ(local.Names(), std::vector<std::string>{c.result});
     EXPECT_EQ(ReadFile(local / c.result), content);
   }
   EXPECT_EQ(DecryptedName("/x/.VELT", "VELT"), "/x/.VELT");
@@ -326,7 +326,7 @@ TEST_F(Pipeline, FilesWithoutMetaInformation) {
   EngineSettings s = quickSettings();
   s.compress = false;
   s.addMetaInfo = false;
-  auto content = rng.bytes(5000);
+  auto content = rng.Bytes(5000);
   std::string p = make("report.doc", content);
   EncryptOneFile(p, "pw", s, sink);
   auto encrypted = ReadFile(p + ".VELT");
@@ -448,7 +448,7 @@ TEST(SecureDelete, FillsEachBlockWithTheNextGeneratorValue) {
         ASSERT_EQ(data[off + i], values[b]) << "block " << b << " byte " << i;
       off += c.blockLengths[b];
     }
-    EXPECT_EQ(sink.values('B'), c.bars);
+    EXPECT_EQ(sink.Values('B'), c.bars);
     SecureDeleteFile(p, sink);
     EXPECT_FALSE(std::filesystem::exists(p));
   }

@@ -21,7 +21,7 @@ std::vector<uint8_t> textLike(size_t n) {
   std::vector<uint8_t> v;
   test::Rng rng(n);
   while (v.size() < n) {
-    size_t start = rng.below(words.size() - 10);
+    size_t start = rng.Below(words.size() - 10);
     v.insert(v.end(), words.begin() + long(start), words.begin() + long(start) + 7);
   }
   v.resize(n);
@@ -70,7 +70,7 @@ TEST(Tzip, ProgressMeasuresHowFarTheSourceWasRead) {
   TempDir dir;
   // Random data does not shrink: about 2 MB of output means ~31 full output buffers.
   test::Rng rng;
-  auto data = rng.bytes(2000000);
+  auto data = rng.Bytes(2000000);
   WriteFile(dir / "src", data);
   std::vector<int> c;
   Tzip::Compress(dir / "src", dir / "z", CompressionLevel::Fastest, [&](int p) { c.push_back(p); });

@@ -49,7 +49,7 @@ Caught FailureOf(const std::function<void()>& f) {
   return {};
 }
 
-std::string str(const RegistryValue& v) {
+std::string Str(const RegistryValue& v) {
   EXPECT_TRUE(std::holds_alternative<std::string>(v));
   return std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "";
 }
@@ -267,11 +267,11 @@ TEST_F(RegistryTest, ReadFailuresGiveTheSystemTexts) {
     EXPECT_EQ(f.code, c.code);
     EXPECT_EQ(f.text, c.text);
   }
-  EXPECT_EQ(str(ReadRegistryValue(kCU, kKey, "def")), "user");
+  EXPECT_EQ(Str(ReadRegistryValue(kCU, kKey, "def")), "user");
   EXPECT_EQ(Num(ReadRegistryValue(kLM, "\\Software\\Types", "dw4")), 0x04030201);
-  EXPECT_EQ(str(ReadRegistryValue(kLM, "\\Software\\Types", "sz1")), "hi");
+  EXPECT_EQ(Str(ReadRegistryValue(kLM, "\\Software\\Types", "sz1")), "hi");
   // Readers (velt-cli among them) leave nothing beside the hive; only writers make the lock.
-  EXPECT_EQ(dir.names(), std::vector<std::string>({"registry.reg"}));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>({"registry.reg"}));
 }
 
 TEST_F(RegistryTest, FirstWriteCreatesFolderAndHive) {
@@ -295,7 +295,7 @@ TEST_F(RegistryTest, ReplacingTheHiveKeepsItsModeAndLeavesNoTemporaryFile) {
   ASSERT_EQ(::chmod(hive.c_str(), 0640), 0);
   WriteRegistryValue(kLM, kKey, "def", std::string("B"), kRegString);
   EXPECT_EQ(test::FileMode(hive), 0640u);
-  EXPECT_EQ(dir.names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
 }
 
 TEST_F(RegistryTest, WritingThroughALinkReplacesTheLinkedFile) {
@@ -308,7 +308,7 @@ TEST_F(RegistryTest, WritingThroughALinkReplacesTheLinkedFile) {
   struct stat st;
   ASSERT_EQ(::lstat(hive.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
-  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "def")), "B");
+  EXPECT_EQ(Str(ReadRegistryValue(kLM, kKey, "def")), "B");
 }
 
 TEST_F(RegistryTest, DamagedHiveIsNamedAndNeverOverwritten) {
@@ -336,7 +336,7 @@ TEST_F(RegistryTest, DamagedHiveIsNamedAndNeverOverwritten) {
     EXPECT_EQ(w.code, 1013);
     EXPECT_EQ(w.text.rfind(std::string(kCantWrite) + " " + where, 0), 0u) << w.text;
     EXPECT_EQ(ReadText(hive), c.content);
-    EXPECT_EQ(dir.names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
+    EXPECT_EQ(dir.Names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
   }
 }
 
@@ -362,7 +362,7 @@ TEST_F(RegistryTest, NoRightToWriteIsAccessDeniedAndChangesNothing) {
     ASSERT_EQ(::chmod(hive.c_str(), c.hiveMode), 0);
     ASSERT_EQ(::chmod(dir.path().c_str(), c.dirMode), 0);
     const std::string before = ReadText(hive);
-    const auto namesBefore = dir.names();
+    const auto namesBefore = dir.Names();
 
     test::ChildOptions options;
     options.unprivileged = true;
@@ -382,7 +382,7 @@ TEST_F(RegistryTest, NoRightToWriteIsAccessDeniedAndChangesNothing) {
     EXPECT_EQ(r.exitCode, 99);
     EXPECT_EQ(r.message, std::string("5 ") + kDenied);
     EXPECT_EQ(ReadText(hive), before);
-    EXPECT_EQ(dir.names(), namesBefore);
+    EXPECT_EQ(dir.Names(), namesBefore);
   }
 }
 
@@ -431,9 +431,9 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
   for (int w = 0; w < kWriters; ++w)
     for (int k = 0; k < kWrites; ++k)
       EXPECT_EQ(Num(ReadRegistryValue(kLM, kKey, WriterValue(w, k))), k);
-  std::string last = str(ReadRegistryValue(kLM, kKey, "last"));
+  std::string last = Str(ReadRegistryValue(kLM, kKey, "last"));
   EXPECT_TRUE(last.size() == 1 && last[0] >= '0' && last[0] < '0' + kWriters) << last;
-  EXPECT_EQ(mem.names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
+  EXPECT_EQ(mem.Names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
 }
 
 }  // namespace

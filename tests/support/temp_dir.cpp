@@ -86,7 +86,7 @@ std::string TempDir::operator/(const std::string& name) const {
 #endif
 }
 
-std::vector<std::string> TempDir::names() const {
+std::vector<std::string> TempDir::Names() const {
   std::vector<std::string> v;
   for (const auto& e : fs::directory_iterator(PathOf(path_)))
     v.push_back(Utf8Of(e.path().filename()));

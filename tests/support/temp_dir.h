@@ -23,7 +23,7 @@ class TempDir {
   // with those the program builds.
   std::string operator/(const std::string& name) const;
   // Names in the folder, sorted, "." and ".." left out.
-  std::vector<std::string> names() const;
+  std::vector<std::string> Names() const;
 
  private:
   std::string path_;

@@ -12,7 +12,7 @@ struct VecRecord {
   std::string section;
   int line = 0;  // where the record starts, for failure messages
   std::map<std::string, std::string> fields;
-  bool has(const std::string& k) const { return fields.count(k) != 0; }
+  bool Has(const std::string& k) const { return fields.count(k) != 0; }
   const std::string& at(const std::string& k) const;
 };
 

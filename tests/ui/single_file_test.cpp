@@ -146,13 +146,13 @@ TEST_F(SingleFileTest, AnEncryptedFileIsNotEncryptedAgain) {
   Start();
   const std::string encrypted =
       EncryptedByEngine(MakeFile("data.bin", 5000), "pw", app->veltoptions->Settings());
-  const auto names = dir.names();
+  const auto names = dir.Names();
   prompts.NextFile(encrypted);
   QTest::mouseClick(form().SpeedButton1, Qt::LeftButton);
   EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Info("File is already encrypted")});
   EXPECT_EQ(prompts.Questions().size(), 1u);  // the file dialog only, no password
   EXPECT_FALSE(form().Busy());
-  EXPECT_EQ(dir.names(), names);
+  EXPECT_EQ(dir.Names(), names);
 }
 
 TEST_F(SingleFileTest, CancelAtAnyQuestionEndsTheCommandSilently) {
@@ -170,7 +170,7 @@ TEST_F(SingleFileTest, CancelAtAnyQuestionEndsTheCommandSilently) {
   EXPECT_TRUE(prompts.Messages().empty());
   EXPECT_TRUE(prompts.ScriptUsed());
   EXPECT_EQ(prompts.Unexpected(), 0);
-  EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.txt", "registry.reg"}));
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"a.txt", "registry.reg"}));
 }
 
 TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOptions) {
@@ -220,7 +220,7 @@ TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOption
   // A second time: the password typed before is still there; Cancel starts nothing.
   const std::string again =
       EncryptedByEngine(MakeFile("other.doc", 100), "pw2", app->veltoptions->Settings());
-  const auto names = dir.names();
+  const auto names = dir.Names();
   prompts.ClearRecord();
   prompts.NextFile(again);
   std::string shownPassword;
@@ -233,7 +233,7 @@ TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOption
   EXPECT_TRUE(app->job.DialogCancelled);
   EXPECT_FALSE(form().Busy());
   EXPECT_EQ(prompts.Messages().size(), 1u);  // the header message only
-  EXPECT_EQ(dir.names(), names);
+  EXPECT_EQ(dir.Names(), names);
 }
 
 TEST_F(SingleFileTest, AnErrorOfThePipelineIsShownAndNeverReportedAsSuccess) {
@@ -271,7 +271,7 @@ TEST_F(SingleFileTest, APlainFileUnderTheEncryptedNameIsRefused) {
       << shown.text;
   EXPECT_EQ(ReadFile(doc), bytes);
   EXPECT_EQ(velt::test::ReadText(theirs), "somebody's own notes");
-  EXPECT_EQ(dir.names(), (std::vector<std::string>{"registry.reg", "report", "report.VELT"}));
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"registry.reg", "report", "report.VELT"}));
 }
 
 TEST_F(SingleFileTest, ProgressReachesThePanelAndCommandsWaitWhileBusy) {
@@ -303,7 +303,7 @@ TEST_F(SingleFileTest, AnEmptyPasswordIsNeverUsedToEncrypt) {
   Install();
   Start();
   const std::string path = MakeFile("a.txt", 1000);
-  const auto names = dir.names();
+  const auto names = dir.Names();
   // The real box lets no empty new password through; one that comes anyway is refused.
   prompts.NextFile(path);
   prompts.NextInput(std::string());
@@ -312,7 +312,7 @@ TEST_F(SingleFileTest, AnEmptyPasswordIsNeverUsedToEncrypt) {
             std::vector<Shown>{Error("Encryption needs a password, and the password given is "
                                      "empty. Nothing was changed.")});
   EXPECT_FALSE(form().Busy());
-  EXPECT_EQ(dir.names(), names);
+  EXPECT_EQ(dir.Names(), names);
 }
 
 TEST_F(SingleFileTest, AFileEncryptedAfterItWasChosenIsReportedAsAlreadyEncrypted) {

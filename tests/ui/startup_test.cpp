@@ -160,7 +160,7 @@ TEST_F(StartupTest, TheProgramQuitsNormallyWhenTheSessionEnds) {
   Install();
   const std::string file = MakeFile("kept.txt", 5000);
   const auto bytes = velt::test::ReadFile(file);
-  const auto names = dir.names();
+  const auto names = dir.Names();
   // Idle, and with the -e options dialog waiting for an answer: the answer never comes.
   for (const QStringList& arguments :
        {QStringList{}, QStringList{"-e", QString::fromStdString("*" + file + "*")}}) {
@@ -180,7 +180,7 @@ TEST_F(StartupTest, TheProgramQuitsNormallyWhenTheSessionEnds) {
     EXPECT_EQ(velt.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(velt.exitCode(), 128 + SIGTERM);
     EXPECT_EQ(velt::test::ReadFile(file), bytes);
-    EXPECT_EQ(dir.names(), names);
+    EXPECT_EQ(dir.Names(), names);
   }
 }
 #endif

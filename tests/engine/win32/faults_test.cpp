@@ -24,7 +24,7 @@ struct Foreign : test::ForeignHandle {
 constexpr DWORD kRO = FILE_ATTRIBUTE_READONLY, kH = FILE_ATTRIBUTE_HIDDEN,
                 kS = FILE_ATTRIBUTE_SYSTEM, kA = FILE_ATTRIBUTE_ARCHIVE;
 
-DWORD attributes(const std::string& p) { return GetFileAttributesW(wide(p).c_str()) & (kRO | kH | kS | kA); }
+DWORD attributes(const std::string& p) { return GetFileAttributesW(Wide(p).c_str()) & (kRO | kH | kS | kA); }
 // Wine reports every file as archived: the archive bit is checked only where it was set.
 ::testing::AssertionResult hasAttributes(const std::string& p, DWORD expected) {
   DWORD a = attributes(p);
@@ -32,13 +32,13 @@ DWORD attributes(const std::string& p) { return GetFileAttributesW(wide(p).c_str
     return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << p << " has attributes " << a << ", not " << expected;
 }
-void setAttributes(const std::string& p, DWORD a) { ASSERT_TRUE(SetFileAttributesW(wide(p).c_str(), a)); }
+void setAttributes(const std::string& p, DWORD a) { ASSERT_TRUE(SetFileAttributesW(Wide(p).c_str(), a)); }
 
 class WindowsFaults : public EngineTest {};
 
 TEST_F(WindowsFaults, AFileAnotherProgramHasOpenIsRefusedAndLeftAlone) {
   EngineSettings s = quickSettings();
-  std::string p = make("doc", rng.bytes(3000));
+  std::string p = make("doc", rng.Bytes(3000));
   auto content = ReadFile(p);
   for (DWORD share : {DWORD(0), DWORD(FILE_SHARE_READ), DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE)}) {
     SCOPED_TRACE(share);
@@ -90,7 +90,7 @@ TEST_F(WindowsFaults, AttributesComeBackOnTheResultInEveryMode) {
       s.deleteOriginal = m.deleteOriginal;
       s.secureDelete = m.secure;
       std::string p = local / "doc";
-      auto content = rng.bytes(70000);
+      auto content = rng.Bytes(70000);
       test::WriteFile(p, content);
       setAttributes(p, a);
       EncryptOneFile(p, "pw", s, sink);
@@ -100,14 +100,14 @@ TEST_F(WindowsFaults, AttributesComeBackOnTheResultInEveryMode) {
         EXPECT_TRUE(hasAttributes(p, a));
         EXPECT_EQ(ReadFile(p), content);
         setAttributes(p, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(wide(p).c_str());
+        DeleteFileW(Wide(p).c_str());
       }
-      EXPECT_EQ(local.names(), std::vector<std::string>{m.addExtension ? "doc.VELT" : "doc"});
+      EXPECT_EQ(local.Names(), std::vector<std::string>{m.addExtension ? "doc.VELT" : "doc"});
       EXPECT_TRUE(HasMetaInfo(enc));
       EXPECT_GE(DecryptOneFile(enc, "pw", true, s, noMeta, sink), 0);
       EXPECT_EQ(ReadFile(p), content);
       EXPECT_TRUE(hasAttributes(p, a));
-      EXPECT_EQ(local.names(), std::vector<std::string>{"doc"});
+      EXPECT_EQ(local.Names(), std::vector<std::string>{"doc"});
     }
   }
 }
@@ -126,7 +126,7 @@ TEST_F(WindowsFaults, FoldersDevicesAndMissingFilesAreRefused) {
 TEST_F(WindowsFaults, DecryptionReplacesAReadOnlyFileOfTheResultName) {
   EngineSettings s = quickSettings();
   s.deleteOriginal = false;
-  std::string p = make("doc", rng.bytes(5000));
+  std::string p = make("doc", rng.Bytes(5000));
   auto content = ReadFile(p);
   EncryptOneFile(p, "pw", s, sink);
   test::WriteFile(p, "stale");

@@ -23,8 +23,8 @@ using test::WriteFile;
 
 using Foreign = test::ForeignHandle;
 
-DWORD attributes(const std::string& path) {
-  return GetFileAttributesW(wide(path).c_str());
+DWORD Attributes(const std::string& path) {
+  return GetFileAttributesW(Wide(path).c_str());
 }
 
 PlatformError ErrorOf(const std::function<void()>& f) {
@@ -45,9 +45,9 @@ TEST(WindowsFile, AnExclusiveHandleKeepsOtherProgramsOutButLetsTheFileBeRenamed)
     File f = File::Open(p, mode);
     // Neither readers nor writers, whatever they would share themselves.
     EXPECT_FALSE(
-        Foreign(p, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).open());
+        Foreign(p, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).IsOpen());
     EXPECT_FALSE(
-        Foreign(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).open());
+        Foreign(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).IsOpen());
     // A second exclusive open, even in this process, is a second VELT job on the file.
     PlatformError e = ErrorOf([&] { File::Open(p, OpenMode::Read); });
     EXPECT_EQ(e.Code(), ERROR_SHARING_VIOLATION);
@@ -59,7 +59,7 @@ TEST(WindowsFile, AnExclusiveHandleKeepsOtherProgramsOutButLetsTheFileBeRenamed)
   }
   // And the other way round: a program holding the file keeps VELT out.
   Foreign reader(p, GENERIC_READ, FILE_SHARE_READ);
-  ASSERT_TRUE(reader.open());
+  ASSERT_TRUE(reader.IsOpen());
   EXPECT_EQ(ErrorOf([&] { File::Open(p, OpenMode::Read); }).Code(), ERROR_SHARING_VIOLATION);
   // Without the lock VELT only reads beside a program that lets others read.
   File info = File::Open(p, OpenMode::Read, Locking::None);
@@ -92,7 +92,7 @@ TEST(WindowsFile, AnUnlockedOpenReachesAFileThisProcessHolds) {
   // Once the holder is gone the file is no longer ours: an unlocked open is an ordinary one,
   // and another program's exclusive handle refuses it.
   Foreign foreign(p, GENERIC_READ, 0);
-  ASSERT_TRUE(foreign.open());
+  ASSERT_TRUE(foreign.IsOpen());
   EXPECT_EQ(ErrorOf([&] { File::Open(p, OpenMode::Read, Locking::None); }).Code(),
             ERROR_SHARING_VIOLATION);
 }
@@ -117,7 +117,7 @@ TEST(WindowsFile, CreateNewReadWriteTruncateAndFlush) {
   EXPECT_EQ(ReadText(p), "hello");
   EXPECT_TRUE(IsNotFound(ErrorOf([&] { File::Open(dir / "missing", OpenMode::Read); })));
   // A folder and a device name are no regular files.
-  CreateDirectoryW(wide(dir / "folder").c_str(), nullptr);
+  CreateDirectoryW(Wide(dir / "folder").c_str(), nullptr);
   EXPECT_NE(std::string(ErrorOf([&] { File::Open(dir / "folder", OpenMode::Read); }).what())
                 .find("not a regular file"),
             std::string::npos);
@@ -162,22 +162,22 @@ TEST(WindowsFileSystem, AttributesAreTheFileSystemsOwnBitsAndComeBackExactly) {
                     FILE_ATTRIBUTE_ARCHIVE;
   // Wine reports every file as archived, so "cleared" is checked on the other three.
   const DWORD locking = all & ~DWORD(FILE_ATTRIBUTE_ARCHIVE);
-  ASSERT_TRUE(SetFileAttributesW(wide(p).c_str(), all));
+  ASSERT_TRUE(SetFileAttributesW(Wide(p).c_str(), all));
   const Attributes saved = GetAttributes(p);
   EXPECT_EQ(saved.bits, uint32_t(kReadOnly | kHidden | kSystem | kArchive));
   // Cleared, the file can be written and deleted; then it gets its bits back.
   ClearAttributes(p);
-  EXPECT_EQ(attributes(p) & locking, 0u);
+  EXPECT_EQ(Attributes(p) & locking, 0u);
   EXPECT_EQ(GetAttributes(p).bits & (kReadOnly | kHidden | kSystem), 0u);
   WriteFile(p, "y");
   SetAttributes(p, saved);
-  EXPECT_EQ(attributes(p) & all, all);
+  EXPECT_EQ(Attributes(p) & all, all);
   // Only the hidden bit: the others stay clear.
-  ASSERT_TRUE(SetFileAttributesW(wide(p).c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SetFileAttributesW(Wide(p).c_str(), FILE_ATTRIBUTE_HIDDEN));
   const Attributes hidden = GetAttributes(p);
   ClearAttributes(p);
   SetAttributes(p, hidden);
-  EXPECT_EQ(attributes(p) & locking, DWORD(FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(Attributes(p) & locking, DWORD(FILE_ATTRIBUTE_HIDDEN));
   EXPECT_EQ(GetAttributes(dir.path()).bits & kDirectory, uint32_t(kDirectory));
   EXPECT_THROW(GetAttributes(dir / "missing"), PlatformError);
 }
@@ -186,9 +186,9 @@ TEST(WindowsFileSystem, ListingUsesOurWildcardRulesAndTheAttributeFilter) {
   TempDir dir;
   for (const char* f : {"a.txt", "B.TXT", "a.txtx", "noext", "hidden.txt", "system.txt"})
     WriteFile(dir / f, "x");
-  CreateDirectoryW(wide(dir / "sub.txt").c_str(), nullptr);
-  SetFileAttributesW(wide(dir / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-  SetFileAttributesW(wide(dir / "system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
+  CreateDirectoryW(Wide(dir / "sub.txt").c_str(), nullptr);
+  SetFileAttributesW(Wide(dir / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesW(Wide(dir / "system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
   auto names = [&](const std::string& folder, const std::string& mask, uint32_t attrs) {
     std::vector<std::string> v;
     for (const auto& e : ListDirectory(folder, mask, attrs)) v.push_back(e.name);
@@ -228,22 +228,22 @@ TEST(WindowsFileSystem, ReplaceFileReplacesHeldAndReadOnlyFiles) {
     EXPECT_EQ(held.ReadAt(0, c, 3), 3u);  // the replaced content is still there for its holder
     EXPECT_EQ(std::string(c, 3), "old");
   }
-  EXPECT_EQ(dir.names(), std::vector<std::string>{"old"});  // nothing left beside it
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"old"});  // nothing left beside it
   WriteFile(dir / "new", "newer");
-  SetFileAttributesW(wide(dir / "old").c_str(), FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesW(Wide(dir / "old").c_str(), FILE_ATTRIBUTE_READONLY);
   ReplaceFile(dir / "new", dir / "old");
   EXPECT_EQ(ReadText(dir / "old"), "newer");
-  EXPECT_EQ(dir.names(), std::vector<std::string>{"old"});
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"old"});
   // Another program's handle that does not share deletion stops it, and nothing moves.
   WriteFile(dir / "new", "newest");
   {
     Foreign other(dir / "old", GENERIC_READ, FILE_SHARE_READ);
-    ASSERT_TRUE(other.open());
+    ASSERT_TRUE(other.IsOpen());
     EXPECT_THROW(ReplaceFile(dir / "new", dir / "old"), PlatformError);
   }
   EXPECT_EQ(ReadText(dir / "old"), "newer");
   EXPECT_EQ(ReadText(dir / "new"), "newest");
-  EXPECT_EQ(dir.names(), (std::vector<std::string>{"new", "old"}));
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"new", "old"}));
 }
 
 TEST(WindowsFileSystem, RenameNoReplaceDeleteAndQueries) {
@@ -280,7 +280,7 @@ TEST(WindowsFileSystem, Utf8NamesAndLongPaths) {
     File f = File::Open(dir / name, OpenMode::CreateNew);
     f.Write("x", 1);
   }
-  EXPECT_NE(attributes(dir / name), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(Attributes(dir / name), INVALID_FILE_ATTRIBUTES);
   auto listed = ListDirectory(dir.path(), "*.pdf", 0);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].name, name);
@@ -289,7 +289,7 @@ TEST(WindowsFileSystem, Utf8NamesAndLongPaths) {
   std::string deep = dir.path();
   for (int i = 0; i < 6; ++i) {
     deep += "\\" + std::string(60, char('a' + i));
-    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wide(deep)).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + Wide(deep)).c_str(), nullptr));
   }
   const std::string longPath = deep + "\\file.txt";
   ASSERT_GT(longPath.size(), 300u);

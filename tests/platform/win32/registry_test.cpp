@@ -55,30 +55,30 @@ class WindowsRegistry : public ::testing::TestWithParam<RegistryRoot> {
     sub = L"Software\\VELT-test-" + std::to_wstring(random());
     keyPath = "\\" + std::string(sub.begin(), sub.end());
   }
-  ~WindowsRegistry() override { RegDeleteTreeW(root(), sub.c_str()); }
+  ~WindowsRegistry() override { RegDeleteTreeW(Root(), sub.c_str()); }
 
-  HKEY root() const {
+  HKEY Root() const {
     return GetParam() == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
   }
 
-  Raw raw(const wchar_t* name) {
+  Raw ReadRaw(const wchar_t* name) {
     Raw r;
     DWORD size = 0;
     LONG rc =
-        RegGetValueW(root(), sub.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &r.type, nullptr, &size);
+        RegGetValueW(Root(), sub.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &r.type, nullptr, &size);
     EXPECT_EQ(rc, ERROR_SUCCESS);
     r.data.resize(size);
-    RegGetValueW(root(), sub.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &r.type, r.data.data(),
+    RegGetValueW(Root(), sub.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &r.type, r.data.data(),
                  &size);
     r.data.resize(size);
     return r;
   }
 
   // A value as another program (an installer, regedit) would store it.
-  void put(const wchar_t* name, DWORD type, const void* data, DWORD size) {
+  void Put(const wchar_t* name, DWORD type, const void* data, DWORD size) {
     HKEY key;
     ASSERT_EQ(
-        RegCreateKeyExW(root(), sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        RegCreateKeyExW(Root(), sub.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
         ERROR_SUCCESS);
     ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size),
               ERROR_SUCCESS);
@@ -89,7 +89,7 @@ class WindowsRegistry : public ::testing::TestWithParam<RegistryRoot> {
     auto* p = reinterpret_cast<const BYTE*>(s.c_str());
     return std::vector<BYTE>(p, p + (s.size() + 1) * sizeof(wchar_t));
   }
-  static std::vector<BYTE> dword(uint32_t v) {
+  static std::vector<BYTE> Dword(uint32_t v) {
     auto* p = reinterpret_cast<const BYTE*>(&v);
     return std::vector<BYTE>(p, p + 4);
   }
@@ -124,12 +124,12 @@ TEST_P(WindowsRegistry, EveryTypeRoundTripsAndIsStoredAsTheSystemsOwnType) {
        REG_SZ, Utf16z(L"Gr\u00FC\u00DFe")},
       {L"exp", std::string("%A%\xC3\xBC"), kRegExpandString, std::string("%A%\xC3\xBC"),
        REG_EXPAND_SZ, Utf16z(L"%A%\u00FC")},
-      {L"dw", int32_t(12), kRegDword, int32_t(12), REG_DWORD, dword(12)},
-      {L"min", int32_t(INT32_MIN), kRegDword, int32_t(INT32_MIN), REG_DWORD, dword(0x80000000u)},
-      {L"on", true, kRegDword, int32_t(-1), REG_DWORD, dword(0xFFFFFFFFu)},
-      {L"off", false, kRegDword, int32_t(0), REG_DWORD, dword(0)},
-      {L"text", std::string("-42"), kRegDword, int32_t(-42), REG_DWORD, dword(0xFFFFFFD6u)},
-      {L"plus", std::string("+7"), kRegDword, int32_t(7), REG_DWORD, dword(7)},
+      {L"dw", int32_t(12), kRegDword, int32_t(12), REG_DWORD, Dword(12)},
+      {L"min", int32_t(INT32_MIN), kRegDword, int32_t(INT32_MIN), REG_DWORD, Dword(0x80000000u)},
+      {L"on", true, kRegDword, int32_t(-1), REG_DWORD, Dword(0xFFFFFFFFu)},
+      {L"off", false, kRegDword, int32_t(0), REG_DWORD, Dword(0)},
+      {L"text", std::string("-42"), kRegDword, int32_t(-42), REG_DWORD, Dword(0xFFFFFFD6u)},
+      {L"plus", std::string("+7"), kRegDword, int32_t(7), REG_DWORD, Dword(7)},
       {L"flagtext", true, kRegString, std::string("-1"), REG_SZ, Utf16z(L"-1")},
       {L"bin", bin, kRegBinary, bin, REG_BINARY, std::vector<BYTE>(bin.begin(), bin.end())},
       {L"emptybin", std::string(), kRegBinary, std::string(), REG_BINARY, {}},
@@ -140,7 +140,7 @@ TEST_P(WindowsRegistry, EveryTypeRoundTripsAndIsStoredAsTheSystemsOwnType) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
     EXPECT_EQ(ReadRegistryValue(r, keyPath, std::string(c.name.begin(), c.name.end())), c.expected);
-    Raw stored = raw(c.name.c_str());
+    Raw stored = ReadRaw(c.name.c_str());
     EXPECT_EQ(stored.type, c.storedType);
     EXPECT_EQ(stored.data, c.stored);
   }
@@ -151,16 +151,16 @@ TEST_P(WindowsRegistry, EveryTypeRoundTripsAndIsStoredAsTheSystemsOwnType) {
 TEST_P(WindowsRegistry, ValuesStoredByOtherProgramsAreReadOrRefusedWith1012) {
   const RegistryRoot r = GetParam();
   const std::wstring folder = L"C:\\Programme\\\u00DCber VELT";
-  put(L"Path", REG_SZ, folder.c_str(), DWORD((folder.size() + 1) * 2));
+  Put(L"Path", REG_SZ, folder.c_str(), DWORD((folder.size() + 1) * 2));
   // Without its terminator, as RegSetValueEx allows.
-  put(L"bare", REG_SZ, L"abc", 6);
-  put(L"exp", REG_EXPAND_SZ, L"%SystemRoot%\\x", 30);
+  Put(L"bare", REG_SZ, L"abc", 6);
+  Put(L"exp", REG_EXPAND_SZ, L"%SystemRoot%\\x", 30);
   uint32_t big = 0x01000000;
-  put(L"be", REG_DWORD_BIG_ENDIAN, &big, 4);
+  Put(L"be", REG_DWORD_BIG_ENDIAN, &big, 4);
   uint64_t q = 1;
-  put(L"q", REG_QWORD, &q, 8);
-  put(L"multi", REG_MULTI_SZ, L"a\0b\0", 10);
-  put(L"short", REG_DWORD, &big, 2);
+  Put(L"q", REG_QWORD, &q, 8);
+  Put(L"multi", REG_MULTI_SZ, L"a\0b\0", 10);
+  Put(L"short", REG_DWORD, &big, 2);
 
   EXPECT_EQ(ReadRegistryValue(r, keyPath, "Path"),
             RegistryValue(std::string("C:\\Programme\\\xC3\x9C"
@@ -182,27 +182,27 @@ TEST_P(WindowsRegistry, ValuesStoredByOtherProgramsAreReadOrRefusedWith1012) {
 TEST_P(WindowsRegistry, TypeCodeZeroKeepsTheStoredType) {
   const RegistryRoot r = GetParam();
   uint32_t five = 5;
-  put(L"dw", REG_DWORD, &five, 4);
-  put(L"sz", REG_SZ, L"old", 8);
-  put(L"bin", REG_BINARY, "\x01", 1);
-  put(L"exp", REG_EXPAND_SZ, L"A", 4);
+  Put(L"dw", REG_DWORD, &five, 4);
+  Put(L"sz", REG_SZ, L"old", 8);
+  Put(L"bin", REG_BINARY, "\x01", 1);
+  Put(L"exp", REG_EXPAND_SZ, L"A", 4);
   WriteRegistryValue(r, keyPath, "dw", std::string("7"), kRegKeepType);
   WriteRegistryValue(r, keyPath, "sz", int32_t(9), kRegKeepType);
   WriteRegistryValue(r, keyPath, "bin", std::string("xyz"), kRegKeepType);
   WriteRegistryValue(r, keyPath, "exp", std::string("B"), kRegKeepType);
-  EXPECT_EQ(raw(L"dw").type, DWORD(REG_DWORD));
-  EXPECT_EQ(raw(L"dw").data, dword(7));
-  EXPECT_EQ(raw(L"sz").type, DWORD(REG_SZ));
-  EXPECT_EQ(raw(L"sz").data, Utf16z(L"9"));
-  EXPECT_EQ(raw(L"bin").type, DWORD(REG_BINARY));
-  EXPECT_EQ(raw(L"bin").data, (std::vector<BYTE>{'x', 'y', 'z'}));
-  EXPECT_EQ(raw(L"exp").type, DWORD(REG_EXPAND_SZ));
-  EXPECT_EQ(raw(L"exp").data, Utf16z(L"B"));
+  EXPECT_EQ(ReadRaw(L"dw").type, DWORD(REG_DWORD));
+  EXPECT_EQ(ReadRaw(L"dw").data, Dword(7));
+  EXPECT_EQ(ReadRaw(L"sz").type, DWORD(REG_SZ));
+  EXPECT_EQ(ReadRaw(L"sz").data, Utf16z(L"9"));
+  EXPECT_EQ(ReadRaw(L"bin").type, DWORD(REG_BINARY));
+  EXPECT_EQ(ReadRaw(L"bin").data, (std::vector<BYTE>{'x', 'y', 'z'}));
+  EXPECT_EQ(ReadRaw(L"exp").type, DWORD(REG_EXPAND_SZ));
+  EXPECT_EQ(ReadRaw(L"exp").data, Utf16z(L"B"));
 }
 
 TEST_P(WindowsRegistry, WritesThatCannotBeStoredFailWith1013AndStoreNothing) {
   const RegistryRoot r = GetParam();
-  put(L"multi", REG_MULTI_SZ, L"a\0\0", 6);
+  Put(L"multi", REG_MULTI_SZ, L"a\0\0", 6);
   struct Case {
     std::string name;
     Input in;
@@ -225,9 +225,9 @@ TEST_P(WindowsRegistry, WritesThatCannotBeStoredFailWith1013AndStoreNothing) {
     EXPECT_EQ(caught.text, SystemText(1013));
   }
   for (const wchar_t* name : {L"missing", L"v"})
-    EXPECT_EQ(RegGetValueW(root(), sub.c_str(), name, RRF_RT_ANY, nullptr, nullptr, nullptr),
+    EXPECT_EQ(RegGetValueW(Root(), sub.c_str(), name, RRF_RT_ANY, nullptr, nullptr, nullptr),
               ERROR_FILE_NOT_FOUND);
-  EXPECT_EQ(raw(L"multi").type, DWORD(REG_MULTI_SZ));
+  EXPECT_EQ(ReadRaw(L"multi").type, DWORD(REG_MULTI_SZ));
 }
 
 TEST_P(WindowsRegistry, WritingCreatesTheKeyAndFailuresNameTheSystemsReason) {
