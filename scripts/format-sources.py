@@ -37,7 +37,13 @@ def main():
     parser.add_argument("--clang-format", default="clang-format")
     parser.add_argument("files", nargs="*", type=pathlib.Path)
     args = parser.parse_args()
-    files = [f.resolve() for f in args.files] or list(own_sources())
+    # Only C++ sources, whatever else a file list (git diff --name-only) brings along.
+    if args.files:
+        files = [f.resolve() for f in args.files if f.suffix in SUFFIXES]
+    else:
+        files = list(own_sources())
+    if not files:
+        return 0
     if not args.check:
         subprocess.run([args.clang_format, "-i", "--style=file", *map(str, files)], check=True)
         return 0
