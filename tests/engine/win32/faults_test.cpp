@@ -14,7 +14,7 @@ namespace {
 using test::EngineTest;
 using test::quickSettings;
 using test::ReadFile;
-using test::wide;
+using test::Wide;
 
 // Another program's handle on a file, open for reading.
 struct Foreign : test::ForeignHandle {

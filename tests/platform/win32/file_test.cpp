@@ -18,12 +18,12 @@ namespace {
 
 using test::ReadText;
 using test::TempDir;
-using test::wide;
+using test::Wide;
 using test::WriteFile;
 
 using Foreign = test::ForeignHandle;
 
-DWORD Attributes(const std::string& path) {
+DWORD AttributeBits(const std::string& path) {
   return GetFileAttributesW(Wide(path).c_str());
 }
 
@@ -167,17 +167,17 @@ TEST(WindowsFileSystem, AttributesAreTheFileSystemsOwnBitsAndComeBackExactly) {
   EXPECT_EQ(saved.bits, uint32_t(kReadOnly | kHidden | kSystem | kArchive));
   // Cleared, the file can be written and deleted; then it gets its bits back.
   ClearAttributes(p);
-  EXPECT_EQ(Attributes(p) & locking, 0u);
+  EXPECT_EQ(AttributeBits(p) & locking, 0u);
   EXPECT_EQ(GetAttributes(p).bits & (kReadOnly | kHidden | kSystem), 0u);
   WriteFile(p, "y");
   SetAttributes(p, saved);
-  EXPECT_EQ(Attributes(p) & all, all);
+  EXPECT_EQ(AttributeBits(p) & all, all);
   // Only the hidden bit: the others stay clear.
   ASSERT_TRUE(SetFileAttributesW(Wide(p).c_str(), FILE_ATTRIBUTE_HIDDEN));
   const Attributes hidden = GetAttributes(p);
   ClearAttributes(p);
   SetAttributes(p, hidden);
-  EXPECT_EQ(Attributes(p) & locking, DWORD(FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(AttributeBits(p) & locking, DWORD(FILE_ATTRIBUTE_HIDDEN));
   EXPECT_EQ(GetAttributes(dir.path()).bits & kDirectory, uint32_t(kDirectory));
   EXPECT_THROW(GetAttributes(dir / "missing"), PlatformError);
 }
@@ -280,7 +280,7 @@ TEST(WindowsFileSystem, Utf8NamesAndLongPaths) {
     File f = File::Open(dir / name, OpenMode::CreateNew);
     f.Write("x", 1);
   }
-  EXPECT_NE(Attributes(dir / name), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(AttributeBits(dir / name), INVALID_FILE_ATTRIBUTES);
   auto listed = ListDirectory(dir.path(), "*.pdf", 0);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].name, name);
