@@ -50,7 +50,7 @@ double MegabytesPerSecond(size_t keyBytes, size_t blockBytes, const CryptoPP::Na
 }
 
 template <class Alg>
-void row(const char* label, size_t keyBytes, const CryptoPP::NameValuePairs& p,
+void Row(const char* label, size_t keyBytes, const CryptoPP::NameValuePairs& p,
          const std::vector<std::string>& wanted) {
   if (!wanted.empty() && std::find(wanted.begin(), wanted.end(), label) == wanted.end()) return;
   double e =
@@ -66,14 +66,14 @@ void row(const char* label, size_t keyBytes, const CryptoPP::NameValuePairs& p,
 int main(int argc, char** argv) {
   std::vector<std::string> wanted(argv + 1, argv + argc);
   const auto& none = CryptoPP::g_nullNameValuePairs;
-  row<CryptoPP::Twofish>("TwoFish", 16, none, wanted);
-  row<CryptoPP::IDEA>("IDEA", 16, none, wanted);  // Debian's OpenSSL is built without IDEA
-  row<CryptoPP::CAST256>("Cast 256", 16, none, wanted);
+  Row<CryptoPP::Twofish>("TwoFish", 16, none, wanted);
+  Row<CryptoPP::IDEA>("IDEA", 16, none, wanted);  // Debian's OpenSSL is built without IDEA
+  Row<CryptoPP::CAST256>("Cast 256", 16, none, wanted);
   // MARS: the encryption rounds are the same in every version of its key schedule.
-  row<CryptoPP::MARS>("MARS", 16, none, wanted);
-  row<CryptoPP::RC5>("RC5", 16, CryptoPP::MakeParameters(CryptoPP::Name::Rounds(), 12, false),
+  Row<CryptoPP::MARS>("MARS", 16, none, wanted);
+  Row<CryptoPP::RC5>("RC5", 16, CryptoPP::MakeParameters(CryptoPP::Name::Rounds(), 12, false),
                      wanted);
-  row<CryptoPP::RC6>("RC6", 16, none, wanted);
-  row<CryptoPP::Serpent>("Serpent", 16, none, wanted);
+  Row<CryptoPP::RC6>("RC6", 16, none, wanted);
+  Row<CryptoPP::Serpent>("Serpent", 16, none, wanted);
   return 0;
 }

@@ -39,7 +39,7 @@ struct Circuit {
   std::array<int, 4> out{};
 };
 
-uint16_t apply(Op op, uint16_t a, uint16_t b) {
+uint16_t Apply(Op op, uint16_t a, uint16_t b) {
   switch (op) {
     case kAnd:
       return a & b;
@@ -107,7 +107,7 @@ Circuit Greedy(const uint16_t (&target)[4], std::mt19937_64& rng) {
         }
         for (size_t j = i + 1; j < g.size() && !took; ++j)
           for (Op op : {kAnd, kOr, kXor})
-            if (!took && apply(op, g[i].v, g[j].v) == target[o]) {
+            if (!took && Apply(op, g[i].v, g[j].v) == target[o]) {
               add({op, int(i), int(j), target[o]});
               took = true;
             }
@@ -127,7 +127,7 @@ Circuit Greedy(const uint16_t (&target)[4], std::mt19937_64& rng) {
         for (size_t i = 0; i <= g.size() && !near; ++i) {
           uint16_t p = i < g.size() ? g[i].v : x.v;
           for (Op op : {kAnd, kOr, kXor}) {
-            uint16_t r = apply(op, x.v, p);
+            uint16_t r = Apply(op, x.v, p);
             int d = __builtin_popcount(unsigned(uint16_t(r ^ t)));
             near = near || d == 0 || d == 16;
             dist = std::min(dist, std::min(d, 16 - d));
@@ -143,7 +143,7 @@ Circuit Greedy(const uint16_t (&target)[4], std::mt19937_64& rng) {
     for (size_t i = 0; i < g.size(); ++i) {
       consider({kNot, int(i), int(i), uint16_t(~g[i].v)});
       for (size_t j = i + 1; j < g.size(); ++j)
-        for (Op op : {kAnd, kOr, kXor}) consider({op, int(i), int(j), apply(op, g[i].v, g[j].v)});
+        for (Op op : {kAnd, kOr, kXor}) consider({op, int(i), int(j), Apply(op, g[i].v, g[j].v)});
     }
     add(best);
   }
@@ -169,7 +169,7 @@ int Evaluate(const Circuit& c, int x) {
     const Gate& g = c.gates[i];
     v.push_back(g.op == kInput
                     ? x >> i & 1
-                    : apply(g.op, uint16_t(v[size_t(g.a)]), uint16_t(v[size_t(g.b)])) & 1);
+                    : Apply(g.op, uint16_t(v[size_t(g.a)]), uint16_t(v[size_t(g.b)])) & 1);
   }
   int y = 0;
   for (int o = 0; o < 4; ++o) y |= v[size_t(c.out[size_t(o)])] << o;
