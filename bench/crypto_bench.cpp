@@ -19,23 +19,23 @@ constexpr size_t kStreamBytes = 64u << 20;
 
 // keyBits 0 keys from the password through MD5 (a 128-bit key, the common case); otherwise a
 // fixed key of that many bits, for comparing with peers measured at that key size.
-std::unique_ptr<TCrypt_cipher> keyedCipher(const CipherEntry* e, unsigned keyBits) {
+std::unique_ptr<TCrypt_cipher> KeyedCipher(const CipherEntry* e, unsigned keyBits) {
   auto c = e->cls->create();
   if (keyBits) {
     std::vector<uint8_t> key(keyBits / 8, 0x42);
     c->InitWithKey(key.data(), keyBits, nullptr);
   } else {
-    c->InitWithPassword("benchmark", *findHash(0)->cls);
+    c->InitWithPassword("benchmark", *FindHash(0)->cls);
   }
   return c;
 }
 
-void streamBench(benchmark::State& state, const CipherEntry* e, bool encrypt, unsigned keyBits) {
+void StreamBench(benchmark::State& state, const CipherEntry* e, bool encrypt, unsigned keyBits) {
   std::vector<uint8_t> data(kStreamBytes, 0x5a);
   TMemoryStream src(data), dst;
   dst.Bytes().reserve(kStreamBytes);
   for (auto _ : state) {
-    auto c = keyedCipher(e, keyBits);
+    auto c = KeyedCipher(e, keyBits);
     src.Seek(0);
     dst.Seek(0);
     if (encrypt)
@@ -49,9 +49,9 @@ void streamBench(benchmark::State& state, const CipherEntry* e, bool encrypt, un
 
 // One chunk-sized buffer processed in place over and over, as `openssl speed -bytes 8192`
 // measures: the cipher without the stream's copies to and from memory.
-void inplaceBench(benchmark::State& state, const CipherEntry* e, bool encrypt, unsigned keyBits) {
+void InplaceBench(benchmark::State& state, const CipherEntry* e, bool encrypt, unsigned keyBits) {
   std::vector<uint8_t> buf(TCrypt_cipher::kChunkSize, 0x5a);
-  auto c = keyedCipher(e, keyBits);
+  auto c = KeyedCipher(e, keyBits);
   for (auto _ : state) {
     if (encrypt)
       c->EncryptBytes(buf.data(), buf.data(), buf.size());
@@ -62,7 +62,7 @@ void inplaceBench(benchmark::State& state, const CipherEntry* e, bool encrypt, u
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(buf.size()));
 }
 
-void hashBench(benchmark::State& state, const HashEntry* e) {
+void HashBench(benchmark::State& state, const HashEntry* e) {
   std::vector<uint8_t> data(1 << 20, 0x5a), digest(size_t(e->cls->hashSize / 8));
   auto h = e->cls->create();
   for (auto _ : state) {
@@ -74,8 +74,8 @@ void hashBench(benchmark::State& state, const HashEntry* e) {
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(data.size()));
 }
 
-int registerAll() {
-  for (const auto& e : cipherCatalogue()) {
+int RegisterAll() {
+  for (const auto& e : CipherCatalogue()) {
     if (!e.cls) continue;
     for (unsigned bits : {0u, 256u}) {
       if (bits > unsigned(e.cls->maxKeySize)) continue;
@@ -83,23 +83,23 @@ int registerAll() {
       suffix.append("/").append(e.label);
       for (bool encrypt : {true, false}) {
         std::string name = (encrypt ? "encrypt" : "decrypt") + suffix;
-        benchmark::RegisterBenchmark(name.c_str(), streamBench, &e, encrypt, bits)
+        benchmark::RegisterBenchmark(name.c_str(), StreamBench, &e, encrypt, bits)
             ->Unit(benchmark::kMillisecond)
             ->MinTime(0.5);
-        benchmark::RegisterBenchmark(("inplace-" + name).c_str(), inplaceBench, &e, encrypt, bits)
+        benchmark::RegisterBenchmark(("inplace-" + name).c_str(), InplaceBench, &e, encrypt, bits)
             ->MinTime(0.3);
       }
     }
   }
-  for (const auto& e : hashCatalogue()) {
+  for (const auto& e : HashCatalogue()) {
     if (!e.cls) continue;
-    benchmark::RegisterBenchmark((std::string("hash/") + e.label).c_str(), hashBench, &e)
+    benchmark::RegisterBenchmark((std::string("hash/") + e.label).c_str(), HashBench, &e)
         ->MinTime(0.3);
   }
   return 0;
 }
 
-const int registered = registerAll();
+const int registered = RegisterAll();
 
 }  // namespace
 

@@ -18,7 +18,7 @@ constexpr const char* kVersion = "velt-cli 1.0.0";
 
 int runList(CliEnvironment& env) {
   env.out << "Ciphers (index, label, key bits, block bits):\n";
-  for (const auto& e : crypto::cipherCatalogue()) {
+  for (const auto& e : crypto::CipherCatalogue()) {
     char line[96];
     std::snprintf(
         line, sizeof line, "  %2d  %-10s %5d  %s\n", e.index, e.label,
@@ -27,7 +27,7 @@ int runList(CliEnvironment& env) {
     env.out << line;
   }
   env.out << "Hashes (index, label, digest bits):\n";
-  for (const auto& e : crypto::hashCatalogue()) {
+  for (const auto& e : crypto::HashCatalogue()) {
     char line[96];
     std::snprintf(line, sizeof line, "  %2d  %-10s %5d%s\n", e.index, e.label,
                   e.cls ? e.cls->hashSize : 0, e.index == 7 ? "  (SHA-384)" : "");
@@ -44,9 +44,9 @@ int runSelfTest(CliEnvironment& env) {
     env.out << line;
     failed += !ok;
   };
-  for (const auto& e : crypto::cipherCatalogue())
+  for (const auto& e : crypto::CipherCatalogue())
     if (e.cls) row("cipher", e.label, e.cls->selfCheck());
-  for (const auto& e : crypto::hashCatalogue())
+  for (const auto& e : crypto::HashCatalogue())
     if (e.cls) row("hash", e.label, e.cls->selfCheck());
   env.out << (failed ? std::to_string(failed) + " self-checks FAILED\n"
                      : "All self-checks passed.\n");

@@ -55,7 +55,7 @@ std::optional<int> Apply(const CLI::Validator& choice, const std::string& text) 
 }  // namespace
 
 const CLI::Validator& CipherChoice() {
-  static const CLI::Validator choice = Choice(NamesOf(crypto::cipherCatalogue(),
+  static const CLI::Validator choice = Choice(NamesOf(crypto::CipherCatalogue(),
                                                       [](const auto& e, auto add) {
                                                         add(e.label);
                                                         if (e.cls) add(e.cls->algorithm);
@@ -65,7 +65,7 @@ const CLI::Validator& CipherChoice() {
 }
 
 const CLI::Validator& HashChoice() {
-  static const CLI::Validator choice = Choice(NamesOf(crypto::hashCatalogue(),
+  static const CLI::Validator choice = Choice(NamesOf(crypto::HashCatalogue(),
                                                       [](const auto& e, auto add) {
                                                         add(e.label);
                                                         add(e.engineName);

@@ -81,9 +81,9 @@ int ShowMetaInfo(const std::string& path, std::ostream& out) {
     return 1;
   }
   out << "  meta information: yes\n"
-      << "  cipher: " << crypto::findCipher(m->cipherIndex)->label << " (" << m->cipherIndex
+      << "  cipher: " << crypto::FindCipher(m->cipherIndex)->label << " (" << m->cipherIndex
       << ")\n"
-      << "  hash: " << crypto::findHash(m->hashIndex)->label << " (" << m->hashIndex << ")\n"
+      << "  hash: " << crypto::FindHash(m->hashIndex)->label << " (" << m->hashIndex << ")\n"
       << "  compressed: " << (m->compression == 0 ? "yes (zlib)" : "no") << "\n"
       << "  check value: " << m->checkValue << "\n"
       << "  body: " << f.Size() - engine::MetaInfo::kRecordLength << " bytes\n";

@@ -35,11 +35,29 @@ function(velt_warnings target)
   endif()
 endfunction()
 
-# One library per layer folder: velt_add_library(velt_crypto SOURCES ... DEPS ...)
+# Sources include one another from the root ("crypto/hex.h", "engine/encrypt.h"), but a layer
+# sees only its own folder and those of the layers it links: each layer's include directory in
+# the build tree holds a single symbolic link, named after the layer, to its source folder. A
+# layer including a layer above it then fails to compile. Tests and tools see the whole tree.
+function(velt_layer_includes target folder)
+  set(root ${PROJECT_BINARY_DIR}/include/${target})
+  get_filename_component(parent ${root}/${folder} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
+  target_include_directories(${target} PUBLIC ${root})
+endfunction()
+
+# One library per layer folder: velt_add_library(velt_crypto SOURCES ... DEPS ...). The folder
+# that becomes visible to the layers above is the one of the calling CMakeLists.txt.
 function(velt_add_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;PRIVATE_DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  if(folder MATCHES "^tests(/|$)")
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  else()
+    velt_layer_includes(${name} ${folder})
+  endif()
   target_link_libraries(${name} PUBLIC ${ARG_DEPS} PRIVATE ${ARG_PRIVATE_DEPS})
   velt_warnings(${name})
 endfunction()

@@ -5,7 +5,7 @@ namespace velt::crypto {
 namespace {
 constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
-int decodeChar(char c) {
+int DecodeChar(char c) {
   if (c >= 'A' && c <= 'Z') return c - 'A';
   if (c >= 'a' && c <= 'z') return c - 'a' + 26;
   if (c >= '0' && c <= '9') return c - '0' + 52;
@@ -15,7 +15,7 @@ int decodeChar(char c) {
 }
 }  // namespace
 
-std::string base64Encode(const uint8_t* data, size_t n) {
+std::string Base64Encode(const uint8_t* data, size_t n) {
   std::string out;
   out.reserve((n + 2) / 3 * 4);
   size_t i = 0;
@@ -33,13 +33,13 @@ std::string base64Encode(const uint8_t* data, size_t n) {
   return out;
 }
 
-std::vector<uint8_t> base64Decode(std::string_view text) {
+std::vector<uint8_t> Base64Decode(std::string_view text) {
   std::vector<uint8_t> out;
   uint32_t acc = 0;
   int bits = 0;
   for (char c : text) {
     if (c == '=') break;
-    int v = decodeChar(c);
+    int v = DecodeChar(c);
     if (v < 0) continue;
     acc = acc << 6 | uint32_t(v);
     bits += 6;

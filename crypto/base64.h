@@ -8,8 +8,8 @@
 
 namespace velt::crypto {
 
-std::string base64Encode(const uint8_t* data, size_t n);
+std::string Base64Encode(const uint8_t* data, size_t n);
 // Characters outside the alphabet are skipped; decoding stops at the first "=".
-std::vector<uint8_t> base64Decode(std::string_view text);
+std::vector<uint8_t> Base64Decode(std::string_view text);
 
 }  // namespace velt::crypto

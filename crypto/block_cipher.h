@@ -106,7 +106,7 @@ class TCrypt_blockcipher128 : public TCrypt_blockcipherN<16> {};
 // What an algorithm class must give BlockCipher (see below). BlockCipher checks it when the
 // algorithm is compiled; the bulk forms are optional there because BlockCipher supplies them.
 template <class C>
-concept block_cipher_implementation =
+concept BlockCipherImplementation =
     !std::is_abstract_v<C> &&
     requires(const C& k, C& c, const uint8_t* in, uint8_t* out, size_t count, unsigned bits) {
   { C::kId } -> std::convertible_to<int>;
@@ -114,10 +114,10 @@ concept block_cipher_implementation =
   { C::kAlgorithm } -> std::convertible_to<const char*>;
   { C::ClassSelfCheck() } -> std::same_as<bool>;
   c.SetupKey(in, bits);
-  k.encryptBlock(in, out);
-  k.decryptBlock(in, out);
-  k.encryptBlocks(in, out, count);
-  k.decryptBlocks(in, out, count);
+  k.EncryptBlockRaw(in, out);
+  k.DecryptBlockRaw(in, out);
+  k.EncryptBlocksRaw(in, out, count);
+  k.DecryptBlocksRaw(in, out, count);
 };
 
 // The template every block algorithm class derives from:
@@ -130,23 +130,23 @@ concept block_cipher_implementation =
 //     static constexpr const char* kAlgorithm = "...";
 //     static bool ClassSelfCheck();
 //     void SetupKey(const uint8_t* key, unsigned bits) override;      // fills *ks_
-//     void encryptBlock(const uint8_t* in, uint8_t* out) const;       // in may equal out
-//     void decryptBlock(const uint8_t* in, uint8_t* out) const;
+//     void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;       // in may equal out
+//     void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
 //     // optional, for ciphers that gain from several blocks in flight:
-//     void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
-//     void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+//     void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
+//     void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 //   };
 //
 // It supplies the class queries, the virtual block operations, Burn, and the ten mode
 // operations with the block functions inlined. A class that misses part of the above does not
-// compile (block_cipher_implementation).
+// compile (BlockCipherImplementation).
 template <class Derived, class Base, class Schedule>
 class BlockCipher : public Base {
   static constexpr size_t B = Base::kBlockBytes;
 
  public:
   BlockCipher() {
-    static_assert(block_cipher_implementation<Derived>,
+    static_assert(BlockCipherImplementation<Derived>,
                   "a block algorithm needs its constants, SetupKey and both block functions");
   }
 
@@ -167,11 +167,11 @@ class BlockCipher : public Base {
 
   void EncryptBlock(const uint8_t* in, uint8_t* out) override {
     this->RequireKey();
-    self().encryptBlock(in, out);
+    Self().EncryptBlockRaw(in, out);
   }
   void DecryptBlock(const uint8_t* in, uint8_t* out) override {
     this->RequireKey();
-    self().decryptBlock(in, out);
+    Self().DecryptBlockRaw(in, out);
   }
 
   void Burn() override {
@@ -180,52 +180,52 @@ class BlockCipher : public Base {
   }
 
   // Bulk forms; an algorithm hides these with its own when it can do better.
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    for (size_t i = 0; i < count; ++i) self().encryptBlock(in + i * B, out + i * B);
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+    for (size_t i = 0; i < count; ++i) Self().EncryptBlockRaw(in + i * B, out + i * B);
   }
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    for (size_t i = 0; i < count; ++i) self().decryptBlock(in + i * B, out + i * B);
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+    for (size_t i = 0; i < count; ++i) Self().DecryptBlockRaw(in + i * B, out + i * B);
   }
 
   void CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cbcEncrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CbcEncrypt(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cbcDecrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CbcDecrypt(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void Cfb8Encrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cfb8(InlineOps{self()}, this->ChainVector, in, out, n, true);
+    Modes<B>::Cfb8(InlineOps{Self()}, this->ChainVector, in, out, n, true);
   }
   void Cfb8Decrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cfb8(InlineOps{self()}, this->ChainVector, in, out, n, false);
+    Modes<B>::Cfb8(InlineOps{Self()}, this->ChainVector, in, out, n, false);
   }
   void CfbBlockEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cfbBlockEncrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CfbBlockEncrypt(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::cfbBlockDecrypt(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::CfbBlockDecrypt(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void OfbEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::ofb(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::Ofb(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void OfbDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { OfbEncrypt(in, out, n); }
   void CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::ctr(InlineOps{self()}, this->ChainVector, in, out, n);
+    Modes<B>::Ctr(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void CtrDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { CtrEncrypt(in, out, n); }
 
  protected:
   // Keys the class with a known-answer row (hex) and checks one block both ways.
   static bool KnownAnswer(const char* keyHex, const char* plainHex, const char* cipherHex) {
-    auto key = fromHex(keyHex), plain = fromHex(plainHex), expected = fromHex(cipherHex);
+    auto key = FromHex(keyHex), plain = FromHex(plainHex), expected = FromHex(cipherHex);
     Derived c;
     c.InitWithKey(key.data(), unsigned(key.size() * 8), nullptr);
     uint8_t block[B];
@@ -238,14 +238,14 @@ class BlockCipher : public Base {
   SecureBuffer<Schedule, 1> ks_;
 
  private:
-  const Derived& self() const { return static_cast<const Derived&>(*this); }
+  const Derived& Self() const { return static_cast<const Derived&>(*this); }
   struct InlineOps {
     const Derived& d;
-    void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-      d.encryptBlocks(in, out, count);
+    void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+      d.EncryptBlocksRaw(in, out, count);
     }
-    void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-      d.decryptBlocks(in, out, count);
+    void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+      d.DecryptBlocksRaw(in, out, count);
     }
   };
 };

@@ -1,6 +1,6 @@
 // The five chaining modes, written once for both block sizes. `Ops` is anything with
-//   void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
-//   void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+//   void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
+//   void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 // where in and out may be the same buffer. Algorithm classes pass inline block functions so
 // the loops run without a virtual call per block; the generic bases pass virtual ones.
 //
@@ -23,7 +23,7 @@ struct Modes {
   // stay on the stack.
   static constexpr size_t kBatch = 512 / B;
 
-  static void xorBlock(uint8_t* out, const uint8_t* a, const uint8_t* b) {
+  static void XorBlock(uint8_t* out, const uint8_t* a, const uint8_t* b) {
     if constexpr (B == 8) {
       uint64_t x, y;
       std::memcpy(&x, a, 8);
@@ -41,46 +41,44 @@ struct Modes {
   }
 
   template <class Ops>
-  static void tail(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
-    ops.encryptBlocks(cv, cv, 1);
-    xorBytes(out, in, cv, n);
+  static void Tail(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+    ops.EncryptBlocksRaw(cv, cv, 1);
+    XorBytes(out, in, cv, n);
   }
 
   template <class Ops>
-  static void cbcEncrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out,
-                         size_t n) {
+  static void CbcEncrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
     for (; n >= B; n -= B, in += B, out += B) {
-      xorBlock(cv, cv, in);
-      ops.encryptBlocks(cv, cv, 1);
+      XorBlock(cv, cv, in);
+      ops.EncryptBlocksRaw(cv, cv, 1);
       std::memcpy(out, cv, B);
     }
-    if (n) tail(ops, cv, in, out, n);
+    if (n) Tail(ops, cv, in, out, n);
   }
 
   template <class Ops>
-  static void cbcDecrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out,
-                         size_t n) {
+  static void CbcDecrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
     uint8_t saved[kBatch * B];
     while (n >= B) {
       size_t k = std::min(n / B, kBatch);
       std::memcpy(saved, in, k * B);  // the cipher text is the next chain value, even in place
-      ops.decryptBlocks(saved, out, k);
-      xorBlock(out, out, cv);
-      for (size_t i = 1; i < k; ++i) xorBlock(out + i * B, out + i * B, saved + (i - 1) * B);
+      ops.DecryptBlocksRaw(saved, out, k);
+      XorBlock(out, out, cv);
+      for (size_t i = 1; i < k; ++i) XorBlock(out + i * B, out + i * B, saved + (i - 1) * B);
       std::memcpy(cv, saved + (k - 1) * B, B);
       in += k * B;
       out += k * B;
       n -= k * B;
     }
-    if (n) tail(ops, cv, in, out, n);
+    if (n) Tail(ops, cv, in, out, n);
   }
 
   template <class Ops>
-  static void cfb8(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n,
+  static void Cfb8(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n,
                    bool encrypt) {
     uint8_t t[B];
     for (size_t i = 0; i < n; ++i) {
-      ops.encryptBlocks(cv, t, 1);
+      ops.EncryptBlocksRaw(cv, t, 1);
       uint8_t c = encrypt ? uint8_t(in[i] ^ t[0]) : in[i];
       out[i] = uint8_t(in[i] ^ t[0]);
       std::memmove(cv, cv + 1, B - 1);
@@ -89,18 +87,18 @@ struct Modes {
   }
 
   template <class Ops>
-  static void cfbBlockEncrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out,
+  static void CfbBlockEncrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out,
                               size_t n) {
     for (; n >= B; n -= B, in += B, out += B) {
-      ops.encryptBlocks(cv, cv, 1);
-      xorBlock(cv, cv, in);
+      ops.EncryptBlocksRaw(cv, cv, 1);
+      XorBlock(cv, cv, in);
       std::memcpy(out, cv, B);
     }
-    if (n) tail(ops, cv, in, out, n);
+    if (n) Tail(ops, cv, in, out, n);
   }
 
   template <class Ops>
-  static void cfbBlockDecrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out,
+  static void CfbBlockDecrypt(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out,
                               size_t n) {
     uint8_t stream[kBatch * B];
     while (n >= B) {
@@ -109,41 +107,41 @@ struct Modes {
       std::memcpy(stream, cv, B);
       std::memcpy(stream + B, in, (k - 1) * B);
       std::memcpy(cv, in + (k - 1) * B, B);
-      ops.encryptBlocks(stream, stream, k);
-      for (size_t i = 0; i < k; ++i) xorBlock(out + i * B, in + i * B, stream + i * B);
+      ops.EncryptBlocksRaw(stream, stream, k);
+      for (size_t i = 0; i < k; ++i) XorBlock(out + i * B, in + i * B, stream + i * B);
       in += k * B;
       out += k * B;
       n -= k * B;
     }
-    if (n) tail(ops, cv, in, out, n);
+    if (n) Tail(ops, cv, in, out, n);
   }
 
   template <class Ops>
-  static void ofb(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+  static void Ofb(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
     for (; n >= B; n -= B, in += B, out += B) {
-      ops.encryptBlocks(cv, cv, 1);
-      xorBlock(out, in, cv);
+      ops.EncryptBlocksRaw(cv, cv, 1);
+      XorBlock(out, in, cv);
     }
-    if (n) tail(ops, cv, in, out, n);
+    if (n) Tail(ops, cv, in, out, n);
   }
 
-  static void increment(uint8_t* counter) {
+  static void Increment(uint8_t* counter) {
     for (size_t i = B; i-- > 0;)
       if (++counter[i] != 0) break;
   }
 
   template <class Ops>
-  static void ctr(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+  static void Ctr(const Ops& ops, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
     uint8_t stream[kBatch * B];
     while (n > 0) {
       size_t k = std::min((n + B - 1) / B, kBatch);
       for (size_t i = 0; i < k; ++i) {
         std::memcpy(stream + i * B, cv, B);
-        increment(cv);
+        Increment(cv);
       }
-      ops.encryptBlocks(stream, stream, k);
+      ops.EncryptBlocksRaw(stream, stream, k);
       size_t bytes = std::min(n, k * B);
-      xorBytes(out, in, stream, bytes);
+      XorBytes(out, in, stream, bytes);
       in += bytes;
       out += bytes;
       n -= bytes;

@@ -2,7 +2,7 @@
 
 namespace velt::crypto {
 
-void secureFill(void* p, size_t n, uint8_t value) {
+void SecureFill(void* p, size_t n, uint8_t value) {
 #if defined(__GNUC__) || defined(__clang__)
   std::memset(p, value, n);
   // The empty asm claims to read the memory, so the stores above cannot be dropped as dead.

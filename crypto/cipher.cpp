@@ -25,11 +25,11 @@ void TCrypt_cipher::Burn() {
 std::string TCrypt_cipher::EncryptText(std::string_view text) {
   std::vector<uint8_t> bytes(text.begin(), text.end());
   EncryptBytes(bytes.data(), bytes.data(), bytes.size());
-  return base64Encode(bytes.data(), bytes.size());
+  return Base64Encode(bytes.data(), bytes.size());
 }
 
 std::string TCrypt_cipher::DecryptText(std::string_view base64) {
-  std::vector<uint8_t> bytes = base64Decode(base64);
+  std::vector<uint8_t> bytes = Base64Decode(base64);
   DecryptBytes(bytes.data(), bytes.data(), bytes.size());
   return std::string(bytes.begin(), bytes.end());
 }

@@ -23,7 +23,7 @@
 
 namespace velt::crypto {
 
-std::span<const CipherEntry> cipherCatalogue() {
+std::span<const CipherEntry> CipherCatalogue() {
   static const std::array<CipherEntry, kCipherCount> entries{{
       {0, "BlowFish", &TCrypt_blowfish::Class()},
       {1, "TwoFish", &TCrypt_twofish::Class()},
@@ -48,14 +48,14 @@ std::span<const CipherEntry> cipherCatalogue() {
   return entries;
 }
 
-const CipherEntry* findCipher(int index) {
+const CipherEntry* FindCipher(int index) {
   if (index < 0 || index >= kCipherCount) return nullptr;
-  const CipherEntry& e = cipherCatalogue()[size_t(index)];
+  const CipherEntry& e = CipherCatalogue()[size_t(index)];
   return e.cls ? &e : nullptr;
 }
 
-std::unique_ptr<TCrypt_cipher> createCipher(int index) {
-  const CipherEntry* e = findCipher(index);
+std::unique_ptr<TCrypt_cipher> CreateCipher(int index) {
+  const CipherEntry* e = FindCipher(index);
   if (!e) throw std::out_of_range("no cipher with index " + std::to_string(index));
   return e->cls->create();
 }

@@ -18,10 +18,10 @@ struct CipherEntry {
 inline constexpr int kCipherCount = 19;
 inline constexpr int kDefaultCipher = 0;
 
-std::span<const CipherEntry> cipherCatalogue();
+std::span<const CipherEntry> CipherCatalogue();
 // Null when the index is outside the catalogue.
-const CipherEntry* findCipher(int index);
+const CipherEntry* FindCipher(int index);
 // Throws std::out_of_range for an index outside the catalogue.
-std::unique_ptr<TCrypt_cipher> createCipher(int index);
+std::unique_ptr<TCrypt_cipher> CreateCipher(int index);
 
 }  // namespace velt::crypto

@@ -14,7 +14,7 @@
 
 namespace velt::crypto {
 
-std::span<const HashEntry> hashCatalogue() {
+std::span<const HashEntry> HashCatalogue() {
   static const std::array<HashEntry, kHashCount> entries{{
       {0, "MD5", "MD5", &TCrypt_md5::Class()},
       {1, "MD4", "MD4", &TCrypt_md4::Class()},
@@ -30,9 +30,9 @@ std::span<const HashEntry> hashCatalogue() {
   return entries;
 }
 
-const HashEntry* findHash(int index) {
+const HashEntry* FindHash(int index) {
   if (index < 0 || index >= kHashCount) return nullptr;
-  const HashEntry& e = hashCatalogue()[size_t(index)];
+  const HashEntry& e = HashCatalogue()[size_t(index)];
   return e.cls ? &e : nullptr;
 }
 

@@ -19,8 +19,8 @@ struct HashEntry {
 inline constexpr int kHashCount = 10;
 inline constexpr int kDefaultHash = 0;
 
-std::span<const HashEntry> hashCatalogue();
+std::span<const HashEntry> HashCatalogue();
 // Null when the index is outside the catalogue.
-const HashEntry* findHash(int index);
+const HashEntry* FindHash(int index);
 
 }  // namespace velt::crypto

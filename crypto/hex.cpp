@@ -5,7 +5,7 @@
 namespace velt::crypto {
 
 namespace {
-int nibble(char c) {
+int Nibble(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -13,12 +13,12 @@ int nibble(char c) {
 }
 }  // namespace
 
-std::vector<uint8_t> fromHex(std::string_view hex) {
+std::vector<uint8_t> FromHex(std::string_view hex) {
   std::vector<uint8_t> out;
   int high = -1;
   for (char c : hex) {
     if (c == ' ' || c == '\t') continue;
-    int v = nibble(c);
+    int v = Nibble(c);
     if (v < 0) throw std::invalid_argument("not a hexadecimal digit: " + std::string(1, c));
     if (high < 0) {
       high = v;
@@ -31,7 +31,7 @@ std::vector<uint8_t> fromHex(std::string_view hex) {
   return out;
 }
 
-std::string toHex(const uint8_t* data, size_t n) {
+std::string ToHex(const uint8_t* data, size_t n) {
   static const char digits[] = "0123456789abcdef";
   std::string s;
   s.reserve(2 * n);

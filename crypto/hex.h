@@ -9,8 +9,10 @@
 namespace velt::crypto {
 
 // Ignores blanks; throws std::invalid_argument on anything else that is not a hex digit pair.
-std::vector<uint8_t> fromHex(std::string_view hex);
-std::string toHex(const uint8_t* data, size_t n);
-inline std::string toHex(const std::vector<uint8_t>& v) { return toHex(v.data(), v.size()); }
+std::vector<uint8_t> FromHex(std::string_view hex);
+std::string ToHex(const uint8_t* data, size_t n);
+inline std::string ToHex(const std::vector<uint8_t>& v) {
+  return ToHex(v.data(), v.size());
+}
 
 }  // namespace velt::crypto

@@ -32,14 +32,14 @@ namespace velt::crypto {
 
 // Common tails: the message length in bits at the very end of the final block.
 inline void TailLe64(uint8_t* tail, uint64_t, uint64_t low) {
-  storeLe64(tail, low);
+  StoreLe64(tail, low);
 }
 inline void TailBe64(uint8_t* tail, uint64_t, uint64_t low) {
-  storeBe64(tail, low);
+  StoreBe64(tail, low);
 }
 inline void TailBe128(uint8_t* tail, uint64_t high, uint64_t low) {
-  storeBe64(tail, high);
-  storeBe64(tail + 8, low);
+  StoreBe64(tail, high);
+  StoreBe64(tail + 8, low);
 }
 
 template <class Derived, class Algo>
@@ -56,7 +56,7 @@ class MdHash : public TCrypt_hash {
     h.StartHash();
     h.AddText(Algo::kCheckText);
     h.FinishHash(digest);
-    return toHex(digest, sizeof digest) == Algo::kCheckDigest;
+    return ToHex(digest, sizeof digest) == Algo::kCheckDigest;
   }
 
   static const HashClass& Class() {

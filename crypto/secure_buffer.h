@@ -30,7 +30,7 @@ class SecureBuffer {
   SecureBuffer(const SecureBuffer&) = delete;
   SecureBuffer& operator=(const SecureBuffer&) = delete;
 
-  void clear() { secureWipe(data_, sizeof data_); }
+  void clear() { SecureWipe(data_, sizeof data_); }
 
   static constexpr size_t size() { return N; }
   T* data() { return data_; }
@@ -74,7 +74,7 @@ class SecureBuffer<T, std::dynamic_extent> {
       capacity_ = n;
     }
     if (n < size_)
-      secureWipe(data_ + n, (size_ - n) * sizeof(T));
+      SecureWipe(data_ + n, (size_ - n) * sizeof(T));
     else if (n > size_)
       std::memset(static_cast<void*>(data_ + size_), 0, (n - size_) * sizeof(T));
     size_ = n;
@@ -93,7 +93,7 @@ class SecureBuffer<T, std::dynamic_extent> {
 
  private:
   void release() {
-    if (data_) secureWipe(data_, capacity_ * sizeof(T));
+    if (data_) SecureWipe(data_, capacity_ * sizeof(T));
     delete[] data_;
     data_ = nullptr;
     size_ = capacity_ = 0;

@@ -39,9 +39,9 @@ Engines EnginesFor(const std::string& path, File& encrypted, bool hasMetaInfo,
     return {meta->cipherIndex, meta->hashIndex, meta->compression, meta->checkValue,
             uint64_t(MetaInfo::kRecordLength)};
   }
-  if (!crypto::findCipher(options.cipherIndex))
+  if (!crypto::FindCipher(options.cipherIndex))
     throw EngineError(path, messages::CannotDecrypt(messages::NoSuchCipher(options.cipherIndex)));
-  if (!crypto::findHash(options.hashIndex))
+  if (!crypto::FindHash(options.hashIndex))
     throw EngineError(path, messages::CannotDecrypt(messages::NoSuchHash(options.hashIndex)));
   return {options.cipherIndex, options.hashIndex, -1, 0, 0};
 }

@@ -20,32 +20,32 @@ std::array<uint8_t, MetaInfo::kRecordLength> MetaInfo::Serialize() const {
   r[5] = 0x01;
   r[6] = 0x01;
   r[7] = 0x00;
-  crypto::storeLe32(&r[8], 12);
-  crypto::storeLe32(&r[12], uint32_t(hashIndex));
-  crypto::storeLe32(&r[16], uint32_t(cipherIndex));
-  crypto::storeLe32(&r[20], uint32_t(compression));
-  crypto::storeLe32(&r[24], uint32_t(compressionEngine));
-  crypto::storeLe32(&r[28], uint32_t(checkValue));
-  crypto::storeLe32(&r[32], uint32_t(recordLength));
+  crypto::StoreLe32(&r[8], 12);
+  crypto::StoreLe32(&r[12], uint32_t(hashIndex));
+  crypto::StoreLe32(&r[16], uint32_t(cipherIndex));
+  crypto::StoreLe32(&r[20], uint32_t(compression));
+  crypto::StoreLe32(&r[24], uint32_t(compressionEngine));
+  crypto::StoreLe32(&r[28], uint32_t(checkValue));
+  crypto::StoreLe32(&r[32], uint32_t(recordLength));
   return r;
 }
 
 MetaInfo MetaInfo::Parse(const uint8_t* r) {
   MetaInfo m;
-  m.hashIndex = int32_t(crypto::loadLe32(r + 12));
-  m.cipherIndex = int32_t(crypto::loadLe32(r + 16));
-  m.compression = int32_t(crypto::loadLe32(r + 20));
-  m.compressionEngine = int32_t(crypto::loadLe32(r + 24));
-  m.checkValue = int32_t(crypto::loadLe32(r + 28));
-  m.recordLength = int32_t(crypto::loadLe32(r + 32));
+  m.hashIndex = int32_t(crypto::LoadLe32(r + 12));
+  m.cipherIndex = int32_t(crypto::LoadLe32(r + 16));
+  m.compression = int32_t(crypto::LoadLe32(r + 20));
+  m.compressionEngine = int32_t(crypto::LoadLe32(r + 24));
+  m.checkValue = int32_t(crypto::LoadLe32(r + 28));
+  m.recordLength = int32_t(crypto::LoadLe32(r + 32));
   return m;
 }
 
 int32_t CheckValueOf(const uint8_t* first12, uint64_t size) {
   if (size < 13) return 0;
-  int64_t s = int64_t(int32_t(crypto::loadLe32(first12))) +
-              int64_t(int32_t(crypto::loadLe32(first12 + 4))) +
-              int64_t(int32_t(crypto::loadLe32(first12 + 8)));
+  int64_t s = int64_t(int32_t(crypto::LoadLe32(first12))) +
+              int64_t(int32_t(crypto::LoadLe32(first12 + 4))) +
+              int64_t(int32_t(crypto::LoadLe32(first12 + 8)));
   return int32_t(s % 11);  // C++ division truncates: the remainder has the sign of s
 }
 
@@ -76,7 +76,7 @@ bool HasMetaInfo(platform::File& f) {
     if (size < 4) return false;
     uint8_t tail[4];
     if (f.ReadAt(size - 4, tail, 4) != 4) return false;
-    int64_t length = int32_t(crypto::loadLe32(tail));
+    int64_t length = int32_t(crypto::LoadLe32(tail));
     if (length < 5 || uint64_t(length) > size) return false;
     uint8_t sig[5];
     if (f.ReadAt(size - uint64_t(length), sig, 5) != 5) return false;
@@ -107,12 +107,12 @@ std::optional<MetaInfo> ReadMetaInfo(platform::File& file, std::string& problem)
     problem = messages::MetaInfoDamaged("no VELT signature");
     return std::nullopt;
   }
-  if (!crypto::findCipher(m.cipherIndex)) {
+  if (!crypto::FindCipher(m.cipherIndex)) {
     problem = messages::MetaInfoDamaged("cipher index " + std::to_string(m.cipherIndex) +
                                         " is outside 0-18");
     return std::nullopt;
   }
-  if (!crypto::findHash(m.hashIndex)) {
+  if (!crypto::FindHash(m.hashIndex)) {
     problem =
         messages::MetaInfoDamaged("hash index " + std::to_string(m.hashIndex) + " is outside 0-9");
     return std::nullopt;

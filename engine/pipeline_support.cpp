@@ -22,9 +22,9 @@ void RequireRegularFile(const std::string& path) {
 std::unique_ptr<crypto::TCrypt_cipher> MakeKeyedCipher(int cipherIndex, int hashIndex,
                                                        const std::string& password,
                                                        ProgressSink& sink) {
-  const crypto::CipherEntry* cipherEntry = crypto::findCipher(cipherIndex);
+  const crypto::CipherEntry* cipherEntry = crypto::FindCipher(cipherIndex);
   if (!cipherEntry) throw std::invalid_argument(messages::NoSuchCipher(cipherIndex));
-  const crypto::HashEntry* hashEntry = crypto::findHash(hashIndex);
+  const crypto::HashEntry* hashEntry = crypto::FindHash(hashIndex);
   if (!hashEntry) throw std::invalid_argument(messages::NoSuchHash(hashIndex));
   auto cipher = cipherEntry->cls->create();
   cipher->InitWithPassword(password, *hashEntry->cls);

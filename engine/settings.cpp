@@ -17,8 +17,8 @@ ExtensionCheck CheckExtension(const std::string& extension) {
 }
 
 std::string SettingsProblem(const EngineSettings& s) {
-  if (!crypto::findCipher(s.cipherIndex)) return messages::NoSuchCipher(s.cipherIndex);
-  if (!crypto::findHash(s.hashIndex)) return messages::NoSuchHash(s.hashIndex);
+  if (!crypto::FindCipher(s.cipherIndex)) return messages::NoSuchCipher(s.cipherIndex);
+  if (!crypto::FindHash(s.hashIndex)) return messages::NoSuchHash(s.hashIndex);
   if (s.compressionEngine != 0) return messages::UnknownCompressionEngine(s.compressionEngine);
   if (s.compressionSpeed < kSpeedDefault || s.compressionSpeed > kSpeedBest)
     return messages::UnknownCompressionSetting(s.compressionSpeed);

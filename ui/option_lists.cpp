@@ -10,12 +10,12 @@ namespace velt::ui {
 
 void FillCipherList(QComboBox* list) {
   list->clear();
-  for (const auto& c : crypto::cipherCatalogue()) list->addItem(QString::fromLatin1(c.label));
+  for (const auto& c : crypto::CipherCatalogue()) list->addItem(QString::fromLatin1(c.label));
 }
 
 void FillHashList(QComboBox* list) {
   list->clear();
-  for (const auto& h : crypto::hashCatalogue()) list->addItem(QString::fromLatin1(h.label));
+  for (const auto& h : crypto::HashCatalogue()) list->addItem(QString::fromLatin1(h.label));
 }
 
 void FillCompressionEngineList(QComboBox* list) {

@@ -45,39 +45,39 @@ void TCrypt_blowfish::SetupKey(const uint8_t* key, unsigned bits) {
   }
   SecureBuffer<uint8_t, 8> block;
   for (int i = 0; i < 18; i += 2) {
-    encryptBlock(block, block);
-    ks_->p[i] = loadBe32(block);
-    ks_->p[i + 1] = loadBe32(block + 4);
+    EncryptBlockRaw(block, block);
+    ks_->p[i] = LoadBe32(block);
+    ks_->p[i + 1] = LoadBe32(block + 4);
   }
   for (auto& box : ks_->s) {
     for (int i = 0; i < 256; i += 2) {
-      encryptBlock(block, block);
-      box[i] = loadBe32(block);
-      box[i + 1] = loadBe32(block + 4);
+      EncryptBlockRaw(block, block);
+      box[i] = LoadBe32(block);
+      box[i + 1] = LoadBe32(block + 4);
     }
   }
 }
 
-void TCrypt_blowfish::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+void TCrypt_blowfish::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
   for (; count >= 2; count -= 2, in += 16, out += 16) {
-    uint32_t l0 = loadBe32(in), r0 = loadBe32(in + 4);
-    uint32_t l1 = loadBe32(in + 8), r1 = loadBe32(in + 12);
+    uint32_t l0 = LoadBe32(in), r0 = LoadBe32(in + 4);
+    uint32_t l1 = LoadBe32(in + 8), r1 = LoadBe32(in + 12);
     for (int i = 16; i > 0; i -= 2) {
       l0 ^= ks_->p[i + 1];
       l1 ^= ks_->p[i + 1];
-      r0 ^= f(l0);
-      r1 ^= f(l1);
+      r0 ^= F(l0);
+      r1 ^= F(l1);
       r0 ^= ks_->p[i];
       r1 ^= ks_->p[i];
-      l0 ^= f(r0);
-      l1 ^= f(r1);
+      l0 ^= F(r0);
+      l1 ^= F(r1);
     }
-    storeBe32(out, r0 ^ ks_->p[0]);
-    storeBe32(out + 4, l0 ^ ks_->p[1]);
-    storeBe32(out + 8, r1 ^ ks_->p[0]);
-    storeBe32(out + 12, l1 ^ ks_->p[1]);
+    StoreBe32(out, r0 ^ ks_->p[0]);
+    StoreBe32(out + 4, l0 ^ ks_->p[1]);
+    StoreBe32(out + 8, r1 ^ ks_->p[0]);
+    StoreBe32(out + 12, l1 ^ ks_->p[1]);
   }
-  if (count) decryptBlock(in, out);
+  if (count) DecryptBlockRaw(in, out);
 }
 
 }  // namespace velt::crypto

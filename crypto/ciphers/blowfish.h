@@ -19,39 +19,39 @@ class TCrypt_blowfish final
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const {
-    uint32_t l = loadBe32(in), r = loadBe32(in + 4);
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
     for (int i = 0; i < 16; i += 2) {
       l ^= ks_->p[i];
-      r ^= f(l);
+      r ^= F(l);
       r ^= ks_->p[i + 1];
-      l ^= f(r);
+      l ^= F(r);
     }
     l ^= ks_->p[16];
     r ^= ks_->p[17];
-    storeBe32(out, r);
-    storeBe32(out + 4, l);
+    StoreBe32(out, r);
+    StoreBe32(out + 4, l);
   }
 
-  void decryptBlock(const uint8_t* in, uint8_t* out) const {
-    uint32_t l = loadBe32(in), r = loadBe32(in + 4);
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
     for (int i = 16; i > 0; i -= 2) {
       l ^= ks_->p[i + 1];
-      r ^= f(l);
+      r ^= F(l);
       r ^= ks_->p[i];
-      l ^= f(r);
+      l ^= F(r);
     }
     l ^= ks_->p[1];
     r ^= ks_->p[0];
-    storeBe32(out, r);
-    storeBe32(out + 4, l);
+    StoreBe32(out, r);
+    StoreBe32(out + 4, l);
   }
 
   // Two independent blocks per round let the S-box loads of one hide the latency of the other.
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 
  private:
-  uint32_t f(uint32_t x) const {
+  uint32_t F(uint32_t x) const {
     return ((ks_->s[0][x >> 24] + ks_->s[1][(x >> 16) & 0xff]) ^ ks_->s[2][(x >> 8) & 0xff]) +
            ks_->s[3][x & 0xff];
   }

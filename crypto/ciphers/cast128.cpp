@@ -47,67 +47,67 @@ const auto& S8 = kS[7];
 // The three round function types; round i (0-based) uses type i mod 3. The rotations are
 // stored 16 more than the standard's, which moves the bytes for S1 and S2 (needed first) to
 // the two low bytes, where they are extracted in one step.
-inline uint32_t f1(uint32_t d, const Cast128Schedule& k, int i) {
+inline uint32_t F1(uint32_t d, const Cast128Schedule& k, int i) {
   uint64_t x = std::rotl(k.km[i] + d, int(k.kr[i]));
   return ((S1[x >> 8 & 255] ^ S2[x & 255]) - S3[x >> 24]) + S4[x >> 16 & 255];
 }
-inline uint32_t f2(uint32_t d, const Cast128Schedule& k, int i) {
+inline uint32_t F2(uint32_t d, const Cast128Schedule& k, int i) {
   uint64_t x = std::rotl(k.km[i] ^ d, int(k.kr[i]));
   return ((S1[x >> 8 & 255] - S2[x & 255]) + S3[x >> 24]) ^ S4[x >> 16 & 255];
 }
-inline uint32_t f3(uint32_t d, const Cast128Schedule& k, int i) {
+inline uint32_t F3(uint32_t d, const Cast128Schedule& k, int i) {
   uint64_t x = std::rotl(k.km[i] - d, int(k.kr[i]));
   return ((S1[x >> 8 & 255] + S2[x & 255]) ^ S3[x >> 24]) - S4[x >> 16 & 255];
 }
 
 // One round over N blocks: a ^= F(b).
 template <int N, class F>
-inline void round(uint32_t* a, const uint32_t* b, F f, const Cast128Schedule& k, int i) {
+inline void Round(uint32_t* a, const uint32_t* b, F f, const Cast128Schedule& k, int i) {
   for (int j = 0; j < N; ++j) a[j] ^= f(b[j], k, i);
 }
 
 // N independent blocks, round by round; the halves are swapped in place, so after an even
 // number of rounds l and r hold L and R again and leave as R, L.
 template <int N>
-inline void encryptN(const Cast128Schedule& k, const uint8_t* in, uint8_t* out) {
+inline void EncryptN(const Cast128Schedule& k, const uint8_t* in, uint8_t* out) {
   uint32_t l[N], r[N];
-  for (int j = 0; j < N; ++j) l[j] = loadBe32(in + 8 * j), r[j] = loadBe32(in + 8 * j + 4);
+  for (int j = 0; j < N; ++j) l[j] = LoadBe32(in + 8 * j), r[j] = LoadBe32(in + 8 * j + 4);
   for (int i = 0; i < 12; i += 6) {
-    round<N>(l, r, f1, k, i);
-    round<N>(r, l, f2, k, i + 1);
-    round<N>(l, r, f3, k, i + 2);
-    round<N>(r, l, f1, k, i + 3);
-    round<N>(l, r, f2, k, i + 4);
-    round<N>(r, l, f3, k, i + 5);
+    Round<N>(l, r, F1, k, i);
+    Round<N>(r, l, F2, k, i + 1);
+    Round<N>(l, r, F3, k, i + 2);
+    Round<N>(r, l, F1, k, i + 3);
+    Round<N>(l, r, F2, k, i + 4);
+    Round<N>(r, l, F3, k, i + 5);
   }
   if (k.rounds > 12) {
-    round<N>(l, r, f1, k, 12);
-    round<N>(r, l, f2, k, 13);
-    round<N>(l, r, f3, k, 14);
-    round<N>(r, l, f1, k, 15);
+    Round<N>(l, r, F1, k, 12);
+    Round<N>(r, l, F2, k, 13);
+    Round<N>(l, r, F3, k, 14);
+    Round<N>(r, l, F1, k, 15);
   }
-  for (int j = 0; j < N; ++j) storeBe32(out + 8 * j, r[j]), storeBe32(out + 8 * j + 4, l[j]);
+  for (int j = 0; j < N; ++j) StoreBe32(out + 8 * j, r[j]), StoreBe32(out + 8 * j + 4, l[j]);
 }
 
 template <int N>
-inline void decryptN(const Cast128Schedule& k, const uint8_t* in, uint8_t* out) {
+inline void DecryptN(const Cast128Schedule& k, const uint8_t* in, uint8_t* out) {
   uint32_t l[N], r[N];
-  for (int j = 0; j < N; ++j) l[j] = loadBe32(in + 8 * j), r[j] = loadBe32(in + 8 * j + 4);
+  for (int j = 0; j < N; ++j) l[j] = LoadBe32(in + 8 * j), r[j] = LoadBe32(in + 8 * j + 4);
   if (k.rounds > 12) {
-    round<N>(l, r, f1, k, 15);
-    round<N>(r, l, f3, k, 14);
-    round<N>(l, r, f2, k, 13);
-    round<N>(r, l, f1, k, 12);
+    Round<N>(l, r, F1, k, 15);
+    Round<N>(r, l, F3, k, 14);
+    Round<N>(l, r, F2, k, 13);
+    Round<N>(r, l, F1, k, 12);
   }
   for (int i = 6; i >= 0; i -= 6) {
-    round<N>(l, r, f3, k, i + 5);
-    round<N>(r, l, f2, k, i + 4);
-    round<N>(l, r, f1, k, i + 3);
-    round<N>(r, l, f3, k, i + 2);
-    round<N>(l, r, f2, k, i + 1);
-    round<N>(r, l, f1, k, i);
+    Round<N>(l, r, F3, k, i + 5);
+    Round<N>(r, l, F2, k, i + 4);
+    Round<N>(l, r, F1, k, i + 3);
+    Round<N>(r, l, F3, k, i + 2);
+    Round<N>(l, r, F2, k, i + 1);
+    Round<N>(r, l, F1, k, i);
   }
-  for (int j = 0; j < N; ++j) storeBe32(out + 8 * j, r[j]), storeBe32(out + 8 * j + 4, l[j]);
+  for (int j = 0; j < N; ++j) StoreBe32(out + 8 * j, r[j]), StoreBe32(out + 8 * j + 4, l[j]);
 }
 
 }  // namespace
@@ -122,7 +122,7 @@ void TCrypt_cast128::SetupKey(const uint8_t* key, unsigned bits) {
   SecureBuffer<uint32_t, 4> x;
   SecureBuffer<uint32_t, 4> z;
   SecureBuffer<uint32_t, 32> k;
-  for (int i = 0; i < 4; ++i) x[i] = loadBe32(bytes + 4 * i);
+  for (int i = 0; i < 4; ++i) x[i] = LoadBe32(bytes + 4 * i);
   // Byte n of the 16-byte x or z, most significant first.
   auto X = [&](int n) { return x[n >> 2] >> (24 - 8 * (n & 3)) & 0xff; };
   auto Z = [&](int n) { return z[n >> 2] >> (24 - 8 * (n & 3)) & 0xff; };
@@ -168,22 +168,22 @@ void TCrypt_cast128::SetupKey(const uint8_t* key, unsigned bits) {
   ks_->rounds = bits <= 80 ? 12 : 16;
 }
 
-void TCrypt_cast128::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  encryptN<1>(*ks_, in, out);
+void TCrypt_cast128::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  EncryptN<1>(*ks_, in, out);
 }
 
-void TCrypt_cast128::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  decryptN<1>(*ks_, in, out);
+void TCrypt_cast128::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  DecryptN<1>(*ks_, in, out);
 }
 
-void TCrypt_cast128::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 16, out += 16) encryptN<2>(*ks_, in, out);
-  if (count) encryptN<1>(*ks_, in, out);
+void TCrypt_cast128::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 16, out += 16) EncryptN<2>(*ks_, in, out);
+  if (count) EncryptN<1>(*ks_, in, out);
 }
 
-void TCrypt_cast128::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 16, out += 16) decryptN<2>(*ks_, in, out);
-  if (count) decryptN<1>(*ks_, in, out);
+void TCrypt_cast128::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 16, out += 16) DecryptN<2>(*ks_, in, out);
+  if (count) DecryptN<1>(*ks_, in, out);
 }
 
 template class BlockCipher<TCrypt_cast128, TCrypt_blockcipher64, Cast128Schedule>;

@@ -20,11 +20,11 @@ class TCrypt_cast128 final
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const;
-  void decryptBlock(const uint8_t* in, uint8_t* out) const;
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   // Two blocks at a time hide the latency of the S-box loads.
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 };
 
 // The block functions are compiled with the mode loops in cast128.cpp, so they inline there.

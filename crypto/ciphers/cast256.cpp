@@ -21,16 +21,16 @@ const uint32_t kS[4][256] = {
     },
 };
 
-inline uint32_t f1(uint32_t d, uint32_t km, unsigned kr) {
-  uint32_t i = rotl32(km + d, int(kr));
+inline uint32_t F1(uint32_t d, uint32_t km, unsigned kr) {
+  uint32_t i = Rotl32(km + d, int(kr));
   return ((kS[0][i >> 24] ^ kS[1][(i >> 16) & 0xff]) - kS[2][(i >> 8) & 0xff]) + kS[3][i & 0xff];
 }
-inline uint32_t f2(uint32_t d, uint32_t km, unsigned kr) {
-  uint32_t i = rotl32(km ^ d, int(kr));
+inline uint32_t F2(uint32_t d, uint32_t km, unsigned kr) {
+  uint32_t i = Rotl32(km ^ d, int(kr));
   return ((kS[0][i >> 24] - kS[1][(i >> 16) & 0xff]) + kS[2][(i >> 8) & 0xff]) ^ kS[3][i & 0xff];
 }
-inline uint32_t f3(uint32_t d, uint32_t km, unsigned kr) {
-  uint32_t i = rotl32(km - d, int(kr));
+inline uint32_t F3(uint32_t d, uint32_t km, unsigned kr) {
+  uint32_t i = Rotl32(km - d, int(kr));
   return ((kS[0][i >> 24] + kS[1][(i >> 16) & 0xff]) ^ kS[2][(i >> 8) & 0xff]) - kS[3][i & 0xff];
 }
 
@@ -39,52 +39,52 @@ struct Words {
 };
 
 // Q and its inverse QBAR; each undoes the other under the same keys.
-inline void quad(Words& w, const uint32_t* km, const uint8_t* kr) {
-  w.c ^= f1(w.d, km[0], kr[0]);
-  w.b ^= f2(w.c, km[1], kr[1]);
-  w.a ^= f3(w.b, km[2], kr[2]);
-  w.d ^= f1(w.a, km[3], kr[3]);
+inline void Quad(Words& w, const uint32_t* km, const uint8_t* kr) {
+  w.c ^= F1(w.d, km[0], kr[0]);
+  w.b ^= F2(w.c, km[1], kr[1]);
+  w.a ^= F3(w.b, km[2], kr[2]);
+  w.d ^= F1(w.a, km[3], kr[3]);
 }
-inline void quadBar(Words& w, const uint32_t* km, const uint8_t* kr) {
-  w.d ^= f1(w.a, km[3], kr[3]);
-  w.a ^= f3(w.b, km[2], kr[2]);
-  w.b ^= f2(w.c, km[1], kr[1]);
-  w.c ^= f1(w.d, km[0], kr[0]);
+inline void QuadBar(Words& w, const uint32_t* km, const uint8_t* kr) {
+  w.d ^= F1(w.a, km[3], kr[3]);
+  w.a ^= F3(w.b, km[2], kr[2]);
+  w.b ^= F2(w.c, km[1], kr[1]);
+  w.c ^= F1(w.d, km[0], kr[0]);
 }
 
 // N blocks side by side, one quad-round at a time, so that the S-box loads of one block
 // overlap the dependency chain of the others.
 template <size_t N>
-void encryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
+void EncryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
   Words w[N];
   for (size_t j = 0; j < N; ++j, in += 16)
-    w[j] = {loadBe32(in), loadBe32(in + 4), loadBe32(in + 8), loadBe32(in + 12)};
+    w[j] = {LoadBe32(in), LoadBe32(in + 4), LoadBe32(in + 8), LoadBe32(in + 12)};
   for (int i = 0; i < 6; ++i)
-    for (auto& x : w) quad(x, ks.km[i], ks.kr[i]);
+    for (auto& x : w) Quad(x, ks.km[i], ks.kr[i]);
   for (int i = 6; i < 12; ++i)
-    for (auto& x : w) quadBar(x, ks.km[i], ks.kr[i]);
+    for (auto& x : w) QuadBar(x, ks.km[i], ks.kr[i]);
   for (size_t j = 0; j < N; ++j, out += 16) {
-    storeBe32(out, w[j].a);
-    storeBe32(out + 4, w[j].b);
-    storeBe32(out + 8, w[j].c);
-    storeBe32(out + 12, w[j].d);
+    StoreBe32(out, w[j].a);
+    StoreBe32(out + 4, w[j].b);
+    StoreBe32(out + 8, w[j].c);
+    StoreBe32(out + 12, w[j].d);
   }
 }
 
 template <size_t N>
-void decryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
+void DecryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
   Words w[N];
   for (size_t j = 0; j < N; ++j, in += 16)
-    w[j] = {loadBe32(in), loadBe32(in + 4), loadBe32(in + 8), loadBe32(in + 12)};
+    w[j] = {LoadBe32(in), LoadBe32(in + 4), LoadBe32(in + 8), LoadBe32(in + 12)};
   for (int i = 11; i >= 6; --i)
-    for (auto& x : w) quad(x, ks.km[i], ks.kr[i]);
+    for (auto& x : w) Quad(x, ks.km[i], ks.kr[i]);
   for (int i = 5; i >= 0; --i)
-    for (auto& x : w) quadBar(x, ks.km[i], ks.kr[i]);
+    for (auto& x : w) QuadBar(x, ks.km[i], ks.kr[i]);
   for (size_t j = 0; j < N; ++j, out += 16) {
-    storeBe32(out, w[j].a);
-    storeBe32(out + 4, w[j].b);
-    storeBe32(out + 8, w[j].c);
-    storeBe32(out + 12, w[j].d);
+    StoreBe32(out, w[j].a);
+    StoreBe32(out + 4, w[j].b);
+    StoreBe32(out + 8, w[j].c);
+    StoreBe32(out + 12, w[j].d);
   }
 }
 
@@ -99,7 +99,7 @@ void TCrypt_cast256::SetupKey(const uint8_t* key, unsigned bits) {
   SecureBuffer<uint8_t, 32> padded;
   std::memcpy(padded, key, bits / 8);
   SecureBuffer<uint32_t, 8> k;  // kappa = A..H
-  for (int i = 0; i < 8; ++i) k[i] = loadBe32(padded + 4 * i);
+  for (int i = 0; i < 8; ++i) k[i] = LoadBe32(padded + 4 * i);
 
   // The masking and rotation constants of the key schedule's 24 octaves.
   uint32_t cm = 0x5A827999;        // 2^30 * sqrt(2)
@@ -116,14 +116,14 @@ void TCrypt_cast256::SetupKey(const uint8_t* key, unsigned bits) {
       cr = (cr + mr) % 32;
     }
     // G, F, E, D, C, B, A, H in turn, each from its right neighbour (cyclically).
-    k[6] ^= f1(k[7], tm[0], tr[0]);
-    k[5] ^= f2(k[6], tm[1], tr[1]);
-    k[4] ^= f3(k[5], tm[2], tr[2]);
-    k[3] ^= f1(k[4], tm[3], tr[3]);
-    k[2] ^= f2(k[3], tm[4], tr[4]);
-    k[1] ^= f3(k[2], tm[5], tr[5]);
-    k[0] ^= f1(k[1], tm[6], tr[6]);
-    k[7] ^= f2(k[0], tm[7], tr[7]);
+    k[6] ^= F1(k[7], tm[0], tr[0]);
+    k[5] ^= F2(k[6], tm[1], tr[1]);
+    k[4] ^= F3(k[5], tm[2], tr[2]);
+    k[3] ^= F1(k[4], tm[3], tr[3]);
+    k[2] ^= F2(k[3], tm[4], tr[4]);
+    k[1] ^= F3(k[2], tm[5], tr[5]);
+    k[0] ^= F1(k[1], tm[6], tr[6]);
+    k[7] ^= F2(k[0], tm[7], tr[7]);
   };
   for (int i = 0; i < 12; ++i) {
     octave();
@@ -139,22 +139,22 @@ void TCrypt_cast256::SetupKey(const uint8_t* key, unsigned bits) {
   }
 }
 
-void TCrypt_cast256::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  encryptN<1>(*ks_, in, out);
+void TCrypt_cast256::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  EncryptN<1>(*ks_, in, out);
 }
 
-void TCrypt_cast256::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  decryptN<1>(*ks_, in, out);
+void TCrypt_cast256::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  DecryptN<1>(*ks_, in, out);
 }
 
-void TCrypt_cast256::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 32, out += 32) encryptN<2>(*ks_, in, out);
-  if (count) encryptN<1>(*ks_, in, out);
+void TCrypt_cast256::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 32, out += 32) EncryptN<2>(*ks_, in, out);
+  if (count) EncryptN<1>(*ks_, in, out);
 }
 
-void TCrypt_cast256::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 32, out += 32) decryptN<2>(*ks_, in, out);
-  if (count) decryptN<1>(*ks_, in, out);
+void TCrypt_cast256::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 32, out += 32) DecryptN<2>(*ks_, in, out);
+  if (count) DecryptN<1>(*ks_, in, out);
 }
 
 template class BlockCipher<TCrypt_cast256, TCrypt_blockcipher128, Cast256Schedule>;

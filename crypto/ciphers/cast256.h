@@ -19,11 +19,11 @@ class TCrypt_cast256 final
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const;
-  void decryptBlock(const uint8_t* in, uint8_t* out) const;
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   // Two blocks at a time keep more S-box loads in flight.
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 };
 
 // The block functions are compiled with the mode loops in cast256.cpp, so they inline there.

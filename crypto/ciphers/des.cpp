@@ -56,35 +56,35 @@ constexpr uint8_t kS[8][64] = {
 };
 
 // Bit `pos` (1-based from the top) of a `width`-bit value.
-constexpr uint64_t bitAt(uint64_t v, int width, int pos) {
+constexpr uint64_t BitAt(uint64_t v, int width, int pos) {
   return (v >> (width - pos)) & 1;
 }
 
 // Output bit i+1 is input bit table[i].
-constexpr uint64_t permute(uint64_t in, int inWidth, const uint8_t* table, int outWidth) {
+constexpr uint64_t Permute(uint64_t in, int inWidth, const uint8_t* table, int outWidth) {
   uint64_t out = 0;
-  for (int i = 0; i < outWidth; ++i) out = out << 1 | bitAt(in, inWidth, table[i]);
+  for (int i = 0; i < outWidth; ++i) out = out << 1 | BitAt(in, inWidth, table[i]);
   return out;
 }
 
 // The rounds keep both halves rotated left by one bit, so that each S-box's six input bits
 // (E's overlapping groups) sit in one byte of either the half or the half rotated by four.
 // SP[i][x] is then P applied to S-box i's output for input x, in the same rotated form.
-constexpr std::array<std::array<uint32_t, 64>, 8> makeSp() {
+constexpr std::array<std::array<uint32_t, 64>, 8> MakeSp() {
   std::array<std::array<uint32_t, 64>, 8> sp{};
   for (int i = 0; i < 8; ++i) {
     for (int x = 0; x < 64; ++x) {
       int row = (x >> 4 & 2) | (x & 1), col = x >> 1 & 15;
       uint32_t s = uint32_t(kS[i][row * 16 + col]) << (28 - 4 * i);
-      sp[size_t(i)][size_t(x)] = std::rotl(uint32_t(permute(s, 32, kP, 32)), 1);
+      sp[size_t(i)][size_t(x)] = std::rotl(uint32_t(Permute(s, 32, kP, 32)), 1);
     }
   }
   return sp;
 }
-constexpr auto kSp = makeSp();
+constexpr auto kSp = MakeSp();
 
 // IP as a sequence of bit-group swaps; leaves the halves in the rotated form of the rounds.
-constexpr void initialPermutation(uint32_t& l, uint32_t& r) {
+constexpr void InitialPermutation(uint32_t& l, uint32_t& r) {
   uint32_t w = ((l >> 4) ^ r) & 0x0f0f0f0f;
   r ^= w;
   l ^= w << 4;
@@ -105,7 +105,7 @@ constexpr void initialPermutation(uint32_t& l, uint32_t& r) {
 }
 
 // The same steps undone in reverse order: FP is the inverse of IP.
-constexpr void finalPermutation(uint32_t& l, uint32_t& r) {
+constexpr void FinalPermutation(uint32_t& l, uint32_t& r) {
   l = std::rotr(l, 1);
   uint32_t w = (l ^ r) & 0xaaaaaaaa;
   l ^= w;
@@ -127,23 +127,23 @@ constexpr void finalPermutation(uint32_t& l, uint32_t& r) {
 
 // The swap networks must be the standard's permutations (and their rotated halves what the
 // SP tables expect); both are linear, so single bits prove it.
-constexpr bool swapNetworksMatchTables() {
+constexpr bool SwapNetworksMatchTables() {
   for (int b = 0; b < 64; ++b) {
     uint64_t x = uint64_t(1) << b;
     uint32_t l = uint32_t(x >> 32), r = uint32_t(x);
-    initialPermutation(l, r);
-    uint64_t ip = permute(x, 64, kIP, 64);
+    InitialPermutation(l, r);
+    uint64_t ip = Permute(x, 64, kIP, 64);
     if (l != std::rotl(uint32_t(ip >> 32), 1) || r != std::rotl(uint32_t(ip), 1)) return false;
     l = std::rotl(uint32_t(x >> 32), 1);
     r = std::rotl(uint32_t(x), 1);
-    finalPermutation(l, r);
-    if ((uint64_t(l) << 32 | r) != permute(x, 64, kFP, 64)) return false;
+    FinalPermutation(l, r);
+    if ((uint64_t(l) << 32 | r) != Permute(x, 64, kFP, 64)) return false;
   }
   return true;
 }
-static_assert(swapNetworksMatchTables());
+static_assert(SwapNetworksMatchTables());
 
-inline uint32_t f(uint32_t r, const uint32_t* k) {
+inline uint32_t F(uint32_t r, const uint32_t* k) {
   uint32_t a = std::rotr(r, 4) ^ k[0], b = r ^ k[1];
   return kSp[0][a >> 24 & 63] ^ kSp[2][a >> 16 & 63] ^ kSp[4][a >> 8 & 63] ^ kSp[6][a & 63] ^
          kSp[1][b >> 24 & 63] ^ kSp[3][b >> 16 & 63] ^ kSp[5][b >> 8 & 63] ^ kSp[7][b & 63];
@@ -152,62 +152,62 @@ inline uint32_t f(uint32_t r, const uint32_t* k) {
 // 16 rounds per pass. Leaving the halves swapped after each pass is the standard's final swap,
 // and between passes it is also what the cancelled FP/IP pair would have left.
 template <int Passes>
-inline void cryptOne(const uint32_t* k, const uint8_t* in, uint8_t* out) {
-  uint32_t l = loadBe32(in), r = loadBe32(in + 4);
-  initialPermutation(l, r);
+inline void CryptOne(const uint32_t* k, const uint8_t* in, uint8_t* out) {
+  uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
+  InitialPermutation(l, r);
   for (int p = 0; p < Passes; ++p) {
     for (int i = 0; i < 8; ++i, k += 4) {
-      l ^= f(r, k);
-      r ^= f(l, k + 2);
+      l ^= F(r, k);
+      r ^= F(l, k + 2);
     }
     std::swap(l, r);
   }
-  finalPermutation(l, r);
-  storeBe32(out, l);
-  storeBe32(out + 4, r);
+  FinalPermutation(l, r);
+  StoreBe32(out, l);
+  StoreBe32(out + 4, r);
 }
 
 // Two independent blocks, so that one block's table loads overlap the other's.
 template <int Passes>
-inline void cryptTwo(const uint32_t* k, const uint8_t* in, uint8_t* out) {
-  uint32_t l0 = loadBe32(in), r0 = loadBe32(in + 4);
-  uint32_t l1 = loadBe32(in + 8), r1 = loadBe32(in + 12);
-  initialPermutation(l0, r0);
-  initialPermutation(l1, r1);
+inline void CryptTwo(const uint32_t* k, const uint8_t* in, uint8_t* out) {
+  uint32_t l0 = LoadBe32(in), r0 = LoadBe32(in + 4);
+  uint32_t l1 = LoadBe32(in + 8), r1 = LoadBe32(in + 12);
+  InitialPermutation(l0, r0);
+  InitialPermutation(l1, r1);
   for (int p = 0; p < Passes; ++p) {
     for (int i = 0; i < 8; ++i, k += 4) {
-      l0 ^= f(r0, k);
-      l1 ^= f(r1, k);
-      r0 ^= f(l0, k + 2);
-      r1 ^= f(l1, k + 2);
+      l0 ^= F(r0, k);
+      l1 ^= F(r1, k);
+      r0 ^= F(l0, k + 2);
+      r1 ^= F(l1, k + 2);
     }
     std::swap(l0, r0);
     std::swap(l1, r1);
   }
-  finalPermutation(l0, r0);
-  finalPermutation(l1, r1);
-  storeBe32(out, l0);
-  storeBe32(out + 4, r0);
-  storeBe32(out + 8, l1);
-  storeBe32(out + 12, r1);
+  FinalPermutation(l0, r0);
+  FinalPermutation(l1, r1);
+  StoreBe32(out, l0);
+  StoreBe32(out + 4, r0);
+  StoreBe32(out + 8, l1);
+  StoreBe32(out + 12, r1);
 }
 
 template <int Passes>
-void cryptBlocks(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
-  for (; count >= 2; count -= 2, in += 16, out += 16) cryptTwo<Passes>(k, in, out);
-  if (count) cryptOne<Passes>(k, in, out);
+void CryptBlocks(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
+  for (; count >= 2; count -= 2, in += 16, out += 16) CryptTwo<Passes>(k, in, out);
+  if (count) CryptOne<Passes>(k, in, out);
 }
 
 }  // namespace
 
-void TCrypt_customdes::expandKey(const uint8_t* key, uint32_t* enc, uint32_t* dec) {
-  uint64_t cd = permute(loadBe64(key), 64, kPC1, 56);  // parity bits fall out here
+void TCrypt_customdes::ExpandKey(const uint8_t* key, uint32_t* enc, uint32_t* dec) {
+  uint64_t cd = Permute(LoadBe64(key), 64, kPC1, 56);  // parity bits fall out here
   uint32_t c = uint32_t(cd >> 28), d = uint32_t(cd & 0xfffffff);
   for (int round = 0; round < 16; ++round) {
     int s = kShifts[round];
     c = ((c << s) | (c >> (28 - s))) & 0xfffffff;
     d = ((d << s) | (d >> (28 - s))) & 0xfffffff;
-    uint64_t k = permute(uint64_t(c) << 28 | d, 56, kPC2, 48);
+    uint64_t k = Permute(uint64_t(c) << 28 | d, 56, kPC2, 48);
     // Six-bit groups 0, 2, 4, 6 go with the half rotated by four, 1, 3, 5, 7 with the half.
     uint32_t even = 0, odd = 0;
     for (int g = 0; g < 8; g += 2) {
@@ -221,12 +221,12 @@ void TCrypt_customdes::expandKey(const uint8_t* key, uint32_t* enc, uint32_t* de
   }
 }
 
-void TCrypt_customdes::crypt1(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
-  cryptBlocks<1>(k, in, out, count);
+void TCrypt_customdes::Crypt1(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
+  CryptBlocks<1>(k, in, out, count);
 }
 
-void TCrypt_customdes::crypt3(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
-  cryptBlocks<3>(k, in, out, count);
+void TCrypt_customdes::Crypt3(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
+  CryptBlocks<3>(k, in, out, count);
 }
 
 bool TCrypt_des::ClassSelfCheck() {
@@ -236,7 +236,7 @@ bool TCrypt_des::ClassSelfCheck() {
 void TCrypt_des::SetupKey(const uint8_t* key, unsigned bits) {
   SecureBuffer<uint8_t, 8> k;
   std::copy_n(key, bits / 8, k.data());
-  expandKey(k, ks_->enc, ks_->dec);
+  ExpandKey(k, ks_->enc, ks_->dec);
 }
 
 bool TCrypt_3des::ClassSelfCheck() {
@@ -250,7 +250,7 @@ void TCrypt_3des::SetupKey(const uint8_t* key, unsigned bits) {
   // Two-key triple DES for keys up to 128 bits; longer keys are zero-filled to three.
   if (bits <= 128) std::memcpy(k + 16, k, 8);
   SecureBuffer<uint32_t[32], 3> e, d;
-  for (int i = 0; i < 3; ++i) expandKey(k + 8 * i, e[i], d[i]);
+  for (int i = 0; i < 3; ++i) ExpandKey(k + 8 * i, e[i], d[i]);
   // E(K1) D(K2) E(K3), and for decryption D(K3) E(K2) D(K1).
   std::memcpy(ks_->enc, e[0], sizeof e[0]);
   std::memcpy(ks_->enc + 32, d[1], sizeof d[1]);

@@ -9,10 +9,10 @@ namespace velt::crypto {
 class TCrypt_customdes : public TCrypt_blockcipher64 {
  protected:
   // Round keys of one 8-byte DES key in the order of use, for each direction (32 words each).
-  static void expandKey(const uint8_t* key, uint32_t* enc, uint32_t* dec);
+  static void ExpandKey(const uint8_t* key, uint32_t* enc, uint32_t* dec);
   // One DES pass (crypt1) or three (crypt3, EDE) per block; k holds 32 words per pass.
-  static void crypt1(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count);
-  static void crypt3(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count);
+  static void Crypt1(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count);
+  static void Crypt3(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count);
 };
 
 struct DesSchedule {
@@ -29,13 +29,13 @@ class TCrypt_des final : public BlockCipher<TCrypt_des, TCrypt_customdes, DesSch
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const { crypt1(ks_->enc, in, out, 1); }
-  void decryptBlock(const uint8_t* in, uint8_t* out) const { crypt1(ks_->dec, in, out, 1); }
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    crypt1(ks_->enc, in, out, count);
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const { Crypt1(ks_->enc, in, out, 1); }
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const { Crypt1(ks_->dec, in, out, 1); }
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+    Crypt1(ks_->enc, in, out, count);
   }
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    crypt1(ks_->dec, in, out, count);
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+    Crypt1(ks_->dec, in, out, count);
   }
 };
 
@@ -54,13 +54,13 @@ class TCrypt_3des final : public BlockCipher<TCrypt_3des, TCrypt_customdes, Trip
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const { crypt3(ks_->enc, in, out, 1); }
-  void decryptBlock(const uint8_t* in, uint8_t* out) const { crypt3(ks_->dec, in, out, 1); }
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    crypt3(ks_->enc, in, out, count);
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const { Crypt3(ks_->enc, in, out, 1); }
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const { Crypt3(ks_->dec, in, out, 1); }
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+    Crypt3(ks_->enc, in, out, count);
   }
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    crypt3(ks_->dec, in, out, count);
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+    Crypt3(ks_->dec, in, out, count);
   }
 };
 

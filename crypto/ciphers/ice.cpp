@@ -23,7 +23,7 @@ const uint8_t kKeyRot[16] = {
 };
 
 // Multiplication in GF(2^8) modulo the 9-bit polynomial m.
-unsigned gfMul(unsigned a, unsigned b, unsigned m) {
+unsigned GfMul(unsigned a, unsigned b, unsigned m) {
   unsigned r = 0;
   while (b) {
     if (b & 1) r ^= a;
@@ -34,15 +34,15 @@ unsigned gfMul(unsigned a, unsigned b, unsigned m) {
   return r;
 }
 
-unsigned gfPow7(unsigned b, unsigned m) {
+unsigned GfPow7(unsigned b, unsigned m) {
   if (b == 0) return 0;
-  unsigned x = gfMul(b, b, m);  // b^2
-  x = gfMul(b, x, m);           // b^3
-  x = gfMul(x, x, m);           // b^6
-  return gfMul(b, x, m);        // b^7
+  unsigned x = GfMul(b, b, m);  // b^2
+  x = GfMul(b, x, m);           // b^3
+  x = GfMul(x, x, m);           // b^6
+  return GfMul(b, x, m);        // b^7
 }
 
-uint32_t permute(uint32_t x) {
+uint32_t Permute(uint32_t x) {
   uint32_t r = 0;
   for (int i = 0; x; ++i, x >>= 1)
     if (x & 1) r |= kPBox[i];
@@ -57,18 +57,18 @@ struct Tables {
       unsigned col = (i >> 1) & 0xff;
       unsigned row = (i & 1) | ((i & 0x200) >> 8);
       for (int k = 0; k < 4; ++k)
-        box[k][i] = permute(uint32_t(gfPow7(col ^ kSXor[k][row], kSMod[k][row])) << (24 - 8 * k));
+        box[k][i] = Permute(uint32_t(GfPow7(col ^ kSXor[k][row], kSMod[k][row])) << (24 - 8 * k));
     }
   }
 };
 
-const TCrypt_customice::SBoxes& sboxes() {
+const TCrypt_customice::SBoxes& Sboxes() {
   static const Tables tables;  // thread-safe first use
   return tables.box;
 }
 
 // Eight subkeys from four 16-bit key words, consuming their bits in the rotation order.
-void buildEight(uint32_t (*sk)[3], uint16_t kb[4], const uint8_t* rot) {
+void BuildEight(uint32_t (*sk)[3], uint16_t kb[4], const uint8_t* rot) {
   for (int i = 0; i < 8; ++i) {
     uint32_t* s = sk[i];
     s[0] = s[1] = s[2] = 0;
@@ -86,9 +86,9 @@ void buildEight(uint32_t (*sk)[3], uint16_t kb[4], const uint8_t* rot) {
 
 }  // namespace
 
-TCrypt_customice::TCrypt_customice() : sbox_(&sboxes()) {}
+TCrypt_customice::TCrypt_customice() : sbox_(&Sboxes()) {}
 
-void TCrypt_customice::buildSchedule(uint32_t (*sk)[3], int level, const uint8_t* key,
+void TCrypt_customice::BuildSchedule(uint32_t (*sk)[3], int level, const uint8_t* key,
                                      unsigned bits) {
   SecureBuffer<uint8_t, 16> k;
   std::copy_n(key, bits / 8, k.data());
@@ -96,11 +96,11 @@ void TCrypt_customice::buildSchedule(uint32_t (*sk)[3], int level, const uint8_t
   int size = level == 0 ? 1 : level;
   int rounds = level == 0 ? 8 : 16 * level;
   for (int i = 0; i < size; ++i) {
-    for (int j = 0; j < 4; ++j) kb[3 - j] = loadBe16(k + 8 * i + 2 * j);
-    buildEight(sk + 8 * i, kb, kKeyRot);
+    for (int j = 0; j < 4; ++j) kb[3 - j] = LoadBe16(k + 8 * i + 2 * j);
+    BuildEight(sk + 8 * i, kb, kKeyRot);
     if (level == 0) break;
     // The mirrored half goes on from where the key words were left.
-    buildEight(sk + rounds - 8 - 8 * i, kb, kKeyRot + 8);
+    BuildEight(sk + rounds - 8 - 8 * i, kb, kKeyRot + 8);
   }
 }
 

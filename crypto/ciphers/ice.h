@@ -19,9 +19,9 @@ class TCrypt_customice : public TCrypt_blockcipher64 {
 
  protected:
   // Fills the 8 (level 0) or 16 * level subkeys from the key, zero-filled to 8 bytes a level.
-  static void buildSchedule(uint32_t (*sk)[3], int level, const uint8_t* key, unsigned bits);
+  static void BuildSchedule(uint32_t (*sk)[3], int level, const uint8_t* key, unsigned bits);
 
-  uint32_t f(uint32_t p, const uint32_t* k) const {
+  uint32_t F(uint32_t p, const uint32_t* k) const {
     // Expand each 16-bit half of p into 20 bits, then swap the bits that the salt selects.
     uint32_t tl = ((p >> 16) & 0x3ff) | (((p >> 14) | (p << 18)) & 0xffc00);
     uint32_t tr = (p & 0x3ff) | ((p << 2) & 0xffc00);
@@ -35,52 +35,52 @@ class TCrypt_customice : public TCrypt_blockcipher64 {
   }
 
   template <int Rounds>
-  void encrypt(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out) const {
-    uint32_t l = loadBe32(in), r = loadBe32(in + 4);
+  void Encrypt(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out) const {
+    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
     for (int i = 0; i < Rounds; i += 2) {
-      l ^= f(r, ks.sk[i]);
-      r ^= f(l, ks.sk[i + 1]);
+      l ^= F(r, ks.sk[i]);
+      r ^= F(l, ks.sk[i + 1]);
     }
-    storeBe32(out, r);
-    storeBe32(out + 4, l);
+    StoreBe32(out, r);
+    StoreBe32(out + 4, l);
   }
 
   template <int Rounds>
-  void decrypt(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out) const {
-    uint32_t l = loadBe32(in), r = loadBe32(in + 4);
+  void Decrypt(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out) const {
+    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
     for (int i = Rounds - 1; i > 0; i -= 2) {
-      l ^= f(r, ks.sk[i]);
-      r ^= f(l, ks.sk[i - 1]);
+      l ^= F(r, ks.sk[i]);
+      r ^= F(l, ks.sk[i - 1]);
     }
-    storeBe32(out, r);
-    storeBe32(out + 4, l);
+    StoreBe32(out, r);
+    StoreBe32(out + 4, l);
   }
 
   // Two blocks per round, for the modes that can run blocks independently.
-  template <int Rounds, bool Encrypt>
-  void cryptPairs(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out,
+  template <int Rounds, bool Encrypting>
+  void CryptPairs(const IceSchedule<Rounds>& ks, const uint8_t* in, uint8_t* out,
                   size_t count) const {
     for (; count >= 2; count -= 2, in += 16, out += 16) {
-      uint32_t l0 = loadBe32(in), r0 = loadBe32(in + 4);
-      uint32_t l1 = loadBe32(in + 8), r1 = loadBe32(in + 12);
+      uint32_t l0 = LoadBe32(in), r0 = LoadBe32(in + 4);
+      uint32_t l1 = LoadBe32(in + 8), r1 = LoadBe32(in + 12);
       for (int n = 0; n < Rounds; n += 2) {
-        const uint32_t* ka = ks.sk[Encrypt ? n : Rounds - 1 - n];
-        const uint32_t* kb = ks.sk[Encrypt ? n + 1 : Rounds - 2 - n];
-        l0 ^= f(r0, ka);
-        l1 ^= f(r1, ka);
-        r0 ^= f(l0, kb);
-        r1 ^= f(l1, kb);
+        const uint32_t* ka = ks.sk[Encrypting ? n : Rounds - 1 - n];
+        const uint32_t* kb = ks.sk[Encrypting ? n + 1 : Rounds - 2 - n];
+        l0 ^= F(r0, ka);
+        l1 ^= F(r1, ka);
+        r0 ^= F(l0, kb);
+        r1 ^= F(l1, kb);
       }
-      storeBe32(out, r0);
-      storeBe32(out + 4, l0);
-      storeBe32(out + 8, r1);
-      storeBe32(out + 12, l1);
+      StoreBe32(out, r0);
+      StoreBe32(out + 4, l0);
+      StoreBe32(out + 8, r1);
+      StoreBe32(out + 12, l1);
     }
     if (count) {
-      if constexpr (Encrypt)
-        encrypt(ks, in, out);
+      if constexpr (Encrypting)
+        Encrypt(ks, in, out);
       else
-        decrypt(ks, in, out);
+        Decrypt(ks, in, out);
     }
   }
 
@@ -96,15 +96,19 @@ class IceLevel
   static constexpr int kRounds = Level == 0 ? 8 : 16 * Level;
 
   void SetupKey(const uint8_t* key, unsigned bits) override {
-    this->buildSchedule(this->ks_->sk, Level, key, bits);
+    this->BuildSchedule(this->ks_->sk, Level, key, bits);
   }
-  void encryptBlock(const uint8_t* in, uint8_t* out) const { this->encrypt(*this->ks_, in, out); }
-  void decryptBlock(const uint8_t* in, uint8_t* out) const { this->decrypt(*this->ks_, in, out); }
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    this->template cryptPairs<kRounds, true>(*this->ks_, in, out, count);
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+    this->Encrypt(*this->ks_, in, out);
   }
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-    this->template cryptPairs<kRounds, false>(*this->ks_, in, out, count);
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+    this->Decrypt(*this->ks_, in, out);
+  }
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+    this->template CryptPairs<kRounds, true>(*this->ks_, in, out, count);
+  }
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+    this->template CryptPairs<kRounds, false>(*this->ks_, in, out, count);
   }
 };
 

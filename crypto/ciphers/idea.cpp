@@ -10,7 +10,7 @@ namespace {
 // Multiplication modulo 2^16 + 1, where 0 stands for 2^16. Without branches, so the time taken
 // does not tell whether an operand was zero. A zero product means a zero operand; the normal
 // path then yields 0 and the other case's value is added in.
-inline uint32_t mul(uint32_t a, uint32_t b) {
+inline uint32_t Mul(uint32_t a, uint32_t b) {
   uint32_t p = a * b;
   uint32_t lo = p & 0xffff, hi = p >> 16;
   uint32_t r = lo - hi + (lo < hi);  // a borrow means adding 2^16 + 1
@@ -18,7 +18,7 @@ inline uint32_t mul(uint32_t a, uint32_t b) {
   return (r + ((1 - a - b) & zero)) & 0xffff;
 }
 
-uint32_t mulInverse(uint32_t x) {
+uint32_t MulInverse(uint32_t x) {
   if (x <= 1) return x;  // 1, and 2^16 = -1, are their own inverses
   // x^(p-2) mod p, p = 65537.
   uint64_t result = 1, base = x;
@@ -29,28 +29,28 @@ uint32_t mulInverse(uint32_t x) {
   return uint32_t(result);
 }
 
-inline uint32_t negate(uint32_t x) {
+inline uint32_t Negate(uint32_t x) {
   return (0x10000 - x) & 0xffff;
 }
 
 template <int N>
-inline void cryptN(const uint32_t* key, const uint8_t* in, uint8_t* out) {
+inline void CryptN(const uint32_t* key, const uint8_t* in, uint8_t* out) {
   uint32_t x1[N], x2[N], x3[N], x4[N];
   for (int j = 0; j < N; ++j) {
-    x1[j] = loadBe16(in + 8 * j);
-    x2[j] = loadBe16(in + 8 * j + 2);
-    x3[j] = loadBe16(in + 8 * j + 4);
-    x4[j] = loadBe16(in + 8 * j + 6);
+    x1[j] = LoadBe16(in + 8 * j);
+    x2[j] = LoadBe16(in + 8 * j + 2);
+    x3[j] = LoadBe16(in + 8 * j + 4);
+    x4[j] = LoadBe16(in + 8 * j + 6);
   }
   const uint32_t* k = key;
   for (int r = 0; r < 8; ++r, k += 6) {
     for (int j = 0; j < N; ++j) {
-      uint32_t a = mul(x1[j], k[0]);
+      uint32_t a = Mul(x1[j], k[0]);
       uint32_t b = (x2[j] + k[1]) & 0xffff;
       uint32_t c = (x3[j] + k[2]) & 0xffff;
-      uint32_t d = mul(x4[j], k[3]);
-      uint32_t t0 = mul(k[4], a ^ c);
-      uint32_t t1 = mul(k[5], (t0 + (b ^ d)) & 0xffff);
+      uint32_t d = Mul(x4[j], k[3]);
+      uint32_t t0 = Mul(k[4], a ^ c);
+      uint32_t t1 = Mul(k[5], (t0 + (b ^ d)) & 0xffff);
       t0 = (t0 + t1) & 0xffff;
       x1[j] = a ^ t1;
       x4[j] = d ^ t0;
@@ -60,16 +60,16 @@ inline void cryptN(const uint32_t* key, const uint8_t* in, uint8_t* out) {
   }
   // The output transformation undoes the last round's swap of the middle words.
   for (int j = 0; j < N; ++j) {
-    storeBe16(out + 8 * j, uint16_t(mul(x1[j], k[0])));
-    storeBe16(out + 8 * j + 2, uint16_t(x3[j] + k[1]));
-    storeBe16(out + 8 * j + 4, uint16_t(x2[j] + k[2]));
-    storeBe16(out + 8 * j + 6, uint16_t(mul(x4[j], k[3])));
+    StoreBe16(out + 8 * j, uint16_t(Mul(x1[j], k[0])));
+    StoreBe16(out + 8 * j + 2, uint16_t(x3[j] + k[1]));
+    StoreBe16(out + 8 * j + 4, uint16_t(x2[j] + k[2]));
+    StoreBe16(out + 8 * j + 6, uint16_t(Mul(x4[j], k[3])));
   }
 }
 
-void cryptBlocks(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
-  for (; count >= 4; count -= 4, in += 32, out += 32) cryptN<4>(k, in, out);
-  for (; count; --count, in += 8, out += 8) cryptN<1>(k, in, out);
+void CryptBlocks(const uint32_t* k, const uint8_t* in, uint8_t* out, size_t count) {
+  for (; count >= 4; count -= 4, in += 32, out += 32) CryptN<4>(k, in, out);
+  for (; count; --count, in += 8, out += 8) CryptN<1>(k, in, out);
 }
 
 }  // namespace
@@ -82,7 +82,7 @@ void TCrypt_idea::SetupKey(const uint8_t* key, unsigned bits) {
   SecureBuffer<uint8_t, 16> bytes;
   std::copy_n(key, bits / 8, bytes.data());
   // The 128-bit key is read as eight words, rotated left by 25 bits, read again, and so on.
-  uint64_t hi = loadBe64(bytes), lo = loadBe64(bytes + 8);
+  uint64_t hi = LoadBe64(bytes), lo = LoadBe64(bytes + 8);
   uint32_t* e = ks_->enc;
   for (int i = 0; i < 52; ++i) {
     int j = i % 8;
@@ -99,10 +99,10 @@ void TCrypt_idea::SetupKey(const uint8_t* key, unsigned bits) {
   for (int r = 0; r <= 8; ++r) {
     const uint32_t* src = e + 6 * (8 - r);
     bool swapped = r != 0 && r != 8;
-    d[6 * r] = mulInverse(src[0]);
-    d[6 * r + 1] = negate(src[swapped ? 2 : 1]);
-    d[6 * r + 2] = negate(src[swapped ? 1 : 2]);
-    d[6 * r + 3] = mulInverse(src[3]);
+    d[6 * r] = MulInverse(src[0]);
+    d[6 * r + 1] = Negate(src[swapped ? 2 : 1]);
+    d[6 * r + 2] = Negate(src[swapped ? 1 : 2]);
+    d[6 * r + 3] = MulInverse(src[3]);
     if (r < 8) {
       d[6 * r + 4] = src[-2];
       d[6 * r + 5] = src[-1];
@@ -110,20 +110,20 @@ void TCrypt_idea::SetupKey(const uint8_t* key, unsigned bits) {
   }
 }
 
-void TCrypt_idea::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  cryptN<1>(ks_->enc, in, out);
+void TCrypt_idea::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  CryptN<1>(ks_->enc, in, out);
 }
 
-void TCrypt_idea::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  cryptN<1>(ks_->dec, in, out);
+void TCrypt_idea::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  CryptN<1>(ks_->dec, in, out);
 }
 
-void TCrypt_idea::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  cryptBlocks(ks_->enc, in, out, count);
+void TCrypt_idea::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  CryptBlocks(ks_->enc, in, out, count);
 }
 
-void TCrypt_idea::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  cryptBlocks(ks_->dec, in, out, count);
+void TCrypt_idea::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  CryptBlocks(ks_->dec, in, out, count);
 }
 
 template class BlockCipher<TCrypt_idea, TCrypt_blockcipher64, IdeaSchedule>;

@@ -19,11 +19,11 @@ class TCrypt_idea final : public BlockCipher<TCrypt_idea, TCrypt_blockcipher64, 
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const;
-  void decryptBlock(const uint8_t* in, uint8_t* out) const;
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   // Several blocks at a time keep the multiplier busy while one block waits on another.
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 };
 
 // The block functions are compiled with the mode loops in idea.cpp, so they inline there.

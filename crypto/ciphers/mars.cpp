@@ -16,22 +16,22 @@ const uint32_t kS[512] = {
 const uint32_t* const kS0 = kS;
 const uint32_t* const kS1 = kS + 256;
 
-inline uint32_t b0(uint32_t x) {
+inline uint32_t B0(uint32_t x) {
   return x & 0xff;
 }
-inline uint32_t b1(uint32_t x) {
+inline uint32_t B1(uint32_t x) {
   return (x >> 8) & 0xff;
 }
-inline uint32_t b2(uint32_t x) {
+inline uint32_t B2(uint32_t x) {
   return (x >> 16) & 0xff;
 }
-inline uint32_t b3(uint32_t x) {
+inline uint32_t B3(uint32_t x) {
   return x >> 24;
 }
 
 // Bit l of the result is set when bit l of w is inside a run of ten or more equal bits and
 // equals both neighbours, for l = 2..31; the neighbour above bit 31 is taken as 0.
-uint32_t longRunMask(uint32_t w) {
+uint32_t LongRunMask(uint32_t w) {
   uint32_t mask = 0;
   int start = 0;
   while (start < 32) {
@@ -58,215 +58,215 @@ struct Words {
 };
 
 // The keyed E-function: returns l, m, r of the core round.
-inline void eFunction(uint32_t in, uint32_t k1, uint32_t k2, uint32_t& l, uint32_t& m,
+inline void EFunction(uint32_t in, uint32_t k1, uint32_t k2, uint32_t& l, uint32_t& m,
                       uint32_t& r) {
   m = in + k1;
-  r = rotl32(rotl32(in, 13) * k2, 5);
+  r = Rotl32(Rotl32(in, 13) * k2, 5);
   l = kS[m & 511] ^ r;
-  m = rotl32(m, int(r & 31));
-  r = rotl32(r, 5);
-  l = rotl32(l ^ r, int(r & 31));
+  m = Rotl32(m, int(r & 31));
+  r = Rotl32(r, 5);
+  l = Rotl32(l ^ r, int(r & 31));
 }
 
 // Forward mixing, rounds 0-3 or 4-7.
-inline void forwardMix(Words& w) {
+inline void ForwardMix(Words& w) {
   auto& [a, b, c, d] = w;
-  b = (b ^ kS0[b0(a)]) + kS1[b1(a)];
-  c += kS0[b2(a)];
-  d ^= kS1[b3(a)];
-  a = rotr32(a, 24) + d;
+  b = (b ^ kS0[B0(a)]) + kS1[B1(a)];
+  c += kS0[B2(a)];
+  d ^= kS1[B3(a)];
+  a = Rotr32(a, 24) + d;
 
-  c = (c ^ kS0[b0(b)]) + kS1[b1(b)];
-  d += kS0[b2(b)];
-  a ^= kS1[b3(b)];
-  b = rotr32(b, 24) + c;
+  c = (c ^ kS0[B0(b)]) + kS1[B1(b)];
+  d += kS0[B2(b)];
+  a ^= kS1[B3(b)];
+  b = Rotr32(b, 24) + c;
 
-  d = (d ^ kS0[b0(c)]) + kS1[b1(c)];
-  a += kS0[b2(c)];
-  b ^= kS1[b3(c)];
-  c = rotr32(c, 24);
+  d = (d ^ kS0[B0(c)]) + kS1[B1(c)];
+  a += kS0[B2(c)];
+  b ^= kS1[B3(c)];
+  c = Rotr32(c, 24);
 
-  a = (a ^ kS0[b0(d)]) + kS1[b1(d)];
-  b += kS0[b2(d)];
-  c ^= kS1[b3(d)];
-  d = rotr32(d, 24);
+  a = (a ^ kS0[B0(d)]) + kS1[B1(d)];
+  b += kS0[B2(d)];
+  c ^= kS1[B3(d)];
+  d = Rotr32(d, 24);
 }
-inline void unForwardMix(Words& w) {
+inline void UnForwardMix(Words& w) {
   auto& [a, b, c, d] = w;
-  d = rotl32(d, 24);
-  c ^= kS1[b3(d)];
-  b -= kS0[b2(d)];
-  a = (a - kS1[b1(d)]) ^ kS0[b0(d)];
+  d = Rotl32(d, 24);
+  c ^= kS1[B3(d)];
+  b -= kS0[B2(d)];
+  a = (a - kS1[B1(d)]) ^ kS0[B0(d)];
 
-  c = rotl32(c, 24);
-  b ^= kS1[b3(c)];
-  a -= kS0[b2(c)];
-  d = (d - kS1[b1(c)]) ^ kS0[b0(c)];
+  c = Rotl32(c, 24);
+  b ^= kS1[B3(c)];
+  a -= kS0[B2(c)];
+  d = (d - kS1[B1(c)]) ^ kS0[B0(c)];
 
-  b = rotl32(b - c, 24);
-  a ^= kS1[b3(b)];
-  d -= kS0[b2(b)];
-  c = (c - kS1[b1(b)]) ^ kS0[b0(b)];
+  b = Rotl32(b - c, 24);
+  a ^= kS1[B3(b)];
+  d -= kS0[B2(b)];
+  c = (c - kS1[B1(b)]) ^ kS0[B0(b)];
 
-  a = rotl32(a - d, 24);
-  d ^= kS1[b3(a)];
-  c -= kS0[b2(a)];
-  b = (b - kS1[b1(a)]) ^ kS0[b0(a)];
+  a = Rotl32(a - d, 24);
+  d ^= kS1[B3(a)];
+  c -= kS0[B2(a)];
+  b = (b - kS1[B1(a)]) ^ kS0[B0(a)];
 }
 
 // Four core rounds from the first half (k: their eight keys).
-inline void coreForward(Words& w, const uint32_t* k) {
+inline void CoreForward(Words& w, const uint32_t* k) {
   auto& [a, b, c, d] = w;
   uint32_t l, m, r;
-  eFunction(a, k[0], k[1], l, m, r);
-  a = rotl32(a, 13), c += m, b += l, d ^= r;
-  eFunction(b, k[2], k[3], l, m, r);
-  b = rotl32(b, 13), d += m, c += l, a ^= r;
-  eFunction(c, k[4], k[5], l, m, r);
-  c = rotl32(c, 13), a += m, d += l, b ^= r;
-  eFunction(d, k[6], k[7], l, m, r);
-  d = rotl32(d, 13), b += m, a += l, c ^= r;
+  EFunction(a, k[0], k[1], l, m, r);
+  a = Rotl32(a, 13), c += m, b += l, d ^= r;
+  EFunction(b, k[2], k[3], l, m, r);
+  b = Rotl32(b, 13), d += m, c += l, a ^= r;
+  EFunction(c, k[4], k[5], l, m, r);
+  c = Rotl32(c, 13), a += m, d += l, b ^= r;
+  EFunction(d, k[6], k[7], l, m, r);
+  d = Rotl32(d, 13), b += m, a += l, c ^= r;
 }
-inline void unCoreForward(Words& w, const uint32_t* k) {
+inline void UnCoreForward(Words& w, const uint32_t* k) {
   auto& [a, b, c, d] = w;
   uint32_t l, m, r;
-  d = rotr32(d, 13);
-  eFunction(d, k[6], k[7], l, m, r);
+  d = Rotr32(d, 13);
+  EFunction(d, k[6], k[7], l, m, r);
   b -= m, a -= l, c ^= r;
-  c = rotr32(c, 13);
-  eFunction(c, k[4], k[5], l, m, r);
+  c = Rotr32(c, 13);
+  EFunction(c, k[4], k[5], l, m, r);
   a -= m, d -= l, b ^= r;
-  b = rotr32(b, 13);
-  eFunction(b, k[2], k[3], l, m, r);
+  b = Rotr32(b, 13);
+  EFunction(b, k[2], k[3], l, m, r);
   d -= m, c -= l, a ^= r;
-  a = rotr32(a, 13);
-  eFunction(a, k[0], k[1], l, m, r);
+  a = Rotr32(a, 13);
+  EFunction(a, k[0], k[1], l, m, r);
   c -= m, b -= l, d ^= r;
 }
 
 // Four core rounds from the second half, where the roles of l and r swap.
-inline void coreBackward(Words& w, const uint32_t* k) {
+inline void CoreBackward(Words& w, const uint32_t* k) {
   auto& [a, b, c, d] = w;
   uint32_t l, m, r;
-  eFunction(a, k[0], k[1], l, m, r);
-  a = rotl32(a, 13), c += m, d += l, b ^= r;
-  eFunction(b, k[2], k[3], l, m, r);
-  b = rotl32(b, 13), d += m, a += l, c ^= r;
-  eFunction(c, k[4], k[5], l, m, r);
-  c = rotl32(c, 13), a += m, b += l, d ^= r;
-  eFunction(d, k[6], k[7], l, m, r);
-  d = rotl32(d, 13), b += m, c += l, a ^= r;
+  EFunction(a, k[0], k[1], l, m, r);
+  a = Rotl32(a, 13), c += m, d += l, b ^= r;
+  EFunction(b, k[2], k[3], l, m, r);
+  b = Rotl32(b, 13), d += m, a += l, c ^= r;
+  EFunction(c, k[4], k[5], l, m, r);
+  c = Rotl32(c, 13), a += m, b += l, d ^= r;
+  EFunction(d, k[6], k[7], l, m, r);
+  d = Rotl32(d, 13), b += m, c += l, a ^= r;
 }
-inline void unCoreBackward(Words& w, const uint32_t* k) {
+inline void UnCoreBackward(Words& w, const uint32_t* k) {
   auto& [a, b, c, d] = w;
   uint32_t l, m, r;
-  d = rotr32(d, 13);
-  eFunction(d, k[6], k[7], l, m, r);
+  d = Rotr32(d, 13);
+  EFunction(d, k[6], k[7], l, m, r);
   b -= m, c -= l, a ^= r;
-  c = rotr32(c, 13);
-  eFunction(c, k[4], k[5], l, m, r);
+  c = Rotr32(c, 13);
+  EFunction(c, k[4], k[5], l, m, r);
   a -= m, b -= l, d ^= r;
-  b = rotr32(b, 13);
-  eFunction(b, k[2], k[3], l, m, r);
+  b = Rotr32(b, 13);
+  EFunction(b, k[2], k[3], l, m, r);
   d -= m, a -= l, c ^= r;
-  a = rotr32(a, 13);
-  eFunction(a, k[0], k[1], l, m, r);
+  a = Rotr32(a, 13);
+  EFunction(a, k[0], k[1], l, m, r);
   c -= m, d -= l, b ^= r;
 }
 
 // Backward mixing, rounds 0-3 or 4-7.
-inline void backwardMix(Words& w) {
+inline void BackwardMix(Words& w) {
   auto& [a, b, c, d] = w;
-  b ^= kS1[b0(a)];
-  c -= kS0[b3(a)];
-  d = (d - kS1[b2(a)]) ^ kS0[b1(a)];
-  a = rotl32(a, 24);
+  b ^= kS1[B0(a)];
+  c -= kS0[B3(a)];
+  d = (d - kS1[B2(a)]) ^ kS0[B1(a)];
+  a = Rotl32(a, 24);
 
-  c ^= kS1[b0(b)];
-  d -= kS0[b3(b)];
-  a = (a - kS1[b2(b)]) ^ kS0[b1(b)];
-  b = rotl32(b, 24);
+  c ^= kS1[B0(b)];
+  d -= kS0[B3(b)];
+  a = (a - kS1[B2(b)]) ^ kS0[B1(b)];
+  b = Rotl32(b, 24);
 
   c -= b;
-  d ^= kS1[b0(c)];
-  a -= kS0[b3(c)];
-  b = (b - kS1[b2(c)]) ^ kS0[b1(c)];
-  c = rotl32(c, 24);
+  d ^= kS1[B0(c)];
+  a -= kS0[B3(c)];
+  b = (b - kS1[B2(c)]) ^ kS0[B1(c)];
+  c = Rotl32(c, 24);
 
   d -= a;
-  a ^= kS1[b0(d)];
-  b -= kS0[b3(d)];
-  c = (c - kS1[b2(d)]) ^ kS0[b1(d)];
-  d = rotl32(d, 24);
+  a ^= kS1[B0(d)];
+  b -= kS0[B3(d)];
+  c = (c - kS1[B2(d)]) ^ kS0[B1(d)];
+  d = Rotl32(d, 24);
 }
-inline void unBackwardMix(Words& w) {
+inline void UnBackwardMix(Words& w) {
   auto& [a, b, c, d] = w;
-  d = rotr32(d, 24);
-  c = (c ^ kS0[b1(d)]) + kS1[b2(d)];
-  b += kS0[b3(d)];
-  a ^= kS1[b0(d)];
+  d = Rotr32(d, 24);
+  c = (c ^ kS0[B1(d)]) + kS1[B2(d)];
+  b += kS0[B3(d)];
+  a ^= kS1[B0(d)];
   d += a;
 
-  c = rotr32(c, 24);
-  b = (b ^ kS0[b1(c)]) + kS1[b2(c)];
-  a += kS0[b3(c)];
-  d ^= kS1[b0(c)];
+  c = Rotr32(c, 24);
+  b = (b ^ kS0[B1(c)]) + kS1[B2(c)];
+  a += kS0[B3(c)];
+  d ^= kS1[B0(c)];
   c += b;
 
-  b = rotr32(b, 24);
-  a = (a ^ kS0[b1(b)]) + kS1[b2(b)];
-  d += kS0[b3(b)];
-  c ^= kS1[b0(b)];
+  b = Rotr32(b, 24);
+  a = (a ^ kS0[B1(b)]) + kS1[B2(b)];
+  d += kS0[B3(b)];
+  c ^= kS1[B0(b)];
 
-  a = rotr32(a, 24);
-  d = (d ^ kS0[b1(a)]) + kS1[b2(a)];
-  c += kS0[b3(a)];
-  b ^= kS1[b0(a)];
+  a = Rotr32(a, 24);
+  d = (d ^ kS0[B1(a)]) + kS1[B2(a)];
+  c += kS0[B3(a)];
+  b ^= kS1[B0(a)];
 }
 
 // N blocks side by side, one round group at a time, so that the S-box loads and multiplies
 // of one block overlap the dependency chains of the others.
 template <size_t N>
-void encryptN(const uint32_t* k, const uint8_t* in, uint8_t* out) {
+void EncryptN(const uint32_t* k, const uint8_t* in, uint8_t* out) {
   Words w[N];
   for (size_t j = 0; j < N; ++j, in += 16)
-    w[j] = {loadLe32(in) + k[0], loadLe32(in + 4) + k[1], loadLe32(in + 8) + k[2],
-            loadLe32(in + 12) + k[3]};
+    w[j] = {LoadLe32(in) + k[0], LoadLe32(in + 4) + k[1], LoadLe32(in + 8) + k[2],
+            LoadLe32(in + 12) + k[3]};
   for (int g = 0; g < 2; ++g)
-    for (auto& x : w) forwardMix(x);
+    for (auto& x : w) ForwardMix(x);
   for (int g = 0; g < 2; ++g)
-    for (auto& x : w) coreForward(x, k + 4 + 8 * g);
+    for (auto& x : w) CoreForward(x, k + 4 + 8 * g);
   for (int g = 2; g < 4; ++g)
-    for (auto& x : w) coreBackward(x, k + 4 + 8 * g);
+    for (auto& x : w) CoreBackward(x, k + 4 + 8 * g);
   for (int g = 0; g < 2; ++g)
-    for (auto& x : w) backwardMix(x);
+    for (auto& x : w) BackwardMix(x);
   for (size_t j = 0; j < N; ++j, out += 16) {
-    storeLe32(out, w[j].a - k[36]);
-    storeLe32(out + 4, w[j].b - k[37]);
-    storeLe32(out + 8, w[j].c - k[38]);
-    storeLe32(out + 12, w[j].d - k[39]);
+    StoreLe32(out, w[j].a - k[36]);
+    StoreLe32(out + 4, w[j].b - k[37]);
+    StoreLe32(out + 8, w[j].c - k[38]);
+    StoreLe32(out + 12, w[j].d - k[39]);
   }
 }
 
 template <size_t N>
-void decryptN(const uint32_t* k, const uint8_t* in, uint8_t* out) {
+void DecryptN(const uint32_t* k, const uint8_t* in, uint8_t* out) {
   Words w[N];
   for (size_t j = 0; j < N; ++j, in += 16)
-    w[j] = {loadLe32(in) + k[36], loadLe32(in + 4) + k[37], loadLe32(in + 8) + k[38],
-            loadLe32(in + 12) + k[39]};
+    w[j] = {LoadLe32(in) + k[36], LoadLe32(in + 4) + k[37], LoadLe32(in + 8) + k[38],
+            LoadLe32(in + 12) + k[39]};
   for (int g = 0; g < 2; ++g)
-    for (auto& x : w) unBackwardMix(x);
+    for (auto& x : w) UnBackwardMix(x);
   for (int g = 3; g >= 2; --g)
-    for (auto& x : w) unCoreBackward(x, k + 4 + 8 * g);
+    for (auto& x : w) UnCoreBackward(x, k + 4 + 8 * g);
   for (int g = 1; g >= 0; --g)
-    for (auto& x : w) unCoreForward(x, k + 4 + 8 * g);
+    for (auto& x : w) UnCoreForward(x, k + 4 + 8 * g);
   for (int g = 0; g < 2; ++g)
-    for (auto& x : w) unForwardMix(x);
+    for (auto& x : w) UnForwardMix(x);
   for (size_t j = 0; j < N; ++j, out += 16) {
-    storeLe32(out, w[j].a - k[0]);
-    storeLe32(out + 4, w[j].b - k[1]);
-    storeLe32(out + 8, w[j].c - k[2]);
-    storeLe32(out + 12, w[j].d - k[3]);
+    StoreLe32(out, w[j].a - k[0]);
+    StoreLe32(out + 4, w[j].b - k[1]);
+    StoreLe32(out + 8, w[j].c - k[2]);
+    StoreLe32(out + 12, w[j].d - k[3]);
   }
 }
 
@@ -282,19 +282,19 @@ bool TCrypt_mars::ClassSelfCheck() {
 void TCrypt_mars::ExpandKey(const uint32_t* key, size_t n, uint32_t subkeys[40]) {
   SecureBuffer<uint32_t, 47> t;
   for (int i = 0; i < 7; ++i) t[i] = kS[i];
-  for (size_t i = 0; i < 39; ++i) t[i + 7] = rotl32(t[i] ^ t[i + 5], 3) ^ key[i % n] ^ uint32_t(i);
+  for (size_t i = 0; i < 39; ++i) t[i + 7] = Rotl32(t[i] ^ t[i + 5], 3) ^ key[i % n] ^ uint32_t(i);
   t[46] = uint32_t(n);
   for (int pass = 0; pass < 7; ++pass) {
-    for (int i = 8; i < 47; ++i) t[i] = rotl32(t[i] + kS[t[i - 1] & 511], 9);
-    t[7] = rotl32(t[7] + kS[t[46] & 511], 9);
+    for (int i = 8; i < 47; ++i) t[i] = Rotl32(t[i] + kS[t[i - 1] & 511], 9);
+    t[7] = Rotl32(t[7] + kS[t[46] & 511], 9);
   }
   for (int i = 0; i < 40; ++i) subkeys[(7 * i) % 40] = t[i + 7];
 
   // The multiplication keys must not hold long runs of equal bits.
   for (int i = 5; i <= 35; i += 2) {
     const uint32_t w = subkeys[i] | 3;
-    const uint32_t p = rotl32(kS[265 + (subkeys[i] & 3)], int(subkeys[i + 3] & 31));
-    subkeys[i] = w ^ (p & longRunMask(w));
+    const uint32_t p = Rotl32(kS[265 + (subkeys[i] & 3)], int(subkeys[i + 3] & 31));
+    subkeys[i] = w ^ (p & LongRunMask(w));
   }
 }
 
@@ -302,7 +302,7 @@ void TCrypt_mars::SetupKey(const uint8_t* key, unsigned bits) {
   const size_t n = bits / 32;
   if (n == 0) throw ECrypt_cipher(messages::kInvalidKeySize);
   SecureBuffer<uint32_t, kMaxKeySize / 32> words;
-  for (size_t i = 0; i < n; ++i) words[i] = loadLe32(key + 4 * i);
+  for (size_t i = 0; i < n; ++i) words[i] = LoadLe32(key + 4 * i);
   ExpandKey(words, n, ks_->k);
 }
 
@@ -310,22 +310,22 @@ void TCrypt_mars::LoadSubkeys(const uint32_t subkeys[40]) {
   std::memcpy(ks_->k, subkeys, sizeof ks_->k);
 }
 
-void TCrypt_mars::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  encryptN<1>(ks_->k, in, out);
+void TCrypt_mars::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  EncryptN<1>(ks_->k, in, out);
 }
 
-void TCrypt_mars::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  decryptN<1>(ks_->k, in, out);
+void TCrypt_mars::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  DecryptN<1>(ks_->k, in, out);
 }
 
-void TCrypt_mars::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 32, out += 32) encryptN<2>(ks_->k, in, out);
-  if (count) encryptN<1>(ks_->k, in, out);
+void TCrypt_mars::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 32, out += 32) EncryptN<2>(ks_->k, in, out);
+  if (count) EncryptN<1>(ks_->k, in, out);
 }
 
-void TCrypt_mars::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 32, out += 32) decryptN<2>(ks_->k, in, out);
-  if (count) decryptN<1>(ks_->k, in, out);
+void TCrypt_mars::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 32, out += 32) DecryptN<2>(ks_->k, in, out);
+  if (count) DecryptN<1>(ks_->k, in, out);
 }
 
 template class BlockCipher<TCrypt_mars, TCrypt_blockcipher128, MarsSchedule>;

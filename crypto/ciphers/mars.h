@@ -24,11 +24,11 @@ class TCrypt_mars final : public BlockCipher<TCrypt_mars, TCrypt_blockcipher128,
   // expansion); the object stays unkeyed for the mode operations.
   void LoadSubkeys(const uint32_t subkeys[40]);
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const;
-  void decryptBlock(const uint8_t* in, uint8_t* out) const;
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   // Two blocks at a time keep more of the core's S-box loads and multiplies in flight.
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 };
 
 // The block functions are compiled with the mode loops in mars.cpp, so they inline there.

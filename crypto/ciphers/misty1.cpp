@@ -16,7 +16,7 @@ const uint16_t kS9[512] = {
 
 }  // namespace
 
-uint16_t TCrypt_misty1::fi(uint16_t x, uint16_t key) {
+uint16_t TCrypt_misty1::Fi(uint16_t x, uint16_t key) {
   unsigned d9 = x >> 7, d7 = x & 0x7f;
   d9 = kS9[d9] ^ d7;
   d7 = kS7[d7] ^ (d9 & 0x7f);
@@ -33,8 +33,8 @@ bool TCrypt_misty1::ClassSelfCheck() {
 void TCrypt_misty1::SetupKey(const uint8_t* key, unsigned bits) {
   SecureBuffer<uint8_t, 16> k;
   std::copy_n(key, bits / 8, k.data());
-  for (int i = 0; i < 8; ++i) ks_->k[i] = loadBe16(k + 2 * i);
-  for (int i = 0; i < 8; ++i) ks_->kp[i] = fi(ks_->k[i], ks_->k[(i + 1) & 7]);
+  for (int i = 0; i < 8; ++i) ks_->k[i] = LoadBe16(k + 2 * i);
+  for (int i = 0; i < 8; ++i) ks_->kp[i] = Fi(ks_->k[i], ks_->k[(i + 1) & 7]);
 }
 
 }  // namespace velt::crypto

@@ -14,15 +14,15 @@ const uint8_t kPiTable[256] = {
 
 // R[i] += K[j] + (R[i-1] & R[i-2]) + (~R[i-1] & R[i-3]), then rotate; the two terms select
 // bits from disjoint masks, so their sum is a bitwise select.
-inline uint16_t mix(uint16_t a, uint16_t b, uint16_t c, uint16_t d, uint16_t k, int s) {
+inline uint16_t Mix(uint16_t a, uint16_t b, uint16_t c, uint16_t d, uint16_t k, int s) {
   return std::rotl(uint16_t(a + k + ((d & c) | (~d & b))), s);
 }
-inline uint16_t unmix(uint16_t a, uint16_t b, uint16_t c, uint16_t d, uint16_t k, int s) {
+inline uint16_t Unmix(uint16_t a, uint16_t b, uint16_t c, uint16_t d, uint16_t k, int s) {
   return uint16_t(std::rotr(a, s) - k - ((d & c) | (~d & b)));
 }
 
 template <int N>
-inline void encryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
+inline void EncryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
   uint16_t r0[N], r1[N], r2[N], r3[N];
   for (int j = 0; j < N; ++j) {
     r0[j] = uint16_t(in[8 * j] | in[8 * j + 1] << 8);
@@ -32,10 +32,10 @@ inline void encryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
   }
   auto mixing = [&](int i) {
     for (int j = 0; j < N; ++j) {
-      r0[j] = mix(r0[j], r1[j], r2[j], r3[j], k[4 * i], 1);
-      r1[j] = mix(r1[j], r2[j], r3[j], r0[j], k[4 * i + 1], 2);
-      r2[j] = mix(r2[j], r3[j], r0[j], r1[j], k[4 * i + 2], 3);
-      r3[j] = mix(r3[j], r0[j], r1[j], r2[j], k[4 * i + 3], 5);
+      r0[j] = Mix(r0[j], r1[j], r2[j], r3[j], k[4 * i], 1);
+      r1[j] = Mix(r1[j], r2[j], r3[j], r0[j], k[4 * i + 1], 2);
+      r2[j] = Mix(r2[j], r3[j], r0[j], r1[j], k[4 * i + 2], 3);
+      r3[j] = Mix(r3[j], r0[j], r1[j], r2[j], k[4 * i + 3], 5);
     }
   };
   auto mashing = [&] {
@@ -61,7 +61,7 @@ inline void encryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
 }
 
 template <int N>
-inline void decryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
+inline void DecryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
   uint16_t r0[N], r1[N], r2[N], r3[N];
   for (int j = 0; j < N; ++j) {
     r0[j] = uint16_t(in[8 * j] | in[8 * j + 1] << 8);
@@ -71,10 +71,10 @@ inline void decryptN(const uint16_t* k, const uint8_t* in, uint8_t* out) {
   }
   auto unmixing = [&](int i) {
     for (int j = 0; j < N; ++j) {
-      r3[j] = unmix(r3[j], r0[j], r1[j], r2[j], k[4 * i + 3], 5);
-      r2[j] = unmix(r2[j], r3[j], r0[j], r1[j], k[4 * i + 2], 3);
-      r1[j] = unmix(r1[j], r2[j], r3[j], r0[j], k[4 * i + 1], 2);
-      r0[j] = unmix(r0[j], r1[j], r2[j], r3[j], k[4 * i], 1);
+      r3[j] = Unmix(r3[j], r0[j], r1[j], r2[j], k[4 * i + 3], 5);
+      r2[j] = Unmix(r2[j], r3[j], r0[j], r1[j], k[4 * i + 2], 3);
+      r1[j] = Unmix(r1[j], r2[j], r3[j], r0[j], k[4 * i + 1], 2);
+      r0[j] = Unmix(r0[j], r1[j], r2[j], r3[j], k[4 * i], 1);
     }
   };
   auto unmashing = [&] {
@@ -121,22 +121,22 @@ void TCrypt_rc2::SetupKey(const uint8_t* key, unsigned bits) {
   for (int i = 0; i < 64; ++i) ks_->k[i] = uint16_t(l[2 * i] | l[2 * i + 1] << 8);
 }
 
-void TCrypt_rc2::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  encryptN<1>(ks_->k, in, out);
+void TCrypt_rc2::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  EncryptN<1>(ks_->k, in, out);
 }
 
-void TCrypt_rc2::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  decryptN<1>(ks_->k, in, out);
+void TCrypt_rc2::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  DecryptN<1>(ks_->k, in, out);
 }
 
-void TCrypt_rc2::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 16, out += 16) encryptN<2>(ks_->k, in, out);
-  if (count) encryptN<1>(ks_->k, in, out);
+void TCrypt_rc2::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 16, out += 16) EncryptN<2>(ks_->k, in, out);
+  if (count) EncryptN<1>(ks_->k, in, out);
 }
 
-void TCrypt_rc2::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 2; count -= 2, in += 16, out += 16) decryptN<2>(ks_->k, in, out);
-  if (count) decryptN<1>(ks_->k, in, out);
+void TCrypt_rc2::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 2; count -= 2, in += 16, out += 16) DecryptN<2>(ks_->k, in, out);
+  if (count) DecryptN<1>(ks_->k, in, out);
 }
 
 template class BlockCipher<TCrypt_rc2, TCrypt_blockcipher64, Rc2Schedule>;

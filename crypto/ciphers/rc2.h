@@ -21,11 +21,11 @@ class TCrypt_rc2 final : public BlockCipher<TCrypt_rc2, TCrypt_blockcipher64, Rc
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const;
-  void decryptBlock(const uint8_t* in, uint8_t* out) const;
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   // Two blocks at a time hide the latency of the serial 16-bit chain.
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 
  private:
   unsigned effectiveBits_;

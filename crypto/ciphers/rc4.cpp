@@ -10,7 +10,7 @@
 namespace velt::crypto {
 
 bool TCrypt_rc4::ClassSelfCheck() {
-  auto key = fromHex("618a63d2fb"), plain = fromHex("dcee4cf92c"), expected = fromHex("f13829c9de");
+  auto key = FromHex("618a63d2fb"), plain = FromHex("dcee4cf92c"), expected = FromHex("f13829c9de");
   TCrypt_rc4 c;
   c.InitWithKey(key.data(), unsigned(key.size() * 8), nullptr);
   uint8_t buf[5];
@@ -63,7 +63,7 @@ void TCrypt_rc4::RestartChain() {
 namespace {
 
 // One generator step at slot i. j is kept unmasked: only its low byte counts.
-inline uint64_t step(uint32_t* s, size_t i, size_t& j) {
+inline uint64_t Step(uint32_t* s, size_t i, size_t& j) {
   uint32_t si = s[i];
   j += si;
   uint32_t sj = s[j & 0xff];
@@ -102,15 +102,15 @@ void TCrypt_rc4::EncryptBytes(const uint8_t* in, uint8_t* out, size_t n) {
       }
       j -= si;
     } else {
-      for (size_t b = 0; b < 16; ++b) ks[b / 8] |= step(s, (i + 1 + b) & 0xff, j) << (8 * (b % 8));
+      for (size_t b = 0; b < 16; ++b) ks[b / 8] |= Step(s, (i + 1 + b) & 0xff, j) << (8 * (b % 8));
     }
     i = (i + 16) & 0xff;
-    storeLe64(out, loadLe64(in) ^ ks[0]);
-    storeLe64(out + 8, loadLe64(in + 8) ^ ks[1]);
+    StoreLe64(out, LoadLe64(in) ^ ks[0]);
+    StoreLe64(out + 8, LoadLe64(in + 8) ^ ks[1]);
   }
   for (size_t k = 0; k < n; ++k) {
     i = (i + 1) & 0xff;
-    out[k] = uint8_t(in[k] ^ step(s, i, j));
+    out[k] = uint8_t(in[k] ^ Step(s, i, j));
   }
 }
 

@@ -20,8 +20,8 @@ void TCrypt_rc5::SetupKey(const uint8_t* key, unsigned bits) {
   for (int i = 1; i < t; ++i) ks_->s[i] = ks_->s[i - 1] + kQ;
   uint32_t a = 0, b = 0;
   for (int k = 0, i = 0, j = 0; k < 3 * std::max(t, c); ++k) {
-    a = ks_->s[i] = rotl32(ks_->s[i] + a + b, 3);
-    b = l[j] = rotl32(l[j] + a + b, int((a + b) & 31));
+    a = ks_->s[i] = Rotl32(ks_->s[i] + a + b, 3);
+    b = l[j] = Rotl32(l[j] + a + b, int((a + b) & 31));
     i = (i + 1) % t;
     j = (j + 1) % c;
   }
@@ -30,49 +30,49 @@ void TCrypt_rc5::SetupKey(const uint8_t* key, unsigned bits) {
 namespace {
 
 template <size_t N>
-void encryptN(const uint32_t* s, const uint8_t* in, uint8_t* out) {
+void EncryptN(const uint32_t* s, const uint8_t* in, uint8_t* out) {
   uint32_t a[N], b[N];
   for (size_t k = 0; k < N; ++k) {
-    a[k] = loadLe32(in + 8 * k) + s[0];
-    b[k] = loadLe32(in + 8 * k + 4) + s[1];
+    a[k] = LoadLe32(in + 8 * k) + s[0];
+    b[k] = LoadLe32(in + 8 * k + 4) + s[1];
   }
   for (int i = 1; i <= TCrypt_rc5::kRounds; ++i) {
-    for (size_t k = 0; k < N; ++k) a[k] = rotl32(a[k] ^ b[k], int(b[k] & 31)) + s[2 * i];
-    for (size_t k = 0; k < N; ++k) b[k] = rotl32(b[k] ^ a[k], int(a[k] & 31)) + s[2 * i + 1];
+    for (size_t k = 0; k < N; ++k) a[k] = Rotl32(a[k] ^ b[k], int(b[k] & 31)) + s[2 * i];
+    for (size_t k = 0; k < N; ++k) b[k] = Rotl32(b[k] ^ a[k], int(a[k] & 31)) + s[2 * i + 1];
   }
   for (size_t k = 0; k < N; ++k) {
-    storeLe32(out + 8 * k, a[k]);
-    storeLe32(out + 8 * k + 4, b[k]);
+    StoreLe32(out + 8 * k, a[k]);
+    StoreLe32(out + 8 * k + 4, b[k]);
   }
 }
 
 template <size_t N>
-void decryptN(const uint32_t* s, const uint8_t* in, uint8_t* out) {
+void DecryptN(const uint32_t* s, const uint8_t* in, uint8_t* out) {
   uint32_t a[N], b[N];
   for (size_t k = 0; k < N; ++k) {
-    a[k] = loadLe32(in + 8 * k);
-    b[k] = loadLe32(in + 8 * k + 4);
+    a[k] = LoadLe32(in + 8 * k);
+    b[k] = LoadLe32(in + 8 * k + 4);
   }
   for (int i = TCrypt_rc5::kRounds; i >= 1; --i) {
-    for (size_t k = 0; k < N; ++k) b[k] = rotr32(b[k] - s[2 * i + 1], int(a[k] & 31)) ^ a[k];
-    for (size_t k = 0; k < N; ++k) a[k] = rotr32(a[k] - s[2 * i], int(b[k] & 31)) ^ b[k];
+    for (size_t k = 0; k < N; ++k) b[k] = Rotr32(b[k] - s[2 * i + 1], int(a[k] & 31)) ^ a[k];
+    for (size_t k = 0; k < N; ++k) a[k] = Rotr32(a[k] - s[2 * i], int(b[k] & 31)) ^ b[k];
   }
   for (size_t k = 0; k < N; ++k) {
-    storeLe32(out + 8 * k, a[k] - s[0]);
-    storeLe32(out + 8 * k + 4, b[k] - s[1]);
+    StoreLe32(out + 8 * k, a[k] - s[0]);
+    StoreLe32(out + 8 * k + 4, b[k] - s[1]);
   }
 }
 
 }  // namespace
 
-void TCrypt_rc5::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 4; count -= 4, in += 32, out += 32) encryptN<4>(ks_->s, in, out);
-  for (; count; --count, in += 8, out += 8) encryptBlock(in, out);
+void TCrypt_rc5::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 4; count -= 4, in += 32, out += 32) EncryptN<4>(ks_->s, in, out);
+  for (; count; --count, in += 8, out += 8) EncryptBlockRaw(in, out);
 }
 
-void TCrypt_rc5::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  for (; count >= 4; count -= 4, in += 32, out += 32) decryptN<4>(ks_->s, in, out);
-  for (; count; --count, in += 8, out += 8) decryptBlock(in, out);
+void TCrypt_rc5::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  for (; count >= 4; count -= 4, in += 32, out += 32) DecryptN<4>(ks_->s, in, out);
+  for (; count; --count, in += 8, out += 8) DecryptBlockRaw(in, out);
 }
 
 }  // namespace velt::crypto

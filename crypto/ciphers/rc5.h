@@ -18,29 +18,29 @@ class TCrypt_rc5 final : public BlockCipher<TCrypt_rc5, TCrypt_blockcipher64, Rc
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const {
-    uint32_t a = loadLe32(in) + ks_->s[0], b = loadLe32(in + 4) + ks_->s[1];
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+    uint32_t a = LoadLe32(in) + ks_->s[0], b = LoadLe32(in + 4) + ks_->s[1];
     for (int i = 1; i <= kRounds; ++i) {
-      a = rotl32(a ^ b, int(b & 31)) + ks_->s[2 * i];
-      b = rotl32(b ^ a, int(a & 31)) + ks_->s[2 * i + 1];
+      a = Rotl32(a ^ b, int(b & 31)) + ks_->s[2 * i];
+      b = Rotl32(b ^ a, int(a & 31)) + ks_->s[2 * i + 1];
     }
-    storeLe32(out, a);
-    storeLe32(out + 4, b);
+    StoreLe32(out, a);
+    StoreLe32(out + 4, b);
   }
 
-  void decryptBlock(const uint8_t* in, uint8_t* out) const {
-    uint32_t a = loadLe32(in), b = loadLe32(in + 4);
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+    uint32_t a = LoadLe32(in), b = LoadLe32(in + 4);
     for (int i = kRounds; i >= 1; --i) {
-      b = rotr32(b - ks_->s[2 * i + 1], int(a & 31)) ^ a;
-      a = rotr32(a - ks_->s[2 * i], int(b & 31)) ^ b;
+      b = Rotr32(b - ks_->s[2 * i + 1], int(a & 31)) ^ a;
+      a = Rotr32(a - ks_->s[2 * i], int(b & 31)) ^ b;
     }
-    storeLe32(out, a - ks_->s[0]);
-    storeLe32(out + 4, b - ks_->s[1]);
+    StoreLe32(out, a - ks_->s[0]);
+    StoreLe32(out + 4, b - ks_->s[1]);
   }
 
   // Several blocks in flight hide the latency of the data-dependent rotations.
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 };
 
 }  // namespace velt::crypto

@@ -11,8 +11,8 @@ constexpr int kRounds = 20;
 constexpr uint32_t kP32 = 0xB7E15163;  // Odd((e - 2) * 2^32)
 constexpr uint32_t kQ32 = 0x9E3779B9;  // Odd((phi - 1) * 2^32)
 
-inline uint32_t mix(uint32_t x) {
-  return rotl32(x * (2 * x + 1), 5);
+inline uint32_t Mix(uint32_t x) {
+  return Rotl32(x * (2 * x + 1), 5);
 }
 
 }  // namespace
@@ -36,91 +36,91 @@ void TCrypt_rc6::SetupKey(const uint8_t* key, unsigned bits) {
   size_t i = 0, j = 0;
   const size_t passes = 3 * std::max<size_t>(c, 2 * kRounds + 4);
   for (size_t k = 0; k < passes; ++k) {
-    a = s[i] = rotl32(s[i] + a + b, 3);
-    b = l[j] = rotl32(l[j] + a + b, int((a + b) & 31));
+    a = s[i] = Rotl32(s[i] + a + b, 3);
+    b = l[j] = Rotl32(l[j] + a + b, int((a + b) & 31));
     i = (i + 1) % (2 * kRounds + 4);
     j = (j + 1) % c;
   }
 }
 
-void TCrypt_rc6::encryptBlock(const uint8_t* in, uint8_t* out) const {
+void TCrypt_rc6::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
   const uint32_t* s = ks_->s;
-  uint32_t a = loadLe32(in), b = loadLe32(in + 4), c = loadLe32(in + 8), d = loadLe32(in + 12);
+  uint32_t a = LoadLe32(in), b = LoadLe32(in + 4), c = LoadLe32(in + 8), d = LoadLe32(in + 12);
   b += s[0];
   d += s[1];
   // Four rounds per pass so the register rotation (a,b,c,d) = (b,c,d,a) costs no moves.
   for (int i = 1; i <= kRounds; i += 4) {
     uint32_t t, u;
-    t = mix(b), u = mix(d);
-    a = rotl32(a ^ t, int(u & 31)) + s[2 * i];
-    c = rotl32(c ^ u, int(t & 31)) + s[2 * i + 1];
-    t = mix(c), u = mix(a);
-    b = rotl32(b ^ t, int(u & 31)) + s[2 * i + 2];
-    d = rotl32(d ^ u, int(t & 31)) + s[2 * i + 3];
-    t = mix(d), u = mix(b);
-    c = rotl32(c ^ t, int(u & 31)) + s[2 * i + 4];
-    a = rotl32(a ^ u, int(t & 31)) + s[2 * i + 5];
-    t = mix(a), u = mix(c);
-    d = rotl32(d ^ t, int(u & 31)) + s[2 * i + 6];
-    b = rotl32(b ^ u, int(t & 31)) + s[2 * i + 7];
+    t = Mix(b), u = Mix(d);
+    a = Rotl32(a ^ t, int(u & 31)) + s[2 * i];
+    c = Rotl32(c ^ u, int(t & 31)) + s[2 * i + 1];
+    t = Mix(c), u = Mix(a);
+    b = Rotl32(b ^ t, int(u & 31)) + s[2 * i + 2];
+    d = Rotl32(d ^ u, int(t & 31)) + s[2 * i + 3];
+    t = Mix(d), u = Mix(b);
+    c = Rotl32(c ^ t, int(u & 31)) + s[2 * i + 4];
+    a = Rotl32(a ^ u, int(t & 31)) + s[2 * i + 5];
+    t = Mix(a), u = Mix(c);
+    d = Rotl32(d ^ t, int(u & 31)) + s[2 * i + 6];
+    b = Rotl32(b ^ u, int(t & 31)) + s[2 * i + 7];
   }
   a += s[2 * kRounds + 2];
   c += s[2 * kRounds + 3];
-  storeLe32(out, a);
-  storeLe32(out + 4, b);
-  storeLe32(out + 8, c);
-  storeLe32(out + 12, d);
+  StoreLe32(out, a);
+  StoreLe32(out + 4, b);
+  StoreLe32(out + 8, c);
+  StoreLe32(out + 12, d);
 }
 
-void TCrypt_rc6::decryptBlock(const uint8_t* in, uint8_t* out) const {
+void TCrypt_rc6::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
   const uint32_t* s = ks_->s;
-  uint32_t a = loadLe32(in), b = loadLe32(in + 4), c = loadLe32(in + 8), d = loadLe32(in + 12);
+  uint32_t a = LoadLe32(in), b = LoadLe32(in + 4), c = LoadLe32(in + 8), d = LoadLe32(in + 12);
   c -= s[2 * kRounds + 3];
   a -= s[2 * kRounds + 2];
   for (int i = kRounds; i >= 1; i -= 4) {
     uint32_t t, u;
     // Round i undone with (a,b,c,d) seen as (d,a,b,c) of its output, four at a time.
-    t = mix(a), u = mix(c);
-    b = rotr32(b - s[2 * i + 1], int(t & 31)) ^ u;
-    d = rotr32(d - s[2 * i], int(u & 31)) ^ t;
-    t = mix(d), u = mix(b);
-    a = rotr32(a - s[2 * i - 1], int(t & 31)) ^ u;
-    c = rotr32(c - s[2 * i - 2], int(u & 31)) ^ t;
-    t = mix(c), u = mix(a);
-    d = rotr32(d - s[2 * i - 3], int(t & 31)) ^ u;
-    b = rotr32(b - s[2 * i - 4], int(u & 31)) ^ t;
-    t = mix(b), u = mix(d);
-    c = rotr32(c - s[2 * i - 5], int(t & 31)) ^ u;
-    a = rotr32(a - s[2 * i - 6], int(u & 31)) ^ t;
+    t = Mix(a), u = Mix(c);
+    b = Rotr32(b - s[2 * i + 1], int(t & 31)) ^ u;
+    d = Rotr32(d - s[2 * i], int(u & 31)) ^ t;
+    t = Mix(d), u = Mix(b);
+    a = Rotr32(a - s[2 * i - 1], int(t & 31)) ^ u;
+    c = Rotr32(c - s[2 * i - 2], int(u & 31)) ^ t;
+    t = Mix(c), u = Mix(a);
+    d = Rotr32(d - s[2 * i - 3], int(t & 31)) ^ u;
+    b = Rotr32(b - s[2 * i - 4], int(u & 31)) ^ t;
+    t = Mix(b), u = Mix(d);
+    c = Rotr32(c - s[2 * i - 5], int(t & 31)) ^ u;
+    a = Rotr32(a - s[2 * i - 6], int(u & 31)) ^ t;
   }
   d -= s[1];
   b -= s[0];
-  storeLe32(out, a);
-  storeLe32(out + 4, b);
-  storeLe32(out + 8, c);
-  storeLe32(out + 12, d);
+  StoreLe32(out, a);
+  StoreLe32(out + 4, b);
+  StoreLe32(out + 8, c);
+  StoreLe32(out + 12, d);
 }
 
-void TCrypt_rc6::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+void TCrypt_rc6::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
   const uint32_t* s = ks_->s;
   for (; count >= 2; count -= 2, in += 32, out += 32) {
     uint32_t a[2], b[2], c[2], d[2];
     for (int j = 0; j < 2; ++j) {
-      a[j] = loadLe32(in + 16 * j) - s[2 * kRounds + 2];
-      b[j] = loadLe32(in + 16 * j + 4);
-      c[j] = loadLe32(in + 16 * j + 8) - s[2 * kRounds + 3];
-      d[j] = loadLe32(in + 16 * j + 12);
+      a[j] = LoadLe32(in + 16 * j) - s[2 * kRounds + 2];
+      b[j] = LoadLe32(in + 16 * j + 4);
+      c[j] = LoadLe32(in + 16 * j + 8) - s[2 * kRounds + 3];
+      d[j] = LoadLe32(in + 16 * j + 12);
     }
     for (int i = kRounds; i >= 1; i -= 2) {
       for (int j = 0; j < 2; ++j) {
-        uint32_t t = mix(a[j]), u = mix(c[j]);
-        b[j] = rotr32(b[j] - s[2 * i + 1], int(t & 31)) ^ u;
-        d[j] = rotr32(d[j] - s[2 * i], int(u & 31)) ^ t;
+        uint32_t t = Mix(a[j]), u = Mix(c[j]);
+        b[j] = Rotr32(b[j] - s[2 * i + 1], int(t & 31)) ^ u;
+        d[j] = Rotr32(d[j] - s[2 * i], int(u & 31)) ^ t;
       }
       for (int j = 0; j < 2; ++j) {
-        uint32_t t = mix(d[j]), u = mix(b[j]);
-        a[j] = rotr32(a[j] - s[2 * i - 1], int(t & 31)) ^ u;
-        c[j] = rotr32(c[j] - s[2 * i - 2], int(u & 31)) ^ t;
+        uint32_t t = Mix(d[j]), u = Mix(b[j]);
+        a[j] = Rotr32(a[j] - s[2 * i - 1], int(t & 31)) ^ u;
+        c[j] = Rotr32(c[j] - s[2 * i - 2], int(u & 31)) ^ t;
       }
       // Two rounds leave the roles shifted by two: (a,b,c,d) now stands where (c,d,a,b) was.
       for (int j = 0; j < 2; ++j) {
@@ -129,13 +129,13 @@ void TCrypt_rc6::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) co
       }
     }
     for (int j = 0; j < 2; ++j) {
-      storeLe32(out + 16 * j, a[j]);
-      storeLe32(out + 16 * j + 4, b[j] - s[0]);
-      storeLe32(out + 16 * j + 8, c[j]);
-      storeLe32(out + 16 * j + 12, d[j] - s[1]);
+      StoreLe32(out + 16 * j, a[j]);
+      StoreLe32(out + 16 * j + 4, b[j] - s[0]);
+      StoreLe32(out + 16 * j + 8, c[j]);
+      StoreLe32(out + 16 * j + 12, d[j] - s[1]);
     }
   }
-  if (count) decryptBlock(in, out);
+  if (count) DecryptBlockRaw(in, out);
 }
 
 template class BlockCipher<TCrypt_rc6, TCrypt_blockcipher128, Rc6Schedule>;

@@ -17,10 +17,10 @@ class TCrypt_rc6 final : public BlockCipher<TCrypt_rc6, TCrypt_blockcipher128, R
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const;
-  void decryptBlock(const uint8_t* in, uint8_t* out) const;
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   // Two blocks per round hide the multiply and rotate latency of each other.
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 };
 
 // The block functions are compiled with the mode loops in rc6.cpp, so they inline there.

@@ -21,18 +21,18 @@ struct Tables {
   uint32_t td[4][256];
 };
 
-uint8_t xtime(uint8_t a) {
+uint8_t Xtime(uint8_t a) {
   return uint8_t(a << 1 ^ (a & 0x80 ? 0x1b : 0));
 }
 
-uint8_t gmul(uint8_t a, uint8_t b) {
+uint8_t Gmul(uint8_t a, uint8_t b) {
   uint8_t p = 0;
-  for (; b; b >>= 1, a = xtime(a))
+  for (; b; b >>= 1, a = Xtime(a))
     if (b & 1) p ^= a;
   return p;
 }
 
-Tables buildTables() {
+Tables BuildTables() {
   Tables t{};
   // Powers of the generator 3 give logarithms, and with them the inverses.
   uint8_t exp[255], log[256] = {};
@@ -40,7 +40,7 @@ Tables buildTables() {
   for (int i = 0; i < 255; ++i) {
     exp[i] = x;
     log[x] = uint8_t(i);
-    x = uint8_t(x ^ xtime(x));
+    x = uint8_t(x ^ Xtime(x));
   }
   for (int b = 0; b < 256; ++b) {
     uint8_t v = b ? exp[(255 - log[b]) % 255] : 0;
@@ -52,20 +52,20 @@ Tables buildTables() {
   for (int b = 0; b < 256; ++b) {
     uint8_t s = t.sbox[b], i = t.inv[b];
     uint32_t e =
-        uint32_t(gmul(s, 2)) | uint32_t(s) << 8 | uint32_t(s) << 16 | uint32_t(gmul(s, 3)) << 24;
-    uint32_t d = uint32_t(gmul(i, 14)) | uint32_t(gmul(i, 9)) << 8 | uint32_t(gmul(i, 13)) << 16 |
-                 uint32_t(gmul(i, 11)) << 24;
+        uint32_t(Gmul(s, 2)) | uint32_t(s) << 8 | uint32_t(s) << 16 | uint32_t(Gmul(s, 3)) << 24;
+    uint32_t d = uint32_t(Gmul(i, 14)) | uint32_t(Gmul(i, 9)) << 8 | uint32_t(Gmul(i, 13)) << 16 |
+                 uint32_t(Gmul(i, 11)) << 24;
     for (int r = 0; r < 4; ++r) {
-      t.te[r][b] = rotl32(e, 8 * r);
-      t.td[r][b] = rotl32(d, 8 * r);
+      t.te[r][b] = Rotl32(e, 8 * r);
+      t.td[r][b] = Rotl32(d, 8 * r);
     }
   }
   return t;
 }
 
 // Built on first use; C++ makes the initialisation thread-safe.
-const Tables& tables() {
-  static const Tables t = buildTables();
+const Tables& SharedTables() {
+  static const Tables t = BuildTables();
   return t;
 }
 
@@ -78,11 +78,11 @@ void TCrypt_rijndael::LimitEngine(Engine most) {
 }
 
 TCrypt_rijndael::Engine TCrypt_rijndael::ActiveEngine() {
-  return std::min(rijndael_aesni::support(), engineLimit.load());
+  return std::min(rijndael_aesni::CpuSupport(), engineLimit.load());
 }
 
 TCrypt_rijndael::TCrypt_rijndael() : engine_(ActiveEngine()) {
-  tables();
+  SharedTables();
 }
 
 bool TCrypt_rijndael::ClassSelfCheck() {
@@ -91,7 +91,7 @@ bool TCrypt_rijndael::ClassSelfCheck() {
 }
 
 void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
-  const Tables& t = tables();
+  const Tables& t = SharedTables();
   size_t len = bits / 8;
   SecureBuffer<uint8_t, 32> k;
   std::memcpy(k, key, len);
@@ -100,7 +100,7 @@ void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
   const int nr = nk + 6;
   const int words = 4 * (nr + 1);
   uint32_t* w = ks_->ek;
-  for (int i = 0; i < nk; ++i) w[i] = loadLe32(k + 4 * i);
+  for (int i = 0; i < nk; ++i) w[i] = LoadLe32(k + 4 * i);
   auto subWord = [&t](uint32_t v) {
     return uint32_t(t.sbox[v & 0xff]) | uint32_t(t.sbox[v >> 8 & 0xff]) << 8 |
            uint32_t(t.sbox[v >> 16 & 0xff]) << 16 | uint32_t(t.sbox[v >> 24]) << 24;
@@ -109,8 +109,8 @@ void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
   for (int i = nk; i < words; ++i) {
     uint32_t v = w[i - 1];
     if (i % nk == 0) {
-      v = subWord(rotr32(v, 8)) ^ rcon;
-      rcon = xtime(rcon);
+      v = subWord(Rotr32(v, 8)) ^ rcon;
+      rcon = Xtime(rcon);
     } else if (nk > 6 && i % nk == 4) {
       v = subWord(v);
     }
@@ -131,12 +131,12 @@ void TCrypt_rijndael::SetupKey(const uint8_t* key, unsigned bits) {
   ks_->rounds = nr;
 }
 
-void TCrypt_rijndael::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  if (hw()) return rijndael_aesni::encryptBlocks(ks_->ek, ks_->rounds, in, out, 1);
-  const Tables& t = tables();
+void TCrypt_rijndael::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  if (Hw()) return rijndael_aesni::EncryptBlocksRaw(ks_->ek, ks_->rounds, in, out, 1);
+  const Tables& t = SharedTables();
   const uint32_t* rk = ks_->ek;
-  uint32_t s0 = loadLe32(in) ^ rk[0], s1 = loadLe32(in + 4) ^ rk[1];
-  uint32_t s2 = loadLe32(in + 8) ^ rk[2], s3 = loadLe32(in + 12) ^ rk[3];
+  uint32_t s0 = LoadLe32(in) ^ rk[0], s1 = LoadLe32(in + 4) ^ rk[1];
+  uint32_t s2 = LoadLe32(in + 8) ^ rk[2], s3 = LoadLe32(in + 12) ^ rk[3];
   auto& te = t.te;
   for (int r = 1; r < ks_->rounds; ++r) {
     rk += 4;
@@ -159,18 +159,18 @@ void TCrypt_rijndael::encryptBlock(const uint8_t* in, uint8_t* out) const {
     return uint32_t(S[a & 0xff]) | uint32_t(S[b >> 8 & 0xff]) << 8 |
            uint32_t(S[c >> 16 & 0xff]) << 16 | uint32_t(S[d >> 24]) << 24;
   };
-  storeLe32(out, last(s0, s1, s2, s3) ^ rk[0]);
-  storeLe32(out + 4, last(s1, s2, s3, s0) ^ rk[1]);
-  storeLe32(out + 8, last(s2, s3, s0, s1) ^ rk[2]);
-  storeLe32(out + 12, last(s3, s0, s1, s2) ^ rk[3]);
+  StoreLe32(out, last(s0, s1, s2, s3) ^ rk[0]);
+  StoreLe32(out + 4, last(s1, s2, s3, s0) ^ rk[1]);
+  StoreLe32(out + 8, last(s2, s3, s0, s1) ^ rk[2]);
+  StoreLe32(out + 12, last(s3, s0, s1, s2) ^ rk[3]);
 }
 
-void TCrypt_rijndael::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  if (hw()) return rijndael_aesni::decryptBlocks(ks_->dk, ks_->rounds, in, out, 1);
-  const Tables& t = tables();
+void TCrypt_rijndael::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  if (Hw()) return rijndael_aesni::DecryptBlocksRaw(ks_->dk, ks_->rounds, in, out, 1);
+  const Tables& t = SharedTables();
   const uint32_t* rk = ks_->dk;
-  uint32_t s0 = loadLe32(in) ^ rk[0], s1 = loadLe32(in + 4) ^ rk[1];
-  uint32_t s2 = loadLe32(in + 8) ^ rk[2], s3 = loadLe32(in + 12) ^ rk[3];
+  uint32_t s0 = LoadLe32(in) ^ rk[0], s1 = LoadLe32(in + 4) ^ rk[1];
+  uint32_t s2 = LoadLe32(in + 8) ^ rk[2], s3 = LoadLe32(in + 12) ^ rk[3];
   auto& td = t.td;
   for (int r = 1; r < ks_->rounds; ++r) {
     rk += 4;
@@ -193,64 +193,64 @@ void TCrypt_rijndael::decryptBlock(const uint8_t* in, uint8_t* out) const {
     return uint32_t(I[a & 0xff]) | uint32_t(I[b >> 8 & 0xff]) << 8 |
            uint32_t(I[c >> 16 & 0xff]) << 16 | uint32_t(I[d >> 24]) << 24;
   };
-  storeLe32(out, last(s0, s3, s2, s1) ^ rk[0]);
-  storeLe32(out + 4, last(s1, s0, s3, s2) ^ rk[1]);
-  storeLe32(out + 8, last(s2, s1, s0, s3) ^ rk[2]);
-  storeLe32(out + 12, last(s3, s2, s1, s0) ^ rk[3]);
+  StoreLe32(out, last(s0, s3, s2, s1) ^ rk[0]);
+  StoreLe32(out + 4, last(s1, s0, s3, s2) ^ rk[1]);
+  StoreLe32(out + 8, last(s2, s1, s0, s3) ^ rk[2]);
+  StoreLe32(out + 12, last(s3, s2, s1, s0) ^ rk[3]);
 }
 
-void TCrypt_rijndael::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  if (hw()) return rijndael_aesni::encryptBlocks(ks_->ek, ks_->rounds, in, out, count);
-  for (size_t i = 0; i < count; ++i) encryptBlock(in + 16 * i, out + 16 * i);
+void TCrypt_rijndael::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  if (Hw()) return rijndael_aesni::EncryptBlocksRaw(ks_->ek, ks_->rounds, in, out, count);
+  for (size_t i = 0; i < count; ++i) EncryptBlockRaw(in + 16 * i, out + 16 * i);
 }
 
-void TCrypt_rijndael::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
-  if (hw()) return rijndael_aesni::decryptBlocks(ks_->dk, ks_->rounds, in, out, count);
-  for (size_t i = 0; i < count; ++i) decryptBlock(in + 16 * i, out + 16 * i);
+void TCrypt_rijndael::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
+  if (Hw()) return rijndael_aesni::DecryptBlocksRaw(ks_->dk, ks_->rounds, in, out, count);
+  for (size_t i = 0; i < count; ++i) DecryptBlockRaw(in + 16 * i, out + 16 * i);
 }
 
 // The trailing partial block of CBC and CFB: CV = E(CV), XORed over the n bytes left.
-void TCrypt_rijndael::tail(const uint8_t* in, uint8_t* out, size_t n) {
-  encryptBlock(ChainVector, ChainVector);
-  xorBytes(out, in, ChainVector, n);
+void TCrypt_rijndael::Tail(const uint8_t* in, uint8_t* out, size_t n) {
+  EncryptBlockRaw(ChainVector, ChainVector);
+  XorBytes(out, in, ChainVector, n);
 }
 
 void TCrypt_rijndael::CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
-  if (!hw()) return Base::CbcEncrypt(in, out, n);
+  if (!Hw()) return Base::CbcEncrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::cbcEncrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
-  if (n > full) tail(in + full, out + full, n - full);
+  rijndael_aesni::CbcEncrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
+  if (n > full) Tail(in + full, out + full, n - full);
 }
 
 void TCrypt_rijndael::CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
-  if (!hw()) return Base::CbcDecrypt(in, out, n);
+  if (!Hw()) return Base::CbcDecrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::cbcDecrypt(ks_->dk, ks_->rounds, ChainVector, in, out, full / 16,
+  rijndael_aesni::CbcDecrypt(ks_->dk, ks_->rounds, ChainVector, in, out, full / 16,
                              engine_ == Engine::AesWide);
-  if (n > full) tail(in + full, out + full, n - full);
+  if (n > full) Tail(in + full, out + full, n - full);
 }
 
 void TCrypt_rijndael::CfbBlockDecrypt(const uint8_t* in, uint8_t* out, size_t n) {
-  if (!hw()) return Base::CfbBlockDecrypt(in, out, n);
+  if (!Hw()) return Base::CfbBlockDecrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::cfbDecrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
-  if (n > full) tail(in + full, out + full, n - full);
+  rijndael_aesni::CfbDecrypt(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
+  if (n > full) Tail(in + full, out + full, n - full);
 }
 
 void TCrypt_rijndael::CtrEncrypt(const uint8_t* in, uint8_t* out, size_t n) {
-  if (!hw()) return Base::CtrEncrypt(in, out, n);
+  if (!Hw()) return Base::CtrEncrypt(in, out, n);
   RequireKey();
   size_t full = n / 16 * 16;
-  rijndael_aesni::ctr(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
+  rijndael_aesni::Ctr(ks_->ek, ks_->rounds, ChainVector, in, out, full / 16);
   if (n > full) {
     // The last counter block is used for its first bytes only, and still counted.
     SecureBuffer<uint8_t, 16> t;
-    encryptBlock(ChainVector, t);
-    Modes<16>::increment(ChainVector);
-    xorBytes(out + full, in + full, t, n - full);
+    EncryptBlockRaw(ChainVector, t);
+    Modes<16>::Increment(ChainVector);
+    XorBytes(out + full, in + full, t, n - full);
   }
 }
 

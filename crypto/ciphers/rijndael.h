@@ -36,10 +36,10 @@ class TCrypt_rijndael final
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void encryptBlock(const uint8_t* in, uint8_t* out) const;
-  void decryptBlock(const uint8_t* in, uint8_t* out) const;
-  void encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
-  void decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const;
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
+  void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
+  void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 
   // With the AES instructions these run fused loops (round keys held in registers, parallel
   // blocks interleaved); the table code goes through the generic modes.
@@ -50,9 +50,9 @@ class TCrypt_rijndael final
   void CtrDecrypt(const uint8_t* in, uint8_t* out, size_t n) override { CtrEncrypt(in, out, n); }
 
  private:
-  void tail(const uint8_t* in, uint8_t* out, size_t n);
+  void Tail(const uint8_t* in, uint8_t* out, size_t n);
 
-  bool hw() const { return engine_ != Engine::None; }
+  bool Hw() const { return engine_ != Engine::None; }
 
   Engine engine_;
 };

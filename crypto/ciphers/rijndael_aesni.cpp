@@ -1,5 +1,5 @@
 // Rijndael (AES, FIPS 197) with the x86 AES instructions. Only the functions here are compiled
-// for them; the rest of the program stays baseline x86-64 and asks support() first.
+// for them; the rest of the program stays baseline x86-64 and asks CpuSupport() first.
 #include "crypto/ciphers/rijndael_aesni.h"
 
 #if (defined(__x86_64__) || defined(__i386__)) && (defined(__GNUC__) || defined(__clang__))
@@ -38,104 +38,104 @@ struct Keys {
   }
 };
 
-VELT_AESNI_INLINE __m128i load(const uint8_t* p) {
+VELT_AESNI_INLINE __m128i Load(const uint8_t* p) {
   return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
-VELT_AESNI_INLINE void store(uint8_t* p, __m128i v) {
+VELT_AESNI_INLINE void Store(uint8_t* p, __m128i v) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
 }
 
 // x[i] has had the first round key added; `last[i]` is XORed in by the final round, which
 // folds the mode's output XOR into it at no cost.
 template <int Nr, size_t L>
-VELT_AESNI_INLINE void encryptLanes(const Keys<Nr>& k, __m128i (&x)[L], const __m128i (&last)[L]) {
+VELT_AESNI_INLINE void EncryptLanes(const Keys<Nr>& k, __m128i (&x)[L], const __m128i (&last)[L]) {
   for (int r = 1; r < Nr; ++r)
     for (size_t i = 0; i < L; ++i) x[i] = _mm_aesenc_si128(x[i], k.k[r]);
   for (size_t i = 0; i < L; ++i) x[i] = _mm_aesenclast_si128(x[i], last[i]);
 }
 
 template <int Nr, size_t L>
-VELT_AESNI_INLINE void decryptLanes(const Keys<Nr>& k, __m128i (&x)[L], const __m128i (&last)[L]) {
+VELT_AESNI_INLINE void DecryptLanes(const Keys<Nr>& k, __m128i (&x)[L], const __m128i (&last)[L]) {
   for (int r = 1; r < Nr; ++r)
     for (size_t i = 0; i < L; ++i) x[i] = _mm_aesdec_si128(x[i], k.k[r]);
   for (size_t i = 0; i < L; ++i) x[i] = _mm_aesdeclast_si128(x[i], last[i]);
 }
 
 template <int Nr, bool Encrypt>
-VELT_AESNI void ecb(const uint32_t* w, const uint8_t* in, uint8_t* out, size_t n) {
+VELT_AESNI void Ecb(const uint32_t* w, const uint8_t* in, uint8_t* out, size_t n) {
   const Keys<Nr> k(w);
   for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
     __m128i x[kLanes], last[kLanes];
     for (size_t i = 0; i < kLanes; ++i) {
-      x[i] = _mm_xor_si128(load(in + 16 * i), k.k[0]);
+      x[i] = _mm_xor_si128(Load(in + 16 * i), k.k[0]);
       last[i] = k.k[Nr];
     }
     if constexpr (Encrypt)
-      encryptLanes<Nr>(k, x, last);
+      EncryptLanes<Nr>(k, x, last);
     else
-      decryptLanes<Nr>(k, x, last);
-    for (size_t i = 0; i < kLanes; ++i) store(out + 16 * i, x[i]);
+      DecryptLanes<Nr>(k, x, last);
+    for (size_t i = 0; i < kLanes; ++i) Store(out + 16 * i, x[i]);
   }
   for (; n > 0; --n, in += 16, out += 16) {
-    __m128i x[1] = {_mm_xor_si128(load(in), k.k[0])}, last[1] = {k.k[Nr]};
+    __m128i x[1] = {_mm_xor_si128(Load(in), k.k[0])}, last[1] = {k.k[Nr]};
     if constexpr (Encrypt)
-      encryptLanes<Nr>(k, x, last);
+      EncryptLanes<Nr>(k, x, last);
     else
-      decryptLanes<Nr>(k, x, last);
-    store(out, x[0]);
+      DecryptLanes<Nr>(k, x, last);
+    Store(out, x[0]);
   }
 }
 
 // Serial by nature. The last round of block i also adds plain block i+1 and the first round
 // key, so the chain carries only the AES rounds themselves.
 template <int Nr>
-VELT_AESNI void cbcEnc(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+VELT_AESNI void CbcEnc(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
   if (n == 0) return;
   const Keys<Nr> k(w);
-  __m128i x = _mm_xor_si128(_mm_xor_si128(load(in), load(cv)), k.k[0]);
+  __m128i x = _mm_xor_si128(_mm_xor_si128(Load(in), Load(cv)), k.k[0]);
   for (; n > 1; --n, in += 16, out += 16) {
-    __m128i next = _mm_xor_si128(load(in + 16), k.k[0]);
+    __m128i next = _mm_xor_si128(Load(in + 16), k.k[0]);
     for (int r = 1; r < Nr; ++r) x = _mm_aesenc_si128(x, k.k[r]);
     x = _mm_aesenclast_si128(x, _mm_xor_si128(k.k[Nr], next));
-    store(out, _mm_xor_si128(x, next));
+    Store(out, _mm_xor_si128(x, next));
   }
   for (int r = 1; r < Nr; ++r) x = _mm_aesenc_si128(x, k.k[r]);
   x = _mm_aesenclast_si128(x, k.k[Nr]);
-  store(out, x);
-  store(cv, x);
+  Store(out, x);
+  Store(cv, x);
 }
 
 // The previous cipher block (or CV) is folded into the last round key of each lane.
 template <int Nr>
-VELT_AESNI void cbcDec(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+VELT_AESNI void CbcDec(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
   const Keys<Nr> k(w);
-  __m128i prev = load(cv);
+  __m128i prev = Load(cv);
   for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
     __m128i c[kLanes], x[kLanes], last[kLanes];
     for (size_t i = 0; i < kLanes; ++i) {
-      c[i] = load(in + 16 * i);
+      c[i] = Load(in + 16 * i);
       x[i] = _mm_xor_si128(c[i], k.k[0]);
     }
     last[0] = _mm_xor_si128(k.k[Nr], prev);
     for (size_t i = 1; i < kLanes; ++i) last[i] = _mm_xor_si128(k.k[Nr], c[i - 1]);
     prev = c[kLanes - 1];
-    decryptLanes<Nr>(k, x, last);
-    for (size_t i = 0; i < kLanes; ++i) store(out + 16 * i, x[i]);
+    DecryptLanes<Nr>(k, x, last);
+    for (size_t i = 0; i < kLanes; ++i) Store(out + 16 * i, x[i]);
   }
   for (; n > 0; --n, in += 16, out += 16) {
-    __m128i c = load(in);
+    __m128i c = Load(in);
     __m128i x[1] = {_mm_xor_si128(c, k.k[0])}, last[1] = {_mm_xor_si128(k.k[Nr], prev)};
-    decryptLanes<Nr>(k, x, last);
-    store(out, x[0]);
+    DecryptLanes<Nr>(k, x, last);
+    Store(out, x[0]);
     prev = c;
   }
-  store(cv, prev);
+  Store(cv, prev);
 }
 
 #if VELT_RIJNDAEL_VAES
 #define VELT_VAES __attribute__((target("vaes,avx2,aes,sse4.1")))
 
-VELT_VAES inline __m256i load2(const uint8_t* p) {
+VELT_VAES inline __m256i Load2(const uint8_t* p) {
   return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
@@ -143,69 +143,69 @@ VELT_VAES inline __m256i load2(const uint8_t* p) {
 // sixteen registers), read as operands. The chain values are read again from the cipher text
 // after the rounds, which is safe in place because nothing of this run is stored before.
 template <int Nr>
-VELT_VAES void cbcDecWide(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out,
+VELT_VAES void CbcDecWide(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out,
                           size_t n) {
   constexpr size_t L = 8;
   __m256i k[Nr + 1];
   for (int i = 0; i <= Nr; ++i)
-    k[i] = _mm256_broadcastsi128_si256(load(reinterpret_cast<const uint8_t*>(w + 4 * i)));
-  __m128i prev = load(cv);
+    k[i] = _mm256_broadcastsi128_si256(Load(reinterpret_cast<const uint8_t*>(w + 4 * i)));
+  __m128i prev = Load(cv);
   for (; n >= 2 * L; n -= 2 * L, in += 32 * L, out += 32 * L) {
     __m256i x[L];
-    for (size_t i = 0; i < L; ++i) x[i] = _mm256_xor_si256(load2(in + 32 * i), k[0]);
+    for (size_t i = 0; i < L; ++i) x[i] = _mm256_xor_si256(Load2(in + 32 * i), k[0]);
     for (int r = 1; r < Nr; ++r)
       for (size_t i = 0; i < L; ++i) x[i] = _mm256_aesdec_epi128(x[i], k[r]);
     x[0] =
-        _mm256_aesdeclast_epi128(x[0], _mm256_xor_si256(k[Nr], _mm256_set_m128i(load(in), prev)));
+        _mm256_aesdeclast_epi128(x[0], _mm256_xor_si256(k[Nr], _mm256_set_m128i(Load(in), prev)));
     for (size_t i = 1; i < L; ++i)
-      x[i] = _mm256_aesdeclast_epi128(x[i], _mm256_xor_si256(k[Nr], load2(in + 32 * i - 16)));
-    prev = load(in + 32 * L - 16);
+      x[i] = _mm256_aesdeclast_epi128(x[i], _mm256_xor_si256(k[Nr], Load2(in + 32 * i - 16)));
+    prev = Load(in + 32 * L - 16);
     for (size_t i = 0; i < L; ++i)
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32 * i), x[i]);
   }
-  store(cv, prev);
-  if (n) cbcDec<Nr>(w, cv, in, out, n);
+  Store(cv, prev);
+  if (n) CbcDec<Nr>(w, cv, in, out, n);
 }
 #endif
 
 // Key stream block i is E(cipher block i-1), so all blocks of a run are known up front.
 template <int Nr>
-VELT_AESNI void cfbDec(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+VELT_AESNI void CfbDec(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
   const Keys<Nr> k(w);
-  __m128i prev = load(cv);
+  __m128i prev = Load(cv);
   for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
     __m128i c[kLanes], x[kLanes], last[kLanes];
-    for (size_t i = 0; i < kLanes; ++i) c[i] = load(in + 16 * i);
+    for (size_t i = 0; i < kLanes; ++i) c[i] = Load(in + 16 * i);
     x[0] = _mm_xor_si128(prev, k.k[0]);
     for (size_t i = 1; i < kLanes; ++i) x[i] = _mm_xor_si128(c[i - 1], k.k[0]);
     for (size_t i = 0; i < kLanes; ++i) last[i] = _mm_xor_si128(k.k[Nr], c[i]);
     prev = c[kLanes - 1];
-    encryptLanes<Nr>(k, x, last);
-    for (size_t i = 0; i < kLanes; ++i) store(out + 16 * i, x[i]);
+    EncryptLanes<Nr>(k, x, last);
+    for (size_t i = 0; i < kLanes; ++i) Store(out + 16 * i, x[i]);
   }
   for (; n > 0; --n, in += 16, out += 16) {
-    __m128i c = load(in);
+    __m128i c = Load(in);
     __m128i x[1] = {_mm_xor_si128(prev, k.k[0])}, last[1] = {_mm_xor_si128(k.k[Nr], c)};
-    encryptLanes<Nr>(k, x, last);
-    store(out, x[0]);
+    EncryptLanes<Nr>(k, x, last);
+    Store(out, x[0]);
     prev = c;
   }
-  store(cv, prev);
+  Store(cv, prev);
 }
 
-inline uint64_t loadBe64(const uint8_t* p) {
+inline uint64_t LoadBe64(const uint8_t* p) {
   uint64_t v = 0;
   for (int i = 0; i < 8; ++i) v = v << 8 | p[i];
   return v;
 }
-inline void storeBe64(uint8_t* p, uint64_t v) {
+inline void StoreBe64(uint8_t* p, uint64_t v) {
   for (int i = 7; i >= 0; --i, v >>= 8) p[i] = uint8_t(v);
 }
 
 // The counter is kept as two native halves and byte-swapped into each block.
 struct Counter {
   uint64_t hi, lo;
-  VELT_AESNI_INLINE __m128i next() {
+  VELT_AESNI_INLINE __m128i Next() {
     __m128i b = _mm_set_epi64x(int64_t(__builtin_bswap64(lo)), int64_t(__builtin_bswap64(hi)));
     if (++lo == 0) ++hi;
     return b;
@@ -213,31 +213,31 @@ struct Counter {
 };
 
 template <int Nr>
-VELT_AESNI void ctrRun(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+VELT_AESNI void CtrRun(const uint32_t* w, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
   const Keys<Nr> k(w);
-  Counter ctr{loadBe64(cv), loadBe64(cv + 8)};
+  Counter ctr{LoadBe64(cv), LoadBe64(cv + 8)};
   for (; n >= kLanes; n -= kLanes, in += 16 * kLanes, out += 16 * kLanes) {
     __m128i x[kLanes], last[kLanes];
     for (size_t i = 0; i < kLanes; ++i) {
-      x[i] = _mm_xor_si128(ctr.next(), k.k[0]);
-      last[i] = _mm_xor_si128(k.k[Nr], load(in + 16 * i));
+      x[i] = _mm_xor_si128(ctr.Next(), k.k[0]);
+      last[i] = _mm_xor_si128(k.k[Nr], Load(in + 16 * i));
     }
-    encryptLanes<Nr>(k, x, last);
-    for (size_t i = 0; i < kLanes; ++i) store(out + 16 * i, x[i]);
+    EncryptLanes<Nr>(k, x, last);
+    for (size_t i = 0; i < kLanes; ++i) Store(out + 16 * i, x[i]);
   }
   for (; n > 0; --n, in += 16, out += 16) {
-    __m128i x[1] = {_mm_xor_si128(ctr.next(), k.k[0])};
-    __m128i last[1] = {_mm_xor_si128(k.k[Nr], load(in))};
-    encryptLanes<Nr>(k, x, last);
-    store(out, x[0]);
+    __m128i x[1] = {_mm_xor_si128(ctr.Next(), k.k[0])};
+    __m128i last[1] = {_mm_xor_si128(k.k[Nr], Load(in))};
+    EncryptLanes<Nr>(k, x, last);
+    Store(out, x[0]);
   }
-  storeBe64(cv, ctr.hi);
-  storeBe64(cv + 8, ctr.lo);
+  StoreBe64(cv, ctr.hi);
+  StoreBe64(cv + 8, ctr.lo);
 }
 
 // Calls f with the round count of the schedule as a compile-time constant.
 template <class F>
-void byRounds(int rounds, F f) {
+void ByRounds(int rounds, F f) {
   switch (rounds) {
     case 10:
       return f(std::integral_constant<int, 10>{});
@@ -249,7 +249,7 @@ void byRounds(int rounds, F f) {
 }
 
 // CPUID directly: not every compiler's __builtin_cpu_supports knows VAES.
-Support detect() {
+Support Detect() {
   unsigned a, b, c, d;
   if (!__get_cpuid(1, &a, &b, &c, &d)) return Support::None;
   const bool aes = c & (1u << 25), sse41 = c & (1u << 19);
@@ -274,54 +274,54 @@ Support detect() {
 
 }  // namespace
 
-Support support() {
-  static const Support s = detect();
+Support CpuSupport() {
+  static const Support s = Detect();
   return s;
 }
 
-void encryptBlocks(const uint32_t* ek, int rounds, const uint8_t* in, uint8_t* out, size_t n) {
-  byRounds(rounds, [&](auto nr) { ecb<nr, true>(ek, in, out, n); });
+void EncryptBlocksRaw(const uint32_t* ek, int rounds, const uint8_t* in, uint8_t* out, size_t n) {
+  ByRounds(rounds, [&](auto nr) { Ecb<nr, true>(ek, in, out, n); });
 }
 
-void decryptBlocks(const uint32_t* dk, int rounds, const uint8_t* in, uint8_t* out, size_t n) {
-  byRounds(rounds, [&](auto nr) { ecb<nr, false>(dk, in, out, n); });
+void DecryptBlocksRaw(const uint32_t* dk, int rounds, const uint8_t* in, uint8_t* out, size_t n) {
+  ByRounds(rounds, [&](auto nr) { Ecb<nr, false>(dk, in, out, n); });
 }
 
-void cbcEncrypt(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out,
+void CbcEncrypt(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out,
                 size_t n) {
-  byRounds(rounds, [&](auto nr) { cbcEnc<nr>(ek, cv, in, out, n); });
+  ByRounds(rounds, [&](auto nr) { CbcEnc<nr>(ek, cv, in, out, n); });
 }
 
-void cbcDecrypt(const uint32_t* dk, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out,
+void CbcDecrypt(const uint32_t* dk, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out,
                 size_t n, bool wide) {
 #if VELT_RIJNDAEL_VAES
-  if (wide) return byRounds(rounds, [&](auto nr) { cbcDecWide<nr>(dk, cv, in, out, n); });
+  if (wide) return ByRounds(rounds, [&](auto nr) { CbcDecWide<nr>(dk, cv, in, out, n); });
 #else
   (void)wide;
 #endif
-  byRounds(rounds, [&](auto nr) { cbcDec<nr>(dk, cv, in, out, n); });
+  ByRounds(rounds, [&](auto nr) { CbcDec<nr>(dk, cv, in, out, n); });
 }
 
-void cfbDecrypt(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out,
+void CfbDecrypt(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out,
                 size_t n) {
-  byRounds(rounds, [&](auto nr) { cfbDec<nr>(ek, cv, in, out, n); });
+  ByRounds(rounds, [&](auto nr) { CfbDec<nr>(ek, cv, in, out, n); });
 }
 
-void ctr(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
-  byRounds(rounds, [&](auto nr) { ctrRun<nr>(ek, cv, in, out, n); });
+void Ctr(const uint32_t* ek, int rounds, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+  ByRounds(rounds, [&](auto nr) { CtrRun<nr>(ek, cv, in, out, n); });
 }
 
 #else  // no AES instructions on this target
 
-Support support() {
+Support CpuSupport() {
   return Support::None;
 }
-void encryptBlocks(const uint32_t*, int, const uint8_t*, uint8_t*, size_t) {}
-void decryptBlocks(const uint32_t*, int, const uint8_t*, uint8_t*, size_t) {}
-void cbcEncrypt(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t) {}
-void cbcDecrypt(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t, bool) {}
-void cfbDecrypt(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t) {}
-void ctr(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t) {}
+void EncryptBlocksRaw(const uint32_t*, int, const uint8_t*, uint8_t*, size_t) {}
+void DecryptBlocksRaw(const uint32_t*, int, const uint8_t*, uint8_t*, size_t) {}
+void CbcEncrypt(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t) {}
+void CbcDecrypt(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t, bool) {}
+void CfbDecrypt(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t) {}
+void Ctr(const uint32_t*, int, uint8_t*, const uint8_t*, uint8_t*, size_t) {}
 
 #endif
 

@@ -72,128 +72,128 @@ typedef uint32_t V4 __attribute__((vector_size(16)));
 #endif
 
 template <class W>
-inline W rol(W x, int n) {
+inline W Rol(W x, int n) {
   return (x << n) | (x >> (32 - n));
 }
 template <class W>
-inline W ror(W x, int n) {
+inline W Ror(W x, int n) {
   return (x >> n) | (x << (32 - n));
 }
 
 template <int I, class W>
-inline void sbox(W& a, W& b, W& c, W& d) {
-  if constexpr (I == 0) sc::sbox0(a, b, c, d);
-  if constexpr (I == 1) sc::sbox1(a, b, c, d);
-  if constexpr (I == 2) sc::sbox2(a, b, c, d);
-  if constexpr (I == 3) sc::sbox3(a, b, c, d);
-  if constexpr (I == 4) sc::sbox4(a, b, c, d);
-  if constexpr (I == 5) sc::sbox5(a, b, c, d);
-  if constexpr (I == 6) sc::sbox6(a, b, c, d);
-  if constexpr (I == 7) sc::sbox7(a, b, c, d);
+inline void Sbox(W& a, W& b, W& c, W& d) {
+  if constexpr (I == 0) sc::Sbox0(a, b, c, d);
+  if constexpr (I == 1) sc::Sbox1(a, b, c, d);
+  if constexpr (I == 2) sc::Sbox2(a, b, c, d);
+  if constexpr (I == 3) sc::Sbox3(a, b, c, d);
+  if constexpr (I == 4) sc::Sbox4(a, b, c, d);
+  if constexpr (I == 5) sc::Sbox5(a, b, c, d);
+  if constexpr (I == 6) sc::Sbox6(a, b, c, d);
+  if constexpr (I == 7) sc::Sbox7(a, b, c, d);
 }
 
 template <int I, class W>
-inline void sboxInv(W& a, W& b, W& c, W& d) {
-  if constexpr (I == 0) sc::sbox0Inv(a, b, c, d);
-  if constexpr (I == 1) sc::sbox1Inv(a, b, c, d);
-  if constexpr (I == 2) sc::sbox2Inv(a, b, c, d);
-  if constexpr (I == 3) sc::sbox3Inv(a, b, c, d);
-  if constexpr (I == 4) sc::sbox4Inv(a, b, c, d);
-  if constexpr (I == 5) sc::sbox5Inv(a, b, c, d);
-  if constexpr (I == 6) sc::sbox6Inv(a, b, c, d);
-  if constexpr (I == 7) sc::sbox7Inv(a, b, c, d);
+inline void SboxInv(W& a, W& b, W& c, W& d) {
+  if constexpr (I == 0) sc::Sbox0Inv(a, b, c, d);
+  if constexpr (I == 1) sc::Sbox1Inv(a, b, c, d);
+  if constexpr (I == 2) sc::Sbox2Inv(a, b, c, d);
+  if constexpr (I == 3) sc::Sbox3Inv(a, b, c, d);
+  if constexpr (I == 4) sc::Sbox4Inv(a, b, c, d);
+  if constexpr (I == 5) sc::Sbox5Inv(a, b, c, d);
+  if constexpr (I == 6) sc::Sbox6Inv(a, b, c, d);
+  if constexpr (I == 7) sc::Sbox7Inv(a, b, c, d);
 }
 
 template <class W>
-inline void sboxAny(int i, W& a, W& b, W& c, W& d) {
+inline void SboxAny(int i, W& a, W& b, W& c, W& d) {
   switch (i) {
     case 0:
-      sbox<0>(a, b, c, d);
+      Sbox<0>(a, b, c, d);
       break;
     case 1:
-      sbox<1>(a, b, c, d);
+      Sbox<1>(a, b, c, d);
       break;
     case 2:
-      sbox<2>(a, b, c, d);
+      Sbox<2>(a, b, c, d);
       break;
     case 3:
-      sbox<3>(a, b, c, d);
+      Sbox<3>(a, b, c, d);
       break;
     case 4:
-      sbox<4>(a, b, c, d);
+      Sbox<4>(a, b, c, d);
       break;
     case 5:
-      sbox<5>(a, b, c, d);
+      Sbox<5>(a, b, c, d);
       break;
     case 6:
-      sbox<6>(a, b, c, d);
+      Sbox<6>(a, b, c, d);
       break;
     default:
-      sbox<7>(a, b, c, d);
+      Sbox<7>(a, b, c, d);
       break;
   }
 }
 
 template <class W>
-inline void sboxInvAny(int i, W& a, W& b, W& c, W& d) {
+inline void SboxInvAny(int i, W& a, W& b, W& c, W& d) {
   switch (i) {
     case 0:
-      sboxInv<0>(a, b, c, d);
+      SboxInv<0>(a, b, c, d);
       break;
     case 1:
-      sboxInv<1>(a, b, c, d);
+      SboxInv<1>(a, b, c, d);
       break;
     case 2:
-      sboxInv<2>(a, b, c, d);
+      SboxInv<2>(a, b, c, d);
       break;
     case 3:
-      sboxInv<3>(a, b, c, d);
+      SboxInv<3>(a, b, c, d);
       break;
     case 4:
-      sboxInv<4>(a, b, c, d);
+      SboxInv<4>(a, b, c, d);
       break;
     case 5:
-      sboxInv<5>(a, b, c, d);
+      SboxInv<5>(a, b, c, d);
       break;
     case 6:
-      sboxInv<6>(a, b, c, d);
+      SboxInv<6>(a, b, c, d);
       break;
     default:
-      sboxInv<7>(a, b, c, d);
+      SboxInv<7>(a, b, c, d);
       break;
   }
 }
 
 template <class W>
-inline void transform(W& a, W& b, W& c, W& d) {
-  a = rol(a, 13);
-  c = rol(c, 3);
+inline void Transform(W& a, W& b, W& c, W& d) {
+  a = Rol(a, 13);
+  c = Rol(c, 3);
   b ^= a ^ c;
   d ^= c ^ (a << 3);
-  b = rol(b, 1);
-  d = rol(d, 7);
+  b = Rol(b, 1);
+  d = Rol(d, 7);
   a ^= b ^ d;
   c ^= d ^ (b << 7);
-  a = rol(a, 5);
-  c = rol(c, 22);
+  a = Rol(a, 5);
+  c = Rol(c, 22);
 }
 
 template <class W>
-inline void transformInv(W& a, W& b, W& c, W& d) {
-  c = ror(c, 22);
-  a = ror(a, 5);
+inline void TransformInv(W& a, W& b, W& c, W& d) {
+  c = Ror(c, 22);
+  a = Ror(a, 5);
   c ^= d ^ (b << 7);
   a ^= b ^ d;
-  d = ror(d, 7);
-  b = ror(b, 1);
+  d = Ror(d, 7);
+  b = Ror(b, 1);
   d ^= c ^ (a << 3);
   b ^= a ^ c;
-  c = ror(c, 3);
-  a = ror(a, 13);
+  c = Ror(c, 3);
+  a = Ror(a, 13);
 }
 
 template <class W>
-inline void addKey(W& a, W& b, W& c, W& d, const uint32_t* k) {
+inline void AddKey(W& a, W& b, W& c, W& d, const uint32_t* k) {
   a ^= k[0];
   b ^= k[1];
   c ^= k[2];
@@ -201,86 +201,86 @@ inline void addKey(W& a, W& b, W& c, W& d, const uint32_t* k) {
 }
 
 template <int I, class W>
-inline void encRound(W& a, W& b, W& c, W& d, const uint32_t (*k)[4], int r) {
-  addKey(a, b, c, d, k[r + I]);
-  sbox<I>(a, b, c, d);
-  transform(a, b, c, d);
+inline void EncRound(W& a, W& b, W& c, W& d, const uint32_t (*k)[4], int r) {
+  AddKey(a, b, c, d, k[r + I]);
+  Sbox<I>(a, b, c, d);
+  Transform(a, b, c, d);
 }
 
 template <int I, class W>
-inline void decRound(W& a, W& b, W& c, W& d, const uint32_t (*k)[4], int r) {
-  transformInv(a, b, c, d);
-  sboxInv<I>(a, b, c, d);
-  addKey(a, b, c, d, k[r + I]);
+inline void DecRound(W& a, W& b, W& c, W& d, const uint32_t (*k)[4], int r) {
+  TransformInv(a, b, c, d);
+  SboxInv<I>(a, b, c, d);
+  AddKey(a, b, c, d, k[r + I]);
 }
 
 // The state is copied into locals: through the references it could alias the key words, and
 // the compiler would then keep it in memory.
 template <class W>
-inline void encryptWords(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
+inline void EncryptWords(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
   W a = a0, b = b0, c = c0, d = d0;
   for (int r = 0; r < 24; r += 8) {
-    encRound<0>(a, b, c, d, k, r);
-    encRound<1>(a, b, c, d, k, r);
-    encRound<2>(a, b, c, d, k, r);
-    encRound<3>(a, b, c, d, k, r);
-    encRound<4>(a, b, c, d, k, r);
-    encRound<5>(a, b, c, d, k, r);
-    encRound<6>(a, b, c, d, k, r);
-    encRound<7>(a, b, c, d, k, r);
+    EncRound<0>(a, b, c, d, k, r);
+    EncRound<1>(a, b, c, d, k, r);
+    EncRound<2>(a, b, c, d, k, r);
+    EncRound<3>(a, b, c, d, k, r);
+    EncRound<4>(a, b, c, d, k, r);
+    EncRound<5>(a, b, c, d, k, r);
+    EncRound<6>(a, b, c, d, k, r);
+    EncRound<7>(a, b, c, d, k, r);
   }
-  encRound<0>(a, b, c, d, k, 24);
-  encRound<1>(a, b, c, d, k, 24);
-  encRound<2>(a, b, c, d, k, 24);
-  encRound<3>(a, b, c, d, k, 24);
-  encRound<4>(a, b, c, d, k, 24);
-  encRound<5>(a, b, c, d, k, 24);
-  encRound<6>(a, b, c, d, k, 24);
+  EncRound<0>(a, b, c, d, k, 24);
+  EncRound<1>(a, b, c, d, k, 24);
+  EncRound<2>(a, b, c, d, k, 24);
+  EncRound<3>(a, b, c, d, k, 24);
+  EncRound<4>(a, b, c, d, k, 24);
+  EncRound<5>(a, b, c, d, k, 24);
+  EncRound<6>(a, b, c, d, k, 24);
   // the last round has a key addition in place of the linear transformation
-  addKey(a, b, c, d, k[31]);
-  sbox<7>(a, b, c, d);
-  addKey(a, b, c, d, k[32]);
+  AddKey(a, b, c, d, k[31]);
+  Sbox<7>(a, b, c, d);
+  AddKey(a, b, c, d, k[32]);
   a0 = a, b0 = b, c0 = c, d0 = d;
 }
 
 template <class W>
-inline void decryptWords(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
+inline void DecryptWords(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
   W a = a0, b = b0, c = c0, d = d0;
-  addKey(a, b, c, d, k[32]);
-  sboxInv<7>(a, b, c, d);
-  addKey(a, b, c, d, k[31]);
-  decRound<6>(a, b, c, d, k, 24);
-  decRound<5>(a, b, c, d, k, 24);
-  decRound<4>(a, b, c, d, k, 24);
-  decRound<3>(a, b, c, d, k, 24);
-  decRound<2>(a, b, c, d, k, 24);
-  decRound<1>(a, b, c, d, k, 24);
-  decRound<0>(a, b, c, d, k, 24);
+  AddKey(a, b, c, d, k[32]);
+  SboxInv<7>(a, b, c, d);
+  AddKey(a, b, c, d, k[31]);
+  DecRound<6>(a, b, c, d, k, 24);
+  DecRound<5>(a, b, c, d, k, 24);
+  DecRound<4>(a, b, c, d, k, 24);
+  DecRound<3>(a, b, c, d, k, 24);
+  DecRound<2>(a, b, c, d, k, 24);
+  DecRound<1>(a, b, c, d, k, 24);
+  DecRound<0>(a, b, c, d, k, 24);
   for (int r = 16; r >= 0; r -= 8) {
-    decRound<7>(a, b, c, d, k, r);
-    decRound<6>(a, b, c, d, k, r);
-    decRound<5>(a, b, c, d, k, r);
-    decRound<4>(a, b, c, d, k, r);
-    decRound<3>(a, b, c, d, k, r);
-    decRound<2>(a, b, c, d, k, r);
-    decRound<1>(a, b, c, d, k, r);
-    decRound<0>(a, b, c, d, k, r);
+    DecRound<7>(a, b, c, d, k, r);
+    DecRound<6>(a, b, c, d, k, r);
+    DecRound<5>(a, b, c, d, k, r);
+    DecRound<4>(a, b, c, d, k, r);
+    DecRound<3>(a, b, c, d, k, r);
+    DecRound<2>(a, b, c, d, k, r);
+    DecRound<1>(a, b, c, d, k, r);
+    DecRound<0>(a, b, c, d, k, r);
   }
   a0 = a, b0 = b, c0 = c, d0 = d;
 }
 
 #if VELT_SERPENT_VECTORS
-inline V4 load4(const uint8_t* in) {
-  return V4{loadLe32(in), loadLe32(in + 16), loadLe32(in + 32), loadLe32(in + 48)};
+inline V4 Load4(const uint8_t* in) {
+  return V4{LoadLe32(in), LoadLe32(in + 16), LoadLe32(in + 32), LoadLe32(in + 48)};
 }
-inline void store4(uint8_t* out, V4 v) {
-  for (int n = 0; n < 4; ++n) storeLe32(out + 16 * n, v[n]);
+inline void Store4(uint8_t* out, V4 v) {
+  for (int n = 0; n < 4; ++n) StoreLe32(out + 16 * n, v[n]);
 }
 #endif
 
 // Each circuit run once over the 16 inputs at once: bit t of word k is bit k of input t.
 template <class Apply>
-bool circuitMatches(const uint8_t* table, Apply apply) {
+bool CircuitMatches(const uint8_t* table, Apply apply) {
   uint32_t x[4] = {0xAAAA, 0xCCCC, 0xF0F0, 0xFF00};
   apply(x[0], x[1], x[2], x[3]);
   for (int t = 0; t < 16; ++t) {
@@ -295,12 +295,12 @@ bool circuitMatches(const uint8_t* table, Apply apply) {
 
 bool TCrypt_serpent::CircuitsMatchTables() {
   for (int i = 0; i < 8; ++i) {
-    if (!circuitMatches(kSbox[i], [i](uint32_t& a, uint32_t& b, uint32_t& c, uint32_t& d) {
-          sboxAny(i, a, b, c, d);
+    if (!CircuitMatches(kSbox[i], [i](uint32_t& a, uint32_t& b, uint32_t& c, uint32_t& d) {
+          SboxAny(i, a, b, c, d);
         }))
       return false;
-    if (!circuitMatches(kSboxInv[i], [i](uint32_t& a, uint32_t& b, uint32_t& c, uint32_t& d) {
-          sboxInvAny(i, a, b, c, d);
+    if (!CircuitMatches(kSboxInv[i], [i](uint32_t& a, uint32_t& b, uint32_t& c, uint32_t& d) {
+          SboxInvAny(i, a, b, c, d);
         }))
       return false;
   }
@@ -319,15 +319,15 @@ void TCrypt_serpent::SetupKey(const uint8_t* key, unsigned bits) {
   SecureBuffer<uint8_t, 32> k;
   if (bits >= 8) std::memcpy(k, key, bits / 8);  // a 4-bit key may come without bytes
   SecureBuffer<uint32_t, 140> w;
-  for (int i = 0; i < 8; ++i) w[i] = loadLe32(k + 4 * i);
+  for (int i = 0; i < 8; ++i) w[i] = LoadLe32(k + 4 * i);
   // A short key is padded with a single 1 bit just above its last bit.
   if (bits < 256) w[bits / 32] |= 1u << (bits % 32);
   for (uint32_t i = 0; i < 132; ++i)
-    w[i + 8] = rol(w[i] ^ w[i + 3] ^ w[i + 5] ^ w[i + 7] ^ kPhi ^ i, 11);
+    w[i + 8] = Rol(w[i] ^ w[i + 3] ^ w[i + 5] ^ w[i + 7] ^ kPhi ^ i, 11);
   for (int r = 0; r < 33; ++r) {
     const uint32_t* p = w + 8 + 4 * r;
     uint32_t a = p[0], b = p[1], c = p[2], d = p[3];
-    sboxAny((35 - r) % 8, a, b, c, d);
+    SboxAny((35 - r) % 8, a, b, c, d);
     ks_->k[r][0] = a;
     ks_->k[r][1] = b;
     ks_->k[r][2] = c;
@@ -335,50 +335,50 @@ void TCrypt_serpent::SetupKey(const uint8_t* key, unsigned bits) {
   }
 }
 
-void TCrypt_serpent::encryptBlock(const uint8_t* in, uint8_t* out) const {
-  uint32_t a = loadLe32(in), b = loadLe32(in + 4), c = loadLe32(in + 8), d = loadLe32(in + 12);
-  encryptWords(a, b, c, d, ks_->k);
-  storeLe32(out, a);
-  storeLe32(out + 4, b);
-  storeLe32(out + 8, c);
-  storeLe32(out + 12, d);
+void TCrypt_serpent::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  uint32_t a = LoadLe32(in), b = LoadLe32(in + 4), c = LoadLe32(in + 8), d = LoadLe32(in + 12);
+  EncryptWords(a, b, c, d, ks_->k);
+  StoreLe32(out, a);
+  StoreLe32(out + 4, b);
+  StoreLe32(out + 8, c);
+  StoreLe32(out + 12, d);
 }
 
-void TCrypt_serpent::decryptBlock(const uint8_t* in, uint8_t* out) const {
-  uint32_t a = loadLe32(in), b = loadLe32(in + 4), c = loadLe32(in + 8), d = loadLe32(in + 12);
-  decryptWords(a, b, c, d, ks_->k);
-  storeLe32(out, a);
-  storeLe32(out + 4, b);
-  storeLe32(out + 8, c);
-  storeLe32(out + 12, d);
+void TCrypt_serpent::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  uint32_t a = LoadLe32(in), b = LoadLe32(in + 4), c = LoadLe32(in + 8), d = LoadLe32(in + 12);
+  DecryptWords(a, b, c, d, ks_->k);
+  StoreLe32(out, a);
+  StoreLe32(out + 4, b);
+  StoreLe32(out + 8, c);
+  StoreLe32(out + 12, d);
 }
 
-void TCrypt_serpent::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+void TCrypt_serpent::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
 #if VELT_SERPENT_VECTORS
   for (; count >= 4; count -= 4, in += 64, out += 64) {
-    V4 a = load4(in), b = load4(in + 4), c = load4(in + 8), d = load4(in + 12);
-    encryptWords(a, b, c, d, ks_->k);
-    store4(out, a);
-    store4(out + 4, b);
-    store4(out + 8, c);
-    store4(out + 12, d);
+    V4 a = Load4(in), b = Load4(in + 4), c = Load4(in + 8), d = Load4(in + 12);
+    EncryptWords(a, b, c, d, ks_->k);
+    Store4(out, a);
+    Store4(out + 4, b);
+    Store4(out + 8, c);
+    Store4(out + 12, d);
   }
 #endif
-  for (; count > 0; --count, in += 16, out += 16) encryptBlock(in, out);
+  for (; count > 0; --count, in += 16, out += 16) EncryptBlockRaw(in, out);
 }
 
-void TCrypt_serpent::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+void TCrypt_serpent::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
 #if VELT_SERPENT_VECTORS
   for (; count >= 4; count -= 4, in += 64, out += 64) {
-    V4 a = load4(in), b = load4(in + 4), c = load4(in + 8), d = load4(in + 12);
-    decryptWords(a, b, c, d, ks_->k);
-    store4(out, a);
-    store4(out + 4, b);
-    store4(out + 8, c);
-    store4(out + 12, d);
+    V4 a = Load4(in), b = Load4(in + 4), c = Load4(in + 8), d = Load4(in + 12);
+    DecryptWords(a, b, c, d, ks_->k);
+    Store4(out, a);
+    Store4(out + 4, b);
+    Store4(out + 8, c);
+    Store4(out + 12, d);
   }
 #endif
-  for (; count > 0; --count, in += 16, out += 16) decryptBlock(in, out);
+  for (; count > 0; --count, in += 16, out += 16) DecryptBlockRaw(in, out);
 }
 
 }  // namespace velt::crypto

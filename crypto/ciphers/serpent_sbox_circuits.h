@@ -8,7 +8,7 @@ namespace velt::crypto::serpent_circuits {
 
 // S0: 21 gates.
 template <class W>
-inline void sbox0(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox0(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x0 ^ x2;
   const W t5 = x1 ^ t4;
   const W t6 = x3 & t5;
@@ -38,7 +38,7 @@ inline void sbox0(W& x0, W& x1, W& x2, W& x3) {
 
 // S1: 20 gates.
 template <class W>
-inline void sbox1(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox1(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x1 ^ x3;
   const W t5 = ~t4;
   const W t6 = x0 ^ t5;
@@ -67,7 +67,7 @@ inline void sbox1(W& x0, W& x1, W& x2, W& x3) {
 
 // S2: 20 gates.
 template <class W>
-inline void sbox2(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox2(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x0 ^ x3;
   const W t5 = x2 ^ t4;
   const W t6 = x0 & t4;
@@ -96,7 +96,7 @@ inline void sbox2(W& x0, W& x1, W& x2, W& x3) {
 
 // S3: 20 gates.
 template <class W>
-inline void sbox3(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox3(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x2 ^ x3;
   const W t5 = x0 ^ x1;
   const W t6 = x1 & t4;
@@ -125,7 +125,7 @@ inline void sbox3(W& x0, W& x1, W& x2, W& x3) {
 
 // S4: 18 gates.
 template <class W>
-inline void sbox4(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox4(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x1 ^ x2;
   const W t5 = ~x0;
   const W t6 = x0 ^ x1;
@@ -152,7 +152,7 @@ inline void sbox4(W& x0, W& x1, W& x2, W& x3) {
 
 // S5: 18 gates.
 template <class W>
-inline void sbox5(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox5(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x2 ^ x3;
   const W t5 = x1 ^ x3;
   const W t6 = x0 ^ x1;
@@ -179,7 +179,7 @@ inline void sbox5(W& x0, W& x1, W& x2, W& x3) {
 
 // S6: 20 gates.
 template <class W>
-inline void sbox6(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox6(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x1 ^ x2;
   const W t5 = x0 & x3;
   const W t6 = x1 ^ t5;
@@ -208,7 +208,7 @@ inline void sbox6(W& x0, W& x1, W& x2, W& x3) {
 
 // S7: 24 gates.
 template <class W>
-inline void sbox7(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox7(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x1 & x3;
   const W t5 = ~x2;
   const W t6 = t4 ^ t5;
@@ -241,7 +241,7 @@ inline void sbox7(W& x0, W& x1, W& x2, W& x3) {
 
 // S0INV: 21 gates.
 template <class W>
-inline void sbox0Inv(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox0Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x1 ^ x2;
   const W t5 = x1 ^ x3;
   const W t6 = x0 ^ t5;
@@ -271,7 +271,7 @@ inline void sbox0Inv(W& x0, W& x1, W& x2, W& x3) {
 
 // S1INV: 22 gates.
 template <class W>
-inline void sbox1Inv(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox1Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x2 ^ x3;
   const W t5 = x1 ^ t4;
   const W t6 = x0 ^ x2;
@@ -302,7 +302,7 @@ inline void sbox1Inv(W& x0, W& x1, W& x2, W& x3) {
 
 // S2INV: 19 gates.
 template <class W>
-inline void sbox2Inv(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox2Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x1 ^ x3;
   const W t5 = x2 & t4;
   const W t6 = x0 ^ t5;
@@ -330,7 +330,7 @@ inline void sbox2Inv(W& x0, W& x1, W& x2, W& x3) {
 
 // S3INV: 19 gates.
 template <class W>
-inline void sbox3Inv(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox3Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x1 & x3;
   const W t5 = x0 & x2;
   const W t6 = x0 ^ t4;
@@ -358,7 +358,7 @@ inline void sbox3Inv(W& x0, W& x1, W& x2, W& x3) {
 
 // S4INV: 20 gates.
 template <class W>
-inline void sbox4Inv(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox4Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x0 ^ x3;
   const W t5 = x2 ^ t4;
   const W t6 = x3 | t5;
@@ -387,7 +387,7 @@ inline void sbox4Inv(W& x0, W& x1, W& x2, W& x3) {
 
 // S5INV: 19 gates.
 template <class W>
-inline void sbox5Inv(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox5Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x0 ^ x1;
   const W t5 = x2 ^ t4;
   const W t6 = x2 & x3;
@@ -415,7 +415,7 @@ inline void sbox5Inv(W& x0, W& x1, W& x2, W& x3) {
 
 // S6INV: 21 gates.
 template <class W>
-inline void sbox6Inv(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox6Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x0 ^ x3;
   const W t5 = x2 ^ x3;
   const W t6 = x0 ^ x1;
@@ -445,7 +445,7 @@ inline void sbox6Inv(W& x0, W& x1, W& x2, W& x3) {
 
 // S7INV: 23 gates.
 template <class W>
-inline void sbox7Inv(W& x0, W& x1, W& x2, W& x3) {
+inline void Sbox7Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x0 ^ x1;
   const W t5 = x2 ^ t4;
   const W t6 = t4 & t5;

@@ -22,14 +22,14 @@ bool TCrypt_tea::ClassSelfCheck() {
 void TCrypt_tea::SetupKey(const uint8_t* key, unsigned bits) {
   SecureBuffer<uint8_t, 16> k;
   std::copy_n(key, bits / 8, k.data());
-  for (int i = 0; i < 4; ++i) ks_->k[i] = loadBe32(k + 4 * i);
+  for (int i = 0; i < 4; ++i) ks_->k[i] = LoadBe32(k + 4 * i);
 }
 
-void TCrypt_tea::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+void TCrypt_tea::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
   const uint32_t k0 = ks_->k[0], k1 = ks_->k[1], k2 = ks_->k[2], k3 = ks_->k[3];
   for (; count >= 2; count -= 2, in += 16, out += 16) {
-    uint32_t x0 = loadBe32(in), y0 = loadBe32(in + 4);
-    uint32_t x1 = loadBe32(in + 8), y1 = loadBe32(in + 12), sum = 0;
+    uint32_t x0 = LoadBe32(in), y0 = LoadBe32(in + 4);
+    uint32_t x1 = LoadBe32(in + 8), y1 = LoadBe32(in + 12), sum = 0;
     for (int i = 0; i < 32; ++i) {
       sum += kDelta;
       x0 += (y0 << 4) + (k0 ^ y0) + (sum ^ (y0 >> 5)) + k1;
@@ -37,19 +37,19 @@ void TCrypt_tea::encryptBlocks(const uint8_t* in, uint8_t* out, size_t count) co
       y0 += (x0 << 4) + (k2 ^ x0) + (sum ^ (x0 >> 5)) + k3;
       y1 += (x1 << 4) + (k2 ^ x1) + (sum ^ (x1 >> 5)) + k3;
     }
-    storeBe32(out, x0);
-    storeBe32(out + 4, y0);
-    storeBe32(out + 8, x1);
-    storeBe32(out + 12, y1);
+    StoreBe32(out, x0);
+    StoreBe32(out + 4, y0);
+    StoreBe32(out + 8, x1);
+    StoreBe32(out + 12, y1);
   }
-  if (count) encryptBlock(in, out);
+  if (count) EncryptBlockRaw(in, out);
 }
 
-void TCrypt_tea::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) const {
+void TCrypt_tea::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
   const uint32_t k0 = ks_->k[0], k1 = ks_->k[1], k2 = ks_->k[2], k3 = ks_->k[3];
   for (; count >= 2; count -= 2, in += 16, out += 16) {
-    uint32_t x0 = loadBe32(in), y0 = loadBe32(in + 4);
-    uint32_t x1 = loadBe32(in + 8), y1 = loadBe32(in + 12), sum = kDelta * 32;
+    uint32_t x0 = LoadBe32(in), y0 = LoadBe32(in + 4);
+    uint32_t x1 = LoadBe32(in + 8), y1 = LoadBe32(in + 12), sum = kDelta * 32;
     for (int i = 0; i < 32; ++i) {
       y0 -= (x0 << 4) + (k2 ^ x0) + (sum ^ (x0 >> 5)) + k3;
       y1 -= (x1 << 4) + (k2 ^ x1) + (sum ^ (x1 >> 5)) + k3;
@@ -57,12 +57,12 @@ void TCrypt_tea::decryptBlocks(const uint8_t* in, uint8_t* out, size_t count) co
       x1 -= (y1 << 4) + (k0 ^ y1) + (sum ^ (y1 >> 5)) + k1;
       sum -= kDelta;
     }
-    storeBe32(out, x0);
-    storeBe32(out + 4, y0);
-    storeBe32(out + 8, x1);
-    storeBe32(out + 12, y1);
+    StoreBe32(out, x0);
+    StoreBe32(out + 4, y0);
+    StoreBe32(out + 8, x1);
+    StoreBe32(out + 12, y1);
   }
-  if (count) decryptBlock(in, out);
+  if (count) DecryptBlockRaw(in, out);
 }
 
 }  // namespace velt::crypto

@@ -63,7 +63,7 @@ constexpr uint8_t kPhi[5][7] = {
 
 // The paper's F1..F5, factored to save operations; parameters in the paper's order.
 template <int P>
-inline uint32_t fn(uint32_t x6, uint32_t x5, uint32_t x4, uint32_t x3, uint32_t x2, uint32_t x1,
+inline uint32_t Fn(uint32_t x6, uint32_t x5, uint32_t x4, uint32_t x3, uint32_t x2, uint32_t x1,
                    uint32_t x0) {
   if constexpr (P == 0)
     return (x1 & (x0 ^ x4)) ^ (x2 & x5) ^ (x3 & x6) ^ x0;
@@ -81,19 +81,19 @@ inline uint32_t fn(uint32_t x6, uint32_t x5, uint32_t x4, uint32_t x3, uint32_t 
 // Step J of pass P. Register x_i is t[(i - J) mod 8]; all indexes are constants, so the
 // eight registers stay in machine registers.
 template <int P, size_t J>
-inline void step(uint32_t* t, const uint32_t* m) {
+inline void Step(uint32_t* t, const uint32_t* m) {
   constexpr const uint8_t* phi = kPhi[P];
   constexpr size_t r = 8 - J % 8;
   uint32_t f =
-      fn<P>(t[(phi[0] + r) % 8], t[(phi[1] + r) % 8], t[(phi[2] + r) % 8], t[(phi[3] + r) % 8],
+      Fn<P>(t[(phi[0] + r) % 8], t[(phi[1] + r) % 8], t[(phi[2] + r) % 8], t[(phi[3] + r) % 8],
             t[(phi[4] + r) % 8], t[(phi[5] + r) % 8], t[(phi[6] + r) % 8]);
   uint32_t& x7 = t[(7 + r) % 8];
-  x7 = rotr32(f, 7) + rotr32(x7, 11) + m[kOrder[P][J]] + kConst[P][J];
+  x7 = Rotr32(f, 7) + Rotr32(x7, 11) + m[kOrder[P][J]] + kConst[P][J];
 }
 
 template <int P, size_t... J>
-inline void pass(uint32_t* t, const uint32_t* m, std::index_sequence<J...>) {
-  (step<P, J>(t, m), ...);
+inline void Pass(uint32_t* t, const uint32_t* m, std::index_sequence<J...>) {
+  (Step<P, J>(t, m), ...);
 }
 
 }  // namespace
@@ -105,15 +105,15 @@ void HavalAlgo::Init(State& s) {
 void HavalAlgo::Compress(State& s, const uint8_t* p, size_t count) {
   SecureBuffer<uint32_t, 32> m;  // message words, here usually a password
   for (; count--; p += 128) {
-    for (int i = 0; i < 32; ++i) m[i] = loadLe32(p + 4 * i);
+    for (int i = 0; i < 32; ++i) m[i] = LoadLe32(p + 4 * i);
     uint32_t t[8];
     std::copy(s.begin(), s.end(), t);
     constexpr auto steps = std::make_index_sequence<32>();
-    pass<0>(t, m, steps);
-    pass<1>(t, m, steps);
-    pass<2>(t, m, steps);
-    pass<3>(t, m, steps);
-    pass<4>(t, m, steps);
+    Pass<0>(t, m, steps);
+    Pass<1>(t, m, steps);
+    Pass<2>(t, m, steps);
+    Pass<3>(t, m, steps);
+    Pass<4>(t, m, steps);
     for (int i = 0; i < 8; ++i) s[size_t(i)] += t[i];
   }
 }
@@ -122,12 +122,12 @@ void HavalAlgo::Compress(State& s, const uint8_t* p, size_t count) {
 void HavalAlgo::WriteTail(uint8_t* tail, uint64_t, uint64_t bitsLow) {
   tail[0] = 0x29;
   tail[1] = 0x40;
-  storeLe64(tail + 2, bitsLow);
+  StoreLe64(tail + 2, bitsLow);
 }
 
 // Written without folding: the full 256-bit chaining value is the digest.
 void HavalAlgo::Output(const State& s, uint8_t* digest) {
-  for (int i = 0; i < 8; ++i) storeLe32(digest + 4 * i, s[size_t(i)]);
+  for (int i = 0; i < 8; ++i) StoreLe32(digest + 4 * i, s[size_t(i)]);
 }
 
 }  // namespace velt::crypto

@@ -16,19 +16,19 @@ constexpr uint32_t kConstR[5] = {0x50a28be6, 0x5c4dd124, 0x6d703ef3, 0x7a6d76e9,
 
 // The value moves are free once the steps are unrolled with constant indexes.
 template <int F>
-inline void step(uint32_t* v, uint32_t x, uint32_t k, int shift) {
-  uint32_t t = rotl32(v[0] + fn<F>(v[1], v[2], v[3]) + x + k, shift) + v[4];
+inline void Step(uint32_t* v, uint32_t x, uint32_t k, int shift) {
+  uint32_t t = Rotl32(v[0] + Fn<F>(v[1], v[2], v[3]) + x + k, shift) + v[4];
   v[0] = v[4];
   v[4] = v[3];
-  v[3] = rotl32(v[2], 10);
+  v[3] = Rotl32(v[2], 10);
   v[2] = v[1];
   v[1] = t;
 }
 
 template <size_t... J>
-inline void bothLines(uint32_t* l, uint32_t* r, const uint32_t* x, std::index_sequence<J...>) {
-  ((step<int(J / 16)>(l, x[kWordL[J]], kConstL[J / 16], kShiftL[J]),
-    step<int(4 - J / 16)>(r, x[kWordR[J]], kConstR[J / 16], kShiftR[J])),
+inline void BothLines(uint32_t* l, uint32_t* r, const uint32_t* x, std::index_sequence<J...>) {
+  ((Step<int(J / 16)>(l, x[kWordL[J]], kConstL[J / 16], kShiftL[J]),
+    Step<int(4 - J / 16)>(r, x[kWordR[J]], kConstR[J / 16], kShiftR[J])),
    ...);
 }
 
@@ -41,10 +41,10 @@ void Ripemd160Algo::Init(State& s) {
 void Ripemd160Algo::Compress(State& s, const uint8_t* p, size_t count) {
   SecureBuffer<uint32_t, 16> x;  // message words, here usually a password
   for (; count--; p += 64) {
-    loadBlock(x, p);
+    LoadBlock(x, p);
     uint32_t l[5] = {s[0], s[1], s[2], s[3], s[4]};
     uint32_t r[5] = {s[0], s[1], s[2], s[3], s[4]};
-    bothLines(l, r, x, std::make_index_sequence<80>());
+    BothLines(l, r, x, std::make_index_sequence<80>());
     uint32_t t = s[1] + l[2] + r[3];
     s[1] = s[2] + l[3] + r[4];
     s[2] = s[3] + l[4] + r[0];
@@ -55,7 +55,7 @@ void Ripemd160Algo::Compress(State& s, const uint8_t* p, size_t count) {
 }
 
 void Ripemd160Algo::Output(const State& s, uint8_t* digest) {
-  for (int i = 0; i < 5; ++i) storeLe32(digest + 4 * i, s[i]);
+  for (int i = 0; i < 5; ++i) StoreLe32(digest + 4 * i, s[i]);
 }
 
 }  // namespace velt::crypto

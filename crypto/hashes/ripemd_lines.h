@@ -38,7 +38,7 @@ inline constexpr uint8_t kShiftR[80] = {
 
 // f1..f5 of the RIPEMD papers, numbered from 0.
 template <int F>
-inline uint32_t fn(uint32_t x, uint32_t y, uint32_t z) {
+inline uint32_t Fn(uint32_t x, uint32_t y, uint32_t z) {
   if constexpr (F == 0)
     return x ^ y ^ z;
   else if constexpr (F == 1)
@@ -51,8 +51,8 @@ inline uint32_t fn(uint32_t x, uint32_t y, uint32_t z) {
     return x ^ (y | ~z);
 }
 
-inline void loadBlock(uint32_t* x, const uint8_t* p) {
-  for (int i = 0; i < 16; ++i) x[i] = loadLe32(p + 4 * i);
+inline void LoadBlock(uint32_t* x, const uint8_t* p) {
+  for (int i = 0; i < 16; ++i) x[i] = LoadLe32(p + 4 * i);
 }
 
 }  // namespace velt::crypto::ripemd

@@ -11,7 +11,7 @@ namespace {
 // expanding it up front lets the compiler vectorise it into stores that the next loads
 // straddle, which stalls store forwarding and costs more than the whole compression.
 template <size_t I>
-inline void step(uint32_t* v, uint32_t* w) {
+inline void Step(uint32_t* v, uint32_t* w) {
   uint32_t f, k;
   if constexpr (I < 20) {
     f = v[3] ^ (v[1] & (v[2] ^ v[3]));
@@ -27,18 +27,18 @@ inline void step(uint32_t* v, uint32_t* w) {
     k = 0xca62c1d6;
   }
   if constexpr (I >= 16)
-    w[I % 16] = rotl32(w[(I + 13) % 16] ^ w[(I + 8) % 16] ^ w[(I + 2) % 16] ^ w[I % 16], 1);
-  uint32_t t = rotl32(v[0], 5) + f + v[4] + k + w[I % 16];
+    w[I % 16] = Rotl32(w[(I + 13) % 16] ^ w[(I + 8) % 16] ^ w[(I + 2) % 16] ^ w[I % 16], 1);
+  uint32_t t = Rotl32(v[0], 5) + f + v[4] + k + w[I % 16];
   v[4] = v[3];
   v[3] = v[2];
-  v[2] = rotl32(v[1], 30);
+  v[2] = Rotl32(v[1], 30);
   v[1] = v[0];
   v[0] = t;
 }
 
 template <size_t... I>
-inline void steps(uint32_t* v, uint32_t* w, std::index_sequence<I...>) {
-  (step<I>(v, w), ...);
+inline void Steps(uint32_t* v, uint32_t* w, std::index_sequence<I...>) {
+  (Step<I>(v, w), ...);
 }
 
 }  // namespace
@@ -50,15 +50,15 @@ void Sha1Algo::Init(State& s) {
 void Sha1Algo::Compress(State& s, const uint8_t* p, size_t count) {
   SecureBuffer<uint32_t, 16> w;  // message words, here usually a password
   for (; count--; p += 64) {
-    for (int i = 0; i < 16; ++i) w[i] = loadBe32(p + 4 * i);
+    for (int i = 0; i < 16; ++i) w[i] = LoadBe32(p + 4 * i);
     uint32_t v[5] = {s[0], s[1], s[2], s[3], s[4]};
-    steps(v, w, std::make_index_sequence<80>());
+    Steps(v, w, std::make_index_sequence<80>());
     for (int i = 0; i < 5; ++i) s[size_t(i)] += v[i];
   }
 }
 
 void Sha1Algo::Output(const State& s, uint8_t* digest) {
-  for (int i = 0; i < 5; ++i) storeBe32(digest + 4 * i, s[i]);
+  for (int i = 0; i < 5; ++i) StoreBe32(digest + 4 * i, s[i]);
 }
 
 }  // namespace velt::crypto

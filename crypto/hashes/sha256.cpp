@@ -22,24 +22,24 @@ constexpr uint32_t kK[64] = {
 // rolling window of 16 words: expanded up front, it gets vectorised into stores that the next
 // loads straddle, which stalls store forwarding.
 template <size_t I>
-inline void round(uint32_t* v, uint32_t* w) {
+inline void Round(uint32_t* v, uint32_t* w) {
   if constexpr (I >= 16) {
     uint32_t x15 = w[(I + 1) % 16], x2 = w[(I + 14) % 16];
-    w[I % 16] += (rotr32(x15, 7) ^ rotr32(x15, 18) ^ (x15 >> 3)) + w[(I + 9) % 16] +
-                 (rotr32(x2, 17) ^ rotr32(x2, 19) ^ (x2 >> 10));
+    w[I % 16] += (Rotr32(x15, 7) ^ Rotr32(x15, 18) ^ (x15 >> 3)) + w[(I + 9) % 16] +
+                 (Rotr32(x2, 17) ^ Rotr32(x2, 19) ^ (x2 >> 10));
   }
   uint32_t a = v[(8 - I % 8) % 8], b = v[(9 - I % 8) % 8], c = v[(10 - I % 8) % 8];
   uint32_t& d = v[(11 - I % 8) % 8];
   uint32_t e = v[(12 - I % 8) % 8], f = v[(13 - I % 8) % 8], g = v[(14 - I % 8) % 8];
   uint32_t& h = v[(15 - I % 8) % 8];
-  h += (rotr32(e, 6) ^ rotr32(e, 11) ^ rotr32(e, 25)) + (g ^ (e & (f ^ g))) + kK[I] + w[I % 16];
+  h += (Rotr32(e, 6) ^ Rotr32(e, 11) ^ Rotr32(e, 25)) + (g ^ (e & (f ^ g))) + kK[I] + w[I % 16];
   d += h;
-  h += (rotr32(a, 2) ^ rotr32(a, 13) ^ rotr32(a, 22)) + ((a & b) | (c & (a | b)));
+  h += (Rotr32(a, 2) ^ Rotr32(a, 13) ^ Rotr32(a, 22)) + ((a & b) | (c & (a | b)));
 }
 
 template <size_t... I>
-inline void rounds(uint32_t* v, uint32_t* w, std::index_sequence<I...>) {
-  (round<I>(v, w), ...);
+inline void Rounds(uint32_t* v, uint32_t* w, std::index_sequence<I...>) {
+  (Round<I>(v, w), ...);
 }
 
 }  // namespace
@@ -52,15 +52,15 @@ void Sha256Algo::Init(State& s) {
 void Sha256Algo::Compress(State& s, const uint8_t* p, size_t count) {
   SecureBuffer<uint32_t, 16> w;  // message words, here usually a password
   for (; count--; p += 64) {
-    for (int i = 0; i < 16; ++i) w[i] = loadBe32(p + 4 * i);
+    for (int i = 0; i < 16; ++i) w[i] = LoadBe32(p + 4 * i);
     uint32_t v[8] = {s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7]};
-    rounds(v, w, std::make_index_sequence<64>());
+    Rounds(v, w, std::make_index_sequence<64>());
     for (int i = 0; i < 8; ++i) s[size_t(i)] += v[i];
   }
 }
 
 void Sha256Algo::Output(const State& s, uint8_t* digest) {
-  for (int i = 0; i < 8; ++i) storeBe32(digest + 4 * i, s[i]);
+  for (int i = 0; i < 8; ++i) StoreBe32(digest + 4 * i, s[i]);
 }
 
 }  // namespace velt::crypto

@@ -34,24 +34,24 @@ constexpr uint64_t kK[80] = {
 // rolling window of 16 words: expanded up front, it gets vectorised into stores that the next
 // loads straddle, which stalls store forwarding.
 template <size_t I>
-inline void round(uint64_t* v, uint64_t* w) {
+inline void Round(uint64_t* v, uint64_t* w) {
   if constexpr (I >= 16) {
     uint64_t x15 = w[(I + 1) % 16], x2 = w[(I + 14) % 16];
-    w[I % 16] += (rotr64(x15, 1) ^ rotr64(x15, 8) ^ (x15 >> 7)) + w[(I + 9) % 16] +
-                 (rotr64(x2, 19) ^ rotr64(x2, 61) ^ (x2 >> 6));
+    w[I % 16] += (Rotr64(x15, 1) ^ Rotr64(x15, 8) ^ (x15 >> 7)) + w[(I + 9) % 16] +
+                 (Rotr64(x2, 19) ^ Rotr64(x2, 61) ^ (x2 >> 6));
   }
   uint64_t a = v[(8 - I % 8) % 8], b = v[(9 - I % 8) % 8], c = v[(10 - I % 8) % 8];
   uint64_t& d = v[(11 - I % 8) % 8];
   uint64_t e = v[(12 - I % 8) % 8], f = v[(13 - I % 8) % 8], g = v[(14 - I % 8) % 8];
   uint64_t& h = v[(15 - I % 8) % 8];
-  h += (rotr64(e, 14) ^ rotr64(e, 18) ^ rotr64(e, 41)) + (g ^ (e & (f ^ g))) + kK[I] + w[I % 16];
+  h += (Rotr64(e, 14) ^ Rotr64(e, 18) ^ Rotr64(e, 41)) + (g ^ (e & (f ^ g))) + kK[I] + w[I % 16];
   d += h;
-  h += (rotr64(a, 28) ^ rotr64(a, 34) ^ rotr64(a, 39)) + ((a & b) | (c & (a | b)));
+  h += (Rotr64(a, 28) ^ Rotr64(a, 34) ^ Rotr64(a, 39)) + ((a & b) | (c & (a | b)));
 }
 
 template <size_t... I>
-inline void rounds(uint64_t* v, uint64_t* w, std::index_sequence<I...>) {
-  (round<I>(v, w), ...);
+inline void Rounds(uint64_t* v, uint64_t* w, std::index_sequence<I...>) {
+  (Round<I>(v, w), ...);
 }
 
 }  // namespace
@@ -71,15 +71,15 @@ void Sha512Algo::Init(State& s) {
 void Sha512Core::Compress(State& s, const uint8_t* p, size_t count) {
   SecureBuffer<uint64_t, 16> w;  // message words, here usually a password
   for (; count--; p += 128) {
-    for (int i = 0; i < 16; ++i) w[i] = loadBe64(p + 8 * i);
+    for (int i = 0; i < 16; ++i) w[i] = LoadBe64(p + 8 * i);
     uint64_t v[8] = {s[0], s[1], s[2], s[3], s[4], s[5], s[6], s[7]};
-    rounds(v, w, std::make_index_sequence<80>());
+    Rounds(v, w, std::make_index_sequence<80>());
     for (int i = 0; i < 8; ++i) s[size_t(i)] += v[i];
   }
 }
 
 void Sha512Core::OutputWords(const State& s, uint8_t* digest, int words) {
-  for (int i = 0; i < words; ++i) storeBe64(digest + 8 * i, s[size_t(i)]);
+  for (int i = 0; i < words; ++i) StoreBe64(digest + 8 * i, s[size_t(i)]);
 }
 
 }  // namespace velt::crypto

@@ -18,29 +18,29 @@ constexpr uint64_t kT4[256] = {
 #include "crypto/tables/generated/tiger_sboxes_T4.inc"
 };
 
-inline uint8_t byte(uint64_t v, int i) {
+inline uint8_t Byte(uint64_t v, int i) {
   return uint8_t(v >> (8 * i));
 }
 
-inline void round(uint64_t& a, uint64_t& b, uint64_t& c, uint64_t x, uint64_t mul) {
+inline void Round(uint64_t& a, uint64_t& b, uint64_t& c, uint64_t x, uint64_t mul) {
   c ^= x;
-  a -= kT1[byte(c, 0)] ^ kT2[byte(c, 2)] ^ kT3[byte(c, 4)] ^ kT4[byte(c, 6)];
-  b += kT4[byte(c, 1)] ^ kT3[byte(c, 3)] ^ kT2[byte(c, 5)] ^ kT1[byte(c, 7)];
+  a -= kT1[Byte(c, 0)] ^ kT2[Byte(c, 2)] ^ kT3[Byte(c, 4)] ^ kT4[Byte(c, 6)];
+  b += kT4[Byte(c, 1)] ^ kT3[Byte(c, 3)] ^ kT2[Byte(c, 5)] ^ kT1[Byte(c, 7)];
   b *= mul;
 }
 
-inline void pass(uint64_t& a, uint64_t& b, uint64_t& c, const uint64_t* x, uint64_t mul) {
-  round(a, b, c, x[0], mul);
-  round(b, c, a, x[1], mul);
-  round(c, a, b, x[2], mul);
-  round(a, b, c, x[3], mul);
-  round(b, c, a, x[4], mul);
-  round(c, a, b, x[5], mul);
-  round(a, b, c, x[6], mul);
-  round(b, c, a, x[7], mul);
+inline void Pass(uint64_t& a, uint64_t& b, uint64_t& c, const uint64_t* x, uint64_t mul) {
+  Round(a, b, c, x[0], mul);
+  Round(b, c, a, x[1], mul);
+  Round(c, a, b, x[2], mul);
+  Round(a, b, c, x[3], mul);
+  Round(b, c, a, x[4], mul);
+  Round(c, a, b, x[5], mul);
+  Round(a, b, c, x[6], mul);
+  Round(b, c, a, x[7], mul);
 }
 
-void keySchedule(uint64_t* x) {
+void KeySchedule(uint64_t* x) {
   x[0] -= x[7] ^ 0xa5a5a5a5a5a5a5a5;
   x[1] ^= x[0];
   x[2] += x[1];
@@ -68,13 +68,13 @@ void TigerAlgo::Init(State& s) {
 void TigerAlgo::Compress(State& s, const uint8_t* p, size_t count) {
   SecureBuffer<uint64_t, 8> x;  // message words, here usually a password
   for (; count--; p += 64) {
-    for (int i = 0; i < 8; ++i) x[i] = loadLe64(p + 8 * i);
+    for (int i = 0; i < 8; ++i) x[i] = LoadLe64(p + 8 * i);
     uint64_t a = s[0], b = s[1], c = s[2];
-    pass(a, b, c, x, 5);
-    keySchedule(x);
-    pass(c, a, b, x, 7);
-    keySchedule(x);
-    pass(b, c, a, x, 9);
+    Pass(a, b, c, x, 5);
+    KeySchedule(x);
+    Pass(c, a, b, x, 7);
+    KeySchedule(x);
+    Pass(b, c, a, x, 9);
     s[0] ^= a;
     s[1] = b - s[1];
     s[2] += c;
@@ -82,7 +82,7 @@ void TigerAlgo::Compress(State& s, const uint8_t* p, size_t count) {
 }
 
 void TigerAlgo::Output(const State& s, uint8_t* digest) {
-  for (int i = 0; i < 3; ++i) storeLe64(digest + 8 * i, s[size_t(i)]);
+  for (int i = 0; i < 3; ++i) StoreLe64(digest + 8 * i, s[size_t(i)]);
 }
 
 }  // namespace velt::crypto

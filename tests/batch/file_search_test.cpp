@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::TempDir;
-using test::writeFile;
+using test::WriteFile;
 
 struct Recorder {
   std::vector<std::pair<std::string, std::string>> files;  // (path, name)
@@ -47,16 +47,16 @@ class FileSearch : public ::testing::Test {
     SearchCancelled = false;
     // root: a.txt, b.velt, .hidden, noext, sub.VELT/ (a folder matching the mask),
     //       A/x.txt, A/B/y.txt, A/.h/z.txt (hidden folder), .hiddendir/w.txt
-    for (const char* f : {"a.txt", "b.velt", ".hidden", "noext"}) writeFile(dir / f, "x");
+    for (const char* f : {"a.txt", "b.velt", ".hidden", "noext"}) WriteFile(dir / f, "x");
     fs::create_directories(dir / "sub.VELT");
     fs::create_directories(dir / "A/B");
     fs::create_directories(dir / "A/.h");
     fs::create_directories(dir / ".hiddendir");
-    writeFile(dir / "A/x.txt", "x");
-    writeFile(dir / "A/B/y.txt", "x");
-    writeFile(dir / "A/.h/z.txt", "x");
-    writeFile(dir / ".hiddendir/w.txt", "x");
-    for (const char* hidden : {".hidden", "A/.h", ".hiddendir"}) test::makeHidden(dir / hidden);
+    WriteFile(dir / "A/x.txt", "x");
+    WriteFile(dir / "A/B/y.txt", "x");
+    WriteFile(dir / "A/.h/z.txt", "x");
+    WriteFile(dir / ".hiddendir/w.txt", "x");
+    for (const char* hidden : {".hidden", "A/.h", ".hiddendir"}) test::MakeHidden(dir / hidden);
   }
   TempDir dir;
   std::string root() const { return dir / ""; }  // with its separator
@@ -197,7 +197,7 @@ TEST_F(FileSearch, ErrorsOfTheComponentAndOfHandlers) {
 
   // Inside a subfolder, an error is dropped and the next folder is walked.
   fs::create_directories(dir / "C");
-  writeFile(dir / "C/c.txt", "x");
+  WriteFile(dir / "C/c.txt", "x");
   std::vector<std::string> seen;
   s.OnPerformeFileAction = [&](TFileSearch&, const std::string& p, const std::string& n) {
     seen.push_back(p + n);
@@ -213,7 +213,7 @@ TEST_F(FileSearch, ErrorsOfTheComponentAndOfHandlers) {
 TEST_F(FileSearch, SymbolicLinksAreNotFollowed) {
   // A loop back to the root and a link out of the tree.
   TempDir outside;
-  writeFile(outside / "secret.txt", "not chosen by the user");
+  WriteFile(outside / "secret.txt", "not chosen by the user");
   ASSERT_EQ(::symlink(dir.path().c_str(), (dir / "A/loop").c_str()), 0);
   ASSERT_EQ(::symlink(outside.path().c_str(), (dir / "out").c_str()), 0);
   ASSERT_EQ(::symlink((dir / "a.txt").c_str(), (dir / "link.txt").c_str()), 0);

@@ -22,7 +22,7 @@ namespace velt::batch {
 namespace {
 
 namespace fs = std::filesystem;
-using test::readFile;
+using test::ReadFile;
 using test::TempDir;
 
 // Runs `first` once, as the engine names the first file it works on.
@@ -61,8 +61,8 @@ class ListJobTest : public ::testing::Test {
       char name[32];
       std::snprintf(name, sizeof name, "f%d.dat", i);
       files.push_back(dir / name);
-      test::writeFile(files.back(), rng.bytes(size + size_t(i)));
-      originals[files.back()] = readFile(files.back());
+      test::WriteFile(files.back(), rng.Bytes(size + size_t(i)));
+      originals[files.back()] = ReadFile(files.back());
     }
     return files;
   }
@@ -84,7 +84,7 @@ class ListJobTest : public ::testing::Test {
   // Names in the folder that are VELT's temporary names: what a run must never leave.
   std::vector<std::string> Temporaries() const {
     std::vector<std::string> left;
-    for (const std::string& name : dir.names())
+    for (const std::string& name : dir.Names())
       if (engine::IsTemporaryName(name)) left.push_back(name);
     return left;
   }
@@ -122,7 +122,7 @@ TEST_F(ListJobTest, FourFilesShowTheirTotalsBeforeEachFileInBothDirections) {
                                       "Completed 2 of 4 Files", "Completed 3 of 4 Files"}));
   EXPECT_EQ(FinalTotalText(ListJobKind::Decrypt, 4), "Completed (4 of 4 Files");
   EXPECT_EQ(r.skipped, 0);
-  for (const auto& f : files) EXPECT_EQ(readFile(f), originals[f]);
+  for (const auto& f : files) EXPECT_EQ(ReadFile(f), originals[f]);
 }
 
 TEST_F(ListJobTest, TotalPercentRoundsHalvesToEven) {
@@ -176,13 +176,13 @@ TEST_F(ListJobTest, AlreadyEncryptedFilesAreSkippedAndLeftAlone) {
   RunListJob(Job(ListJobKind::Encrypt, files));
   const auto encrypted = Encrypted(files);
   std::map<std::string, std::vector<uint8_t>> before;
-  for (const auto& f : encrypted) before[f] = readFile(f);
+  for (const auto& f : encrypted) before[f] = ReadFile(f);
   const ListJobResult r = RunListJob(Job(ListJobKind::Encrypt, encrypted));
   EXPECT_EQ(r.skipped, 3);
   EXPECT_EQ(r.elapsedMs, 0);
   EXPECT_EQ(StatisticsMessage(ListJobKind::Encrypt, 3, "0", r.skipped, r.failures.size()),
             "3 Files encrypted in 0 secs (3 Files Skipped due to allready being encrypted)");
-  for (const auto& f : encrypted) EXPECT_EQ(readFile(f), before[f]);
+  for (const auto& f : encrypted) EXPECT_EQ(ReadFile(f), before[f]);
   EXPECT_FALSE(fs::exists(encrypted[0] + ".VELT"));
 }
 
@@ -191,13 +191,13 @@ TEST_F(ListJobTest, WrongPasswordFilesAreSkippedAndTheRestDecrypted) {
   RunListJob(Job(ListJobKind::Encrypt, {files[0], files[2]}, "right"));
   RunListJob(Job(ListJobKind::Encrypt, {files[1]}, "other"));
   const auto encrypted = Encrypted(files);
-  const auto middle = readFile(encrypted[1]);
+  const auto middle = ReadFile(encrypted[1]);
   const ListJobResult r = RunListJob(Job(ListJobKind::Decrypt, encrypted, "right"));
   EXPECT_EQ(r.skipped, 1);
   EXPECT_TRUE(r.failures.empty());
-  EXPECT_EQ(readFile(files[0]), originals[files[0]]);
-  EXPECT_EQ(readFile(files[2]), originals[files[2]]);
-  EXPECT_EQ(readFile(encrypted[1]), middle);
+  EXPECT_EQ(ReadFile(files[0]), originals[files[0]]);
+  EXPECT_EQ(ReadFile(files[2]), originals[files[2]]);
+  EXPECT_EQ(ReadFile(encrypted[1]), middle);
   EXPECT_FALSE(fs::exists(files[1]));
 }
 
@@ -247,8 +247,8 @@ TEST_F(ListJobTest, StopEndsTheJobAfterTheCurrentFile) {
   EXPECT_EQ(totals.percents, (std::vector<int>{0, 25}));
   EXPECT_TRUE(fs::exists(files[0] + ".VELT"));
   EXPECT_TRUE(fs::exists(files[1] + ".VELT"));
-  EXPECT_EQ(readFile(files[2]), originals[files[2]]);
-  EXPECT_EQ(readFile(files[3]), originals[files[3]]);
+  EXPECT_EQ(ReadFile(files[2]), originals[files[2]]);
+  EXPECT_EQ(ReadFile(files[3]), originals[files[3]]);
   EXPECT_FALSE(fs::exists(files[2] + ".VELT"));
 
   // Stop pressed during the last file: that file is done too.
@@ -278,7 +278,7 @@ TEST_F(ListJobTest, FilesWithoutMetaInformationUseTheGivenDecryptionOptions) {
   const ListJobResult r = RunListJob(job);
   EXPECT_EQ(r.skipped, 0);
   for (const auto& f : files) {
-    EXPECT_EQ(readFile(f), originals[f]);
+    EXPECT_EQ(ReadFile(f), originals[f]);
     EXPECT_TRUE(fs::exists(f + ".VELT(orig)"));
   }
 }
@@ -286,9 +286,9 @@ TEST_F(ListJobTest, FilesWithoutMetaInformationUseTheGivenDecryptionOptions) {
 TEST_F(ListJobTest, AFileEncryptedAfterItsTestIsSkippedByTheEngine) {
   const auto files = MakeFiles(2);
   const std::string other = dir / "other.dat";
-  test::writeFile(other, rng.bytes(500));
+  test::WriteFile(other, rng.Bytes(500));
   RunListJob(Job(ListJobKind::Encrypt, {other}));
-  const auto encryptedBytes = readFile(other + ".VELT");
+  const auto encryptedBytes = ReadFile(other + ".VELT");
   // Another program puts an encrypted file under the first name after the job has tested it.
   FirstFileSink sink;
   sink.first = [&] { fs::rename(other + ".VELT", files[0]); };
@@ -297,7 +297,7 @@ TEST_F(ListJobTest, AFileEncryptedAfterItsTestIsSkippedByTheEngine) {
   const ListJobResult r = RunListJob(job);
   EXPECT_EQ(r.skipped, 1);
   EXPECT_TRUE(r.failures.empty()) << FailureDetails(r.failures);
-  EXPECT_EQ(readFile(files[0]), encryptedBytes);
+  EXPECT_EQ(ReadFile(files[0]), encryptedBytes);
   EXPECT_FALSE(fs::exists(files[0] + ".VELT"));
   EXPECT_TRUE(engine::HasMetaInfo(files[1] + ".VELT"));
   EXPECT_EQ(Temporaries(), std::vector<std::string>{});
@@ -322,7 +322,7 @@ TEST_F(ListJobTest, TheCancelFlagStopsTheJobAtASafePointLeavingTheFileAsItWas) {
   EXPECT_TRUE(r.failures.empty()) << FailureDetails(r.failures);
   EXPECT_TRUE(engine::HasMetaInfo(files[0] + ".VELT"));
   for (size_t i = 1; i < 3; ++i) {
-    EXPECT_EQ(readFile(files[i]), originals[files[i]]) << files[i];
+    EXPECT_EQ(ReadFile(files[i]), originals[files[i]]) << files[i];
     EXPECT_FALSE(fs::exists(files[i] + ".VELT")) << files[i];
   }
   EXPECT_EQ(Temporaries(), std::vector<std::string>{});
@@ -330,13 +330,13 @@ TEST_F(ListJobTest, TheCancelFlagStopsTheJobAtASafePointLeavingTheFileAsItWas) {
   RunListJob(Job(ListJobKind::Encrypt, {files[1], files[2]}));
   const auto encrypted = Encrypted(files);
   std::map<std::string, std::vector<uint8_t>> before;
-  for (const auto& f : encrypted) before[f] = readFile(f);
+  for (const auto& f : encrypted) before[f] = ReadFile(f);
   r = cancelling(ListJobKind::Decrypt, encrypted);
   EXPECT_TRUE(r.cancelled);
   EXPECT_TRUE(r.failures.empty()) << FailureDetails(r.failures);
-  EXPECT_EQ(readFile(files[0]), originals[files[0]]);
+  EXPECT_EQ(ReadFile(files[0]), originals[files[0]]);
   for (size_t i = 1; i < 3; ++i) {
-    EXPECT_EQ(readFile(encrypted[i]), before[encrypted[i]]) << encrypted[i];
+    EXPECT_EQ(ReadFile(encrypted[i]), before[encrypted[i]]) << encrypted[i];
     EXPECT_FALSE(fs::exists(files[i])) << files[i];
   }
   EXPECT_EQ(Temporaries(), std::vector<std::string>{});
@@ -357,7 +357,7 @@ TEST_F(ListJobTest, WhatTheEngineReportsBesidesItsResultsIsGathered) {
   EXPECT_EQ(r.keptEncrypted, 3);
   ASSERT_EQ(r.notes.size(), 3u);
   for (size_t i = 0; i < files.size(); ++i) {
-    EXPECT_EQ(readFile(files[i]), originals[files[i]]);
+    EXPECT_EQ(ReadFile(files[i]), originals[files[i]]);
     EXPECT_TRUE(engine::HasMetaInfo(files[i] + ".VELT(orig)"));
     EXPECT_NE(r.notes[i].find(fs::path(files[i]).filename().string()), std::string::npos)
         << r.notes[i];
@@ -374,7 +374,7 @@ TEST_F(ListJobTest, WhatTheEngineReportsBesidesItsResultsIsGathered) {
   EXPECT_EQ(l.keptEncrypted, 0);
   ASSERT_EQ(l.notes.size(), 1u);
   EXPECT_NE(l.notes[0].find("f0.dat"), std::string::npos) << l.notes[0];
-  EXPECT_EQ(readFile(other), originals[linked[0]]);
+  EXPECT_EQ(ReadFile(other), originals[linked[0]]);
 #endif
 }
 

@@ -97,7 +97,7 @@ TEST(DesktopLauncher, ItsListReadsBackAsTheSelectedPaths) {
   velt::test::TempDir dir;
   // A stand-in for velt beside the launcher that writes its arguments, one per NUL.
   std::filesystem::copy_file(launcher, dir / "velt-launch");
-  velt::test::writeFile(dir / "velt",
+  velt::test::WriteFile(dir / "velt",
                         "#!/bin/sh\nfor a; do printf '%s\\0' \"$a\"; done > \"$0.args\"\n");
   std::filesystem::permissions(dir / "velt", std::filesystem::perms::owner_all);
 
@@ -112,7 +112,7 @@ TEST(DesktopLauncher, ItsListReadsBackAsTheSelectedPaths) {
     std::remove((dir / "velt.args").c_str());
     EXPECT_EQ(std::system(command.c_str()), 0) << command;
     List got;
-    std::string all = velt::test::readText(dir / "velt.args");
+    std::string all = velt::test::ReadText(dir / "velt.args");
     for (size_t start = 0, end; (end = all.find('\0', start)) != std::string::npos; start = end + 1)
       got.push_back(all.substr(start, end - start));
     return got;

@@ -15,8 +15,8 @@ namespace velt::batch {
 namespace {
 
 using engine::EngineSettings;
-using test::readText;
-using test::writeFile;
+using test::ReadText;
+using test::WriteFile;
 
 constexpr const char* kHead =
     "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n";
@@ -71,7 +71,7 @@ class SettingsStoreTest : public ::testing::Test {
 };
 
 TEST_F(SettingsStoreTest, LoadsAllTenValues) {
-  writeFile(hive, hiveWith(kStored));
+  WriteFile(hive, hiveWith(kStored));
   SettingsLoad r = LoadSettings();
   EXPECT_EQ(r.error, "");
   EXPECT_TRUE(r.repaired.empty());
@@ -80,7 +80,7 @@ TEST_F(SettingsStoreTest, LoadsAllTenValues) {
 
 TEST_F(SettingsStoreTest, MissingAddStopsTheLoadWithTheNineBeforeItLoaded) {
   std::vector<std::string> nine(kStored.begin(), kStored.end() - 1);
-  writeFile(hive, hiveWith(nine));
+  WriteFile(hive, hiveWith(nine));
   SettingsLoad r = LoadSettings();
   EXPECT_EQ(r.error, "The configuration registry key could not be read.");
   EngineSettings expected = storedSettings();
@@ -97,7 +97,7 @@ TEST_F(SettingsStoreTest, AnyNonZeroFlagIsChecked) {
     std::vector<std::string> lines(kStored.begin(), kStored.begin() + 5);
     for (std::string name : {"\"ext\"", "\"sec\"", "\"del\"", "\"com\"", "\"add\""})
       lines.push_back(name.append("=dword:").append(hex));
-    writeFile(hive, hiveWith(lines));
+    WriteFile(hive, hiveWith(lines));
     SettingsLoad r = LoadSettings();
     EXPECT_EQ(r.error, "");
     EXPECT_EQ(r.settings.addExtension, checked);
@@ -110,7 +110,7 @@ TEST_F(SettingsStoreTest, AnyNonZeroFlagIsChecked) {
 
 TEST_F(SettingsStoreTest, DefaultsSaveAsVeltFourZerosAndFiveMinusOnes) {
   SaveSettings(EngineSettings{});
-  EXPECT_EQ(readText(hive), R"(Windows Registry Editor Version 5.00
+  EXPECT_EQ(ReadText(hive), R"(Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\Software\VELT]
 "def"="VELT"
@@ -128,7 +128,7 @@ TEST_F(SettingsStoreTest, DefaultsSaveAsVeltFourZerosAndFiveMinusOnes) {
 }
 
 TEST_F(SettingsStoreTest, SavedSettingsLoadBackAndKeepTheInstallationFolder) {
-  writeFile(hive, hiveWith({R"("Path"="/opt/velt")", R"("enc"=dword:00000001)"}));
+  WriteFile(hive, hiveWith({R"("Path"="/opt/velt")", R"("enc"=dword:00000001)"}));
   EngineSettings s = storedSettings();
   s.addExtension = true;
   s.compress = true;
@@ -142,7 +142,7 @@ TEST_F(SettingsStoreTest, SavedSettingsLoadBackAndKeepTheInstallationFolder) {
 }
 
 TEST_F(SettingsStoreTest, OutOfRangeValuesAreRepairedNamedAndTheLoadGoesOn) {
-  writeFile(hive, hiveWith({R"("def"="a b")", R"("enc"=dword:00000013)", R"("hash"=dword:ffffffff)",
+  WriteFile(hive, hiveWith({R"("def"="a b")", R"("enc"=dword:00000013)", R"("hash"=dword:ffffffff)",
                             R"("comp"=dword:00000001)", R"("compspeed"=dword:00000003)",
                             R"("ext"=dword:00000000)", R"("sec"=dword:00000000)",
                             R"("del"=dword:00000000)", R"("com"=dword:00000000)",
@@ -172,7 +172,7 @@ TEST_F(SettingsStoreTest, AValueOfTheWrongTypeStopsTheLoad) {
     SCOPED_TRACE(c.line);
     std::vector<std::string> lines = kStored;
     lines[c.row] = c.line;
-    writeFile(hive, hiveWith(lines));
+    WriteFile(hive, hiveWith(lines));
     SettingsLoad r = LoadSettings();
     EXPECT_EQ(r.error, c.error);
     // Rows before the failing one loaded; it and the rest keep their defaults.
@@ -189,7 +189,7 @@ TEST_F(SettingsStoreTest, MissingHiveOrKeyKeepsEveryDefault) {
   EXPECT_EQ(r.settings, EngineSettings{});
   EXPECT_EQ(InstallationFolder(), "");
 
-  writeFile(hive, "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\VELT]\n"
+  WriteFile(hive, "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\VELT]\n"
                   "\"def\"=\"abc\"\n\"Path\"=\"/opt/velt\"\n");
   r = LoadSettings();
   EXPECT_EQ(r.error, "The system cannot find the file specified.");
@@ -205,7 +205,7 @@ TEST_F(SettingsStoreTest, InstallationFolderIsEmptyUnlessItIsText) {
       {R"("Other"="x")", ""},
   };
   for (const auto& [line, folder] : cases) {
-    writeFile(hive, hiveWith({line}));
+    WriteFile(hive, hiveWith({line}));
     EXPECT_EQ(InstallationFolder(), folder) << line;
   }
 }
@@ -214,11 +214,11 @@ TEST_F(SettingsStoreTest, SavingWithoutTheRightToWriteFailsAtTheFirstValue) {
   SaveSettings(EngineSettings{});
   ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
   ASSERT_EQ(::chmod(hive.c_str(), 0444), 0);
-  const std::string before = readText(hive);
+  const std::string before = ReadText(hive);
   test::ChildOptions options;
   options.unprivileged = true;
   options.ownedPath = dir.path();
-  test::ChildResult r = test::runInChild(
+  test::ChildResult r = test::RunInChild(
       [] {
         try {
           SaveSettings(storedSettings());
@@ -230,7 +230,7 @@ TEST_F(SettingsStoreTest, SavingWithoutTheRightToWriteFailsAtTheFirstValue) {
       options);
   EXPECT_EQ(r.exitCode, 99);
   EXPECT_EQ(r.message, "5 Access is denied.");
-  EXPECT_EQ(readText(hive), before);
+  EXPECT_EQ(ReadText(hive), before);
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ namespace velt::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using test::readFile;
-using test::writeFile;
+using test::ReadFile;
+using test::WriteFile;
 
 class NoTerminal : public Terminal {
  public:
@@ -32,8 +32,8 @@ class NoTerminal : public Terminal {
 
 class BadInput : public ::testing::Test {
  protected:
-  void SetUp() override { test::useSettingsStore(home / "registry.reg"); }
-  void TearDown() override { test::dropSettingsStore(); }
+  void SetUp() override { test::UseSettingsStore(home / "registry.reg"); }
+  void TearDown() override { test::DropSettingsStore(); }
 
   // velt-cli COMMAND [the password from $PW] ARGS..., or with `password` from the variable.
   int run(std::vector<std::string> args, const std::string& password = "secret") {
@@ -58,16 +58,16 @@ class BadInput : public ::testing::Test {
   std::map<std::string, std::vector<uint8_t>> snapshot() {
     std::map<std::string, std::vector<uint8_t>> s;
     for (const auto& e : fs::directory_iterator(dir.path()))
-      s[e.path().filename().string()] = readFile(e.path().string());
+      s[e.path().filename().string()] = ReadFile(e.path().string());
     return s;
   }
   // A properly encrypted file of `content`, as its bytes.
   std::vector<uint8_t> encrypted(const std::vector<uint8_t>& content, bool compress) {
     test::TempDir scratch;
-    writeFile(scratch / "f", content);
+    WriteFile(scratch / "f", content);
     EXPECT_EQ(run({"encrypt", compress ? "--compress" : "--no-compress", scratch / "f"}), 0)
         << err.str();
-    return readFile(scratch / "f.VELT");
+    return ReadFile(scratch / "f.VELT");
   }
 
   test::TempDir home, dir;
@@ -77,9 +77,9 @@ class BadInput : public ::testing::Test {
 };
 
 TEST_F(BadInput, DamagedAndForeignFilesAreReportedAndLeftAlone) {
-  const auto good = encrypted(rng.bytes(100000), true);
+  const auto good = encrypted(rng.Bytes(100000), true);
   auto at = [](std::vector<uint8_t> v, size_t fromEnd, uint32_t value) {
-    crypto::storeLe32(&v[v.size() - fromEnd], value);
+    crypto::StoreLe32(&v[v.size() - fromEnd], value);
     return v;
   };
   // Four more bytes that point back at the signature: recognised, but the record is 40 long.
@@ -118,7 +118,7 @@ TEST_F(BadInput, DamagedAndForeignFilesAreReportedAndLeftAlone) {
     SCOPED_TRACE(c.name);
     for (const auto& e : fs::directory_iterator(dir.path())) fs::remove(e.path());
     const std::string path = dir / (std::string(c.name) + ".VELT");
-    writeFile(path, c.bytes);
+    WriteFile(path, c.bytes);
     const auto before = snapshot();
     EXPECT_EQ(run({"decrypt", path}), c.status) << err.str();
     EXPECT_NE(err.str().find(path + ": "), std::string::npos) << err.str();
@@ -157,8 +157,8 @@ TEST_F(BadInput, OddNamesWorkLikeAnyOther) {
     SCOPED_TRACE(shown);
     for (const auto& e : fs::directory_iterator(dir.path())) fs::remove(e.path());
     const std::string path = dir / name;
-    const auto content = rng.bytes(20000);
-    writeFile(path, content);
+    const auto content = rng.Bytes(20000);
+    WriteFile(path, content);
     ASSERT_EQ(run({"encrypt", "--delete-original", "--", path}), 0) << err.str();
     EXPECT_EQ(snapshot().size(), 1u);
     ASSERT_TRUE(fs::exists(path + ".VELT"));
@@ -170,7 +170,7 @@ TEST_F(BadInput, OddNamesWorkLikeAnyOther) {
     for (char c : err.str()) EXPECT_TRUE(c == '\n' || uint8_t(c) >= 0x20) << err.str();
     EXPECT_EQ(snapshot(), before);
     ASSERT_EQ(run({"decrypt", "--", path + ".VELT"}), 0) << err.str();
-    EXPECT_EQ(readFile(path), content);
+    EXPECT_EQ(ReadFile(path), content);
     EXPECT_EQ(snapshot().size(), 1u);
   }
 }

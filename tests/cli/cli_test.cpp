@@ -36,9 +36,9 @@ namespace velt::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using test::readFile;
+using test::ReadFile;
 using test::TempDir;
-using test::writeFile;
+using test::WriteFile;
 
 class ScriptedTerminal : public Terminal {
  public:
@@ -59,8 +59,8 @@ class ScriptedTerminal : public Terminal {
 
 class Cli : public ::testing::Test {
  protected:
-  void SetUp() override { test::useSettingsStore(home / "registry.reg"); }
-  void TearDown() override { test::dropSettingsStore(); }
+  void SetUp() override { test::UseSettingsStore(home / "registry.reg"); }
+  void TearDown() override { test::DropSettingsStore(); }
 
   int run(std::vector<std::string> args, const std::string& input = "") {
     out.str("");
@@ -83,9 +83,9 @@ class Cli : public ::testing::Test {
   // Every name in the folder with its bytes.
   std::map<std::string, std::vector<uint8_t>> snapshot() {
     std::map<std::string, std::vector<uint8_t>> s;
-    for (const auto& n : dir.names())
+    for (const auto& n : dir.Names())
       s[n] =
-          fs::is_regular_file(test::pathOf(dir / n)) ? readFile(dir / n) : std::vector<uint8_t>{};
+          fs::is_regular_file(test::PathOf(dir / n)) ? ReadFile(dir / n) : std::vector<uint8_t>{};
     return s;
   }
   bool has(const std::string& text) { return err.str().find(text) != std::string::npos; }
@@ -166,11 +166,11 @@ TEST(TerminalText, ControlCharactersAreShownNotSent) {
 }
 
 TEST_F(Cli, EncryptsAndDecryptsFoldersWithTheChosenEngines) {
-  auto a = rng.bytes(5000), b = rng.bytes(70000);
+  auto a = rng.Bytes(5000), b = rng.Bytes(70000);
   fs::create_directories(dir / "sub/.hidden");
-  writeFile(dir / "a.txt", a);
-  writeFile(dir / "sub/.b.bin", b);  // hidden files are taken...
-  writeFile(dir / "sub/.hidden/c", "...hidden folders are not entered, as in the desktop jobs");
+  WriteFile(dir / "a.txt", a);
+  WriteFile(dir / "sub/.b.bin", b);  // hidden files are taken...
+  WriteFile(dir / "sub/.hidden/c", "...hidden folders are not entered, as in the desktop jobs");
   EXPECT_EQ(run({"encrypt", "-r", "-c", "rijndael", "-H", "SHA 386", "--no-compress",
                  "--password-env", "PW", dir.path()}),
             0)
@@ -191,24 +191,24 @@ TEST_F(Cli, EncryptsAndDecryptsFoldersWithTheChosenEngines) {
   EXPECT_NE(out.str().find("2 skipped: already encrypted"), std::string::npos) << out.str();
 
   EXPECT_EQ(run({"decrypt", "-r", "--password-env", "PW", dir.path()}), 0) << err.str();
-  EXPECT_EQ(readFile(dir / "a.txt"), a);
-  EXPECT_EQ(readFile(dir / "sub/.b.bin"), b);
+  EXPECT_EQ(ReadFile(dir / "a.txt"), a);
+  EXPECT_EQ(ReadFile(dir / "sub/.b.bin"), b);
   EXPECT_FALSE(fs::exists(dir / "a.txt.VELT"));
 }
 
 TEST_F(Cli, OptionsReachTheEngine) {
-  writeFile(dir / "keep.txt", "keep me beside the encrypted file");
+  WriteFile(dir / "keep.txt", "keep me beside the encrypted file");
   EXPECT_EQ(run({"encrypt", "--keep-original", "--extension", "ABC", "--password-env", "PW",
                  dir / "keep.txt"}),
             0);
   EXPECT_TRUE(fs::exists(dir / "keep.txt"));
   EXPECT_TRUE(fs::exists(dir / "keep.txt.ABC"));
 
-  writeFile(dir / "inplace.txt", "replaced by its encrypted form");
+  WriteFile(dir / "inplace.txt", "replaced by its encrypted form");
   EXPECT_EQ(run({"encrypt", "--no-extension", "--password-env", "PW", dir / "inplace.txt"}), 0);
   EXPECT_TRUE(engine::HasMetaInfo(dir / "inplace.txt"));
 
-  writeFile(dir / "bare.txt", "no meta information at all");
+  WriteFile(dir / "bare.txt", "no meta information at all");
   EXPECT_EQ(
       run({"encrypt", "--no-compress", "--no-meta", "--password-env", "PW", dir / "bare.txt"}), 0);
   EXPECT_FALSE(engine::HasMetaInfo(dir / "bare.txt.VELT"));
@@ -216,8 +216,8 @@ TEST_F(Cli, OptionsReachTheEngine) {
   // Levels: best never makes a bigger file than fastest on compressible text.
   std::string text;
   for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i % 97) + " of some text\n";
-  writeFile(dir / "fast.txt", text);
-  writeFile(dir / "best.txt", text);
+  WriteFile(dir / "fast.txt", text);
+  WriteFile(dir / "best.txt", text);
   EXPECT_EQ(run({"encrypt", "--level", "fastest", "--password-env", "PW", dir / "fast.txt"}), 0);
   EXPECT_EQ(run({"encrypt", "--level", "BEST", "--password-env", "PW", dir / "best.txt"}), 0);
   EXPECT_LT(fs::file_size(dir / "best.txt.VELT"), fs::file_size(dir / "fast.txt.VELT"));
@@ -226,22 +226,22 @@ TEST_F(Cli, OptionsReachTheEngine) {
 #ifndef _WIN32
 // The hive file (Windows: win32/settings_test.cpp).
 TEST_F(Cli, TheSavedSettingsAreTheDefaults) {
-  writeFile(home / "registry.reg",
+  WriteFile(home / "registry.reg",
             "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n"
             "\"def\"=\"SAFE\"\n\"enc\"=dword:00000011\n\"hash\"=dword:00000009\n"
             "\"comp\"=dword:00000000\n\"compspeed\"=dword:00000000\n\"ext\"=dword:ffffffff\n"
             "\"sec\"=dword:00000000\n\"del\"=dword:00000000\n\"com\"=dword:00000000\n"
             "\"add\"=dword:ffffffff\n");
-  auto before = readFile(home / "registry.reg");
-  writeFile(dir / "f", "settings decide");
+  auto before = ReadFile(home / "registry.reg");
+  WriteFile(dir / "f", "settings decide");
   EXPECT_EQ(run({"encrypt", "--password-env", "PW", dir / "f"}), 0) << err.str();
   EXPECT_TRUE(fs::exists(dir / "f"));  // "del" is off
   auto m = metaOf(dir / "f.SAFE");
   EXPECT_EQ(m.cipherIndex, 17);
   EXPECT_EQ(m.hashIndex, 9);
   EXPECT_EQ(m.compression, -1);
-  EXPECT_EQ(readFile(home / "registry.reg"), before) << "the tool never writes settings";
-  EXPECT_EQ(home.names(), std::vector<std::string>{"registry.reg"})
+  EXPECT_EQ(ReadFile(home / "registry.reg"), before) << "the tool never writes settings";
+  EXPECT_EQ(home.Names(), std::vector<std::string>{"registry.reg"})
       << "nor a lock file beside them";
 }
 
@@ -269,7 +269,7 @@ TEST_F(Cli, TheSavedMetaSettingIsFollowed) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.com) + " " + c.add + " " + (c.options.empty() ? "" : c.options[0]));
-    writeFile(home / "registry.reg",
+    WriteFile(home / "registry.reg",
               std::string("Windows Registry Editor Version 5.00\n\n"
                           "[HKEY_LOCAL_MACHINE\\Software\\VELT]\n\"def\"=\"VELT\"\n"
                           "\"enc\"=dword:00000000\n\"hash\"=dword:00000000\n"
@@ -277,16 +277,16 @@ TEST_F(Cli, TheSavedMetaSettingIsFollowed) {
                           "\"ext\"=dword:ffffffff\n\"sec\"=dword:00000000\n\"del\"=dword:ffffffff\n"
                           "\"com\"=dword:") +
                   c.com + "\n\"add\"=dword:" + c.add + "\n");
-    for (const auto& n : dir.names()) fs::remove(test::pathOf(dir / n));
-    const auto content = rng.bytes(3000);
-    writeFile(dir / "f", content);
+    for (const auto& n : dir.Names()) fs::remove(test::PathOf(dir / n));
+    const auto content = rng.Bytes(3000);
+    WriteFile(dir / "f", content);
     std::vector<std::string> args = {"encrypt", "--password-env", "PW"};
     args.insert(args.end(), c.options.begin(), c.options.end());
     args.push_back(dir / "f");
     ASSERT_EQ(run(args), c.status) << err.str();
     if (c.status != 0) {
-      EXPECT_EQ(dir.names(), std::vector<std::string>{"f"});
-      EXPECT_EQ(readFile(dir / "f"), content);
+      EXPECT_EQ(dir.Names(), std::vector<std::string>{"f"});
+      EXPECT_EQ(ReadFile(dir / "f"), content);
       continue;
     }
     EXPECT_EQ(engine::HasMetaInfo(dir / "f.VELT"), c.meta);
@@ -299,11 +299,11 @@ TEST_F(Cli, TheSavedMetaSettingIsFollowed) {
 #endif
 
 TEST_F(Cli, PasswordSources) {
-  writeFile(dir / "pw.txt", "from a file\r\nsecond line ignored\n");
-  writeFile(dir / "a", "a");
+  WriteFile(dir / "pw.txt", "from a file\r\nsecond line ignored\n");
+  WriteFile(dir / "a", "a");
   EXPECT_EQ(run({"encrypt", "-p", dir / "pw.txt", dir / "a"}), 0);
   EXPECT_EQ(run({"decrypt", "-p", "-", dir / "a.VELT"}, "from a file\n"), 0) << err.str();
-  EXPECT_EQ(readFile(dir / "a"), std::vector<uint8_t>{'a'});
+  EXPECT_EQ(ReadFile(dir / "a"), std::vector<uint8_t>{'a'});
 
   // The terminal asks twice when encrypting; a mismatch changes nothing.
   terminal.answers = {"typed", "typo"};
@@ -332,7 +332,7 @@ TEST_F(Cli, PasswordSources) {
     };
     for (const Case& c : std::vector<Case>{{"PW", true}, {"LONG", false}}) {
       SCOPED_TRACE(c.variable);
-      writeFile(dir / "w", "weak or not");
+      WriteFile(dir / "w", "weak or not");
       EXPECT_EQ(run({"encrypt", "-q", "--password-env", c.variable, dir / "w"}), 0) << err.str();
       EXPECT_EQ(has("velt-cli: warning: This password is weak"), c.warned) << err.str();
       EXPECT_TRUE(fs::exists(dir / "w.VELT"));
@@ -343,10 +343,10 @@ TEST_F(Cli, PasswordSources) {
 }
 
 TEST_F(Cli, PasswordsThatCannotBeHadChangeNothing) {
-  fs::create_directories(test::pathOf(dir / "folder"));
-  writeFile(dir / "empty", "");
-  writeFile(dir / "blank", "\nthe second line is not the password\n");
-  writeFile(dir / "a", "the file to encrypt");
+  fs::create_directories(test::PathOf(dir / "folder"));
+  WriteFile(dir / "empty", "");
+  WriteFile(dir / "blank", "\nthe second line is not the password\n");
+  WriteFile(dir / "a", "the file to encrypt");
   vars["EMPTY"] = "";
   struct Case {
     const char* what;
@@ -399,10 +399,10 @@ TEST_F(Cli, PasswordsThatCannotBeHadChangeNothing) {
   }
 
   // Decryption takes an empty password: an older file may have been made with one.
-  const auto content = rng.bytes(4000);
+  const auto content = rng.Bytes(4000);
   for (const char* how : {"-p empty", "--password-env EMPTY", "-p -"}) {
     SCOPED_TRACE(how);
-    writeFile(dir / "e", content);
+    WriteFile(dir / "e", content);
     engine::NullProgressSink sink;
     engine::EncryptOneFile(dir / "e", "", engine::EngineSettings{}, sink);
     std::vector<std::string> args = {"decrypt"};
@@ -412,13 +412,13 @@ TEST_F(Cli, PasswordsThatCannotBeHadChangeNothing) {
     if (how == std::string("-p -")) args.insert(args.end(), {"-p", "-"});
     args.push_back(dir / "e.VELT");
     EXPECT_EQ(run(args, "\n"), 0) << err.str();
-    EXPECT_EQ(readFile(dir / "e"), content);
+    EXPECT_EQ(ReadFile(dir / "e"), content);
   }
 }
 
 TEST_F(Cli, VerifyCatchesADamagedOutputAndKeepsTheOriginal) {
-  auto content = rng.bytes(50000);
-  writeFile(dir / "precious", content);
+  auto content = rng.Bytes(50000);
+  WriteFile(dir / "precious", content);
   // Through VELT's own file layer: the file is held by the job, which on Windows keeps every
   // other opener out.
   beforeVerify = [](const std::string& output) {
@@ -431,18 +431,18 @@ TEST_F(Cli, VerifyCatchesADamagedOutputAndKeepsTheOriginal) {
   for (const char* compress : {"--compress", "--no-compress"}) {
     EXPECT_EQ(run({"encrypt", "--verify", compress, "--password-env", "PW", dir / "precious"}), 1);
     EXPECT_NE(err.str().find("verification failed"), std::string::npos) << err.str();
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"precious"});
-    EXPECT_EQ(readFile(dir / "precious"), content);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>{"precious"});
+    EXPECT_EQ(ReadFile(dir / "precious"), content);
   }
   beforeVerify = nullptr;
   EXPECT_EQ(run({"encrypt", "--verify", "--password-env", "PW", dir / "precious"}), 0);
-  EXPECT_EQ(dir.names(), std::vector<std::string>{"precious.VELT"});
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"precious.VELT"});
 }
 
 TEST_F(Cli, ExitStatusWithAMixOfFiles) {
-  writeFile(dir / "good", "good");
-  writeFile(dir / "wrong", "wrong");
-  writeFile(dir / "plain", "plain");
+  WriteFile(dir / "good", "good");
+  WriteFile(dir / "wrong", "wrong");
+  WriteFile(dir / "plain", "plain");
   EXPECT_EQ(run({"encrypt", "--password-env", "OTHER", dir / "wrong"}), 0);
   EXPECT_EQ(run({"encrypt", "--password-env", "PW", dir / "good"}), 0);
   // Decrypting: one right, one wrong password, one without meta information.
@@ -474,50 +474,50 @@ TEST_F(Cli, ExitStatusWithAMixOfFiles) {
 }
 
 TEST_F(Cli, FilesWithoutMetaInformationNeedAllAndTheEngines) {
-  auto content = rng.bytes(999);
-  writeFile(dir / "bare", content);
+  auto content = rng.Bytes(999);
+  WriteFile(dir / "bare", content);
   EXPECT_EQ(run({"encrypt", "--no-compress", "--no-meta", "-c", "3DES", "-H", "sha1",
                  "--password-env", "PW", dir / "bare"}),
             0);
   EXPECT_EQ(
       run({"decrypt", "--all", "-c", "5", "-H", "5", "--password-env", "PW", dir / "bare.VELT"}), 0)
       << err.str();
-  EXPECT_EQ(readFile(dir / "bare"), content);
+  EXPECT_EQ(ReadFile(dir / "bare"), content);
   EXPECT_TRUE(fs::exists(dir / "bare.VELT(orig)"));  // kept unless --delete-original
 }
 
 TEST_F(Cli, ParallelJobsGiveTheSameFilesAsOneAtATime) {
   TempDir one, many;
   for (int i = 0; i < 24; ++i) {
-    auto content = rng.bytes(size_t(1000 + 997 * i));
-    writeFile(one / ("f" + std::to_string(i)), content);
-    writeFile(many / ("f" + std::to_string(i)), content);
+    auto content = rng.Bytes(size_t(1000 + 997 * i));
+    WriteFile(one / ("f" + std::to_string(i)), content);
+    WriteFile(many / ("f" + std::to_string(i)), content);
   }
   EXPECT_EQ(run({"encrypt", "-r", "-j", "1", "--password-env", "PW", one.path()}), 0);
   EXPECT_EQ(run({"encrypt", "-r", "-j", "6", "--password-env", "PW", many.path()}), 0);
-  ASSERT_EQ(one.names(), many.names());
-  for (const auto& n : one.names()) EXPECT_EQ(readFile(one / n), readFile(many / n)) << n;
+  ASSERT_EQ(one.Names(), many.Names());
+  for (const auto& n : one.Names()) EXPECT_EQ(ReadFile(one / n), ReadFile(many / n)) << n;
   EXPECT_EQ(run({"decrypt", "-r", "-j", "6", "--password-env", "PW", many.path()}), 0);
-  EXPECT_EQ(many.names().size(), 24u);
+  EXPECT_EQ(many.Names().size(), 24u);
 }
 
 TEST_F(Cli, InfoReportsRecordsDamageAndStaleTemporaryFiles) {
-  writeFile(dir / "doc", "some content here");
+  WriteFile(dir / "doc", "some content here");
   EXPECT_EQ(run({"encrypt", "-c", "16", "-H", "6", "--password-env", "PW", dir / "doc"}), 0);
   EXPECT_EQ(run({"info", dir / "doc.VELT"}), 0);
   EXPECT_NE(out.str().find("cipher: RIJNDAEL (16)"), std::string::npos) << out.str();
   EXPECT_NE(out.str().find("hash: SHA 256 (6)"), std::string::npos);
   EXPECT_NE(out.str().find("compressed: yes"), std::string::npos);
 
-  auto bytes = readFile(dir / "doc.VELT");
+  auto bytes = ReadFile(dir / "doc.VELT");
   bytes[bytes.size() - 20] = 0x63;  // cipher index 99
-  writeFile(dir / "doc.VELT", bytes);
+  WriteFile(dir / "doc.VELT", bytes);
   EXPECT_EQ(run({"info", dir / "doc.VELT"}), 1);
   EXPECT_NE(out.str().find("damaged"), std::string::npos) << out.str();
 
-  writeFile(dir / "doc.tmp59926557600000", "left by a crash");
-  writeFile(dir / "doc.tmp59926557600001en", "left by a crash");
-  writeFile(dir / "notes.tmp", "not ours");
+  WriteFile(dir / "doc.tmp59926557600000", "left by a crash");
+  WriteFile(dir / "doc.tmp59926557600001en", "left by a crash");
+  WriteFile(dir / "notes.tmp", "not ours");
   EXPECT_EQ(run({"info", dir.path()}), 0);
   EXPECT_NE(out.str().find("2 stale temporary files"), std::string::npos) << out.str();
   EXPECT_EQ(out.str().find("notes.tmp"), std::string::npos);
@@ -540,18 +540,18 @@ TEST_F(Cli, ExistingResultsAreReplacedOnlyWithOverwrite) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    for (const auto& n : dir.names()) fs::remove(test::pathOf(dir / n));
-    const auto content = rng.bytes(6000), other = rng.bytes(5000);
+    for (const auto& n : dir.Names()) fs::remove(test::PathOf(dir / n));
+    const auto content = rng.Bytes(6000), other = rng.Bytes(5000);
     const std::string doc = dir / "doc", velt = dir / "doc.VELT";
     if (c.encrypting) {
-      writeFile(doc, other);
+      WriteFile(doc, other);
       ASSERT_EQ(run({"encrypt", "--password-env", "OTHER", doc}), 0);
-      if (!c.oldResultEncrypted) writeFile(velt, other);
-      writeFile(doc, content);
+      if (!c.oldResultEncrypted) WriteFile(velt, other);
+      WriteFile(doc, content);
     } else {
-      writeFile(doc, content);
+      WriteFile(doc, content);
       ASSERT_EQ(run({"encrypt", "--keep-original", "--password-env", "PW", doc}), 0);
-      writeFile(doc, other);
+      WriteFile(doc, other);
     }
     const auto before = snapshot();
     std::vector<std::string> args = {c.encrypting ? "encrypt" : "decrypt", "--password-env", "PW"};
@@ -563,8 +563,8 @@ TEST_F(Cli, ExistingResultsAreReplacedOnlyWithOverwrite) {
       if (c.encrypting) {
         ASSERT_EQ(run({"decrypt", "--password-env", "PW", velt}), 0) << err.str();
       }
-      EXPECT_EQ(dir.names(), std::vector<std::string>{"doc"});
-      EXPECT_EQ(readFile(doc), content);
+      EXPECT_EQ(dir.Names(), std::vector<std::string>{"doc"});
+      EXPECT_EQ(ReadFile(doc), content);
       continue;
     }
     EXPECT_EQ(snapshot(), before);
@@ -580,7 +580,7 @@ TEST_F(Cli, ExistingResultsAreReplacedOnlyWithOverwrite) {
 }
 
 TEST_F(Cli, UncheckedFilesAreKeptAndSaidSo) {
-  const auto content = rng.bytes(7000);
+  const auto content = rng.Bytes(7000);
   struct Case {
     const char* what;
     std::vector<std::string> encryptOptions, decryptOptions;
@@ -599,25 +599,25 @@ TEST_F(Cli, UncheckedFilesAreKeptAndSaidSo) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    for (const auto& n : dir.names()) fs::remove(test::pathOf(dir / n));
-    writeFile(dir / "u", content);
+    for (const auto& n : dir.Names()) fs::remove(test::PathOf(dir / n));
+    WriteFile(dir / "u", content);
     std::vector<std::string> args = {"encrypt", "--password-env", "PW"};
     args.insert(args.end(), c.encryptOptions.begin(), c.encryptOptions.end());
     args.push_back(dir / "u");
     ASSERT_EQ(run(args), 0) << err.str();
-    const auto encrypted = readFile(dir / "u.VELT");
+    const auto encrypted = ReadFile(dir / "u.VELT");
     args = {"decrypt", "--password-env", "PW"};
     args.insert(args.end(), c.decryptOptions.begin(), c.decryptOptions.end());
     args.push_back(dir / "u.VELT");
     ASSERT_EQ(run(args), 0) << err.str();
-    EXPECT_EQ(readFile(dir / "u"), content);
+    EXPECT_EQ(ReadFile(dir / "u"), content);
     if (!c.kept) {
-      EXPECT_EQ(dir.names(), std::vector<std::string>{"u"});
+      EXPECT_EQ(dir.Names(), std::vector<std::string>{"u"});
       EXPECT_FALSE(has("kept"));
       continue;
     }
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"u", "u.VELT(orig)"}));
-    EXPECT_EQ(readFile(dir / "u.VELT(orig)"), encrypted);
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"u", "u.VELT(orig)"}));
+    EXPECT_EQ(ReadFile(dir / "u.VELT(orig)"), encrypted);
     // One line, naming both files and why.
     EXPECT_TRUE(has("velt-cli: " + dir / "u.VELT: kept as " + dir / "u.VELT(orig): ")) << err.str();
     EXPECT_TRUE(has(c.why)) << err.str();
@@ -629,10 +629,10 @@ TEST_F(Cli, UncheckedFilesAreKeptAndSaidSo) {
 }
 
 TEST_F(Cli, AStopEndsTheRunAtASafePointAndSaysWhatWasDone) {
-  const auto a = rng.bytes(3000), b = rng.bytes(4000), c = rng.bytes(5000);
-  writeFile(dir / "a", a);
-  writeFile(dir / "b", b);
-  writeFile(dir / "c", c);
+  const auto a = rng.Bytes(3000), b = rng.Bytes(4000), c = rng.Bytes(5000);
+  WriteFile(dir / "a", a);
+  WriteFile(dir / "b", b);
+  WriteFile(dir / "c", c);
   const auto before = snapshot();
 
   // Ctrl+C at the password prompt: nothing is touched, and the status tells the signal.
@@ -681,11 +681,11 @@ TEST_F(Cli, LeftoversAreLeftOutOfJobsAndExplainedByInfo) {
       {"solo.tmp59926557600005", "plaintext of solo",
        "no encrypted file of solo exists: this may be the only copy"},
   };
-  fs::create_directories(test::pathOf(dir / "sub"));
-  writeFile(dir / "doc", "doc");
-  writeFile(dir / "sub/kept", "kept");
+  fs::create_directories(test::PathOf(dir / "sub"));
+  WriteFile(dir / "doc", "doc");
+  WriteFile(dir / "sub/kept", "kept");
   for (const auto& l : leftovers)
-    writeFile(dir / (std::string(l.name).starts_with("kept") ? "sub/" : "") + l.name, l.content);
+    WriteFile(dir / (std::string(l.name).starts_with("kept") ? "sub/" : "") + l.name, l.content);
   auto leftoverPath = [&](const Leftover& l) {
     return dir / (std::string(l.name).starts_with("kept") ? "sub/" : "") + l.name;
   };
@@ -698,12 +698,12 @@ TEST_F(Cli, LeftoversAreLeftOutOfJobsAndExplainedByInfo) {
     EXPECT_TRUE(has("velt-cli: " + leftoverPath(l) +
                     ": left out: a leftover of an interrupted VELT run (see velt-cli info)\n"))
         << err.str();
-    EXPECT_EQ(test::readText(leftoverPath(l)), l.content);
+    EXPECT_EQ(test::ReadText(leftoverPath(l)), l.content);
   }
   // Named on the command line, one is refused the same way.
   EXPECT_EQ(run({"decrypt", "--password-env", "PW", leftoverPath(leftovers[1])}), 0);
   EXPECT_TRUE(has(leftoverPath(leftovers[1]) + ": left out: a leftover")) << err.str();
-  EXPECT_EQ(test::readText(leftoverPath(leftovers[1])), leftovers[1].content);
+  EXPECT_EQ(test::ReadText(leftoverPath(leftovers[1])), leftovers[1].content);
 
   EXPECT_EQ(run({"info", dir.path()}), 0);
   const std::string listing = out.str();
@@ -739,10 +739,10 @@ TEST_F(Cli, LeftoversAreLeftOutOfJobsAndExplainedByInfo) {
 
 #ifndef _WIN32
 TEST_F(Cli, InfoSaysWhatAPathIsThatIsNoFile) {
-  writeFile(dir / "target", "a file");
+  WriteFile(dir / "target", "a file");
   ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
-  fs::create_symlink("target", test::pathOf(dir / "link"));
-  fs::create_symlink("nowhere", test::pathOf(dir / "dangling"));
+  fs::create_symlink("target", test::PathOf(dir / "link"));
+  fs::create_symlink("nowhere", test::PathOf(dir / "dangling"));
   struct Case {
     std::string path, said;
     int status;
@@ -816,7 +816,7 @@ class CliProcess : public Cli {
   }
   std::vector<std::string> temporaries() {
     std::vector<std::string> t;
-    for (const auto& n : dir.names())
+    for (const auto& n : dir.Names())
       if (engine::IsTemporaryName(n)) t.push_back(n);
     return t;
   }
@@ -835,13 +835,13 @@ TEST_F(CliProcess, AStopSignalEndsTheRunAtASafePoint) {
       {"Ctrl+C twice: the second waits for the clean-up", {SIGINT, SIGINT}, 130},
   };
   // The big files take long enough to be in progress when the signal comes.
-  const auto small = rng.bytes(2000), big = rng.bytes(24 << 20), bigger = rng.bytes(24 << 20);
+  const auto small = rng.Bytes(2000), big = rng.Bytes(24 << 20), bigger = rng.Bytes(24 << 20);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    for (const auto& n : dir.names()) fs::remove(test::pathOf(dir / n));
-    writeFile(dir / "a", small);
-    writeFile(dir / "b", big);
-    writeFile(dir / "c", bigger);
+    for (const auto& n : dir.Names()) fs::remove(test::PathOf(dir / n));
+    WriteFile(dir / "a", small);
+    WriteFile(dir / "b", big);
+    WriteFile(dir / "c", bigger);
     ASSERT_EQ(::chmod((dir / "b").c_str(), 0444), 0);
     const pid_t pid = start({"encrypt", "-j", "1", "--compress", "--level", "best",
                              "--password-env", "PW", dir / "a", dir / "b", dir / "c"});
@@ -853,12 +853,12 @@ TEST_F(CliProcess, AStopSignalEndsTheRunAtASafePoint) {
     }));
     for (int signal : c.signals) ASSERT_EQ(::kill(pid, signal), 0);
     EXPECT_EQ(waitFor(pid), c.status);
-    const std::string said = test::readText(home / "err");
+    const std::string said = test::ReadText(home / "err");
     EXPECT_NE(said.find("Interrupted: "), std::string::npos) << said;
     EXPECT_NE(said.find(" not started"), std::string::npos) << said;
     EXPECT_LE(std::count(said.begin(), said.end(), '\n'), 6) << said;
     EXPECT_EQ(temporaries(), std::vector<std::string>{});
-    EXPECT_EQ(dir.names().front(), "a.VELT") << "the first file was done before the signal";
+    EXPECT_EQ(dir.Names().front(), "a.VELT") << "the first file was done before the signal";
     // Each file either as it was, or encrypted completely and the original gone.
     struct File {
       const char* name;
@@ -867,23 +867,23 @@ TEST_F(CliProcess, AStopSignalEndsTheRunAtASafePoint) {
     for (const File& f : {File{"a", small}, File{"b", big}, File{"c", bigger}}) {
       SCOPED_TRACE(f.name);
       const std::string path = dir / f.name;
-      if (fs::exists(test::pathOf(path))) {
-        EXPECT_FALSE(fs::exists(test::pathOf(path + ".VELT")));
-        EXPECT_EQ(readFile(path), f.content);
+      if (fs::exists(test::PathOf(path))) {
+        EXPECT_FALSE(fs::exists(test::PathOf(path + ".VELT")));
+        EXPECT_EQ(ReadFile(path), f.content);
         if (f.name == std::string("b")) {
-          EXPECT_EQ(test::fileMode(path), 0444u) << "still read-only";
+          EXPECT_EQ(test::FileMode(path), 0444u) << "still read-only";
         }
       } else {
         ASSERT_EQ(run({"decrypt", "-q", "--password-env", "PW", path + ".VELT"}), 0) << err.str();
-        EXPECT_EQ(readFile(path), f.content);
+        EXPECT_EQ(ReadFile(path), f.content);
       }
     }
-    EXPECT_EQ(readFile(dir / "c"), bigger) << "the last file was never started";
+    EXPECT_EQ(ReadFile(dir / "c"), bigger) << "the last file was never started";
   }
 }
 
 TEST_F(CliProcess, ASignalAtThePasswordPromptRestoresTheTerminal) {
-  writeFile(dir / "a", "asked for a password");
+  WriteFile(dir / "a", "asked for a password");
   const auto before = snapshot();
   struct Case {
     int signal, status;

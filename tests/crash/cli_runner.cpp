@@ -63,8 +63,8 @@ int CliRun::Run(const std::vector<std::string>& args, std::string* err, std::str
   for (const auto& a : o.argv) command += "'" + a + "' ";
   command += "2>'" + root_.path() + "/err' >'" + root_.path() + "/out'";
   int status = std::system(command.c_str());
-  if (err) *err = readText(root_ / "err");
-  if (out) *out = readText(root_ / "out");
+  if (err) *err = ReadText(root_ / "err");
+  if (out) *out = ReadText(root_ / "out");
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -92,7 +92,7 @@ std::set<std::string> CliRun::ReportedTemporaries() const {
   // Each leftover is a line of two blanks and its absolute path; what it holds is explained on
   // lines after four blanks (or after the name on its own line).
   std::set<std::string> listed;
-  std::istringstream lines(readText(out));
+  std::istringstream lines(ReadText(out));
   for (std::string line; std::getline(lines, line);) {
     if (line.rfind("  /", 0) != 0) continue;
     std::string path = line.substr(2);

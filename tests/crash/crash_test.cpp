@@ -85,7 +85,7 @@ class CrashConsistency : public ::testing::Test {
   bool Decrypts(const std::string& path, const std::vector<uint8_t>& content,
                 const engine::DecryptionOptions& noMeta) {
     if (!fs::is_regular_file(path)) return false;
-    const auto bytes = readFile(path);
+    const auto bytes = ReadFile(path);
     const auto key = std::make_pair(
         std::hash<std::string_view>{}({reinterpret_cast<const char*>(bytes.data()), bytes.size()}),
         std::hash<std::string_view>{}(
@@ -187,7 +187,7 @@ class CrashConsistency : public ::testing::Test {
       const auto temporaries = cli.Temporaries();
       EXPECT_EQ(cli.ReportedTemporaries(), temporaries) << where;
       std::map<std::string, std::vector<uint8_t>> stale;
-      for (const auto& t : temporaries) stale[t] = readFile(t);
+      for (const auto& t : temporaries) stale[t] = ReadFile(t);
       ++tally.points;
       tally.survived += FailuresSoFar() == failures;
       tally.sourceGone += !fs::exists(run.source);
@@ -209,10 +209,10 @@ TEST_F(CrashConsistency, Encryption) {
   const std::string doc = cli / "doc.bin", enc = doc + ".VELT";
   // A real encrypted file of other content, which --overwrite lets the run replace.
   const auto olderPlain = Content(3000, 2);
-  writeFile(doc, olderPlain);
+  WriteFile(doc, olderPlain);
   std::string err;
   ASSERT_EQ(cli.Run({"encrypt", "--no-secure-delete", "--delete-original", doc}, &err), 0) << err;
-  const auto olderEncrypted = readFile(enc);
+  const auto olderEncrypted = ReadFile(enc);
   struct Case {
     const char* name;
     std::vector<std::string> options;
@@ -252,8 +252,8 @@ TEST_F(CrashConsistency, Encryption) {
     UserFile f{content, doc, {result, result + "(orig)"}, {}, {}};
     if (c.olderEncrypted) f.earlier = {olderEncrypted, olderPlain};
     auto prepare = [&] {
-      writeFile(doc, content);
-      if (c.olderEncrypted) writeFile(enc, olderEncrypted);
+      WriteFile(doc, content);
+      if (c.olderEncrypted) WriteFile(enc, olderEncrypted);
     };
     Tally t = KillAtEveryChange(run, opposite, f, prepare);
     Report(c.name, t);
@@ -288,13 +288,13 @@ TEST_F(CrashConsistency, Decryption) {
     SCOPED_TRACE(c.name);
     const std::string doc = cli / "doc.bin", enc = doc + ".VELT";
     cli.Clear();
-    writeFile(doc, content);
+    WriteFile(doc, content);
     std::vector<std::string> make = {"encrypt", "--no-secure-delete", "--delete-original"};
     make.insert(make.end(), c.make.begin(), c.make.end());
     make.push_back(doc);
     std::string err;
     ASSERT_EQ(cli.Run(make, &err), 0) << err;
-    const auto encrypted = readFile(enc);
+    const auto encrypted = ReadFile(enc);
     Command run{{"decrypt"}, enc};
     run.args.insert(run.args.end(), c.options.begin(), c.options.end());
     run.args.push_back(enc);
@@ -304,8 +304,8 @@ TEST_F(CrashConsistency, Decryption) {
     f.noMeta.hashIndex = 6;
     if (c.olderPlaintext) f.earlier = {olderPlain};
     auto prepare = [&] {
-      writeFile(enc, encrypted);
-      if (c.olderPlaintext) writeFile(doc, olderPlain);
+      WriteFile(enc, encrypted);
+      if (c.olderPlaintext) WriteFile(doc, olderPlain);
     };
     Tally t = KillAtEveryChange(run, opposite, f, prepare);
     Report(c.name, t);
@@ -337,7 +337,7 @@ std::string PasswordPastTheCheck(const std::vector<uint8_t>& encrypted) {
   for (int i = 1; i <= 2000; ++i) {
     for (const auto& e : fs::directory_iterator(tries.path())) fs::remove(e.path());
     const std::string copy = tries / "doc.VELT", password = "typo" + std::to_string(i);
-    writeFile(copy, encrypted);
+    WriteFile(copy, encrypted);
     try {
       if (engine::DecryptOneFile(copy, password, true, s, {}, quiet).outcome ==
           engine::DecryptOutcome::Decrypted)
@@ -361,12 +361,12 @@ TEST_F(CrashConsistency, FilesBesideTheRun) {
   // Encrypted files made once by velt-cli itself, laid out again for each row.
   auto encryptionOf = [&](const std::vector<uint8_t>& bytes, std::vector<std::string> options) {
     cli.Clear();
-    writeFile(doc, bytes);
+    WriteFile(doc, bytes);
     options.insert(options.begin(), {"encrypt", "--no-secure-delete", "--delete-original"});
     options.push_back(doc);
     std::string err;
     EXPECT_EQ(cli.Run(options, &err), 0) << err;
-    return readFile(doc + ".VELT");
+    return ReadFile(doc + ".VELT");
   };
   const auto otherEncrypted = encryptionOf(other, {"--compress"});
   const auto encrypted = encryptionOf(content, {"--compress"});
@@ -375,22 +375,22 @@ TEST_F(CrashConsistency, FilesBesideTheRun) {
   ASSERT_FALSE(typo.empty()) << "no wrong password in 2000 passed the check value";
 
   auto linked = [&] {
-    writeFile(a, content);
+    WriteFile(a, content);
     ASSERT_EQ(::link(a.c_str(), b.c_str()), 0);
   };
   auto beside = [&](const std::string& name, const std::vector<uint8_t>& plain,
                     const std::vector<uint8_t>& existing) {
     return [&, name, plain, existing] {
-      writeFile(name, plain);
-      writeFile(name + ".VELT", existing);
+      WriteFile(name, plain);
+      WriteFile(name + ".VELT", existing);
     };
   };
   auto newerPlaintext = [&] {
-    writeFile(doc + ".VELT", encrypted);
-    writeFile(doc, other);
+    WriteFile(doc + ".VELT", encrypted);
+    WriteFile(doc, other);
     fs::last_write_time(doc, fs::last_write_time(doc + ".VELT") + std::chrono::hours(1));
   };
-  auto uncheckedFile = [&] { writeFile(doc + ".VELT", unchecked); };
+  auto uncheckedFile = [&] { WriteFile(doc + ".VELT", unchecked); };
 
   struct Scene {
     const char* name;

@@ -96,11 +96,11 @@ class FaultMatrix : public ::testing::Test {
   std::vector<uint8_t> EncryptedBy(const std::vector<uint8_t>& content, bool compress) {
     Clear();
     const std::string doc = cli / "doc.bin";
-    writeFile(doc, content);
+    WriteFile(doc, content);
     EXPECT_EQ(
         cli.Run({"encrypt", compress ? "--compress" : "--no-compress", "--no-secure-delete", doc}),
         0);
-    return readFile(doc + ".VELT");
+    return ReadFile(doc + ".VELT");
   }
 
   // Index of the event in `events` that starts `stage` for `fault`; nullopt where the fault
@@ -197,7 +197,7 @@ class FaultMatrix : public ::testing::Test {
           ::unlink(target.c_str());
           break;
         case Fault::Replaced:
-          writeFile(intruderPath, intruder);
+          WriteFile(intruderPath, intruder);
           if (::geteuid() == 0) ::chown(intruderPath.c_str(), 65534, 65534);
           ::rename(intruderPath.c_str(), target.c_str());
           break;
@@ -267,13 +267,13 @@ std::optional<size_t> Find(const std::vector<FsEvent>& ev, FsEvent::Kind kind,
 
 TEST_F(FaultMatrix, Encryption) {
   Rng rng(7);
-  auto content = rng.bytes(1200000);
+  auto content = rng.Bytes(1200000);
   for (size_t i = 0; i < content.size(); i += 3) content[i] = 'a';
   const std::string doc = cli / "doc.bin", enc = doc + ".VELT";
   // A real encrypted file of other content: one without meta information is never replaced.
-  writeFile(doc, rng.bytes(5000));
+  WriteFile(doc, rng.Bytes(5000));
   ASSERT_EQ(cli.Run({"encrypt", "--no-secure-delete", "--delete-original", doc}), 0);
-  const auto older = readFile(enc);
+  const auto older = ReadFile(enc);
   for (bool compress : {true, false}) {
     Operation op;
     op.args = {"encrypt",           compress ? "--compress" : "--no-compress",
@@ -281,8 +281,8 @@ TEST_F(FaultMatrix, Encryption) {
                "--overwrite",       doc};
     // An older encrypted file is there to be replaced, so that it can be locked.
     op.prepare = [&] {
-      writeFile(doc, content);
-      writeFile(enc, older);
+      WriteFile(doc, content);
+      WriteFile(enc, older);
     };
     op.locate = [&](const std::vector<FsEvent>& ev, Stage stage,
                     Fault fault) -> std::optional<size_t> {
@@ -345,9 +345,9 @@ TEST_F(FaultMatrix, Encryption) {
 
 TEST_F(FaultMatrix, Decryption) {
   Rng rng(8);
-  auto content = rng.bytes(1200000);
+  auto content = rng.Bytes(1200000);
   for (size_t i = 0; i < content.size(); i += 3) content[i] = 'a';
-  const auto older = rng.bytes(5000);
+  const auto older = rng.Bytes(5000);
   const std::string doc = cli / "doc.bin", enc = doc + ".VELT";
   for (bool compress : {true, false}) {
     const auto encrypted = EncryptedBy(content, compress);
@@ -355,8 +355,8 @@ TEST_F(FaultMatrix, Decryption) {
     op.args = {"decrypt", "--secure-delete", "--overwrite", enc};
     // An older plaintext is there to be replaced, so that it can be locked.
     op.prepare = [&] {
-      writeFile(enc, encrypted);
-      writeFile(doc, older);
+      WriteFile(enc, encrypted);
+      WriteFile(doc, older);
     };
     op.locate = [&](const std::vector<FsEvent>& ev, Stage stage,
                     Fault fault) -> std::optional<size_t> {
@@ -495,9 +495,9 @@ TEST_F(FaultMatrix, Signals) {
           SCOPED_TRACE(row);
           const int failures = FailuresSoFar();
           Clear();
-          writeFile(source, before);
+          WriteFile(source, before);
           ::chmod(source.c_str(), readOnly ? 0444 : 0644);
-          const uint32_t mode = fileMode(source);
+          const uint32_t mode = FileMode(source);
           std::vector<std::string> args = {encrypting ? "encrypt" : "decrypt", "--secure-delete"};
           if (encrypting)
             args.insert(args.end(),
@@ -526,13 +526,13 @@ TEST_F(FaultMatrix, Signals) {
             EXPECT_TRUE(encrypting ? DecryptsTo(enc, content) : Holds(doc, content))
                 << "the result is not complete";
             if (fs::exists(result)) {
-              EXPECT_EQ(fileMode(result), mode) << "the result has not the original's mode";
+              EXPECT_EQ(FileMode(result), mode) << "the result has not the original's mode";
             }
           } else {
             ++stopped;
             EXPECT_TRUE(Holds(source, before)) << "the user's file is not as it was";
             if (fs::exists(source)) {
-              EXPECT_EQ(fileMode(source), mode) << "its mode changed";
+              EXPECT_EQ(FileMode(source), mode) << "its mode changed";
             }
             EXPECT_FALSE(fs::exists(result)) << "a result was left after the stop";
           }
@@ -562,14 +562,14 @@ TEST_F(FaultMatrix, SourceChangedDuringRun) {
       SCOPED_TRACE(row);
       const int failures = FailuresSoFar();
       Clear();
-      writeFile(doc, content);
+      WriteFile(doc, content);
       if (!encrypting) {
         ASSERT_EQ(cli.Run({"encrypt", compress ? "--compress" : "--no-compress",
                            "--no-secure-delete", doc}),
                   0);
       }
       const std::string source = encrypting ? doc : enc, result = encrypting ? enc : doc;
-      std::vector<uint8_t> grown = readFile(source);
+      std::vector<uint8_t> grown = ReadFile(source);
       grown.insert(grown.end(), appended.begin(), appended.end());
       std::vector<std::string> args = {encrypting ? "encrypt" : "decrypt", "--no-secure-delete"};
       if (encrypting)
@@ -620,16 +620,16 @@ TEST_F(FaultMatrix, TwoProcessesOnOneTree) {
   Clear();
   for (size_t i = 0; i < names.size(); ++i) {
     fs::create_directories(fs::path(cli / names[i]).parent_path());
-    writeFile(cli / names[i], contents[i]);
+    WriteFile(cli / names[i], contents[i]);
   }
   ASSERT_EQ(cli.Run({"encrypt", "-r", "--no-secure-delete", "--delete-original", cli.work()}), 0);
-  for (const auto& n : names) encrypted.push_back(readFile(cli / n + ".VELT"));
+  for (const auto& n : names) encrypted.push_back(ReadFile(cli / n + ".VELT"));
   auto lay = [&](Tree tree) {
     Clear();
     for (size_t i = 0; i < names.size(); ++i) {
       fs::create_directories(fs::path(cli / names[i]).parent_path());
       const bool enc = tree == Tree::Encrypted || (tree == Tree::Mixed && i % 2 == 1);
-      writeFile(cli / names[i] + (enc ? ".VELT" : ""), enc ? encrypted[i] : contents[i]);
+      WriteFile(cli / names[i] + (enc ? ".VELT" : ""), enc ? encrypted[i] : contents[i]);
     }
   };
   const std::vector<std::string> encryptInPlace = {"encrypt", "-r", "--no-extension", cli.work()};

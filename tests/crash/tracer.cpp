@@ -18,7 +18,6 @@
 #include <stdexcept>
 #include <thread>
 
-
 namespace velt::test {
 
 #if defined(__x86_64__) && defined(__linux__)
@@ -59,14 +58,15 @@ std::string PeekString(pid_t tid, unsigned long address) {
 std::string PathArg(pid_t tid, long dirfd, unsigned long address) {
   std::string p = PeekString(tid, address);
   if (!p.empty() && p[0] == '/') return p;
-  std::string base = dirfd == AT_FDCWD ? ReadLink("/proc/" + std::to_string(tid) + "/cwd")
-                                       : FdPath(tid, dirfd);
+  std::string base =
+      dirfd == AT_FDCWD ? ReadLink("/proc/" + std::to_string(tid) + "/cwd") : FdPath(tid, dirfd);
   return base + "/" + p;
 }
 
 bool Inside(const std::string& path, const std::string& folder) {
-  return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
-                            path[folder.size()] == '/');
+  return path == folder ||
+         (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+          path[folder.size()] == '/');
 }
 
 std::optional<FsEvent> Decode(pid_t tid, const user_regs_struct& r) {
@@ -161,7 +161,8 @@ std::optional<FsEvent> Decode(pid_t tid, const user_regs_struct& r) {
   ::open("/dev/null", O_RDONLY);
   for (const auto& kv : o.environment) ::putenv(const_cast<char*>(kv.c_str()));
   if (o.unprivileged && ::geteuid() == 0) {
-    if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) _exit(126);
+    if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
+      _exit(126);
   }
   if (::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(125);
   ::raise(SIGSTOP);
@@ -174,7 +175,9 @@ std::optional<FsEvent> Decode(pid_t tid, const user_regs_struct& r) {
 
 }  // namespace
 
-bool TracingSupported() { return true; }
+bool TracingSupported() {
+  return true;
+}
 
 TraceResult RunTraced(const TraceOptions& o) {
   // Pipes rather than files: a file size limit set on the program must not cost its messages.
@@ -209,8 +212,8 @@ TraceResult RunTraced(const TraceOptions& o) {
     return finish();
   }
   ::ptrace(PTRACE_SETOPTIONS, pid, nullptr,
-           PTRACE_O_TRACESYSGOOD | PTRACE_O_TRACECLONE | PTRACE_O_TRACEFORK |
-               PTRACE_O_TRACEVFORK | PTRACE_O_TRACEEXEC | PTRACE_O_EXITKILL);
+           PTRACE_O_TRACESYSGOOD | PTRACE_O_TRACECLONE | PTRACE_O_TRACEFORK | PTRACE_O_TRACEVFORK |
+               PTRACE_O_TRACEEXEC | PTRACE_O_EXITKILL);
   ::ptrace(PTRACE_SYSCALL, pid, nullptr, nullptr);
 
   std::map<pid_t, bool> inCall;                  // per thread: between entry and exit
@@ -241,7 +244,8 @@ TraceResult RunTraced(const TraceOptions& o) {
       ::ptrace(PTRACE_GETREGS, tid, nullptr, &regs);
       if (entering && execDone && !result.killed) {
         auto e = Decode(tid, regs);
-        if (e && (Inside(e->path, o.folder) || (e->kind == FsEvent::Rename && Inside(e->target, o.folder)))) {
+        if (e && (Inside(e->path, o.folder) ||
+                  (e->kind == FsEvent::Rename && Inside(e->target, o.folder)))) {
           e->index = result.events.size();
           result.events.push_back(*e);
           if (o.before && o.before(*e, pid)) {
@@ -264,21 +268,26 @@ TraceResult RunTraced(const TraceOptions& o) {
     } else {
       deliver = sig;
     }
-    if (!result.killed) ::ptrace(PTRACE_SYSCALL, tid, nullptr, reinterpret_cast<void*>(long(deliver)));
+    if (!result.killed)
+      ::ptrace(PTRACE_SYSCALL, tid, nullptr, reinterpret_cast<void*>(long(deliver)));
   }
   return finish();
 }
 
 #else
 
-bool TracingSupported() { return false; }
-TraceResult RunTraced(const TraceOptions&) { throw std::runtime_error("tracing needs Linux on x86-64"); }
+bool TracingSupported() {
+  return false;
+}
+TraceResult RunTraced(const TraceOptions&) {
+  throw std::runtime_error("tracing needs Linux on x86-64");
+}
 
 #endif
 
 std::string FsEvent::Describe() const {
-  static const char* names[] = {"create", "open", "write", "rename", "unlink",
-                                "chmod", "sync", "truncate", "read"};
+  static const char* names[] = {"create", "open", "write",    "rename", "unlink",
+                                "chmod",  "sync", "truncate", "read"};
   std::string s = std::string(names[kind]) + " " + path;
   if (kind == Rename) s += " -> " + target;
   if (kind == Write || kind == ReadAt) s += " (" + std::to_string(bytes) + " bytes)";

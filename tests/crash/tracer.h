@@ -16,11 +16,11 @@ namespace velt::test {
 struct FsEvent {
   enum Kind { Create, Open, Write, Rename, Unlink, Chmod, Sync, Truncate, ReadAt };
   Kind kind;
-  std::string path;    // the file (Rename: the old name; Sync of a folder: the folder)
-  std::string target;  // Rename: the new name
-  uint64_t bytes = 0;  // Write and ReadAt: the count asked for
-  uint64_t offset = 0; // ReadAt: where
-  size_t index = 0;    // position among all events of the run
+  std::string path;     // the file (Rename: the old name; Sync of a folder: the folder)
+  std::string target;   // Rename: the new name
+  uint64_t bytes = 0;   // Write and ReadAt: the count asked for
+  uint64_t offset = 0;  // ReadAt: where
+  size_t index = 0;     // position among all events of the run
 
   // Whether the call can change what is on disk (Open and ReadAt cannot).
   bool Changes() const { return kind != Open && kind != ReadAt; }
@@ -28,10 +28,10 @@ struct FsEvent {
 };
 
 struct TraceOptions {
-  std::vector<std::string> argv;          // the program and its arguments
-  std::vector<std::string> environment;   // "NAME=value" added to ours
-  std::string folder;                     // events outside it are not reported
-  bool unprivileged = false;              // as root: run the program as nobody
+  std::vector<std::string> argv;         // the program and its arguments
+  std::vector<std::string> environment;  // "NAME=value" added to ours
+  std::string folder;                    // events outside it are not reported
+  bool unprivileged = false;             // as root: run the program as nobody
   // Before the call of each event runs; returning true kills the program with SIGKILL there,
   // so the call never happens.
   std::function<bool(const FsEvent&, pid_t)> before;

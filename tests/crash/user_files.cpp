@@ -15,13 +15,13 @@ namespace fs = std::filesystem;
 
 std::vector<uint8_t> Content(size_t size, uint64_t seed) {
   Rng rng(seed);
-  std::vector<uint8_t> v = rng.bytes(size);
+  std::vector<uint8_t> v = rng.Bytes(size);
   for (size_t i = 0; i < size; i += 2) v[i] = uint8_t("the quick brown fox "[i % 20]);
   return v;
 }
 
 bool Holds(const std::string& path, const std::vector<uint8_t>& bytes) {
-  return fs::is_regular_file(path) && readFile(path) == bytes;
+  return fs::is_regular_file(path) && ReadFile(path) == bytes;
 }
 
 bool DecryptsTo(const std::string& encrypted, const std::vector<uint8_t>& content,
@@ -29,7 +29,7 @@ bool DecryptsTo(const std::string& encrypted, const std::vector<uint8_t>& conten
   if (!fs::is_regular_file(encrypted)) return false;
   TempDir check(TempDir::Where::Memory);
   const std::string copy = check / "copy.VELT";
-  writeFile(copy, readFile(encrypted));
+  WriteFile(copy, ReadFile(encrypted));
   engine::EngineSettings s;
   s.secureDelete = false;
   engine::NullProgressSink quiet;
@@ -52,7 +52,7 @@ FolderState FolderState::Of(const std::string& folder) {
     entry.folder = S_ISDIR(st.st_mode);
     entry.mode = st.st_mode & 07777;
     if (!entry.folder) {
-      entry.bytes = readFile(e.path().string());
+      entry.bytes = ReadFile(e.path().string());
       entry.modified = fs::last_write_time(e.path());
     }
     state.files_[fs::relative(e.path(), folder).string()] = std::move(entry);
@@ -68,7 +68,7 @@ void FolderState::LayOut(const std::string& folder) const {
     if (entry.folder) {
       fs::create_directory(path);
     } else {
-      writeFile(path, entry.bytes);
+      WriteFile(path, entry.bytes);
       fs::last_write_time(path, entry.modified);
     }
   }

@@ -26,12 +26,12 @@ namespace velt::crypto {
 namespace {
 
 template <class... C>
-constexpr bool allImplement = (block_cipher_implementation<C> && ...);
+constexpr bool kAllImplement = (BlockCipherImplementation<C> && ...);
 
-static_assert(allImplement<TCrypt_blowfish, TCrypt_cast128, TCrypt_cast256, TCrypt_des, TCrypt_3des,
-                           TCrypt_ice, TCrypt_thinice, TCrypt_ice2, TCrypt_idea, TCrypt_mars,
-                           TCrypt_misty1, TCrypt_rc2, TCrypt_rc5, TCrypt_rc6, TCrypt_rijndael,
-                           TCrypt_serpent, TCrypt_tea, TCrypt_twofish>);
+static_assert(kAllImplement<TCrypt_blowfish, TCrypt_cast128, TCrypt_cast256, TCrypt_des,
+                            TCrypt_3des, TCrypt_ice, TCrypt_thinice, TCrypt_ice2, TCrypt_idea,
+                            TCrypt_mars, TCrypt_misty1, TCrypt_rc2, TCrypt_rc5, TCrypt_rc6,
+                            TCrypt_rijndael, TCrypt_serpent, TCrypt_tea, TCrypt_twofish>);
 static_assert(!std::is_abstract_v<TCrypt_rc4>);
 
 // Algorithm classes that each forget one part. None of them is ever constructed: BlockCipher's
@@ -50,32 +50,32 @@ using Base64 = BlockCipher<D, TCrypt_blockcipher64, TwoWords>;
 class NoDecryptBlock final : public Base64<NoDecryptBlock>, public Constants {
  public:
   void SetupKey(const uint8_t*, unsigned) override {}
-  void encryptBlock(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
 };
 
 class NoEncryptBlock final : public Base64<NoEncryptBlock>, public Constants {
  public:
   void SetupKey(const uint8_t*, unsigned) override {}
-  void decryptBlock(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
 };
 
 class NoSetupKey final : public Base64<NoSetupKey>, public Constants {
  public:
-  void encryptBlock(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
-  void decryptBlock(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
 };
 
 class NoConstants final : public Base64<NoConstants> {
  public:
   void SetupKey(const uint8_t*, unsigned) override {}
-  void encryptBlock(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
-  void decryptBlock(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
+  void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const { std::memcpy(out, in, 8); }
 };
 
-static_assert(!block_cipher_implementation<NoDecryptBlock>);
-static_assert(!block_cipher_implementation<NoEncryptBlock>);
-static_assert(!block_cipher_implementation<NoSetupKey>);
-static_assert(!block_cipher_implementation<NoConstants>);
+static_assert(!BlockCipherImplementation<NoDecryptBlock>);
+static_assert(!BlockCipherImplementation<NoEncryptBlock>);
+static_assert(!BlockCipherImplementation<NoSetupKey>);
+static_assert(!BlockCipherImplementation<NoConstants>);
 
 // A block cipher written straight on the base, as DES and ICE once were, that brings the
 // block operations and CBC but not the other modes: it stays abstract.

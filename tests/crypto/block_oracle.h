@@ -15,8 +15,8 @@ namespace velt::test {
 class BlockOracle {
  public:
   virtual ~BlockOracle() = default;
-  virtual void encrypt(const uint8_t* in, uint8_t* out) = 0;
-  virtual void decrypt(const uint8_t* in, uint8_t* out) = 0;
+  virtual void Encrypt(const uint8_t* in, uint8_t* out) = 0;
+  virtual void Decrypt(const uint8_t* in, uint8_t* out) = 0;
 };
 
 // Makes an oracle for the key our cipher was given (the factory maps our key handling, for
@@ -25,11 +25,11 @@ using OracleFactory = std::function<std::unique_ptr<BlockOracle>(const std::vect
 
 // An oracle over an OpenSSL ECB cipher ("AES-128-ECB", "BF-ECB", ...); the legacy provider is
 // loaded when needed. `keyBytes` of 0 means the key length is set from the key.
-OracleFactory opensslEcb(const std::string& name, size_t keyBytes = 0);
+OracleFactory OpensslEcb(const std::string& name, size_t keyBytes = 0);
 
 // Checks cipher `index` keyed with `keyBits` random key bits against the oracle in all five
 // modes, on whole blocks and partial tails, one call and split calls, both directions.
-void expectModesMatchOracle(int cipherIndex, unsigned keyBits, const OracleFactory& oracle,
+void ExpectModesMatchOracle(int cipherIndex, unsigned keyBits, const OracleFactory& oracle,
                             uint64_t seed, int rounds = 8);
 
 }  // namespace velt::test

@@ -1,5 +1,5 @@
 // Block oracles over Crypto++ (test-only), for the ciphers OpenSSL does not carry.
-//   expectModesMatchOracle(1, 256, cryptoppBlock<CryptoPP::Twofish>(), seed);
+//   ExpectModesMatchOracle(1, 256, CryptoppBlock<CryptoPP::Twofish>(), seed);
 // keyBytes zero-fills (or cuts) the key to that length first; rounds and effectiveKeyBits are
 // passed to the library's key setup when non-zero.
 #pragma once
@@ -20,7 +20,8 @@ class CryptoppOracle : public BlockOracle {
   CryptoppOracle(std::vector<uint8_t> key, size_t keyBytes, int rounds, int effectiveKeyBits) {
     if (keyBytes) key.resize(keyBytes, 0);
     if (effectiveKeyBits) {
-      auto params = CryptoPP::MakeParameters(CryptoPP::Name::EffectiveKeyLength(), effectiveKeyBits);
+      auto params =
+          CryptoPP::MakeParameters(CryptoPP::Name::EffectiveKeyLength(), effectiveKeyBits);
       enc_.SetKey(key.data(), key.size(), params);
       dec_.SetKey(key.data(), key.size(), params);
     } else if (rounds) {
@@ -32,8 +33,8 @@ class CryptoppOracle : public BlockOracle {
       dec_.SetKey(key.data(), key.size());
     }
   }
-  void encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
-  void decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
+  void Encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
+  void Decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
 
  private:
   typename Alg::Encryption enc_;
@@ -41,7 +42,7 @@ class CryptoppOracle : public BlockOracle {
 };
 
 template <class Alg>
-OracleFactory cryptoppBlock(size_t keyBytes = 0, int rounds = 0, int effectiveKeyBits = 0) {
+OracleFactory CryptoppBlock(size_t keyBytes = 0, int rounds = 0, int effectiveKeyBits = 0) {
   return [=](const std::vector<uint8_t>& key) -> std::unique_ptr<BlockOracle> {
     return std::make_unique<CryptoppOracle<Alg>>(key, keyBytes, rounds, effectiveKeyBits);
   };

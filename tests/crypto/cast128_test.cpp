@@ -13,16 +13,16 @@ constexpr int kCast128 = 2;
 // that gives OpenSSL the same round count: 10 bytes here, 16 below.
 TEST(Cast128, KeysUpTo80BitsRunTwelveRounds) {
   for (unsigned bits : {80u, 64u, 40u, 76u, 4u})
-    expectModesMatchOracle(kCast128, bits, opensslEcb("CAST5-ECB", 10), bits, 2);
-  expectModesMatchOracle(kCast128, 72, opensslEcb("CAST5-ECB"), 72, 2);
+    ExpectModesMatchOracle(kCast128, bits, OpensslEcb("CAST5-ECB", 10), bits, 2);
+  ExpectModesMatchOracle(kCast128, 72, OpensslEcb("CAST5-ECB"), 72, 2);
 }
 
 TEST(Cast128, LongerKeysRunSixteenRounds) {
-  expectModesMatchOracle(kCast128, 128, opensslEcb("CAST5-ECB"), 128, 4);
-  expectModesMatchOracle(kCast128, 88, opensslEcb("CAST5-ECB"), 88, 2);
+  ExpectModesMatchOracle(kCast128, 128, OpensslEcb("CAST5-ECB"), 128, 4);
+  ExpectModesMatchOracle(kCast128, 88, OpensslEcb("CAST5-ECB"), 88, 2);
   // 84 bits: ten whole key bytes, but more than 80 bits, so 16 rounds.
   for (unsigned bits : {84u, 120u})
-    expectModesMatchOracle(kCast128, bits, opensslEcb("CAST5-ECB", 16), bits, 2);
+    ExpectModesMatchOracle(kCast128, bits, OpensslEcb("CAST5-ECB", 16), bits, 2);
 }
 
 }  // namespace

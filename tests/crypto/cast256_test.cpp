@@ -14,14 +14,14 @@ constexpr int kCast256 = 3;
 // as we do, so those lengths go to it unchanged.
 TEST(Cast256, WordKeysMatchCryptopp) {
   for (unsigned bits : {128u, 160u, 192u, 224u, 256u})
-    expectModesMatchOracle(kCast256, bits, cryptoppBlock<CryptoPP::CAST256>(), bits, 3);
+    ExpectModesMatchOracle(kCast256, bits, CryptoppBlock<CryptoPP::CAST256>(), bits, 3);
 }
 
 // Shorter keys and keys that end inside a word have no meaning there; zero-filled to 256 bits
 // first, they must still agree with ours.
 TEST(Cast256, OtherLengthsMatchCryptoppOnTheZeroFilledKey) {
   for (unsigned bits : {8u, 40u, 64u, 124u, 136u, 200u, 252u})
-    expectModesMatchOracle(kCast256, bits, cryptoppBlock<CryptoPP::CAST256>(32), bits, 2);
+    ExpectModesMatchOracle(kCast256, bits, CryptoppBlock<CryptoPP::CAST256>(32), bits, 2);
 }
 
 }  // namespace

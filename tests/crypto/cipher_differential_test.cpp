@@ -1,7 +1,6 @@
 // Our block ciphers against OpenSSL's, in all five modes, on random keys and lengths.
-#include <gtest/gtest.h>
-
 #include <cryptopp/blowfish.h>
+#include <gtest/gtest.h>
 
 #include "tests/crypto/block_oracle.h"
 #include "tests/crypto/block_oracle_cryptopp.h"
@@ -11,11 +10,11 @@ namespace {
 
 TEST(CipherDifferential, BlowfishAgainstOpenSsl) {
   for (unsigned bits : {64u, 128u, 160u, 192u, 256u, 384u, 448u})
-    expectModesMatchOracle(0, bits, opensslEcb("BF-ECB"), bits);
+    ExpectModesMatchOracle(0, bits, OpensslEcb("BF-ECB"), bits);
 }
 
 TEST(CipherDifferential, BlowfishAgainstCryptopp) {
-  expectModesMatchOracle(0, 128, cryptoppBlock<CryptoPP::Blowfish>(), 99, 2);
+  ExpectModesMatchOracle(0, 128, CryptoppBlock<CryptoPP::Blowfish>(), 99, 2);
 }
 
 }  // namespace

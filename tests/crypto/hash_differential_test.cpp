@@ -19,9 +19,9 @@ namespace {
 
 using Reference = std::function<std::vector<uint8_t>(const std::vector<uint8_t>&)>;
 
-Reference openssl(const char* name) {
+Reference Openssl(const char* name) {
   return [name](const std::vector<uint8_t>& msg) {
-    test::loadOpensslLegacyProviders();
+    test::LoadOpensslLegacyProviders();
     EVP_MD* md = EVP_MD_fetch(nullptr, name, nullptr);
     if (!md) throw std::runtime_error(std::string("OpenSSL has no ") + name);
     std::vector<uint8_t> out(size_t(EVP_MD_get_size(md)));
@@ -33,7 +33,7 @@ Reference openssl(const char* name) {
 }
 
 template <class Hash>
-Reference cryptopp() {
+Reference Cryptopp() {
   return [](const std::vector<uint8_t>& msg) {
     Hash h;
     std::vector<uint8_t> out(Hash::DIGESTSIZE);
@@ -42,44 +42,44 @@ Reference cryptopp() {
   };
 }
 
-void expectMatches(int hashIndex, const Reference& reference) {
-  const HashEntry* e = findHash(hashIndex);
+void ExpectMatches(int hashIndex, const Reference& reference) {
+  const HashEntry* e = FindHash(hashIndex);
   ASSERT_NE(e, nullptr);
   test::Rng rng(uint64_t(hashIndex) * 1000 + 1);
   auto h = e->cls->create();
   std::vector<uint8_t> digest(size_t(e->cls->hashSize / 8));
   for (int i = 0; i < 300; ++i) {
-    auto msg = rng.bytes(rng.below(1001));
-    auto expected = toHex(reference(msg));
+    auto msg = rng.Bytes(rng.Below(1001));
+    auto expected = ToHex(reference(msg));
     h->StartHash();
     h->AddBytes(msg.data(), msg.size());
     h->FinishHash(digest.data());
-    ASSERT_EQ(toHex(digest), expected) << e->label << " length " << msg.size();
+    ASSERT_EQ(ToHex(digest), expected) << e->label << " length " << msg.size();
     h->StartHash();
     for (size_t p = 0; p < msg.size();) {
-      size_t n = std::min(msg.size() - p, rng.below(150));
+      size_t n = std::min(msg.size() - p, rng.Below(150));
       h->AddBytes(msg.data() + p, n);
       p += n;
     }
     h->FinishHash(digest.data());
-    ASSERT_EQ(toHex(digest), expected) << e->label << " in pieces, length " << msg.size();
+    ASSERT_EQ(ToHex(digest), expected) << e->label << " in pieces, length " << msg.size();
   }
 }
 
 TEST(HashDifferential, EveryHashAgreesWithAnIndependentLibrary) {
   // HAVAL is missing: no library pads it the way we do (see haval_test.cpp).
   const std::pair<int, Reference> cases[] = {
-      {0, openssl("MD5")},
-      {1, openssl("MD4")},
-      {3, cryptopp<CryptoPP::RIPEMD128>()},
-      {4, openssl("RIPEMD160")},
-      {5, openssl("SHA1")},
-      {6, openssl("SHA256")},
-      {7, openssl("SHA384")},
-      {8, openssl("SHA512")},
-      {9, cryptopp<CryptoPP::Tiger>()},  // first padding (01), as ours
+      {0, Openssl("MD5")},
+      {1, Openssl("MD4")},
+      {3, Cryptopp<CryptoPP::RIPEMD128>()},
+      {4, Openssl("RIPEMD160")},
+      {5, Openssl("SHA1")},
+      {6, Openssl("SHA256")},
+      {7, Openssl("SHA384")},
+      {8, Openssl("SHA512")},
+      {9, Cryptopp<CryptoPP::Tiger>()},  // first padding (01), as ours
   };
-  for (const auto& [index, reference] : cases) expectMatches(index, reference);
+  for (const auto& [index, reference] : cases) ExpectMatches(index, reference);
 }
 
 }  // namespace

@@ -9,16 +9,16 @@
 namespace velt::crypto {
 namespace {
 
-std::string digestOf(TCrypt_hash& h, const std::vector<uint8_t>& msg) {
+std::string DigestOf(TCrypt_hash& h, const std::vector<uint8_t>& msg) {
   std::vector<uint8_t> d(size_t(h.HashSize() / 8));
   h.StartHash();
   h.AddBytes(msg.data(), msg.size());
   h.FinishHash(d.data());
-  return toHex(d);
+  return ToHex(d);
 }
 
 TEST(HashFramework, LifecycleAndErrors) {
-  for (const auto& e : hashCatalogue()) {
+  for (const auto& e : HashCatalogue()) {
     if (!e.cls) continue;
     SCOPED_TRACE(e.label);
     auto h = e.cls->create();
@@ -46,9 +46,9 @@ TEST(HashFramework, LifecycleAndErrors) {
     // StartHash on an open object restarts it; Burn closes it.
     h->StartHash();
     h->AddText("discarded");
-    auto empty = digestOf(*h, {});
+    auto empty = DigestOf(*h, {});
     auto fresh = e.cls->create();
-    EXPECT_EQ(empty, digestOf(*fresh, {}));
+    EXPECT_EQ(empty, DigestOf(*fresh, {}));
     h->StartHash();
     h->Burn();
     EXPECT_FALSE(h->IsOpen());
@@ -57,20 +57,20 @@ TEST(HashFramework, LifecycleAndErrors) {
 
 TEST(HashFramework, AnySplitOfTheInputGivesTheSameDigest) {
   test::Rng rng(3);
-  for (const auto& e : hashCatalogue()) {
+  for (const auto& e : HashCatalogue()) {
     if (!e.cls) continue;
     SCOPED_TRACE(e.label);
     auto h = e.cls->create();
     for (size_t len : {0, 1, 55, 56, 63, 64, 65, 111, 112, 127, 128, 129, 300}) {
-      auto msg = rng.bytes(len);
-      auto whole = digestOf(*h, msg);
+      auto msg = rng.Bytes(len);
+      auto whole = DigestOf(*h, msg);
       for (size_t cut = 0; cut <= len; cut += (len < 20 ? 1 : 13)) {
         std::vector<uint8_t> d(size_t(h->HashSize() / 8));
         h->StartHash();
         h->AddBytes(msg.data(), cut);
         h->AddBytes(msg.data() + cut, len - cut);
         h->FinishHash(d.data());
-        ASSERT_EQ(toHex(d), whole) << "length " << len << " cut at " << cut;
+        ASSERT_EQ(ToHex(d), whole) << "length " << len << " cut at " << cut;
       }
     }
   }

@@ -25,7 +25,7 @@ struct Published {
 };
 
 // The [HAVAL_5_256] lines of the published vectors file: "<hex message or (empty)> <digest>".
-std::vector<Published> publishedHaval256Pass5() {
+std::vector<Published> PublishedHaval256Pass5() {
   std::ifstream in(std::string(VELT_TEST_DATA_DIR) + "/published-vectors.txt");
   std::vector<Published> rows;
   bool inSection = false;
@@ -35,13 +35,13 @@ std::vector<Published> publishedHaval256Pass5() {
     std::istringstream fields(line);
     std::string msg, digest;
     fields >> msg >> digest;
-    rows.push_back({msg == "(empty)" ? std::vector<uint8_t>{} : fromHex(msg), digest});
+    rows.push_back({msg == "(empty)" ? std::vector<uint8_t>{} : FromHex(msg), digest});
   }
   return rows;
 }
 
 TEST(Haval, CompressionReproducesPublishedValuesWithReferencePadding) {
-  auto rows = publishedHaval256Pass5();
+  auto rows = PublishedHaval256Pass5();
   ASSERT_EQ(rows.size(), 6u);
   HavalWithReferencePadding h;
   uint8_t digest[32];
@@ -49,7 +49,7 @@ TEST(Haval, CompressionReproducesPublishedValuesWithReferencePadding) {
     h.StartHash();
     h.AddBytes(r.msg.data(), r.msg.size());
     h.FinishHash(digest);
-    EXPECT_EQ(toHex(digest, sizeof digest), r.digest) << toHex(r.msg);
+    EXPECT_EQ(ToHex(digest, sizeof digest), r.digest) << ToHex(r.msg);
   }
 }
 

@@ -19,23 +19,23 @@ struct Row {
 };
 
 const Row kRows[] = {
-    {6, 20, "Ice", 64},     {7, 21, "Thin Ice", 64}, {8, 22, "Ice2", 128},
+    {6, 20, "Ice", 64},      {7, 21, "Thin Ice", 64}, {8, 22, "Ice2", 128},
     {11, 11, "Misty1", 128}, {18, 25, "Tea", 128},
 };
 
-std::string encryptBlockHex(int index, const std::vector<uint8_t>& key, unsigned bits,
+std::string EncryptBlockHex(int index, const std::vector<uint8_t>& key, unsigned bits,
                             const std::vector<uint8_t>& block) {
-  auto c = createCipher(index);
+  auto c = CreateCipher(index);
   c->InitWithKey(key.data(), bits, nullptr);
   std::vector<uint8_t> out(8);
   dynamic_cast<TCrypt_blockcipher&>(*c).EncryptBlock(block.data(), out.data());
-  return toHex(out);
+  return ToHex(out);
 }
 
 TEST(IceMisty1Tea, ClassQueries) {
   for (const Row& r : kRows) {
     SCOPED_TRACE(r.algorithm);
-    const CipherClass* cls = findCipher(r.index)->cls;
+    const CipherClass* cls = FindCipher(r.index)->cls;
     EXPECT_EQ(cls->id, r.id);
     EXPECT_STREQ(cls->algorithm, r.algorithm);
     EXPECT_EQ(cls->maxKeySize, r.maxKeySize);
@@ -52,14 +52,14 @@ TEST(IceMisty1Tea, ShortKeysAreZeroFilled) {
   test::Rng rng(11);
   for (const Row& r : kRows) {
     const size_t maxBytes = size_t(r.maxKeySize / 8);
-    auto block = rng.bytes(8);
+    auto block = rng.Bytes(8);
     for (unsigned bits = 4; bits < unsigned(r.maxKeySize); bits += 4) {
       SCOPED_TRACE(std::string(r.algorithm) + " " + std::to_string(bits) + " bits");
-      auto key = rng.bytes(maxBytes);
+      auto key = rng.Bytes(maxBytes);
       std::vector<uint8_t> padded(maxBytes, 0);
       std::copy(key.begin(), key.begin() + bits / 8, padded.begin());  // a half byte is dropped
-      EXPECT_EQ(encryptBlockHex(r.index, key, bits, block),
-                encryptBlockHex(r.index, padded, unsigned(r.maxKeySize), block));
+      EXPECT_EQ(EncryptBlockHex(r.index, key, bits, block),
+                EncryptBlockHex(r.index, padded, unsigned(r.maxKeySize), block));
     }
   }
 }
@@ -68,12 +68,12 @@ TEST(IceMisty1Tea, EveryByteOfTheLongestKeyCounts) {
   test::Rng rng(12);
   for (const Row& r : kRows) {
     const size_t maxBytes = size_t(r.maxKeySize / 8);
-    auto key = rng.bytes(maxBytes), block = rng.bytes(8);
-    auto base = encryptBlockHex(r.index, key, unsigned(r.maxKeySize), block);
+    auto key = rng.Bytes(maxBytes), block = rng.Bytes(8);
+    auto base = EncryptBlockHex(r.index, key, unsigned(r.maxKeySize), block);
     for (size_t i = 0; i < maxBytes; ++i) {
       auto changed = key;
       changed[i] ^= 0x01;
-      EXPECT_NE(encryptBlockHex(r.index, changed, unsigned(r.maxKeySize), block), base)
+      EXPECT_NE(EncryptBlockHex(r.index, changed, unsigned(r.maxKeySize), block), base)
           << r.algorithm << " key byte " << i;
     }
   }
@@ -82,10 +82,10 @@ TEST(IceMisty1Tea, EveryByteOfTheLongestKeyCounts) {
 // The three levels share the S-boxes and the key schedule code but must not share rounds:
 // under one key each level gives its own block, and ICE2 with a 64-bit key is not ICE.
 TEST(IceMisty1Tea, IceLevelsDiffer) {
-  auto key = fromHex("0123456789abcdef"), block = fromHex("0000000000000000");
-  auto ice = encryptBlockHex(6, key, 64, block);
-  auto thin = encryptBlockHex(7, key, 64, block);
-  auto ice2 = encryptBlockHex(8, key, 64, block);
+  auto key = FromHex("0123456789abcdef"), block = FromHex("0000000000000000");
+  auto ice = EncryptBlockHex(6, key, 64, block);
+  auto thin = EncryptBlockHex(7, key, 64, block);
+  auto ice2 = EncryptBlockHex(8, key, 64, block);
   EXPECT_NE(ice, thin);
   EXPECT_NE(ice, ice2);
   EXPECT_NE(thin, ice2);

@@ -1,7 +1,6 @@
 // IDEA against Crypto++ (the system's OpenSSL is built without IDEA).
-#include <gtest/gtest.h>
-
 #include <cryptopp/idea.h>
+#include <gtest/gtest.h>
 
 #include "crypto/block_cipher.h"
 #include "crypto/cipher_catalogue.h"
@@ -15,9 +14,9 @@ namespace {
 constexpr int kIdea = 9;
 
 TEST(Idea, MatchesCryptopp) {
-  expectModesMatchOracle(kIdea, 128, cryptoppBlock<CryptoPP::IDEA>(), 128, 4);
+  ExpectModesMatchOracle(kIdea, 128, CryptoppBlock<CryptoPP::IDEA>(), 128, 4);
   for (unsigned bits : {64u, 100u, 4u})
-    expectModesMatchOracle(kIdea, bits, cryptoppBlock<CryptoPP::IDEA>(16), bits, 2);
+    ExpectModesMatchOracle(kIdea, bits, CryptoppBlock<CryptoPP::IDEA>(16), bits, 2);
 }
 
 // Zero words stand for 2^16 in the multiplications, a case random data almost never reaches:
@@ -28,21 +27,21 @@ TEST(Idea, ZeroWordsMatchCryptopp) {
   const char* blocks[] = {"0000000000000000", "ffffffffffffffff", "0000ffff0000ffff",
                           "0001000000010000", "ffff0001fffe0000"};
   for (const char* keyHex : keys) {
-    auto key = crypto::fromHex(keyHex);
-    auto c = crypto::createCipher(kIdea);
+    auto key = crypto::FromHex(keyHex);
+    auto c = crypto::CreateCipher(kIdea);
     auto& ours = dynamic_cast<crypto::TCrypt_blockcipher&>(*c);
     ours.InitWithKey(key.data(), 128, nullptr);
-    auto oracle = cryptoppBlock<CryptoPP::IDEA>()(key);
+    auto oracle = CryptoppBlock<CryptoPP::IDEA>()(key);
     for (const char* blockHex : blocks) {
       SCOPED_TRACE(std::string(keyHex) + " " + blockHex);
-      auto block = crypto::fromHex(blockHex);
+      auto block = crypto::FromHex(blockHex);
       std::vector<uint8_t> got(8), want(8);
       ours.EncryptBlock(block.data(), got.data());
-      oracle->encrypt(block.data(), want.data());
-      EXPECT_EQ(crypto::toHex(got), crypto::toHex(want));
+      oracle->Encrypt(block.data(), want.data());
+      EXPECT_EQ(crypto::ToHex(got), crypto::ToHex(want));
       ours.DecryptBlock(block.data(), got.data());
-      oracle->decrypt(block.data(), want.data());
-      EXPECT_EQ(crypto::toHex(got), crypto::toHex(want));
+      oracle->Decrypt(block.data(), want.data());
+      EXPECT_EQ(crypto::ToHex(got), crypto::ToHex(want));
     }
   }
 }

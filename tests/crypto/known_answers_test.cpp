@@ -12,26 +12,26 @@
 namespace velt::crypto {
 namespace {
 
-const HashEntry* hashByName(const std::string& name) {
-  for (const auto& e : hashCatalogue())
+const HashEntry* HashByName(const std::string& name) {
+  for (const auto& e : HashCatalogue())
     if (name == e.engineName) return e.cls ? &e : nullptr;
   return nullptr;
 }
 
-const CipherEntry* cipherByLabel(const std::string& label) {
-  for (const auto& e : cipherCatalogue())
+const CipherEntry* CipherByLabel(const std::string& label) {
+  for (const auto& e : CipherCatalogue())
     if (label == e.label) return e.cls ? &e : nullptr;
   return nullptr;
 }
 
 TEST(KnownAnswers, Hashes) {
-  auto records = test::readVecFolder("hashes");
+  auto records = test::ReadVecFolder("hashes");
   ASSERT_FALSE(records.empty());
   for (const auto& r : records) {
     SCOPED_TRACE(r.section + " record at line " + std::to_string(r.line));
-    const HashEntry* e = hashByName(r.section);
+    const HashEntry* e = HashByName(r.section);
     ASSERT_NE(e, nullptr) << "no hash named " << r.section;
-    auto msg = fromHex(r.at("In"));
+    auto msg = FromHex(r.at("In"));
     auto expected = r.at("Out");
     std::vector<uint8_t> digest(size_t(e->cls->hashSize / 8));
 
@@ -39,7 +39,7 @@ TEST(KnownAnswers, Hashes) {
     h->StartHash();
     h->AddBytes(msg.data(), msg.size());
     h->FinishHash(digest.data());
-    EXPECT_EQ(toHex(digest), expected);
+    EXPECT_EQ(ToHex(digest), expected);
 
     // The same message fed one byte at a time, and split at every 7th byte.
     for (size_t step : {size_t(1), size_t(7)}) {
@@ -47,21 +47,21 @@ TEST(KnownAnswers, Hashes) {
       for (size_t i = 0; i < msg.size(); i += step)
         h->AddBytes(msg.data() + i, std::min(step, msg.size() - i));
       h->FinishHash(digest.data());
-      EXPECT_EQ(toHex(digest), expected) << "fed in pieces of " << step;
+      EXPECT_EQ(ToHex(digest), expected) << "fed in pieces of " << step;
     }
   }
 }
 
 TEST(KnownAnswers, Ciphers) {
-  auto records = test::readVecFolder("ciphers");
+  auto records = test::ReadVecFolder("ciphers");
   ASSERT_FALSE(records.empty());
   for (const auto& r : records) {
     SCOPED_TRACE(r.section + " record at line " + std::to_string(r.line));
-    const CipherEntry* e = cipherByLabel(r.section);
+    const CipherEntry* e = CipherByLabel(r.section);
     ASSERT_NE(e, nullptr) << "no cipher labelled " << r.section;
-    auto key = fromHex(r.at("Key"));
-    auto in = fromHex(r.at("In"));
-    auto out = fromHex(r.at("Out"));
+    auto key = FromHex(r.at("Key"));
+    auto in = FromHex(r.at("In"));
+    auto out = FromHex(r.at("Out"));
     ASSERT_EQ(in.size(), out.size());
     auto c = e->cls->create();
     c->InitWithKey(key.data(), unsigned(key.size() * 8), nullptr);
@@ -69,26 +69,26 @@ TEST(KnownAnswers, Ciphers) {
     if (auto* b = dynamic_cast<TCrypt_blockcipher*>(c.get())) {
       ASSERT_EQ(in.size(), size_t(b->BlockSize() / 8));
       b->EncryptBlock(in.data(), got.data());
-      EXPECT_EQ(toHex(got), toHex(out));
+      EXPECT_EQ(ToHex(got), ToHex(out));
       b->DecryptBlock(out.data(), got.data());
-      EXPECT_EQ(toHex(got), toHex(in));
+      EXPECT_EQ(ToHex(got), ToHex(in));
     } else {
       c->EncryptBytes(in.data(), got.data(), in.size());
-      EXPECT_EQ(toHex(got), toHex(out));
+      EXPECT_EQ(ToHex(got), ToHex(out));
       c->RestartChain();
       c->DecryptBytes(out.data(), got.data(), out.size());
-      EXPECT_EQ(toHex(got), toHex(in));
+      EXPECT_EQ(ToHex(got), ToHex(in));
     }
   }
 }
 
 TEST(KnownAnswers, EveryRegisteredClassPassesItsSelfCheck) {
-  for (const auto& e : hashCatalogue()) {
+  for (const auto& e : HashCatalogue()) {
     if (!e.cls) continue;
     EXPECT_TRUE(e.cls->selfCheck()) << e.label;
     EXPECT_TRUE(e.cls->create()->SelfCheck()) << e.label;
   }
-  for (const auto& e : cipherCatalogue()) {
+  for (const auto& e : CipherCatalogue()) {
     if (!e.cls) continue;
     EXPECT_TRUE(e.cls->selfCheck()) << e.label;
     EXPECT_TRUE(e.cls->create()->SelfCheck()) << e.label;

@@ -30,26 +30,26 @@ class CryptoppMars : public Dir {
     const uint8_t dummy[16] = {};
     this->SetKey(dummy, sizeof dummy);
   }
-  void setSubkeys(const uint32_t* k) { std::copy(k, k + 40, this->m_k.begin()); }
-  void subkeys(uint32_t* k) const { std::copy(this->m_k.begin(), this->m_k.end(), k); }
+  void SetSubkeys(const uint32_t* k) { std::copy(k, k + 40, this->m_k.begin()); }
+  void Subkeys(uint32_t* k) const { std::copy(this->m_k.begin(), this->m_k.end(), k); }
 };
 using CryptoppMarsEnc = CryptoppMars<CryptoPP::MARS::Encryption>;
 using CryptoppMarsDec = CryptoppMars<CryptoPP::MARS::Decryption>;
 
-std::vector<uint32_t> keyWords(const std::vector<uint8_t>& key) {
+std::vector<uint32_t> KeyWords(const std::vector<uint8_t>& key) {
   std::vector<uint32_t> w(key.size() / 4);
-  for (size_t i = 0; i < w.size(); ++i) w[i] = crypto::loadLe32(&key[4 * i]);
+  for (size_t i = 0; i < w.size(); ++i) w[i] = crypto::LoadLe32(&key[4 * i]);
   return w;
 }
 
 class MarsRoundsOracle : public BlockOracle {
  public:
   explicit MarsRoundsOracle(const uint32_t* subkeys) {
-    enc_.setSubkeys(subkeys);
-    dec_.setSubkeys(subkeys);
+    enc_.SetSubkeys(subkeys);
+    dec_.SetSubkeys(subkeys);
   }
-  void encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
-  void decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
+  void Encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
+  void Decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
 
  private:
   CryptoppMarsEnc enc_;
@@ -57,8 +57,8 @@ class MarsRoundsOracle : public BlockOracle {
 };
 
 // Crypto++'s rounds keyed with our expansion of the key.
-std::unique_ptr<BlockOracle> roundsUnderOurExpansion(const std::vector<uint8_t>& key) {
-  auto words = keyWords(key);
+std::unique_ptr<BlockOracle> RoundsUnderOurExpansion(const std::vector<uint8_t>& key) {
+  auto words = KeyWords(key);
   uint32_t k[40];
   TCrypt_mars::ExpandKey(words.data(), words.size(), k);
   return std::make_unique<MarsRoundsOracle>(k);
@@ -68,22 +68,22 @@ TEST(Mars, RoundsMatchCryptoppUnderArbitrarySubkeys) {
   Rng rng(13);
   for (int trial = 0; trial < 200; ++trial) {
     uint32_t k[40];
-    for (auto& w : k) w = uint32_t(rng.engine()());
+    for (auto& w : k) w = uint32_t(rng.Engine()());
     TCrypt_mars ours;
     ours.LoadSubkeys(k);
     CryptoppMarsEnc enc;
     CryptoppMarsDec dec;
-    enc.setSubkeys(k);
-    dec.setSubkeys(k);
-    auto block = rng.bytes(16);
+    enc.SetSubkeys(k);
+    dec.SetSubkeys(k);
+    auto block = rng.Bytes(16);
     uint8_t expected[16], got[16];
     enc.ProcessBlock(block.data(), expected);
-    ours.encryptBlock(block.data(), got);
-    ASSERT_EQ(crypto::toHex(got, 16), crypto::toHex(expected, 16)) << "trial " << trial;
+    ours.EncryptBlockRaw(block.data(), got);
+    ASSERT_EQ(crypto::ToHex(got, 16), crypto::ToHex(expected, 16)) << "trial " << trial;
     dec.ProcessBlock(block.data(), expected);
     std::copy(block.begin(), block.end(), got);
-    ours.decryptBlock(got, got);  // in place
-    ASSERT_EQ(crypto::toHex(got, 16), crypto::toHex(expected, 16)) << "trial " << trial;
+    ours.DecryptBlockRaw(got, got);  // in place
+    ASSERT_EQ(crypto::ToHex(got, 16), crypto::ToHex(expected, 16)) << "trial " << trial;
   }
 }
 
@@ -102,18 +102,18 @@ TEST(Mars, RoundsGiveThePublishedBlocksUnderTheRevisedExpansion) {
     std::string keyHex, plainHex, cipherHex;
     fields >> keyHex >> plainHex >> cipherHex;
     SCOPED_TRACE(line);
-    auto key = crypto::fromHex(keyHex), plain = crypto::fromHex(plainHex);
+    auto key = crypto::FromHex(keyHex), plain = crypto::FromHex(plainHex);
     uint32_t k[40];
     CryptoppMarsEnc opened;
     opened.SetKey(key.data(), key.size());
-    opened.subkeys(k);
+    opened.Subkeys(k);
     TCrypt_mars ours;
     ours.LoadSubkeys(k);
     uint8_t block[16];
-    ours.encryptBlock(plain.data(), block);
-    EXPECT_EQ(crypto::toHex(block, 16), cipherHex);
-    ours.decryptBlock(block, block);
-    EXPECT_EQ(crypto::toHex(block, 16), plainHex);
+    ours.EncryptBlockRaw(plain.data(), block);
+    EXPECT_EQ(crypto::ToHex(block, 16), cipherHex);
+    ours.DecryptBlockRaw(block, block);
+    EXPECT_EQ(crypto::ToHex(block, 16), plainHex);
     ++checked;
   }
   EXPECT_EQ(checked, 9);
@@ -123,7 +123,7 @@ TEST(Mars, RoundsGiveThePublishedBlocksUnderTheRevisedExpansion) {
 // the wiring of the expansion into the object, for every key length the expansion takes.
 TEST(Mars, ModesMatchCryptoppRoundsUnderOurExpansion) {
   for (unsigned bits : {32u, 40u, 128u, 160u, 192u, 256u, 384u, 512u, 1024u, 1248u})
-    expectModesMatchOracle(kMars, bits, roundsUnderOurExpansion, bits, 2);
+    ExpectModesMatchOracle(kMars, bits, RoundsUnderOurExpansion, bits, 2);
 }
 
 // The expansion must leave no multiplication key (odd subkeys 5 to 35) with a run of ten equal
@@ -131,9 +131,9 @@ TEST(Mars, ModesMatchCryptoppRoundsUnderOurExpansion) {
 TEST(Mars, MultiplicationKeysHaveNoLongRuns) {
   Rng rng(29);
   for (int trial = 0; trial < 3000; ++trial) {
-    size_t n = 1 + rng.below(39);
+    size_t n = 1 + rng.Below(39);
     std::vector<uint32_t> key(n);
-    for (auto& w : key) w = uint32_t(rng.engine()());
+    for (auto& w : key) w = uint32_t(rng.Engine()());
     uint32_t k[40];
     TCrypt_mars::ExpandKey(key.data(), n, k);
     for (int i = 5; i <= 35; i += 2) {
@@ -166,7 +166,7 @@ TEST(Mars, KeysShorterThanOneWordAreRefused) {
 // The key is n = L/32 whole words: bits beyond the last whole word do not count.
 TEST(Mars, BitsPastTheLastWholeWordAreIgnored) {
   Rng rng(5);
-  auto key = rng.bytes(160);
+  auto key = rng.Bytes(160);
   for (unsigned bits : {36u, 60u, 1244u}) {
     TCrypt_mars whole, partial;
     whole.InitWithKey(key.data(), bits / 32 * 32, nullptr);
@@ -174,7 +174,7 @@ TEST(Mars, BitsPastTheLastWholeWordAreIgnored) {
     uint8_t a[16] = {}, b[16] = {};
     whole.EncryptBlock(a, a);
     partial.EncryptBlock(b, b);
-    EXPECT_EQ(crypto::toHex(a, 16), crypto::toHex(b, 16)) << bits;
+    EXPECT_EQ(crypto::ToHex(a, 16), crypto::ToHex(b, 16)) << bits;
   }
 }
 

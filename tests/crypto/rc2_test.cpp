@@ -1,10 +1,10 @@
 // RC2 against Crypto++ with an effective key length of 1024 bits, and the RFC 2268 vectors
 // for the effective lengths they were published with.
-#include <gtest/gtest.h>
+#include "crypto/ciphers/rc2.h"
 
 #include <cryptopp/rc2.h>
+#include <gtest/gtest.h>
 
-#include "crypto/ciphers/rc2.h"
 #include "crypto/hex.h"
 #include "tests/crypto/block_oracle.h"
 #include "tests/crypto/block_oracle_cryptopp.h"
@@ -16,12 +16,12 @@ constexpr int kRc2 = 12;
 
 TEST(Rc2, MatchesCryptoppWithEffectiveKeyLength1024) {
   for (unsigned bits : {128u, 8u, 64u, 160u, 512u, 1024u})
-    expectModesMatchOracle(kRc2, bits, cryptoppBlock<CryptoPP::RC2>(0, 0, 1024), bits, 2);
+    ExpectModesMatchOracle(kRc2, bits, CryptoppBlock<CryptoPP::RC2>(0, 0, 1024), bits, 2);
 }
 
 // A 4-bit key holds no whole byte: it runs as a single zero byte.
 TEST(Rc2, KeyShorterThanOneByteRunsAsOneZeroByte) {
-  expectModesMatchOracle(kRc2, 4, cryptoppBlock<CryptoPP::RC2>(1, 0, 1024), 4, 1);
+  ExpectModesMatchOracle(kRc2, 4, CryptoppBlock<CryptoPP::RC2>(1, 0, 1024), 4, 1);
 }
 
 // RFC 2268 section 5.
@@ -43,14 +43,14 @@ TEST(Rc2, MatchesRfc2268Vectors) {
   };
   for (const auto& v : vectors) {
     SCOPED_TRACE(std::string(v.key) + " effective bits " + std::to_string(v.effectiveBits));
-    auto key = crypto::fromHex(v.key), plain = crypto::fromHex(v.plain);
+    auto key = crypto::FromHex(v.key), plain = crypto::FromHex(v.plain);
     crypto::TCrypt_rc2 c(v.effectiveBits);
     c.InitWithKey(key.data(), unsigned(key.size() * 8), nullptr);
     uint8_t block[8];
     c.EncryptBlock(plain.data(), block);
-    EXPECT_EQ(crypto::toHex(block, 8), v.cipher);
+    EXPECT_EQ(crypto::ToHex(block, 8), v.cipher);
     c.DecryptBlock(block, block);
-    EXPECT_EQ(crypto::toHex(block, 8), v.plain);
+    EXPECT_EQ(crypto::ToHex(block, 8), v.plain);
   }
 }
 

@@ -1,4 +1,6 @@
 // RC4 against OpenSSL's, and the per-call restart of its generator that files depend on.
+#include "crypto/ciphers/rc4.h"
+
 #include <gtest/gtest.h>
 #include <openssl/evp.h>
 #include <openssl/provider.h>
@@ -7,7 +9,6 @@
 
 #include "crypto/block_cipher.h"
 #include "crypto/cipher_catalogue.h"
-#include "crypto/ciphers/rc4.h"
 #include "crypto/errors.h"
 #include "crypto/hex.h"
 #include "tests/support/openssl_providers.h"
@@ -17,8 +18,8 @@ namespace velt::crypto {
 namespace {
 
 // One continuous RC4 key stream over `data`, from OpenSSL (legacy provider).
-std::vector<uint8_t> plainRc4(const std::vector<uint8_t>& key, const std::vector<uint8_t>& data) {
-  test::loadOpensslLegacyProviders();
+std::vector<uint8_t> PlainRc4(const std::vector<uint8_t>& key, const std::vector<uint8_t>& data) {
+  test::LoadOpensslLegacyProviders();
   EVP_CIPHER* rc4 = EVP_CIPHER_fetch(nullptr, "RC4", nullptr);
   if (!rc4) throw std::runtime_error("OpenSSL has no RC4");
   EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
@@ -35,13 +36,13 @@ std::vector<uint8_t> plainRc4(const std::vector<uint8_t>& key, const std::vector
   return out;
 }
 
-std::unique_ptr<TCrypt_cipher> keyed(const std::vector<uint8_t>& key) {
-  auto c = createCipher(13);
+std::unique_ptr<TCrypt_cipher> Keyed(const std::vector<uint8_t>& key) {
+  auto c = CreateCipher(13);
   c->InitWithKey(key.data(), unsigned(key.size() * 8), nullptr);
   return c;
 }
 
-std::vector<uint8_t> encryptOnce(TCrypt_cipher& c, const std::vector<uint8_t>& in) {
+std::vector<uint8_t> EncryptOnce(TCrypt_cipher& c, const std::vector<uint8_t>& in) {
   std::vector<uint8_t> out(in.size());
   c.EncryptBytes(in.data(), out.data(), in.size());
   return out;
@@ -51,12 +52,12 @@ TEST(Rc4, OneCallIsPlainRc4) {
   test::Rng rng(13);
   for (int round = 0; round < 40; ++round) {
     // 8 to 256 bytes, both ends included.
-    auto key = rng.bytes(round == 0 ? 8 : round == 1 ? 256 : 8 + rng.below(249));
-    auto data = rng.bytes(rng.below(3) == 0 ? 20000 : rng.below(9000));
-    SCOPED_TRACE("key " + toHex(key) + " length " + std::to_string(data.size()));
-    auto c = keyed(key);
-    auto expected = plainRc4(key, data);
-    EXPECT_EQ(toHex(encryptOnce(*c, data)), toHex(expected));
+    auto key = rng.Bytes(round == 0 ? 8 : round == 1 ? 256 : 8 + rng.Below(249));
+    auto data = rng.Bytes(rng.Below(3) == 0 ? 20000 : rng.Below(9000));
+    SCOPED_TRACE("key " + ToHex(key) + " length " + std::to_string(data.size()));
+    auto c = Keyed(key);
+    auto expected = PlainRc4(key, data);
+    EXPECT_EQ(ToHex(EncryptOnce(*c, data)), ToHex(expected));
     // Decryption is the same operation; it runs from the saved table after RestartChain.
     c->RestartChain();
     auto back = expected;
@@ -67,30 +68,30 @@ TEST(Rc4, OneCallIsPlainRc4) {
 
 TEST(Rc4, StreamsRestartTheGeneratorAtEveryChunk) {
   test::Rng rng(8192);
-  auto key = rng.bytes(16);
-  auto plain = rng.bytes(20000);
+  auto key = rng.Bytes(16);
+  auto plain = rng.Bytes(20000);
   TMemoryStream src(plain), enc;
-  auto c = keyed(key);
+  auto c = Keyed(key);
   ASSERT_EQ(c->EncryptStream(src, enc, plain.size()), plain.size());
   const auto& got = enc.Bytes();
-  auto continuous = plainRc4(key, plain);
+  auto continuous = PlainRc4(key, plain);
 
   // The first chunk is plain RC4.
-  EXPECT_EQ(toHex(std::vector<uint8_t>(got.begin(), got.begin() + 8192)),
-            toHex(std::vector<uint8_t>(continuous.begin(), continuous.begin() + 8192)));
+  EXPECT_EQ(ToHex(std::vector<uint8_t>(got.begin(), got.begin() + 8192)),
+            ToHex(std::vector<uint8_t>(continuous.begin(), continuous.begin() + 8192)));
   // From byte 8192 on it is neither the continued key stream nor the first chunk's key stream
   // again: i and j restart at zero on the table the first chunk left.
   auto keyStream = [&](const std::vector<uint8_t>& cipher, size_t at) {
     std::vector<uint8_t> ks(64);
     for (size_t i = 0; i < ks.size(); ++i) ks[i] = uint8_t(cipher[at + i] ^ plain[at + i]);
-    return toHex(ks);
+    return ToHex(ks);
   };
   for (size_t at : {size_t(8192), size_t(16384)}) {
     EXPECT_NE(keyStream(got, at), keyStream(continuous, at)) << at;
     EXPECT_NE(keyStream(got, at), keyStream(got, 0)) << at;
   }
 
-  auto d = keyed(key);
+  auto d = Keyed(key);
   enc.Seek(0);
   TMemoryStream dec;
   ASSERT_EQ(d->DecryptStream(enc, dec, plain.size()), plain.size());
@@ -99,40 +100,40 @@ TEST(Rc4, StreamsRestartTheGeneratorAtEveryChunk) {
 
 TEST(Rc4, AStreamOfOneChunkIsPlainRc4) {
   test::Rng rng(100);
-  auto key = rng.bytes(20);
-  auto plain = rng.bytes(100);
+  auto key = rng.Bytes(20);
+  auto plain = rng.Bytes(100);
   TMemoryStream src(plain), enc;
-  keyed(key)->EncryptStream(src, enc, plain.size());
-  EXPECT_EQ(toHex(enc.Bytes()), toHex(plainRc4(key, plain)));
+  Keyed(key)->EncryptStream(src, enc, plain.size());
+  EXPECT_EQ(ToHex(enc.Bytes()), ToHex(PlainRc4(key, plain)));
 }
 
 TEST(Rc4, RestartChainGivesTheFirstCallsOutputAgain) {
   test::Rng rng(3);
-  auto key = rng.bytes(32);
-  auto plain = rng.bytes(500);
-  auto c = keyed(key);
-  auto first = encryptOnce(*c, plain);
-  auto second = encryptOnce(*c, plain);
+  auto key = rng.Bytes(32);
+  auto plain = rng.Bytes(500);
+  auto c = Keyed(key);
+  auto first = EncryptOnce(*c, plain);
+  auto second = EncryptOnce(*c, plain);
   EXPECT_NE(second, first);
   c->RestartChain();
-  EXPECT_EQ(encryptOnce(*c, plain), first);
-  EXPECT_EQ(encryptOnce(*c, plain), second);
+  EXPECT_EQ(EncryptOnce(*c, plain), first);
+  EXPECT_EQ(EncryptOnce(*c, plain), second);
 }
 
 TEST(Rc4, TheInitialVectorIsIgnored) {
   std::vector<uint8_t> key(16, 0x33), iv(16, 0x77), plain(64, 0);
-  auto withVector = createCipher(13);
+  auto withVector = CreateCipher(13);
   withVector->InitWithKey(key.data(), 128, iv.data());
-  EXPECT_EQ(encryptOnce(*withVector, plain), encryptOnce(*keyed(key), plain));
+  EXPECT_EQ(EncryptOnce(*withVector, plain), EncryptOnce(*Keyed(key), plain));
 }
 
 // 4 bits pass the key size check but hold no whole byte; the schedule must not cycle over an
 // empty key (a division by zero or a read past it).
 TEST(Rc4, AKeyWithoutAWholeByteRunsAsTheZeroByte) {
   std::vector<uint8_t> key = {0xAB}, data(40, 0x11);
-  auto c = createCipher(13);
+  auto c = CreateCipher(13);
   c->InitWithKey(key.data(), 4, nullptr);
-  EXPECT_EQ(toHex(encryptOnce(*c, data)), toHex(plainRc4({0x00}, data)));
+  EXPECT_EQ(ToHex(EncryptOnce(*c, data)), ToHex(PlainRc4({0x00}, data)));
 }
 
 TEST(Rc4, ClassQueriesAndUnkeyedUse) {
@@ -141,7 +142,7 @@ TEST(Rc4, ClassQueriesAndUnkeyedUse) {
   EXPECT_STREQ(cls.algorithm, "RC4");
   EXPECT_EQ(cls.maxKeySize, 2048);
   EXPECT_EQ(cls.blockSize, -1);
-  EXPECT_EQ(findCipher(13)->cls, &cls);
+  EXPECT_EQ(FindCipher(13)->cls, &cls);
   auto c = cls.create();
   EXPECT_EQ(c->Id(), 19);
   EXPECT_EQ(c->Algorithm(), "RC4");

@@ -12,7 +12,7 @@ constexpr int kRc6 = 15;
 
 TEST(Rc6, MatchesCryptopp) {
   for (unsigned bits : {128u, 192u, 256u})
-    expectModesMatchOracle(kRc6, bits, cryptoppBlock<CryptoPP::RC6>(), bits, 3);
+    ExpectModesMatchOracle(kRc6, bits, CryptoppBlock<CryptoPP::RC6>(), bits, 3);
 }
 
 // Crypto++ refuses keys other than 16, 24 and 32 bytes at SetKey, but its key schedule below
@@ -24,8 +24,8 @@ class Rc6AnyLengthOracle : public BlockOracle {
     enc_.UncheckedSetKey(key.data(), unsigned(key.size()), CryptoPP::g_nullNameValuePairs);
     dec_.UncheckedSetKey(key.data(), unsigned(key.size()), CryptoPP::g_nullNameValuePairs);
   }
-  void encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
-  void decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
+  void Encrypt(const uint8_t* in, uint8_t* out) override { enc_.ProcessBlock(in, out); }
+  void Decrypt(const uint8_t* in, uint8_t* out) override { dec_.ProcessBlock(in, out); }
 
  private:
   CryptoPP::RC6::Encryption enc_;
@@ -40,7 +40,7 @@ TEST(Rc6, OtherKeyLengthsMatchCryptoppKeySchedule) {
     return std::make_unique<Rc6AnyLengthOracle>(key);
   };
   for (unsigned bits : {4u, 8u, 24u, 36u, 160u, 384u, 512u, 1404u, 1408u, 1416u, 1440u, 2048u})
-    expectModesMatchOracle(kRc6, bits, oracle, bits, 2);
+    ExpectModesMatchOracle(kRc6, bits, oracle, bits, 2);
 }
 
 }  // namespace

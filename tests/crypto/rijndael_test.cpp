@@ -25,12 +25,12 @@ class EngineScope {
   ~EngineScope() { TCrypt_rijndael::LimitEngine(Engine::AesWide); }
 };
 
-bool cpuHas(Engine e) {
+bool CpuHas(Engine e) {
   EngineScope unlimited(Engine::AesWide);
   return TCrypt_rijndael::ActiveEngine() >= e;
 }
 
-const char* engineName(Engine e) {
+const char* EngineName(Engine e) {
   switch (e) {
     case Engine::AesWide:
       return "Vaes";
@@ -44,7 +44,7 @@ const char* engineName(Engine e) {
 class RijndaelPaths : public ::testing::TestWithParam<Engine> {
  protected:
   void SetUp() override {
-    if (!cpuHas(GetParam())) GTEST_SKIP() << "this CPU lacks " << engineName(GetParam());
+    if (!CpuHas(GetParam())) GTEST_SKIP() << "this CPU lacks " << EngineName(GetParam());
     scope_ = std::make_unique<EngineScope>(GetParam());
   }
   void TearDown() override { scope_.reset(); }
@@ -56,16 +56,16 @@ TEST_P(RijndaelPaths, EngineIsTheOneAskedFor) {
 }
 
 TEST_P(RijndaelPaths, KnownAnswers) {
-  for (const auto& r : readVecFile("ciphers/rijndael.vec")) {
+  for (const auto& r : ReadVecFile("ciphers/rijndael.vec")) {
     SCOPED_TRACE("record at line " + std::to_string(r.line));
-    auto key = crypto::fromHex(r.at("Key")), in = crypto::fromHex(r.at("In"));
+    auto key = crypto::FromHex(r.at("Key")), in = crypto::FromHex(r.at("In"));
     TCrypt_rijndael c;
     c.InitWithKey(key.data(), unsigned(key.size() * 8), nullptr);
     uint8_t block[16];
     c.EncryptBlock(in.data(), block);
-    EXPECT_EQ(crypto::toHex(block, 16), r.at("Out"));
+    EXPECT_EQ(crypto::ToHex(block, 16), r.at("Out"));
     c.DecryptBlock(block, block);
-    EXPECT_EQ(crypto::toHex(block, 16), r.at("In"));
+    EXPECT_EQ(crypto::ToHex(block, 16), r.at("In"));
   }
   EXPECT_TRUE(TCrypt_rijndael::ClassSelfCheck());
 }
@@ -87,19 +87,19 @@ constexpr KeyCase kKeyCases[] = {
 TEST_P(RijndaelPaths, ModesMatchOpenSsl) {
   for (const auto& k : kKeyCases) {
     SCOPED_TRACE(std::to_string(k.bits) + "-bit key");
-    expectModesMatchOracle(kRijndael, k.bits, opensslEcb(k.openssl, k.keyBytes), k.bits, k.rounds);
+    ExpectModesMatchOracle(kRijndael, k.bits, OpensslEcb(k.openssl, k.keyBytes), k.bits, k.rounds);
   }
 }
 
 // The counter is 128 bits wide: carries run through all 16 bytes, and all-ones wraps to zero.
 TEST_P(RijndaelPaths, CounterCarriesLikeOpenSslCtr) {
   Rng rng(7);
-  auto key = rng.bytes(32);
+  auto key = rng.Bytes(32);
   for (const char* ivHex : {"000000000000000000fffffffffffffa", "fffffffffffffffffffffffffffffffd",
                             "0123456789abcdef0123456789abcdef"}) {
     SCOPED_TRACE(ivHex);
-    auto iv = crypto::fromHex(ivHex);
-    auto plain = rng.bytes(16 * 21 + 5);
+    auto iv = crypto::FromHex(ivHex);
+    auto plain = rng.Bytes(16 * 21 + 5);
     std::vector<uint8_t> expected(plain.size());
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
     int len = 0;
@@ -112,30 +112,30 @@ TEST_P(RijndaelPaths, CounterCarriesLikeOpenSslCtr) {
     c.CipherMode = crypto::cmCTR;
     std::vector<uint8_t> got(plain.size());
     c.EncryptBytes(plain.data(), got.data(), plain.size());
-    EXPECT_EQ(crypto::toHex(got), crypto::toHex(expected));
+    EXPECT_EQ(crypto::ToHex(got), crypto::ToHex(expected));
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(, RijndaelPaths,
                          ::testing::Values(Engine::AesWide, Engine::Aes, Engine::None),
-                         [](const auto& info) { return engineName(info.param); });
+                         [](const auto& info) { return EngineName(info.param); });
 
 // Long runs through every mode, in uneven pieces, must give the same bytes on every engine;
 // this covers the unrolled loops far past the lengths of the OpenSSL comparison.
 TEST(Rijndael, EnginesAgreeOnLongRuns) {
   std::vector<Engine> engines{Engine::None};
   for (Engine e : {Engine::Aes, Engine::AesWide})
-    if (cpuHas(e)) engines.push_back(e);
+    if (CpuHas(e)) engines.push_back(e);
   if (engines.size() == 1) GTEST_SKIP() << "only the table code runs on this CPU";
   Rng rng(11);
   for (unsigned bits : {128u, 192u, 256u}) {
-    auto key = rng.bytes(bits / 8);
-    auto plain = rng.bytes(100000 + 7);
+    auto key = rng.Bytes(bits / 8);
+    auto plain = rng.Bytes(100000 + 7);
     for (int m = 0; m <= crypto::cmCTR; ++m) {
       std::vector<uint8_t> reference;
       for (Engine e : engines) {
         SCOPED_TRACE(std::to_string(bits) + "-bit key, mode " + std::to_string(m) + ", " +
-                     engineName(e));
+                     EngineName(e));
         EngineScope scope(e);
         TCrypt_rijndael c;
         c.InitWithKey(key.data(), bits, nullptr);
@@ -151,7 +151,7 @@ TEST(Rijndael, EnginesAgreeOnLongRuns) {
         if (reference.empty())
           reference = out;
         else
-          ASSERT_EQ(crypto::toHex(out), crypto::toHex(reference));
+          ASSERT_EQ(crypto::ToHex(out), crypto::ToHex(reference));
         c.RestartChain();
         c.DecryptBytes(out.data(), out.data(), out.size());
         ASSERT_EQ(out, plain);

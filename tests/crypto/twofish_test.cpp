@@ -23,7 +23,7 @@ TEST(Twofish, MatchesCryptoppAtEveryKeySize) {
   for (Case c : {Case{128, 16}, Case{132, 24}, Case{160, 24}, Case{192, 24}, Case{200, 32},
                  Case{256, 32}, Case{64, 16}}) {
     SCOPED_TRACE(std::to_string(c.bits) + "-bit key");
-    expectModesMatchOracle(kTwofish, c.bits, cryptoppBlock<CryptoPP::Twofish>(c.libraryKeyBytes),
+    ExpectModesMatchOracle(kTwofish, c.bits, CryptoppBlock<CryptoPP::Twofish>(c.libraryKeyBytes),
                            0x7F15 + c.bits, 3);
   }
 }
@@ -32,7 +32,7 @@ TEST(Twofish, MatchesCryptoppAtEveryKeySize) {
 // 192-bit key ending in four zero bytes, and the longer digests are cut to 256 bits. The
 // chain value after keying is E_K(0), so it shows which key was used.
 TEST(Twofish, PasswordKeysFollowTheDigestLength) {
-  for (const auto& h : crypto::hashCatalogue()) {
+  for (const auto& h : crypto::HashCatalogue()) {
     if (!h.cls) continue;
     SCOPED_TRACE(h.label);
     std::vector<uint8_t> digest(size_t(h.cls->hashSize / 8));
@@ -43,14 +43,14 @@ TEST(Twofish, PasswordKeysFollowTheDigestLength) {
     const unsigned bits = std::min(256u, unsigned(h.cls->hashSize));
     digest.resize(bits / 8);
     const size_t libraryBytes = bits <= 128 ? 16 : bits <= 192 ? 24 : 32;
-    auto oracle = cryptoppBlock<CryptoPP::Twofish>(libraryBytes)(digest);
+    auto oracle = CryptoppBlock<CryptoPP::Twofish>(libraryBytes)(digest);
     uint8_t expected[16] = {}, got[16];
-    oracle->encrypt(expected, expected);
+    oracle->Encrypt(expected, expected);
 
-    auto c = crypto::createCipher(kTwofish);
+    auto c = crypto::CreateCipher(kTwofish);
     c->InitWithPassword("correct horse", *h.cls);
     dynamic_cast<crypto::TCrypt_blockcipher&>(*c).GetChainVector(got);
-    EXPECT_EQ(crypto::toHex(got, 16), crypto::toHex(expected, 16));
+    EXPECT_EQ(crypto::ToHex(got, 16), crypto::ToHex(expected, 16));
   }
 }
 

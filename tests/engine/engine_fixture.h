@@ -25,16 +25,16 @@ class EngineTest : public ::testing::Test {
   // Writes `content` to dir/name and returns the path.
   std::string make(const std::string& name, const std::vector<uint8_t>& content) {
     std::string p = dir / name;
-    writeFile(p, content);
+    WriteFile(p, content);
     return p;
   }
   std::string make(const std::string& name, size_t size) {
-    return make(name, rng.bytes(size));
+    return make(name, rng.Bytes(size));
   }
   void expectNames(const std::vector<std::string>& expected) {
     auto sorted = expected;
     std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(dir.names(), sorted);
+    EXPECT_EQ(dir.Names(), sorted);
   }
 
   TempDir dir;

@@ -24,11 +24,11 @@ namespace {
 
 using test::EngineTest;
 using test::quickSettings;
-using test::readFile;
+using test::ReadFile;
 using enum DecryptOutcome;
 #ifndef _WIN32
 using test::ChildOptions;
-using test::runInChild;
+using test::RunInChild;
 #endif
 
 class Faults : public EngineTest {
@@ -49,12 +49,12 @@ TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
     EngineSettings s = quickSettings();
     s.compress = compress;
     std::string p = local / "doc";
-    test::writeFile(p, rng.bytes(5000));
+    test::WriteFile(p, rng.Bytes(5000));
     EncryptOneFile(p, "right", s, sink);
-    auto before = readFile(p + ".VELT");
+    auto before = ReadFile(p + ".VELT");
     int accepted = 0;
     for (const char* wrong : {"wrong", "Right", "right ", "", "x", "password", "12345"}) {
-      test::writeFile(p + ".VELT", before);
+      test::WriteFile(p + ".VELT", before);
 #ifndef _WIN32
       ::chmod((p + ".VELT").c_str(), 0440);
 #endif
@@ -62,15 +62,15 @@ TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
         // Let through by the weak check: the encrypted file is kept, so nothing is lost.
         ++accepted;
         EXPECT_FALSE(compress) << wrong;
-        EXPECT_EQ(readFile(p + ".VELT(orig)"), before) << wrong;
+        EXPECT_EQ(ReadFile(p + ".VELT(orig)"), before) << wrong;
         std::remove(p.c_str());
         std::remove((p + ".VELT(orig)").c_str());
         continue;
       }
-      EXPECT_EQ(local.names(), std::vector<std::string>{"doc.VELT"}) << wrong;
-      EXPECT_EQ(readFile(p + ".VELT"), before) << wrong;
+      EXPECT_EQ(local.Names(), std::vector<std::string>{"doc.VELT"}) << wrong;
+      EXPECT_EQ(ReadFile(p + ".VELT"), before) << wrong;
 #ifndef _WIN32
-      EXPECT_EQ(test::fileMode(p + ".VELT"), 0440u) << wrong;
+      EXPECT_EQ(test::FileMode(p + ".VELT"), 0440u) << wrong;
 #endif
     }
     // zlib's checks catch every wrong password of a compressed file; an uncompressed one has
@@ -85,12 +85,12 @@ TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
 
 TEST_F(Faults, DamagedTrailersAreRefusedBeforeAnythingIsCreated) {
   EngineSettings s = quickSettings();
-  std::string enc = encrypted(rng.bytes(1000), s);
-  auto good = readFile(enc);
+  std::string enc = encrypted(rng.Bytes(1000), s);
+  auto good = ReadFile(enc);
   for (auto [offset, value] : {std::pair{32, 40u}, {16, 19u}, {12, 10u}, {20, 7u}, {16, 0x80000000u}}) {
     auto bad = good;
-    crypto::storeLe32(&bad[bad.size() - 36 + size_t(offset)], value);
-    test::writeFile(enc, bad);
+    crypto::StoreLe32(&bad[bad.size() - 36 + size_t(offset)], value);
+    test::WriteFile(enc, bad);
     try {
       DecryptOneFile(enc, "right", true, s, noMeta, sink);
       ADD_FAILURE() << "offset " << offset << " accepted";
@@ -99,35 +99,35 @@ TEST_F(Faults, DamagedTrailersAreRefusedBeforeAnythingIsCreated) {
       EXPECT_NE(std::string(e.what()).find("doc.VELT"), std::string::npos) << e.what();
     }
     expectNames({"doc.VELT"});
-    EXPECT_EQ(readFile(enc), bad);
+    EXPECT_EQ(ReadFile(enc), bad);
   }
 }
 
 TEST_F(Faults, TruncatedAndDamagedBodies) {
   EngineSettings s = quickSettings();
-  auto content = rng.bytes(200000);
+  auto content = rng.Bytes(200000);
   std::string enc = encrypted(content, s);
-  auto good = readFile(enc);
+  auto good = ReadFile(enc);
   auto record = std::vector<uint8_t>(good.end() - 36, good.end());
 
   // Body cut in half, record kept: the zlib stream ends early.
   std::vector<uint8_t> cut(good.begin(), good.begin() + long(good.size() / 2));
   cut.insert(cut.end(), record.begin(), record.end());
-  test::writeFile(enc, cut);
+  test::WriteFile(enc, cut);
   EXPECT_THROW(DecryptOneFile(enc, "right", true, s, noMeta, sink), EngineError);
   expectNames({"doc.VELT"});
-  EXPECT_EQ(readFile(enc), cut);
+  EXPECT_EQ(ReadFile(enc), cut);
 
   // Damage in the middle of the body: zlib notices (data error or checksum).
   auto damaged = good;
   damaged[good.size() / 2] ^= 0x5A;
-  test::writeFile(enc, damaged);
+  test::WriteFile(enc, damaged);
   EXPECT_EQ(DecryptOneFile(enc, "right", true, s, noMeta, sink).outcome, WrongPassword);
   expectNames({"doc.VELT"});
-  EXPECT_EQ(readFile(enc), damaged);
+  EXPECT_EQ(ReadFile(enc), damaged);
 
   // Cut inside the record: no longer recognised at all.
-  test::writeFile(enc, std::vector<uint8_t>(good.begin(), good.end() - 10));
+  test::WriteFile(enc, std::vector<uint8_t>(good.begin(), good.end() - 10));
   EXPECT_FALSE(HasMetaInfo(enc));
 }
 
@@ -135,8 +135,8 @@ TEST_F(Faults, TruncatedAndDamagedBodies) {
 // POSIX links; Wine makes no Windows ones (folders: win32/faults_test.cpp).
 TEST_F(Faults, LinksAndFoldersAreRefusedAndLeftAlone) {
   EngineSettings s = quickSettings();
-  std::string target = make("target", rng.bytes(100));
-  auto content = readFile(target);
+  std::string target = make("target", rng.Bytes(100));
+  auto content = ReadFile(target);
   std::string link = dir / "link";
   ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
   try {
@@ -146,7 +146,7 @@ TEST_F(Faults, LinksAndFoldersAreRefusedAndLeftAlone) {
     EXPECT_NE(std::string(e.what()).find("symbolic link"), std::string::npos);
   }
   EXPECT_THROW(DecryptOneFile(link, "pw", true, s, noMeta, sink), EngineError);
-  EXPECT_EQ(readFile(target), content);
+  EXPECT_EQ(ReadFile(target), content);
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   expectNames({"link", "target"});
   std::filesystem::create_directory(dir / "folder");
@@ -157,8 +157,8 @@ TEST_F(Faults, LinksAndFoldersAreRefusedAndLeftAlone) {
 #endif
 
 TEST_F(Faults, InvalidSettingsAreRefusedBeforeAnythingHappens) {
-  std::string p = make("doc", rng.bytes(100));
-  auto content = readFile(p);
+  std::string p = make("doc", rng.Bytes(100));
+  auto content = ReadFile(p);
   std::vector<EngineSettings> bad(7, quickSettings());
   bad[0].cipherIndex = 19;
   bad[1].hashIndex = -1;
@@ -170,7 +170,7 @@ TEST_F(Faults, InvalidSettingsAreRefusedBeforeAnythingHappens) {
   for (const auto& s : bad) {
     EXPECT_THROW(EncryptOneFile(p, "pw", s, sink), EngineError);
     expectNames({"doc"});
-    EXPECT_EQ(readFile(p), content);
+    EXPECT_EQ(ReadFile(p), content);
   }
 }
 
@@ -179,24 +179,24 @@ TEST_F(Faults, ATakenTemporaryNameIsNeverEncryptedByMistake) {
   SetTempClockForTesting([]() -> int64_t { return 36000000; });
   EngineSettings s = quickSettings();
   s.compress = false;
-  std::string p = make("doc", rng.bytes(3000));
-  auto content = readFile(p);
+  std::string p = make("doc", rng.Bytes(3000));
+  auto content = ReadFile(p);
   std::vector<std::string> decoys;
   for (int64_t n = 59926557600000; n < 59926557600005; ++n) {
     decoys.push_back("doc.tmp" + std::to_string(n));
-    test::writeFile(dir / decoys.back(), "an old file that must survive");
+    test::WriteFile(dir / decoys.back(), "an old file that must survive");
   }
   decoys.push_back("doc.tmp59926557600006en");
-  test::writeFile(dir / decoys.back(), "an old file that must survive");
+  test::WriteFile(dir / decoys.back(), "an old file that must survive");
   EncryptOneFile(p, "pw", s, sink);
   SetTempClockForTesting(nullptr);
-  for (const auto& d : decoys) EXPECT_EQ(test::readText(dir / d), "an old file that must survive");
+  for (const auto& d : decoys) EXPECT_EQ(test::ReadText(dir / d), "an old file that must survive");
   auto names = decoys;
   names.push_back("doc.VELT");
   expectNames(names);
   for (const auto& d : decoys) std::remove((dir / d).c_str());
   DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink);
-  EXPECT_EQ(readFile(p), content);
+  EXPECT_EQ(ReadFile(p), content);
 }
 
 // A stop asked for, or the source written to, at each stage before the result takes its name:
@@ -220,7 +220,7 @@ TEST_F(Faults, StoppedOrChangedMidwayChangesNothing) {
     s.compress = r.compress;
     s.secureDelete = true;
     std::string source = local / "log";
-    test::writeFile(source, rng.bytes(300000));
+    test::WriteFile(source, rng.Bytes(300000));
     if (r.decrypting) {
       EncryptOneFile(source, "pw", s, sink);
       source += ".VELT";
@@ -228,7 +228,7 @@ TEST_F(Faults, StoppedOrChangedMidwayChangesNothing) {
 #ifndef _WIN32
     ::chmod(source.c_str(), 0440);
 #endif
-    const auto names = local.names();
+    const auto names = local.Names();
     std::atomic<bool> stop{false};
     bool acted = false;
     test::RecordingSink watcher;
@@ -249,7 +249,7 @@ TEST_F(Faults, StoppedOrChangedMidwayChangesNothing) {
       std::fputs("one more line\n", f);
       std::fclose(f);
     };
-    const auto before = readFile(source);
+    const auto before = ReadFile(source);
     auto run = [&] {
       if (r.decrypting) {
         DecryptOptions o;
@@ -271,16 +271,16 @@ TEST_F(Faults, StoppedOrChangedMidwayChangesNothing) {
       }
       auto grown = before;
       for (char ch : std::string("one more line\n")) grown.push_back(uint8_t(ch));
-      EXPECT_EQ(readFile(source), grown);
+      EXPECT_EQ(ReadFile(source), grown);
     } else {
       EXPECT_THROW(run(), CancelledError);
-      EXPECT_EQ(readFile(source), before);
+      EXPECT_EQ(ReadFile(source), before);
 #ifndef _WIN32
-      EXPECT_EQ(test::fileMode(source), 0440u);
+      EXPECT_EQ(test::FileMode(source), 0440u);
 #endif
     }
     EXPECT_TRUE(acted);
-    EXPECT_EQ(local.names(), names);
+    EXPECT_EQ(local.Names(), names);
   }
 }
 
@@ -291,9 +291,9 @@ TEST_F(Faults, AnEncryptedFileIsFoundOnTheLockedFile) {
   s.addExtension = false;
   std::string p = make("doc", 5000);
   EncryptOneFile(p, "pw", s, sink);
-  const auto once = readFile(p);
+  const auto once = ReadFile(p);
   EXPECT_THROW(EncryptOneFile(p, "pw", s, sink), AlreadyEncryptedError);
-  EXPECT_EQ(readFile(p), once);
+  EXPECT_EQ(ReadFile(p), once);
   expectNames({"doc"});
 }
 
@@ -307,10 +307,10 @@ TEST_F(Faults, NamesTooLongForTheTemporarySuffix) {
     std::string name(length - 2, 'n');
     name += "\xc3\xa9";  // a two-byte letter at the very end, never cut in two
     std::string p = make(name, 70000);
-    auto content = readFile(p);
+    auto content = ReadFile(p);
     EncryptOneFile(p, "pw", s, sink);
     EXPECT_EQ(DecryptOneFile(p, "pw", true, s, noMeta, sink).outcome, Decrypted);
-    EXPECT_EQ(readFile(p), content);
+    EXPECT_EQ(ReadFile(p), content);
     expectNames({name});
     std::remove(p.c_str());
   }
@@ -357,13 +357,13 @@ TEST_F(Faults, FullDiskAtEveryStageOfEncryption) {
     SCOPED_TRACE(st.name);
     test::TempDir local;
     std::string p = local / "doc";
-    auto content = rng.bytes(size);
-    test::writeFile(p, content);
+    auto content = rng.Bytes(size);
+    test::WriteFile(p, content);
     ::chmod(p.c_str(), 0640);
     EngineSettings s = quickSettings();
     s.compress = st.compress;
     s.secureDelete = true;
-    auto r = runInChild(
+    auto r = RunInChild(
         [&] {
           test::RecordingSink quiet;
           EncryptOneFile(p, "pw", s, quiet);
@@ -373,9 +373,9 @@ TEST_F(Faults, FullDiskAtEveryStageOfEncryption) {
     EXPECT_EQ(r.exitCode, 99) << r.message;
     EXPECT_NE(r.message.find("doc"), std::string::npos) << r.message;
     EXPECT_NE(r.message.find("File too large"), std::string::npos) << r.message;
-    EXPECT_EQ(local.names(), std::vector<std::string>{"doc"});
-    EXPECT_EQ(readFile(p), content);
-    EXPECT_EQ(test::fileMode(p), 0640u);
+    EXPECT_EQ(local.Names(), std::vector<std::string>{"doc"});
+    EXPECT_EQ(ReadFile(p), content);
+    EXPECT_EQ(test::FileMode(p), 0640u);
   }
 }
 
@@ -384,12 +384,12 @@ TEST_F(Faults, FullDiskAtEveryStageOfEncryption) {
 TEST_F(Faults, FailingOverwriteAfterTheEncryptedFileIsInPlace) {
   const size_t size = 300000;
   std::string p = dir / "doc";
-  auto content = rng.bytes(size);
+  auto content = rng.Bytes(size);
   for (size_t i = 0; i < size; i += 2) content[i] = 'a';  // compresses to about 60%
-  test::writeFile(p, content);
+  test::WriteFile(p, content);
   EngineSettings s = quickSettings();
   s.secureDelete = true;
-  auto r = runInChild(
+  auto r = RunInChild(
       [&] {
         test::RecordingSink quiet;
         EncryptOneFile(p, "pw", s, quiet);
@@ -400,7 +400,7 @@ TEST_F(Faults, FailingOverwriteAfterTheEncryptedFileIsInPlace) {
   EXPECT_NE(r.message.find("overwriting it failed"), std::string::npos) << r.message;
   expectNames({"doc.VELT"});
   EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome, Decrypted);
-  EXPECT_EQ(readFile(p), content);
+  EXPECT_EQ(ReadFile(p), content);
 }
 
 TEST_F(Faults, FullDiskAtEveryStageOfDecryption) {
@@ -409,15 +409,15 @@ TEST_F(Faults, FullDiskAtEveryStageOfDecryption) {
     SCOPED_TRACE(compress ? "decompressed output" : "raw output");
     test::TempDir local;
     std::string p = local / "doc";
-    auto content = rng.bytes(size);
+    auto content = rng.Bytes(size);
     for (size_t i = 0; i < size; i += 2) content[i] = 'a';
-    test::writeFile(p, content);
+    test::WriteFile(p, content);
     EngineSettings s = quickSettings();
     s.compress = compress;
     s.secureDelete = true;
     EncryptOneFile(p, "pw", s, sink);
-    auto enc = readFile(p + ".VELT");
-    auto r = runInChild(
+    auto enc = ReadFile(p + ".VELT");
+    auto r = RunInChild(
         [&] {
           test::RecordingSink quiet;
           return DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, quiet).outcome == WrongPassword
@@ -426,8 +426,8 @@ TEST_F(Faults, FullDiskAtEveryStageOfDecryption) {
         },
         ChildOptions{int64_t(size) - 1000, false, ""});
     EXPECT_EQ(r.exitCode, 99) << "a full disk is an error, not a wrong password: " << r.message;
-    EXPECT_EQ(local.names(), std::vector<std::string>{"doc.VELT"});
-    EXPECT_EQ(readFile(p + ".VELT"), enc);
+    EXPECT_EQ(local.Names(), std::vector<std::string>{"doc.VELT"});
+    EXPECT_EQ(ReadFile(p + ".VELT"), enc);
   }
 }
 
@@ -436,10 +436,10 @@ TEST_F(Faults, ReadOnlyFolder) {
   std::string sub = dir / "ro";
   std::filesystem::create_directory(sub);
   std::string p = sub + "/doc";
-  auto content = rng.bytes(1000);
-  test::writeFile(p, content);
+  auto content = rng.Bytes(1000);
+  test::WriteFile(p, content);
   ::chmod(sub.c_str(), 0555);
-  auto r = runInChild(
+  auto r = RunInChild(
       [&] {
         test::RecordingSink quiet;
         EncryptOneFile(p, "pw", s, quiet);
@@ -449,16 +449,16 @@ TEST_F(Faults, ReadOnlyFolder) {
   EXPECT_EQ(r.exitCode, 99) << r.message;
   EXPECT_NE(r.message.find("Permission denied"), std::string::npos) << r.message;
   ::chmod(sub.c_str(), 0755);
-  EXPECT_EQ(readFile(p), content);
+  EXPECT_EQ(ReadFile(p), content);
   EXPECT_EQ(std::filesystem::directory_iterator(sub)->path().filename(), "doc");
 }
 
 TEST_F(Faults, AFileInUseByAnotherVeltProcessIsRefused) {
   EngineSettings s = quickSettings();
-  std::string p = make("doc", rng.bytes(1000));
-  auto content = readFile(p);
+  std::string p = make("doc", rng.Bytes(1000));
+  auto content = ReadFile(p);
   auto held = platform::File::Open(p, platform::OpenMode::Read);  // holds the lock
-  auto r = runInChild([&] {
+  auto r = RunInChild([&] {
     test::RecordingSink quiet;
     EncryptOneFile(p, "pw", s, quiet);
     return 0;
@@ -466,7 +466,7 @@ TEST_F(Faults, AFileInUseByAnotherVeltProcessIsRefused) {
   EXPECT_EQ(r.exitCode, 99);
   EXPECT_NE(r.message.find("in use by another VELT process"), std::string::npos) << r.message;
   expectNames({"doc"});
-  EXPECT_EQ(readFile(p), content);
+  EXPECT_EQ(ReadFile(p), content);
 }
 
 // Secure deletion overwrites a file's blocks, which every other name of it shares: a file with
@@ -479,17 +479,17 @@ TEST_F(Faults, SecureDeletionSparesOtherHardLinks) {
     s.secureDelete = true;
     s.addExtension = !inPlace;
     const std::string p = local / "doc", other = local / "second name";
-    test::writeFile(p, rng.bytes(200000));
-    const auto content = readFile(p);
+    test::WriteFile(p, rng.Bytes(200000));
+    const auto content = ReadFile(p);
     ASSERT_EQ(::link(p.c_str(), other.c_str()), 0);
     FileReport report;
     EncryptOptions o;
     o.report = &report;
     EncryptOneFile(p, "pw", s, sink, o);
-    EXPECT_EQ(readFile(other), content);
+    EXPECT_EQ(ReadFile(other), content);
     ASSERT_EQ(report.notes.size(), 1u);
     EXPECT_NE(report.notes[0].find("not overwritten"), std::string::npos) << report.notes[0];
-    EXPECT_EQ(local.names(), (std::vector<std::string>{inPlace ? "doc" : "doc.VELT", "second name"}));
+    EXPECT_EQ(local.Names(), (std::vector<std::string>{inPlace ? "doc" : "doc.VELT", "second name"}));
   }
 }
 

@@ -11,7 +11,7 @@ namespace velt::engine {
 namespace {
 
 using test::TempDir;
-using test::writeFile;
+using test::WriteFile;
 
 TEST(MetaInfoRecord, MatchesTheDocumentedExampleByteForByte) {
   MetaInfo m;
@@ -21,7 +21,7 @@ TEST(MetaInfoRecord, MatchesTheDocumentedExampleByteForByte) {
   m.compressionEngine = 0;
   m.checkValue = -3;
   auto r = m.Serialize();
-  EXPECT_EQ(crypto::toHex(r.data(), r.size()),
+  EXPECT_EQ(crypto::ToHex(r.data(), r.size()),
             "0456454c540101000c00000006000000100000"
             "00ffffffff00000000fdffffff24000000");
   MetaInfo back = MetaInfo::Parse(r.data());
@@ -52,11 +52,11 @@ TEST(CheckValue, WorkedExamplesAndBoundaries) {
   cases.push_back({longer, 7});
   // Three INT32_MAX: the sum needs 64 bits (6442450941 % 11 = 5).
   std::vector<uint8_t> big(13, 0);
-  for (int i = 0; i < 3; ++i) crypto::storeLe32(&big[size_t(4 * i)], 0x7FFFFFFF);
+  for (int i = 0; i < 3; ++i) crypto::StoreLe32(&big[size_t(4 * i)], 0x7FFFFFFF);
   cases.push_back({big, int32_t(6442450941LL % 11)});
   for (size_t i = 0; i < cases.size(); ++i) {
     std::string p = dir / ("f" + std::to_string(i));
-    writeFile(p, cases[i].content);
+    WriteFile(p, cases[i].content);
     EXPECT_EQ(ComputeCheckValue(p), cases[i].expected) << "case " << i;
   }
 }
@@ -69,7 +69,7 @@ TEST(HasMetaInfo, RecognisesOnlyASignatureWhereTheLengthPoints) {
 
   std::vector<uint8_t> good = body;
   good.insert(good.end(), rec.begin(), rec.end());
-  writeFile(dir / "good.VELT", good);
+  WriteFile(dir / "good.VELT", good);
   EXPECT_TRUE(HasMetaInfo(dir / "good.VELT"));
 
   // Renaming changes nothing: the record does not know the name.
@@ -77,28 +77,28 @@ TEST(HasMetaInfo, RecognisesOnlyASignatureWhereTheLengthPoints) {
   EXPECT_TRUE(HasMetaInfo(dir / "renamed.txt"));
 
   // The record alone (an empty original) is recognised too.
-  writeFile(dir / "record-only", std::vector<uint8_t>(rec.begin(), rec.end()));
+  WriteFile(dir / "record-only", std::vector<uint8_t>(rec.begin(), rec.end()));
   EXPECT_TRUE(HasMetaInfo(dir / "record-only"));
 
   EXPECT_FALSE(HasMetaInfo(dir / "missing"));
-  writeFile(dir / "three", std::vector<uint8_t>{1, 2, 3});
+  WriteFile(dir / "three", std::vector<uint8_t>{1, 2, 3});
   EXPECT_FALSE(HasMetaInfo(dir / "three"));
-  writeFile(dir / "empty", std::vector<uint8_t>{});
+  WriteFile(dir / "empty", std::vector<uint8_t>{});
   EXPECT_FALSE(HasMetaInfo(dir / "empty"));
 
   // "VELT" elsewhere in the file, but the last four bytes point somewhere else.
   std::vector<uint8_t> elsewhere = good;
   elsewhere.insert(elsewhere.end(), {0, 0, 0, 0, 8, 0, 0, 0});
-  writeFile(dir / "elsewhere", elsewhere);
+  WriteFile(dir / "elsewhere", elsewhere);
   EXPECT_FALSE(HasMetaInfo(dir / "elsewhere"));
 
   // Lengths that leave no five readable bytes: negative, huge, pointing past the start.
   for (uint32_t length : {0xFFFFFFFFu, 0x7FFFFFFFu, 200u, 3u}) {
     std::vector<uint8_t> bad = body;
     uint8_t l[4];
-    crypto::storeLe32(l, length);
+    crypto::StoreLe32(l, length);
     bad.insert(bad.end(), l, l + 4);
-    writeFile(dir / "bad", bad);
+    WriteFile(dir / "bad", bad);
     EXPECT_FALSE(HasMetaInfo(dir / "bad")) << length;
   }
 
@@ -107,9 +107,9 @@ TEST(HasMetaInfo, RecognisesOnlyASignatureWhereTheLengthPoints) {
   odd.insert(odd.end(), rec.begin(), rec.end() - 4);
   odd.insert(odd.end(), {0, 0, 0, 0});
   uint8_t l40[4];
-  crypto::storeLe32(l40, 40);
+  crypto::StoreLe32(l40, 40);
   odd.insert(odd.end(), l40, l40 + 4);
-  writeFile(dir / "odd", odd);
+  WriteFile(dir / "odd", odd);
   EXPECT_TRUE(HasMetaInfo(dir / "odd"));
 }
 
@@ -125,10 +125,10 @@ TEST(ReadMetaInfo, RefusesWhatNoWriterProduces) {
                  Case{"compression", 20, 1}, Case{"signature", 0, 0x544C4505}}) {
     MetaInfo m;
     auto rec = m.Serialize();
-    crypto::storeLe32(&rec[size_t(c.offset)], c.value);
+    crypto::StoreLe32(&rec[size_t(c.offset)], c.value);
     std::vector<uint8_t> file(50, 1);
     file.insert(file.end(), rec.begin(), rec.end());
-    writeFile(dir / "f", file);
+    WriteFile(dir / "f", file);
     auto f = platform::File::Open(dir / "f", platform::OpenMode::Read);
     std::string problem;
     EXPECT_FALSE(ReadMetaInfo(f, problem).has_value()) << c.what;

@@ -16,9 +16,9 @@
 namespace velt::engine {
 namespace {
 
-using test::readFile;
+using test::ReadFile;
 using test::TempDir;
-using test::writeFile;
+using test::WriteFile;
 
 void run(const std::string& cmd) {
   int rc = std::system(cmd.c_str());
@@ -29,25 +29,25 @@ class Interop : public ::testing::Test {
  protected:
   std::string key;  // hex
   std::string keyFor(const std::string& password) {
-    writeFile(dir / "pw", password);
+    WriteFile(dir / "pw", password);
     run("openssl dgst -sha256 -binary " + dir / "pw" + " > " + dir / "key");
-    return crypto::toHex(readFile(dir / "key"));
+    return crypto::ToHex(ReadFile(dir / "key"));
   }
   // One AES-256 block through OpenSSL's ECB.
   std::vector<uint8_t> ecb(const std::vector<uint8_t>& block) {
-    writeFile(dir / "blk", block);
+    WriteFile(dir / "blk", block);
     run("openssl enc -aes-256-ecb -nopad -K " + key + " -in " + dir / "blk" + " -out " +
         dir / "blk.out");
-    return readFile(dir / "blk.out");
+    return ReadFile(dir / "blk.out");
   }
   // CBC over whole blocks with OpenSSL, the tail by the partial-block rule.
   std::vector<uint8_t> cbc(const std::vector<uint8_t>& in, bool encrypt) {
     auto iv = ecb(std::vector<uint8_t>(16, 0));
     size_t full = in.size() / 16 * 16;
-    writeFile(dir / "cbc.in", std::vector<uint8_t>(in.begin(), in.begin() + long(full)));
+    WriteFile(dir / "cbc.in", std::vector<uint8_t>(in.begin(), in.begin() + long(full)));
     run(std::string("openssl enc ") + (encrypt ? "-e" : "-d") + " -aes-256-cbc -nopad -K " + key +
-        " -iv " + crypto::toHex(iv) + " -in " + dir / "cbc.in" + " -out " + dir / "cbc.out");
-    auto out = readFile(dir / "cbc.out");
+        " -iv " + crypto::ToHex(iv) + " -in " + dir / "cbc.in" + " -out " + dir / "cbc.out");
+    auto out = ReadFile(dir / "cbc.out");
     if (size_t n = in.size() - full) {
       const auto& cipherText = encrypt ? out : in;
       std::vector<uint8_t> last =
@@ -67,36 +67,36 @@ class Interop : public ::testing::Test {
 TEST_F(Interop, OurFilesDecryptWithOpensslAndPythonZlib) {
   for (size_t size : {size_t(5), size_t(100000 + 7)}) {
     SCOPED_TRACE(size);
-    auto content = rng.bytes(size);
+    auto content = rng.Bytes(size);
     for (size_t i = 0; i < size; i += 3) content[i] = 'x';
-    writeFile(dir / "doc", content);
+    WriteFile(dir / "doc", content);
     EngineSettings s;
     s.cipherIndex = 16;  // RIJNDAEL
     s.hashIndex = 6;     // SHA 256
     s.secureDelete = false;
     EncryptOneFile(dir / "doc", "open sesame", s, sink);
-    auto enc = readFile(dir / "doc.VELT");
+    auto enc = ReadFile(dir / "doc.VELT");
     key = keyFor("open sesame");
     auto body = std::vector<uint8_t>(enc.begin(), enc.end() - 36);
-    writeFile(dir / "z", cbc(body, false));
+    WriteFile(dir / "z", cbc(body, false));
     run("python3 -c \"import sys, zlib; open(sys.argv[2], 'wb').write(zlib.decompress(open(sys.argv[1], 'rb').read()))\" " +
         dir / "z" + " " + dir / "plain");
-    EXPECT_EQ(readFile(dir / "plain"), content);
+    EXPECT_EQ(ReadFile(dir / "plain"), content);
     std::remove((dir / "doc.VELT").c_str());
   }
 }
 
 TEST_F(Interop, FilesBuiltByOpensslAndPythonZlibDecryptHere) {
-  auto content = rng.bytes(70001);
+  auto content = rng.Bytes(70001);
   for (size_t i = 0; i < content.size(); i += 2) content[i] = 'y';
-  writeFile(dir / "orig", content);
+  WriteFile(dir / "orig", content);
   run("python3 -c \"import sys, zlib; open(sys.argv[2], 'wb').write(zlib.compress(open(sys.argv[1], 'rb').read(), 9))\" " +
       dir / "orig" + " " + dir / "z");
   key = keyFor("from elsewhere");
-  auto body = cbc(readFile(dir / "z"), true);
+  auto body = cbc(ReadFile(dir / "z"), true);
   // The record, written out by hand: cipher 16, hash 6, compressed, the check value.
-  int64_t sum = int64_t(int32_t(crypto::loadLe32(&content[0]))) +
-                int32_t(crypto::loadLe32(&content[4])) + int32_t(crypto::loadLe32(&content[8]));
+  int64_t sum = int64_t(int32_t(crypto::LoadLe32(&content[0]))) +
+                int32_t(crypto::LoadLe32(&content[4])) + int32_t(crypto::LoadLe32(&content[8]));
   std::vector<uint8_t> rec(36, 0);
   rec[0] = 4;
   rec[1] = 'V';
@@ -104,19 +104,19 @@ TEST_F(Interop, FilesBuiltByOpensslAndPythonZlibDecryptHere) {
   rec[3] = 'L';
   rec[4] = 'T';
   rec[5] = rec[6] = 1;
-  crypto::storeLe32(&rec[8], 12);
-  crypto::storeLe32(&rec[12], 6);
-  crypto::storeLe32(&rec[16], 16);
-  crypto::storeLe32(&rec[20], 0);
-  crypto::storeLe32(&rec[28], uint32_t(int32_t(sum % 11)));
-  crypto::storeLe32(&rec[32], 36);
+  crypto::StoreLe32(&rec[8], 12);
+  crypto::StoreLe32(&rec[12], 6);
+  crypto::StoreLe32(&rec[16], 16);
+  crypto::StoreLe32(&rec[20], 0);
+  crypto::StoreLe32(&rec[28], uint32_t(int32_t(sum % 11)));
+  crypto::StoreLe32(&rec[32], 36);
   body.insert(body.end(), rec.begin(), rec.end());
-  writeFile(dir / "made.VELT", body);
+  WriteFile(dir / "made.VELT", body);
   EngineSettings s;
   s.secureDelete = false;
   EXPECT_EQ(DecryptOneFile(dir / "made.VELT", "from elsewhere", true, s, {}, sink).outcome,
             DecryptOutcome::Decrypted);
-  EXPECT_EQ(readFile(dir / "made"), content);
+  EXPECT_EQ(ReadFile(dir / "made"), content);
 }
 
 }  // namespace

@@ -21,9 +21,9 @@ std::vector<uint8_t> textLike(size_t n, uint64_t seed) {
   test::Rng rng(seed);
   std::vector<uint8_t> v;
   while (v.size() < n) {
-    std::string w = words[rng.below(23)];
-    w += rng.below(9) == 0 ? ".\n" : " ";
-    if (rng.below(40) == 0) w += std::to_string(rng.below(100000)) + " ";
+    std::string w = words[rng.Below(23)];
+    w += rng.Below(9) == 0 ? ".\n" : " ";
+    if (rng.Below(40) == 0) w += std::to_string(rng.Below(100000)) + " ";
     v.insert(v.end(), w.begin(), w.end());
   }
   v.resize(n);
@@ -67,15 +67,15 @@ TEST(ParallelDeflate, AnyZlibReadsItAtEveryLevelAndBlockBoundary) {
         if (size > (1u << 20) && threads != 2) continue;  // the big one once is enough
         SCOPED_TRACE(::testing::Message() << "level " << int(level) << " size " << size
                                           << " threads " << threads);
-        auto in = size % 2 ? test::Rng(size).bytes(size) : textLike(size, size);
+        auto in = size % 2 ? test::Rng(size).Bytes(size) : textLike(size, size);
         auto z = parallel(in, level, threads, block);
-        EXPECT_EQ(crypto::toHex(z.data(), 2), crypto::toHex(serial(in, level).data(), 2));
+        EXPECT_EQ(crypto::ToHex(z.data(), 2), crypto::ToHex(serial(in, level).data(), 2));
         ASSERT_EQ(inflateAll(z, in.size()), in);
       }
     }
   }
   // Empty input gives exactly the serial stream of empty input.
-  EXPECT_EQ(crypto::toHex(parallel({}, CompressionLevel::Default, 2, block)), "789c030000000001");
+  EXPECT_EQ(crypto::ToHex(parallel({}, CompressionLevel::Default, 2, block)), "789c030000000001");
 }
 
 TEST(ParallelDeflate, StaysWithinOnePercentOfSerialZlibOnText) {
@@ -95,8 +95,8 @@ TEST(ParallelDeflate, StaysWithinOnePercentOfSerialZlibOnText) {
 TEST(ParallelDeflate, PythonsZlibReadsItToo) {
   test::TempDir dir;
   auto in = textLike(3 << 20, 7);
-  test::writeFile(dir / "in", in);
-  test::writeFile(dir / "z", parallel(in, CompressionLevel::Default, 3, 100000));
+  test::WriteFile(dir / "in", in);
+  test::WriteFile(dir / "z", parallel(in, CompressionLevel::Default, 3, 100000));
   std::string cmd = "python3 -c \"import sys, zlib; d = zlib.decompress(open(sys.argv[1], 'rb').read()); "
                     "sys.exit(0 if d == open(sys.argv[2], 'rb').read() else 1)\" " +
                     dir / "z" + " " + dir / "in";

@@ -12,12 +12,12 @@ namespace {
 
 TEST(TwoStagePipeline, CarriesEveryByteInOrderThroughASmallRing) {
   test::Rng rng(5);
-  auto data = rng.bytes(3 << 20);
+  auto data = rng.Bytes(3 << 20);
   std::vector<uint8_t> got;
   RunPipeline(
       [&](crypto::TSink& out) {
         for (size_t i = 0; i < data.size();) {
-          size_t n = std::min(data.size() - i, size_t(1 + rng.below(70000)));
+          size_t n = std::min(data.size() - i, size_t(1 + rng.Below(70000)));
           out.Write(data.data() + i, n);
           i += n;
         }

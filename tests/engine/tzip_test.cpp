@@ -14,16 +14,16 @@
 namespace velt::engine {
 namespace {
 
-using test::readFile;
+using test::ReadFile;
 using test::TempDir;
-using test::writeFile;
+using test::WriteFile;
 
 std::vector<uint8_t> textLike(size_t n) {
   std::string words = "alpha beta gamma delta epsilon zeta eta theta iota kappa lambda mu ";
   std::vector<uint8_t> v;
   test::Rng rng(n);
   while (v.size() < n) {
-    size_t start = rng.below(words.size() - 10);
+    size_t start = rng.Below(words.size() - 10);
     v.insert(v.end(), words.begin() + long(start), words.begin() + long(start) + 7);
   }
   v.resize(n);
@@ -41,7 +41,7 @@ std::vector<uint8_t> zlibInflate(const std::vector<uint8_t>& in, size_t expected
 TEST(Tzip, LevelsWriteStandardZlibStreams) {
   TempDir dir;
   auto data = textLike(300000);
-  writeFile(dir / "src", data);
+  WriteFile(dir / "src", data);
   struct Case {
     CompressionLevel level;
     const char* header;
@@ -49,31 +49,31 @@ TEST(Tzip, LevelsWriteStandardZlibStreams) {
   for (Case c : {Case{CompressionLevel::Default, "789c"}, Case{CompressionLevel::Fastest, "7801"},
                  Case{CompressionLevel::Max, "78da"}}) {
     Tzip::Compress(dir / "src", dir / "z", c.level);
-    auto z = readFile(dir / "z");
-    EXPECT_EQ(crypto::toHex(z.data(), 2), c.header);
+    auto z = ReadFile(dir / "z");
+    EXPECT_EQ(crypto::ToHex(z.data(), 2), c.header);
     EXPECT_EQ(zlibInflate(z, data.size()), data);  // any zlib reads it
     EXPECT_TRUE(Tzip::Decompress(dir / "z", dir / "back"));
-    EXPECT_EQ(readFile(dir / "back"), data);
+    EXPECT_EQ(ReadFile(dir / "back"), data);
   }
 }
 
 TEST(Tzip, EmptyInputIsTheEightByteStreamAndReportsNothing) {
   TempDir dir;
-  writeFile(dir / "empty", std::vector<uint8_t>{});
+  WriteFile(dir / "empty", std::vector<uint8_t>{});
   int reports = 0;
   Tzip::Compress(dir / "empty", dir / "z", CompressionLevel::Default, [&](int) { ++reports; });
-  EXPECT_EQ(crypto::toHex(readFile(dir / "z")), "789c030000000001");
+  EXPECT_EQ(crypto::ToHex(ReadFile(dir / "z")), "789c030000000001");
   EXPECT_EQ(reports, 0);
   EXPECT_TRUE(Tzip::Decompress(dir / "z", dir / "back"));
-  EXPECT_TRUE(readFile(dir / "back").empty());
+  EXPECT_TRUE(ReadFile(dir / "back").empty());
 }
 
 TEST(Tzip, ProgressMeasuresHowFarTheSourceWasRead) {
   TempDir dir;
   // Random data does not shrink: about 2 MB of output means ~31 full output buffers.
   test::Rng rng;
-  auto data = rng.bytes(2000000);
-  writeFile(dir / "src", data);
+  auto data = rng.Bytes(2000000);
+  WriteFile(dir / "src", data);
   std::vector<int> c;
   Tzip::Compress(dir / "src", dir / "z", CompressionLevel::Fastest, [&](int p) { c.push_back(p); });
   ASSERT_GE(c.size(), 25u);
@@ -84,10 +84,10 @@ TEST(Tzip, ProgressMeasuresHowFarTheSourceWasRead) {
   EXPECT_TRUE(Tzip::Decompress(dir / "z", dir / "back", [&](int p) { d.push_back(p); }));
   EXPECT_EQ(d.front(), 0);  // reported right after the first refill, before zlib consumed it
   EXPECT_TRUE(std::is_sorted(d.begin(), d.end()));
-  EXPECT_EQ(readFile(dir / "back"), data);
+  EXPECT_EQ(ReadFile(dir / "back"), data);
 
   // A compressed form under 64 KiB: no report when compressing, one (0%) when decompressing.
-  writeFile(dir / "small", textLike(50000));
+  WriteFile(dir / "small", textLike(50000));
   c.clear();
   d.clear();
   Tzip::Compress(dir / "small", dir / "zs", CompressionLevel::Default, [&](int p) { c.push_back(p); });
@@ -99,27 +99,27 @@ TEST(Tzip, ProgressMeasuresHowFarTheSourceWasRead) {
 TEST(Tzip, DataAfterTheStreamIsIgnoredAndDamageIsAnError) {
   TempDir dir;
   auto data = textLike(100000);
-  writeFile(dir / "src", data);
+  WriteFile(dir / "src", data);
   Tzip::Compress(dir / "src", dir / "z", CompressionLevel::Default);
-  auto z = readFile(dir / "z");
+  auto z = ReadFile(dir / "z");
 
   auto trailing = z;
   trailing.insert(trailing.end(), 500, 0xAB);
-  writeFile(dir / "trailing", trailing);
+  WriteFile(dir / "trailing", trailing);
   EXPECT_TRUE(Tzip::Decompress(dir / "trailing", dir / "back"));
-  EXPECT_EQ(readFile(dir / "back"), data);
+  EXPECT_EQ(ReadFile(dir / "back"), data);
 
   auto damaged = z;
   damaged[z.size() / 2] ^= 0xFF;
   damaged[z.size() / 2 + 1] ^= 0x55;
-  writeFile(dir / "damaged", damaged);
+  WriteFile(dir / "damaged", damaged);
   EXPECT_THROW(Tzip::Decompress(dir / "damaged", dir / "back"), EZDecompressionError);
 
   // A truncated stream stops without an error; the caller learns it did not end.
-  writeFile(dir / "truncated", std::vector<uint8_t>(z.begin(), z.begin() + long(z.size() / 2)));
+  WriteFile(dir / "truncated", std::vector<uint8_t>(z.begin(), z.begin() + long(z.size() / 2)));
   EXPECT_FALSE(Tzip::Decompress(dir / "truncated", dir / "back"));
 
-  writeFile(dir / "garbage", std::vector<uint8_t>(1000, 0x11));
+  WriteFile(dir / "garbage", std::vector<uint8_t>(1000, 0x11));
   try {
     Tzip::Decompress(dir / "garbage", dir / "back");
     ADD_FAILURE() << "garbage decompressed";

@@ -28,8 +28,8 @@ namespace {
 constexpr const char* kPassword = "pw";
 
 std::vector<uint8_t> Encrypt(const std::vector<uint8_t>& payload, int cipher, int hash) {
-  auto c = crypto::createCipher(cipher);
-  c->InitWithPassword(kPassword, *crypto::findHash(hash)->cls);
+  auto c = crypto::CreateCipher(cipher);
+  c->InitWithPassword(kPassword, *crypto::FindHash(hash)->cls);
   crypto::TMemoryStream in(payload), out;
   c->EncryptStream(in, out, payload.size());
   return out.Bytes();
@@ -54,7 +54,8 @@ Inflated Inflate(const std::vector<uint8_t>& payload) {
     int rc = inflate(&z, Z_NO_FLUSH);
     r.bytes.insert(r.bytes.end(), buf, buf + (sizeof buf - z.avail_out));
     if (rc == Z_STREAM_END) r.ended = true;
-    if (rc == Z_DATA_ERROR || rc == Z_NEED_DICT || rc == Z_STREAM_ERROR || rc == Z_MEM_ERROR) r.damaged = true;
+    if (rc == Z_DATA_ERROR || rc == Z_NEED_DICT || rc == Z_STREAM_ERROR || rc == Z_MEM_ERROR)
+      r.damaged = true;
     if (rc != Z_OK) break;
     if (z.avail_in == 0 && z.avail_out != 0) break;
   }

@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Require(::unlink(encrypted.c_str()) == 0, "cannot remove the file again");
   }
   const std::string decrypted = engine::DecryptedName(encrypted, ext);
-  fuzz::Require(platform::FolderOf(decrypted) == folder + "/", "the decrypted name left the folder");
+  fuzz::Require(platform::FolderOf(decrypted) == folder + "/",
+                "the decrypted name left the folder");
   fuzz::Require(!platform::NameOf(decrypted).empty(), "the decrypted name is empty");
   return 0;
 }

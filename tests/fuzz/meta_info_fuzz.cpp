@@ -13,7 +13,8 @@ using namespace velt;
 namespace {
 
 int32_t Le32(const uint8_t* p) {
-  return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+  return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                 uint32_t(p[3]) << 24);
 }
 
 // The recognition rule, over the bytes themselves.

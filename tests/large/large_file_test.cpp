@@ -17,7 +17,7 @@ namespace {
 
 constexpr uint64_t kSize = (uint64_t(4) << 30) + 12345;
 
-std::string sha256Of(const std::string& path) {
+std::string Sha256Of(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   EVP_MD_CTX* ctx = EVP_MD_CTX_new();
   EVP_DigestInit_ex(ctx, EVP_sha256(), nullptr);
@@ -36,7 +36,7 @@ std::string sha256Of(const std::string& path) {
 }
 
 // Runs one engine call in a child; returns its peak resident memory in KiB, or -1 on failure.
-long inChild(const std::function<bool()>& body) {
+long InChild(const std::function<bool()>& body) {
   pid_t pid = ::fork();
   if (pid == 0) _exit(body() ? 0 : 1);
   int status = 0;
@@ -61,22 +61,22 @@ TEST(LargeFile, MoreThanFourGibibytesRoundTripInBoundedMemory) {
     f.seekp(std::streamoff(kSize - 1));
     f.put('Z');
   }
-  const std::string digest = sha256Of(p);
+  const std::string digest = Sha256Of(p);
 
   EngineSettings s;
   s.cipherIndex = 16;
   s.compress = false;
   s.secureDelete = false;
   NullProgressSink quiet;
-  long encryptKiB = inChild([&] { return EncryptOneFile(p, "large", s, quiet) >= 0; });
+  long encryptKiB = InChild([&] { return EncryptOneFile(p, "large", s, quiet) >= 0; });
   ASSERT_GT(encryptKiB, 0);
   ASSERT_EQ(test::FileSizeOf(p + ".VELT"), kSize + 36);
-  long decryptKiB = inChild([&] {
+  long decryptKiB = InChild([&] {
     return DecryptOneFile(p + ".VELT", "large", true, s, {}, quiet).outcome ==
            DecryptOutcome::Decrypted;
   });
   ASSERT_GT(decryptKiB, 0);
-  EXPECT_EQ(sha256Of(p), digest);
+  EXPECT_EQ(Sha256Of(p), digest);
   std::printf("peak resident memory: encryption %ld KiB, decryption %ld KiB\n", encryptKiB,
               decryptKiB);
   EXPECT_LT(encryptKiB, 16 * 1024);

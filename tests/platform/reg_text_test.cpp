@@ -21,7 +21,7 @@ Value Text(const std::string& s) {
 }
 
 // Registry export with CRLF line ends, as Windows writes them.
-std::string crlf(const std::string& lf) {
+std::string Crlf(const std::string& lf) {
   std::string out;
   for (char c : lf) {
     if (c == '\n') out += '\r';
@@ -55,7 +55,7 @@ const char* const kExport = R"(Windows Registry Editor Version 5.00
 )";
 
 TEST(RegTextTest, ReadsAHandWrittenExport) {
-  const RegText hive = RegText::Parse(crlf(kExport));
+  const RegText hive = RegText::Parse(Crlf(kExport));
   std::string blob;
   for (int i = 0; i <= 0x18; ++i) blob += char(i);
   struct Case {
@@ -88,7 +88,7 @@ TEST(RegTextTest, ReadsAHandWrittenExport) {
 }
 
 TEST(RegTextTest, ChangesKeepEverythingElse) {
-  RegText hive = RegText::Parse(crlf(kExport));
+  RegText hive = RegText::Parse(Crlf(kExport));
   hive.Set(kLM, kKey, "ENC", Dword(5));  // the stored name is kept
   hive.Set(kLM, "\\SOFTWARE\\VELT", "new", Text("x"));
   hive.Set(kLM, "\\Software\\VELT\\Sub", "a", Dword(0xffffffff));
@@ -109,7 +109,7 @@ TEST(RegTextTest, ReadsAUtf16ExportAndPrintsItAsUtf8) {
       "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n"
       "\"def\"=\"\xDC\"\n\"enc\"=dword:00000002\n\n";
   std::string bytes = "\xFF\xFE";
-  for (char c : crlf(lf)) {
+  for (char c : Crlf(lf)) {
     bytes += c;
     bytes += '\0';
   }

@@ -20,9 +20,9 @@
 namespace velt::platform {
 namespace {
 
-using test::readText;
+using test::ReadText;
 using test::TempDir;
-using test::writeFile;
+using test::WriteFile;
 using Input = std::variant<std::string, int32_t, bool>;
 
 constexpr RegistryRoot kLM = RegistryRoot::LocalMachine;
@@ -39,7 +39,7 @@ struct Caught {
   std::string text;
 };
 
-Caught failureOf(const std::function<void()>& f) {
+Caught FailureOf(const std::function<void()>& f) {
   try {
     f();
   } catch (const RegistryError& e) {
@@ -49,12 +49,12 @@ Caught failureOf(const std::function<void()>& f) {
   return {};
 }
 
-std::string str(const RegistryValue& v) {
+std::string Str(const RegistryValue& v) {
   EXPECT_TRUE(std::holds_alternative<std::string>(v));
   return std::holds_alternative<std::string>(v) ? std::get<std::string>(v) : "";
 }
 
-int32_t num(const RegistryValue& v) {
+int32_t Num(const RegistryValue& v) {
   EXPECT_TRUE(std::holds_alternative<int32_t>(v));
   return std::holds_alternative<int32_t>(v) ? std::get<int32_t>(v) : 0;
 }
@@ -79,7 +79,10 @@ TEST_F(RegistryTest, HivePathComesFromTheEnvironmentOrTheInstallPrefix) {
 }
 
 TEST_F(RegistryTest, EveryTypeRoundTripsAndIsStoredInExportForm) {
-  std::string bin("\x00\x01\xff" "ab", 5);
+  std::string bin(
+      "\x00\x01\xff"
+      "ab",
+      5);
   std::string longBin;
   for (int i = 0; i < 100; ++i) longBin += char(i);
   struct Case {
@@ -92,8 +95,14 @@ TEST_F(RegistryTest, EveryTypeRoundTripsAndIsStoredInExportForm) {
   const std::vector<Case> cases = {
       {"str", std::string(R"(C:\Program Files\"VELT")"), kRegString,
        std::string(R"(C:\Program Files\"VELT")"), R"("str"="C:\\Program Files\\\"VELT\"")"},
-      {"utf8", std::string("Gr\xC3\xBC\xC3\x9F" "e"), kRegString,
-       std::string("Gr\xC3\xBC\xC3\x9F" "e"), "\"utf8\"=\"Gr\xC3\xBC\xC3\x9F" "e\""},
+      {"utf8",
+       std::string("Gr\xC3\xBC\xC3\x9F"
+                   "e"),
+       kRegString,
+       std::string("Gr\xC3\xBC\xC3\x9F"
+                   "e"),
+       "\"utf8\"=\"Gr\xC3\xBC\xC3\x9F"
+       "e\""},
       {"lines", std::string("a\nb"), kRegString, std::string("a\nb"),
        R"("lines"=hex(1):61,00,0a,00,62,00,00,00)"},
       {"exp", std::string("%A%\xC3\xBC"), kRegExpandString, std::string("%A%\xC3\xBC"),
@@ -117,11 +126,15 @@ TEST_F(RegistryTest, EveryTypeRoundTripsAndIsStoredInExportForm) {
     SCOPED_TRACE("value \"" + c.name + "\"");
     EXPECT_EQ(ReadRegistryValue(kLM, kKey, c.name), c.expected);
   }
-  std::string text = readText(hive);
-  EXPECT_EQ(text.rfind("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n", 0), 0u)
+  std::string text = ReadText(hive);
+  EXPECT_EQ(
+      text.rfind("Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n",
+                 0),
+      0u)
       << text;
   for (const auto& c : cases)
-    EXPECT_NE(text.find("\n" + c.storedLine + "\n"), std::string::npos) << c.storedLine << "\n" << text;
+    EXPECT_NE(text.find("\n" + c.storedLine + "\n"), std::string::npos) << c.storedLine << "\n"
+                                                                        << text;
   // Long lists wrap the way regedit wraps them: within 80 columns, indented continuations.
   size_t at = text.find("\"long\"=");
   std::string rest = text.substr(at, text.find("\n@=") - at);
@@ -142,7 +155,7 @@ TEST_F(RegistryTest, EveryTypeRoundTripsAndIsStoredInExportForm) {
 }
 
 TEST_F(RegistryTest, TypeCodeZeroKeepsTheStoredType) {
-  writeFile(hive, std::string(R"(Windows Registry Editor Version 5.00
+  WriteFile(hive, std::string(R"(Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\Software\VELT]
 "dw"=dword:00000005
@@ -154,7 +167,7 @@ TEST_F(RegistryTest, TypeCodeZeroKeepsTheStoredType) {
   WriteRegistryValue(kLM, kKey, "sz", int32_t(9), kRegKeepType);
   WriteRegistryValue(kLM, kKey, "bin", std::string("xyz"), kRegKeepType);
   WriteRegistryValue(kLM, kKey, "exp", std::string("B"), kRegKeepType);
-  EXPECT_EQ(readText(hive), R"(Windows Registry Editor Version 5.00
+  EXPECT_EQ(ReadText(hive), R"(Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\Software\VELT]
 "dw"=dword:00000007
@@ -171,7 +184,7 @@ TEST_F(RegistryTest, WritesThatCannotBeStoredFailWithoutTouchingTheHive) {
 "multi"=hex(7):61,00,00,00,00,00
 "q"=hex(b):01,00,00,00,00,00,00,00
 )";
-  writeFile(hive, original);
+  WriteFile(hive, original);
   struct Case {
     std::string name;
     Input in;
@@ -194,24 +207,26 @@ TEST_F(RegistryTest, WritesThatCannotBeStoredFailWithoutTouchingTheHive) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name + " type " + std::to_string(c.type));
-    Caught e = failureOf([&] { WriteRegistryValue(kLM, kKey, c.name, c.in, c.type); });
+    Caught e = FailureOf([&] { WriteRegistryValue(kLM, kKey, c.name, c.in, c.type); });
     EXPECT_EQ(e.code, 1013);
     EXPECT_EQ(e.text, kCantWrite);
-    EXPECT_EQ(readText(hive), original);
+    EXPECT_EQ(ReadText(hive), original);
   }
-  EXPECT_EQ(failureOf([&] { WriteRegistryValue(kLM, "\\Software\\Two\r\nLines", "v", true, kRegDword); }).code,
+  EXPECT_EQ(FailureOf([&] {
+              WriteRegistryValue(kLM, "\\Software\\Two\r\nLines", "v", true, kRegDword);
+            }).code,
             1013);
-  EXPECT_EQ(readText(hive), original);
+  EXPECT_EQ(ReadText(hive), original);
   WriteRegistryValue(kLM, kKey, "v", std::string("-2147483648"), kRegDword);
-  EXPECT_EQ(num(ReadRegistryValue(kLM, kKey, "v")), INT32_MIN);
+  EXPECT_EQ(Num(ReadRegistryValue(kLM, kKey, "v")), INT32_MIN);
 }
 
 TEST_F(RegistryTest, ReadFailuresGiveTheSystemTexts) {
-  Caught e = failureOf([&] { ReadRegistryValue(kLM, kKey, "def"); });
+  Caught e = FailureOf([&] { ReadRegistryValue(kLM, kKey, "def"); });
   EXPECT_EQ(e.code, 2);
   EXPECT_EQ(e.text, kNotFound);
 
-  writeFile(hive, std::string(R"(Windows Registry Editor Version 5.00
+  WriteFile(hive, std::string(R"(Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\VELT]
 "def"="user"
@@ -248,25 +263,25 @@ TEST_F(RegistryTest, ReadFailuresGiveTheSystemTexts) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.key + " " + c.name);
-    Caught f = failureOf([&] { ReadRegistryValue(c.root, c.key, c.name); });
+    Caught f = FailureOf([&] { ReadRegistryValue(c.root, c.key, c.name); });
     EXPECT_EQ(f.code, c.code);
     EXPECT_EQ(f.text, c.text);
   }
-  EXPECT_EQ(str(ReadRegistryValue(kCU, kKey, "def")), "user");
-  EXPECT_EQ(num(ReadRegistryValue(kLM, "\\Software\\Types", "dw4")), 0x04030201);
-  EXPECT_EQ(str(ReadRegistryValue(kLM, "\\Software\\Types", "sz1")), "hi");
+  EXPECT_EQ(Str(ReadRegistryValue(kCU, kKey, "def")), "user");
+  EXPECT_EQ(Num(ReadRegistryValue(kLM, "\\Software\\Types", "dw4")), 0x04030201);
+  EXPECT_EQ(Str(ReadRegistryValue(kLM, "\\Software\\Types", "sz1")), "hi");
   // Readers (velt-cli among them) leave nothing beside the hive; only writers make the lock.
-  EXPECT_EQ(dir.names(), std::vector<std::string>({"registry.reg"}));
+  EXPECT_EQ(dir.Names(), std::vector<std::string>({"registry.reg"}));
 }
 
 TEST_F(RegistryTest, FirstWriteCreatesFolderAndHive) {
   std::string nested = dir / "etc/velt/registry.reg";
   ::setenv("VELT_REGISTRY", nested.c_str(), 1);
   WriteRegistryValue(kLM, kKey, "def", std::string("VELT"), kRegString);
-  EXPECT_EQ(readText(nested),
+  EXPECT_EQ(ReadText(nested),
             "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n"
             "\"def\"=\"VELT\"\n\n");
-  EXPECT_EQ(test::fileMode(nested), 0644u);
+  EXPECT_EQ(test::FileMode(nested), 0644u);
   WriteRegistryValue(kLM, kKey, "enc", int32_t(0), kRegDword);
   std::vector<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(dir / "etc/velt"))
@@ -279,8 +294,8 @@ TEST_F(RegistryTest, ReplacingTheHiveKeepsItsModeAndLeavesNoTemporaryFile) {
   WriteRegistryValue(kLM, kKey, "def", std::string("A"), kRegString);
   ASSERT_EQ(::chmod(hive.c_str(), 0640), 0);
   WriteRegistryValue(kLM, kKey, "def", std::string("B"), kRegString);
-  EXPECT_EQ(test::fileMode(hive), 0640u);
-  EXPECT_EQ(dir.names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
+  EXPECT_EQ(test::FileMode(hive), 0640u);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
 }
 
 TEST_F(RegistryTest, WritingThroughALinkReplacesTheLinkedFile) {
@@ -293,11 +308,12 @@ TEST_F(RegistryTest, WritingThroughALinkReplacesTheLinkedFile) {
   struct stat st;
   ASSERT_EQ(::lstat(hive.c_str(), &st), 0);
   EXPECT_TRUE(S_ISLNK(st.st_mode));
-  EXPECT_EQ(str(ReadRegistryValue(kLM, kKey, "def")), "B");
+  EXPECT_EQ(Str(ReadRegistryValue(kLM, kKey, "def")), "B");
 }
 
 TEST_F(RegistryTest, DamagedHiveIsNamedAndNeverOverwritten) {
-  const std::string head = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n";
+  const std::string head =
+      "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n";
   struct Case {
     std::string content;
     int line;
@@ -309,16 +325,18 @@ TEST_F(RegistryTest, DamagedHiveIsNamedAndNeverOverwritten) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.content);
-    writeFile(hive, c.content);
-    const std::string where = "The registry file " + hive + " is damaged at line " + std::to_string(c.line) + ": ";
-    Caught r = failureOf([&] { ReadRegistryValue(kLM, kKey, "def"); });
+    WriteFile(hive, c.content);
+    const std::string where =
+        "The registry file " + hive + " is damaged at line " + std::to_string(c.line) + ": ";
+    Caught r = FailureOf([&] { ReadRegistryValue(kLM, kKey, "def"); });
     EXPECT_EQ(r.code, 1012);
     EXPECT_EQ(r.text.rfind(std::string(kCantRead) + " " + where, 0), 0u) << r.text;
-    Caught w = failureOf([&] { WriteRegistryValue(kLM, kKey, "def", std::string("y"), kRegString); });
+    Caught w =
+        FailureOf([&] { WriteRegistryValue(kLM, kKey, "def", std::string("y"), kRegString); });
     EXPECT_EQ(w.code, 1013);
     EXPECT_EQ(w.text.rfind(std::string(kCantWrite) + " " + where, 0), 0u) << w.text;
-    EXPECT_EQ(readText(hive), c.content);
-    EXPECT_EQ(dir.names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
+    EXPECT_EQ(ReadText(hive), c.content);
+    EXPECT_EQ(dir.Names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
   }
 }
 
@@ -343,13 +361,13 @@ TEST_F(RegistryTest, NoRightToWriteIsAccessDeniedAndChangesNothing) {
     if (c.removeLock) ::unlink((hive + ".lock").c_str());
     ASSERT_EQ(::chmod(hive.c_str(), c.hiveMode), 0);
     ASSERT_EQ(::chmod(dir.path().c_str(), c.dirMode), 0);
-    const std::string before = readText(hive);
-    const auto namesBefore = dir.names();
+    const std::string before = ReadText(hive);
+    const auto namesBefore = dir.Names();
 
     test::ChildOptions options;
     options.unprivileged = true;
     if (c.ownTree) options.ownedPath = dir.path();
-    test::ChildResult r = test::runInChild(
+    test::ChildResult r = test::RunInChild(
         [&] {
           // Reading stays possible for everyone.
           if (std::get<std::string>(ReadRegistryValue(kLM, kKey, "def")) != "VELT") return 2;
@@ -363,12 +381,12 @@ TEST_F(RegistryTest, NoRightToWriteIsAccessDeniedAndChangesNothing) {
         options);
     EXPECT_EQ(r.exitCode, 99);
     EXPECT_EQ(r.message, std::string("5 ") + kDenied);
-    EXPECT_EQ(readText(hive), before);
-    EXPECT_EQ(dir.names(), namesBefore);
+    EXPECT_EQ(ReadText(hive), before);
+    EXPECT_EQ(dir.Names(), namesBefore);
   }
 }
 
-std::string writerValue(int writer, int k) {
+std::string WriterValue(int writer, int k) {
   char name[32];
   std::snprintf(name, sizeof name, "w%d_%d", writer, k);
   return name;
@@ -393,7 +411,7 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
             // A reader alongside: it must always find a whole hive.
             if (std::get<int32_t>(ReadRegistryValue(kLM, kKey, "seed")) != 7) rc = 1;
           } else {
-            WriteRegistryValue(kLM, kKey, writerValue(w, k), int32_t(k), kRegDword);
+            WriteRegistryValue(kLM, kKey, WriterValue(w, k), int32_t(k), kRegDword);
             WriteRegistryValue(kLM, kKey, "last", std::to_string(w), kRegString);
           }
         }
@@ -409,13 +427,13 @@ TEST_F(RegistryTest, ConcurrentWritersLoseNothing) {
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   }
-  EXPECT_EQ(num(ReadRegistryValue(kLM, kKey, "seed")), 7);
+  EXPECT_EQ(Num(ReadRegistryValue(kLM, kKey, "seed")), 7);
   for (int w = 0; w < kWriters; ++w)
     for (int k = 0; k < kWrites; ++k)
-      EXPECT_EQ(num(ReadRegistryValue(kLM, kKey, writerValue(w, k))), k);
-  std::string last = str(ReadRegistryValue(kLM, kKey, "last"));
+      EXPECT_EQ(Num(ReadRegistryValue(kLM, kKey, WriterValue(w, k))), k);
+  std::string last = Str(ReadRegistryValue(kLM, kKey, "last"));
   EXPECT_TRUE(last.size() == 1 && last[0] >= '0' && last[0] < '0' + kWriters) << last;
-  EXPECT_EQ(mem.names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
+  EXPECT_EQ(mem.Names(), std::vector<std::string>({"registry.reg", "registry.reg.lock"}));
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace velt::test {
 namespace {
 constexpr uid_t kNobody = 65534;
 
-void chownTree(const std::string& root) {
+void ChownTree(const std::string& root) {
   namespace fs = std::filesystem;
   ::lchown(root.c_str(), kNobody, kNobody);
   std::error_code ec;
@@ -24,7 +24,7 @@ void chownTree(const std::string& root) {
 }
 }  // namespace
 
-ChildResult runInChild(const std::function<int()>& body, const ChildOptions& options) {
+ChildResult RunInChild(const std::function<int()>& body, const ChildOptions& options) {
   int fds[2];
   if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
   pid_t pid = ::fork();
@@ -35,11 +35,13 @@ ChildResult runInChild(const std::function<int()>& body, const ChildOptions& opt
     try {
       if (options.fileSizeLimit >= 0) {
         ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit rl{rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)};
+        struct rlimit rl {
+          rlim_t(options.fileSizeLimit), rlim_t(options.fileSizeLimit)
+        };
         ::setrlimit(RLIMIT_FSIZE, &rl);
       }
       if (options.unprivileged && ::geteuid() == 0) {
-        if (!options.ownedPath.empty()) chownTree(options.ownedPath);
+        if (!options.ownedPath.empty()) ChownTree(options.ownedPath);
         if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) _exit(98);
       }
       code = body();

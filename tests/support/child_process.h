@@ -20,6 +20,6 @@ struct ChildResult {
   std::string message;  // the exception's text, if any
 };
 
-ChildResult runInChild(const std::function<int()>& body, const ChildOptions& options = {});
+ChildResult RunInChild(const std::function<int()>& body, const ChildOptions& options = {});
 
 }  // namespace velt::test

@@ -15,6 +15,8 @@ struct Providers {
 };
 }  // namespace
 
-void loadOpensslLegacyProviders() { static const Providers providers; }
+void LoadOpensslLegacyProviders() {
+  static const Providers providers;
+}
 
 }  // namespace velt::test

@@ -5,6 +5,6 @@
 
 namespace velt::test {
 
-void loadOpensslLegacyProviders();
+void LoadOpensslLegacyProviders();
 
 }  // namespace velt::test

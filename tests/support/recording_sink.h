@@ -17,18 +17,18 @@ class RecordingSink final : public engine::ProgressSink {
     std::string text;
     int value;
   };
-  void ShowStatus(const std::string& t) override { add({'S', t, 0}); }
-  void ShowFileName(const std::string& t) override { add({'F', t, 0}); }
-  void ShowPercent(int n) override { add({'P', {}, n}); }
-  void ShowBar(int n) override { add({'B', {}, n}); }
+  void ShowStatus(const std::string& t) override { Add({'S', t, 0}); }
+  void ShowFileName(const std::string& t) override { Add({'F', t, 0}); }
+  void ShowPercent(int n) override { Add({'P', {}, n}); }
+  void ShowBar(int n) override { Add({'B', {}, n}); }
 
-  std::vector<std::string> statuses() const {
+  std::vector<std::string> Statuses() const {
     std::vector<std::string> v;
     for (const auto& c : calls_)
       if (c.kind == 'S') v.push_back(c.text);
     return v;
   }
-  std::vector<int> values(char kind) const {
+  std::vector<int> Values(char kind) const {
     std::vector<int> v;
     for (const auto& c : calls_)
       if (c.kind == kind) v.push_back(c.value);
@@ -40,7 +40,7 @@ class RecordingSink final : public engine::ProgressSink {
   std::function<void(const Call&)> during;
 
  private:
-  void add(Call c) {
+  void Add(Call c) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       calls_.push_back(c);

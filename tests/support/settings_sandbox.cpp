@@ -9,11 +9,19 @@
 namespace velt::test {
 
 #ifdef _WIN32
-void useSettingsStore(const std::string&) { RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\VELT"); }
-void dropSettingsStore() { RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\VELT"); }
+void UseSettingsStore(const std::string&) {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\VELT");
+}
+void DropSettingsStore() {
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\VELT");
+}
 #else
-void useSettingsStore(const std::string& hivePath) { ::setenv("VELT_REGISTRY", hivePath.c_str(), 1); }
-void dropSettingsStore() { ::unsetenv("VELT_REGISTRY"); }
+void UseSettingsStore(const std::string& hivePath) {
+  ::setenv("VELT_REGISTRY", hivePath.c_str(), 1);
+}
+void DropSettingsStore() {
+  ::unsetenv("VELT_REGISTRY");
+}
 #endif
 
 }  // namespace velt::test

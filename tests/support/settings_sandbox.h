@@ -7,7 +7,7 @@
 
 namespace velt::test {
 
-void useSettingsStore(const std::string& hivePath);
-void dropSettingsStore();
+void UseSettingsStore(const std::string& hivePath);
+void DropSettingsStore();
 
 }  // namespace velt::test

@@ -19,10 +19,12 @@ namespace velt::test {
 
 namespace fs = std::filesystem;
 
-fs::path pathOf(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+fs::path PathOf(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
 
 namespace {
-std::string utf8Of(const fs::path& p) {
+std::string Utf8Of(const fs::path& p) {
   std::u8string s = p.u8string();
   return std::string(s.begin(), s.end());
 }
@@ -41,7 +43,7 @@ TempDir::TempDir(Where where) {
     fs::path p = base / name;
     std::error_code ec;
     if (fs::create_directory(p, ec)) {
-      path_ = utf8Of(p);
+      path_ = Utf8Of(p);
       break;
     }
     if (attempt > 100) throw std::runtime_error("cannot make a temporary folder");
@@ -60,7 +62,7 @@ TempDir::~TempDir() {
   std::error_code ec;
   // Read-only folders made by a test must become writable again before they can be emptied
   // (on Windows read-only files too: they cannot be deleted).
-  const fs::path root = pathOf(path_);
+  const fs::path root = PathOf(path_);
   for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
        it.increment(ec)) {
 #ifdef _WIN32
@@ -84,47 +86,50 @@ std::string TempDir::operator/(const std::string& name) const {
 #endif
 }
 
-std::vector<std::string> TempDir::names() const {
+std::vector<std::string> TempDir::Names() const {
   std::vector<std::string> v;
-  for (const auto& e : fs::directory_iterator(pathOf(path_))) v.push_back(utf8Of(e.path().filename()));
+  for (const auto& e : fs::directory_iterator(PathOf(path_)))
+    v.push_back(Utf8Of(e.path().filename()));
   std::sort(v.begin(), v.end());
   return v;
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(pathOf(path), std::ios::binary | std::ios::trunc);
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream out(PathOf(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-void writeFile(const std::string& path, const std::string& text) {
-  writeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
+void WriteFile(const std::string& path, const std::string& text) {
+  WriteFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
-std::vector<uint8_t> readFile(const std::string& path) {
-  std::ifstream in(pathOf(path), std::ios::binary);
+std::vector<uint8_t> ReadFile(const std::string& path) {
+  std::ifstream in(PathOf(path), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::string readText(const std::string& path) {
-  auto b = readFile(path);
+std::string ReadText(const std::string& path) {
+  auto b = ReadFile(path);
   return std::string(b.begin(), b.end());
 }
 
 #ifndef _WIN32
-uint32_t fileMode(const std::string& path) {
+uint32_t FileMode(const std::string& path) {
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0) throw std::runtime_error("cannot stat " + path);
   return st.st_mode & 07777;
 }
 #endif
 
-uint64_t FileSizeOf(const std::string& path) { return fs::file_size(pathOf(path)); }
+uint64_t FileSizeOf(const std::string& path) {
+  return fs::file_size(PathOf(path));
+}
 
-void makeHidden(const std::string& path) {
+void MakeHidden(const std::string& path) {
 #ifdef _WIN32
-  const std::wstring wide = pathOf(path).wstring();
+  const std::wstring wide = PathOf(path).wstring();
   DWORD a = GetFileAttributesW(wide.c_str());
   if (a == INVALID_FILE_ATTRIBUTES || !SetFileAttributesW(wide.c_str(), a | FILE_ATTRIBUTE_HIDDEN))
     throw std::runtime_error("cannot hide " + path);

@@ -23,27 +23,27 @@ class TempDir {
   // with those the program builds.
   std::string operator/(const std::string& name) const;
   // Names in the folder, sorted, "." and ".." left out.
-  std::vector<std::string> names() const;
+  std::vector<std::string> Names() const;
 
  private:
   std::string path_;
 };
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
-void writeFile(const std::string& path, const std::string& text);
-std::vector<uint8_t> readFile(const std::string& path);
-std::string readText(const std::string& path);
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+void WriteFile(const std::string& path, const std::string& text);
+std::vector<uint8_t> ReadFile(const std::string& path);
+std::string ReadText(const std::string& path);
 #ifndef _WIN32
-uint32_t fileMode(const std::string& path);  // the permission bits
+uint32_t FileMode(const std::string& path);  // the permission bits
 #endif
 uint64_t FileSizeOf(const std::string& path);
 
 // A UTF-8 path for std::filesystem, which reads a plain string in the local code page on
 // Windows.
-std::filesystem::path pathOf(const std::string& utf8);
+std::filesystem::path PathOf(const std::string& utf8);
 
 // Gives the file or folder the hidden attribute on Windows; on POSIX a name beginning with "."
 // is what hides it, and this does nothing.
-void makeHidden(const std::string& path);
+void MakeHidden(const std::string& path);
 
 }  // namespace velt::test

@@ -8,7 +8,7 @@
 namespace velt::test {
 
 namespace {
-std::string trim(const std::string& s) {
+std::string Trim(const std::string& s) {
   size_t a = s.find_first_not_of(" \t\r");
   if (a == std::string::npos) return {};
   size_t b = s.find_last_not_of(" \t\r");
@@ -23,7 +23,7 @@ const std::string& VecRecord::at(const std::string& k) const {
   return it->second;
 }
 
-std::vector<VecRecord> readVecFile(const std::string& name) {
+std::vector<VecRecord> ReadVecFile(const std::string& name) {
   std::string path = std::string(VELT_TEST_DATA_DIR) + "/" + name;
   std::ifstream in(path);
   if (!in) throw std::runtime_error("cannot open " + path);
@@ -37,7 +37,7 @@ std::vector<VecRecord> readVecFile(const std::string& name) {
   };
   while (std::getline(in, raw)) {
     ++lineNo;
-    std::string line = trim(raw);
+    std::string line = Trim(raw);
     if (line.empty()) {
       flush();
       continue;
@@ -55,13 +55,13 @@ std::vector<VecRecord> readVecFile(const std::string& name) {
       current.section = section;
       current.line = lineNo;
     }
-    current.fields[trim(line.substr(0, eq))] = trim(line.substr(eq + 1));
+    current.fields[Trim(line.substr(0, eq))] = Trim(line.substr(eq + 1));
   }
   flush();
   return out;
 }
 
-std::vector<VecRecord> readVecFolder(const std::string& folder) {
+std::vector<VecRecord> ReadVecFolder(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& entry :
        std::filesystem::directory_iterator(std::string(VELT_TEST_DATA_DIR) + "/" + folder))
@@ -69,7 +69,7 @@ std::vector<VecRecord> readVecFolder(const std::string& folder) {
   std::sort(names.begin(), names.end());
   std::vector<VecRecord> all;
   for (const auto& n : names) {
-    auto records = readVecFile(folder + "/" + n);
+    auto records = ReadVecFile(folder + "/" + n);
     all.insert(all.end(), records.begin(), records.end());
   }
   return all;

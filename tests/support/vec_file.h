@@ -12,13 +12,13 @@ struct VecRecord {
   std::string section;
   int line = 0;  // where the record starts, for failure messages
   std::map<std::string, std::string> fields;
-  bool has(const std::string& k) const { return fields.count(k) != 0; }
+  bool Has(const std::string& k) const { return fields.count(k) != 0; }
   const std::string& at(const std::string& k) const;
 };
 
 // Reads tests/data/<name>; throws when the file is missing or malformed.
-std::vector<VecRecord> readVecFile(const std::string& name);
+std::vector<VecRecord> ReadVecFile(const std::string& name);
 // Reads every *.vec file of the folder tests/data/<folder>, in name order.
-std::vector<VecRecord> readVecFolder(const std::string& folder);
+std::vector<VecRecord> ReadVecFolder(const std::string& folder);
 
 }  // namespace velt::test

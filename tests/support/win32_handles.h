@@ -8,7 +8,7 @@
 
 namespace velt::test {
 
-inline std::wstring wide(const std::string& utf8) {
+inline std::wstring Wide(const std::string& utf8) {
   int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
   std::wstring w(size_t(n), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), w.data(), n);
@@ -18,13 +18,13 @@ inline std::wstring wide(const std::string& utf8) {
 struct ForeignHandle {
   HANDLE h;
   ForeignHandle(const std::string& path, DWORD access, DWORD share)
-      : h(CreateFileW(wide(path).c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
+      : h(CreateFileW(Wide(path).c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr)) {}
   ForeignHandle(const ForeignHandle&) = delete;
   ForeignHandle& operator=(const ForeignHandle&) = delete;
   ~ForeignHandle() {
     if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
   }
-  bool open() const { return h != INVALID_HANDLE_VALUE; }
+  bool IsOpen() const { return h != INVALID_HANDLE_VALUE; }
 };
 
 }  // namespace velt::test

@@ -17,8 +17,8 @@ namespace velt::ui::test {
 namespace {
 
 namespace fs = std::filesystem;
-using velt::test::readFile;
-using velt::test::writeFile;
+using velt::test::ReadFile;
+using velt::test::WriteFile;
 
 class BadInputTest : public UiTest {
  protected:
@@ -27,7 +27,7 @@ class BadInputTest : public UiTest {
     std::map<std::string, std::vector<uint8_t>> s;
     for (const auto& e : fs::directory_iterator(dir.path())) {
       std::string name = e.path().filename().string();
-      if (name.rfind("registry.reg", 0) != 0) s[name] = readFile(e.path().string());
+      if (name.rfind("registry.reg", 0) != 0) s[name] = ReadFile(e.path().string());
     }
     return s;
   }
@@ -44,11 +44,11 @@ TEST_F(BadInputTest, DamagedAndForeignFilesAreReportedAndLeftAlone) {
   const std::string source = MakeFile("source.bin", 100000);
   engine::NullProgressSink quiet;
   engine::EncryptOneFile(source, "pw", s, quiet);
-  const auto good = readFile(source + ".VELT");
+  const auto good = ReadFile(source + ".VELT");
   fs::remove(source + ".VELT");
 
   auto at = [](std::vector<uint8_t> v, size_t fromEnd, uint32_t value) {
-    crypto::storeLe32(&v[v.size() - fromEnd], value);
+    crypto::StoreLe32(&v[v.size() - fromEnd], value);
     return v;
   };
   auto longer = good;
@@ -72,7 +72,7 @@ TEST_F(BadInputTest, DamagedAndForeignFilesAreReportedAndLeftAlone) {
                          {"not ours", std::vector<uint8_t>(5000, 'x'), nullptr}}) {
     SCOPED_TRACE(c.name);
     const std::string path = dir / (std::string(c.name) + ".VELT");
-    writeFile(path, c.bytes);
+    WriteFile(path, c.bytes);
     const auto before = Snapshot();
     prompts.ClearRecord();
     prompts.NextFile(path);
@@ -108,7 +108,7 @@ TEST_F(BadInputTest, OddNamesGoThroughLikeAnyOther) {
         "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac", "line\nbreak", " leading blank"}) {
     SCOPED_TRACE(name);
     const std::string path = MakeFile(name, 30000);
-    const auto content = readFile(path);
+    const auto content = ReadFile(path);
     prompts.ClearRecord();
     prompts.NextFile(path);
     prompts.NextInput(std::string("pw"));
@@ -126,7 +126,7 @@ TEST_F(BadInputTest, OddNamesGoThroughLikeAnyOther) {
     WaitIdle();
     ASSERT_EQ(prompts.Messages().size(), 1u);
     EXPECT_EQ(prompts.Messages()[0].kind, MessageKind::Information) << prompts.Messages()[0].text;
-    EXPECT_EQ(readFile(path), content);
+    EXPECT_EQ(ReadFile(path), content);
     EXPECT_EQ(Snapshot().size(), 1u);
     fs::remove(path);
   }

@@ -13,7 +13,7 @@
 namespace velt::ui::test {
 namespace {
 
-using velt::test::readFile;
+using velt::test::ReadFile;
 
 class CommandLineTest : public ListTest {
  protected:
@@ -113,7 +113,7 @@ TEST_F(CommandLineTest, DecryptionTakesOnlyFilesWithMetaInformationUnlessTold) {
                 {"add", "dword:00000000"}});
   Start();
   const std::string plain = Put("old.doc");
-  const auto plainBytes = readFile(plain);
+  const auto plainBytes = ReadFile(plain);
   const std::string encrypted = EncryptByEngine(plain, "pw", app->veltoptions->Settings());
   app.reset();
 
@@ -149,7 +149,7 @@ TEST_F(CommandLineTest, DecryptionTakesOnlyFilesWithMetaInformationUnlessTold) {
   ASSERT_EQ(prompts.Messages().size(), 1u);
   EXPECT_TRUE(Timed(prompts.Messages()[0].text, "1 Files decrypted in "))
       << prompts.Messages()[0].text;
-  EXPECT_EQ(readFile(plain), plainBytes);
+  EXPECT_EQ(ReadFile(plain), plainBytes);
   EXPECT_FALSE(fs::exists(encrypted));  // deleted, as the delete box said
   // The choices went to the drop dialog and the decryption options dialog.
   EXPECT_FALSE(Control<QCheckBox>(*app->Drag, "deall")->isChecked());
@@ -175,7 +175,7 @@ TEST_F(CommandLineTest, OtherFirstArgumentsStartNormally) {
 
 TEST_F(CommandLineTest, ChoicesAreLiveForTheRunButNotSaved) {
   InstallQuick();
-  const std::string storeBefore = velt::test::readText(hive);
+  const std::string storeBefore = velt::test::ReadText(hive);
   const std::string file = Put("x.txt");
   app = VeltApplication::Create(services, {"-e", file});
   Tshellenc& d = *app->shellenc;
@@ -192,7 +192,7 @@ TEST_F(CommandLineTest, ChoicesAreLiveForTheRunButNotSaved) {
   EXPECT_EQ(live.cipherIndex, 9);
   EXPECT_EQ(live.extension, "abc");
   EXPECT_FALSE(live.deleteOriginal);
-  EXPECT_EQ(velt::test::readText(hive), storeBefore);
+  EXPECT_EQ(velt::test::ReadText(hive), storeBefore);
   EXPECT_EQ(Names(), std::vector<std::string>{"x.txt"});
   EXPECT_TRUE(prompts.Messages().empty());
 
@@ -334,7 +334,7 @@ TEST_F(DropTest, WithoutTheMetaFilterTheDecryptionOptionsAreAskedForAllFiles) {
   s.addMetaInfo = false;
   s.cipherIndex = 5;
   const std::string plain = Put("legacy.bin");
-  const auto plainBytes = readFile(plain);
+  const auto plainBytes = ReadFile(plain);
   const std::string encrypted = EncryptByEngine(plain, "old", s);
   TForm3& f3 = *app->Form3;
   Choose(Control<QPushButton>(*app->Drag, "Button2"),
@@ -353,7 +353,7 @@ TEST_F(DropTest, WithoutTheMetaFilterTheDecryptionOptionsAreAskedForAllFiles) {
       prompts.Messages().at(0).text, "1 Files decrypted in ",
       "\n1 encrypted Files kept as (orig): their password could not be checked (see the details)"))
       << prompts.Messages().at(0).text;
-  EXPECT_EQ(readFile(plain), plainBytes);
+  EXPECT_EQ(ReadFile(plain), plainBytes);
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 namespace velt::ui::test {
 namespace {
 
-using velt::test::readFile;
+using velt::test::ReadFile;
 
 class DirectoryJobTest : public ListTest {
  protected:
@@ -266,7 +266,7 @@ TEST_F(DirectoryJobTest, WithoutTheMetaFilterTheDecryptionOptionsApplyToEveryFil
                 {"add", "dword:00000000"}});
   Start();
   const auto plain = Put("x.doc");
-  const auto plainBytes = readFile(plain);
+  const auto plainBytes = ReadFile(plain);
   engine::EngineSettings s = app->veltoptions->Settings();
   const std::string encrypted = EncryptByEngine(plain, "pw", s);
   ASSERT_FALSE(engine::HasMetaInfo(encrypted));
@@ -292,7 +292,7 @@ TEST_F(DirectoryJobTest, WithoutTheMetaFilterTheDecryptionOptionsApplyToEveryFil
       shown.text, "1 Files decrypted in ",
       "\n1 encrypted Files kept as (orig): their password could not be checked (see the details)"))
       << shown.text;
-  EXPECT_EQ(readFile(plain), plainBytes);
+  EXPECT_EQ(ReadFile(plain), plainBytes);
   // Its delete box was off: the encrypted file is kept aside, counted, and named in the details.
   EXPECT_TRUE(fs::exists(encrypted + "(orig)"));
   EXPECT_NE(shown.details.find(encrypted + "(orig)"), std::string::npos) << shown.details;
@@ -567,7 +567,7 @@ TEST_F(DirectoryJobTest, TemporaryFilesOfAnInterruptedRunAreLeftOutAndListed) {
   leftovers.push_back(T("sub/c.txt.VELT.tmp45123456789014dc"));
   fs::rename(withMeta, leftovers.back());
   std::map<std::string, std::vector<uint8_t>> kept;
-  for (const auto& path : leftovers) kept[path] = readFile(path);
+  for (const auto& path : leftovers) kept[path] = ReadFile(path);
   auto expectDetails = [&](const std::string& details) {
     for (const auto& path : leftovers)
       EXPECT_NE(details.find(path + ": left out, a temporary file of an interrupted run"),
@@ -597,7 +597,7 @@ TEST_F(DirectoryJobTest, TemporaryFilesOfAnInterruptedRunAreLeftOutAndListed) {
                     "\n3 temporary Files of an interrupted VELT run left out (see the details)"))
       << shown.text;
   expectDetails(shown.details);
-  for (const auto& [path, bytes] : kept) EXPECT_EQ(readFile(path), bytes) << path;
+  for (const auto& [path, bytes] : kept) EXPECT_EQ(ReadFile(path), bytes) << path;
 
   // Nothing but leftovers: nothing to do, and the box says why.
   fs::create_directories(T("only"));
@@ -669,7 +669,7 @@ TEST_F(DirectoryJobTest, FilesKeptAsOrigAreCountedAndTheEngineNotesListed) {
                     "(see the details)"))
       << shown.text;
   for (const char* f : {"1.bin", "2.bin"}) {
-    EXPECT_EQ(readFile(T(f)), before.at(f));
+    EXPECT_EQ(ReadFile(T(f)), before.at(f));
     EXPECT_TRUE(engine::HasMetaInfo(T(std::string(f) + ".VELT(orig)")));
     EXPECT_NE(shown.details.find(f), std::string::npos) << shown.details;
   }

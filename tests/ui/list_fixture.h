@@ -115,7 +115,7 @@ class ListTest : public UiTest {
       x ^= x << 5;
       b = uint8_t(x);
     }
-    velt::test::writeFile(path.string(), bytes);
+    velt::test::WriteFile(path.string(), bytes);
     return path.string();
   }
   // tree: a.txt, .hidden.txt, "with blank.doc", sub/b.txt, sub/deep/c.txt, .secret/h.txt
@@ -129,7 +129,7 @@ class ListTest : public UiTest {
     std::map<std::string, std::vector<uint8_t>> files;
     for (const auto& e : fs::recursive_directory_iterator(tree))
       if (e.is_regular_file())
-        files[fs::relative(e.path(), tree).string()] = velt::test::readFile(e.path().string());
+        files[fs::relative(e.path(), tree).string()] = velt::test::ReadFile(e.path().string());
     return files;
   }
   std::vector<std::string> Names() const {

@@ -237,7 +237,7 @@ TEST_F(OptionsDialogTest, DefaultsThenOkStoresTheDefaults) {
     EXPECT_EQ(Stored(name), RegistryValue(int32_t(0))) << name;
   for (const char* name : {"ext", "sec", "del", "com", "add"})
     EXPECT_EQ(Stored(name), RegistryValue(int32_t(-1))) << name;
-  const std::string text = velt::test::readText(hive);
+  const std::string text = velt::test::ReadText(hive);
   EXPECT_NE(text.find("\"def\"=\"VELT\""), std::string::npos);
   EXPECT_NE(text.find("\"sec\"=dword:ffffffff"), std::string::npos);
   EXPECT_NE(text.find("\"Path\"=\"/opt/velt\""), std::string::npos);  // left as it was

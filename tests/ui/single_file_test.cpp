@@ -20,7 +20,7 @@ namespace velt::ui::test {
 namespace {
 
 namespace fs = std::filesystem;
-using velt::test::readFile;
+using velt::test::ReadFile;
 using Box = ScriptedPrompts::Box;
 
 class SingleFileTest : public UiTest {
@@ -82,7 +82,7 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   Install();
   Start();
   const std::string path = MakeFile("report.txt", 300000);
-  const auto original = readFile(path);
+  const auto original = ReadFile(path);
 
   prompts.NextFile(path);
   prompts.NextInput(std::string("s3cret"));
@@ -104,7 +104,7 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   ASSERT_TRUE(fs::exists(encrypted));
   EXPECT_FALSE(fs::exists(path));  // "Delete original file" is on
   EXPECT_TRUE(engine::HasMetaInfo(encrypted));
-  EXPECT_NE(readFile(encrypted), original);
+  EXPECT_NE(ReadFile(encrypted), original);
 
   prompts.ClearRecord();
   prompts.NextFile(encrypted);
@@ -121,7 +121,7 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   // The file dialog opened where the last file was chosen.
   EXPECT_EQ(prompts.Questions()[0].prompt, dir.path() + "/");
   ASSERT_TRUE(fs::exists(path));
-  EXPECT_EQ(readFile(path), original);
+  EXPECT_EQ(ReadFile(path), original);
   EXPECT_FALSE(fs::exists(encrypted));
   // After the work the window closes normally.
   EXPECT_TRUE(form().close());
@@ -132,14 +132,14 @@ TEST_F(SingleFileTest, AWrongPasswordIsReportedAndTheFileStaysAsItWas) {
   Start();
   const std::string encrypted =
       EncryptedByEngine(MakeFile("data.bin", 5000), "right", app->veltoptions->Settings());
-  const auto before = readFile(encrypted);
+  const auto before = ReadFile(encrypted);
   prompts.NextFile(encrypted);
   prompts.NextInput(std::string("wrong"));
   QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton2"), Qt::LeftButton);
   WaitIdle();
   EXPECT_EQ(prompts.Messages(),
             std::vector<Shown>{Error("Decryption Password supplied was incorrect.")});
-  EXPECT_EQ(readFile(encrypted), before);
+  EXPECT_EQ(ReadFile(encrypted), before);
   EXPECT_FALSE(fs::exists(dir / "data.bin"));
 }
 
@@ -148,13 +148,13 @@ TEST_F(SingleFileTest, AnEncryptedFileIsNotEncryptedAgain) {
   Start();
   const std::string encrypted =
       EncryptedByEngine(MakeFile("data.bin", 5000), "pw", app->veltoptions->Settings());
-  const auto names = dir.names();
+  const auto names = dir.Names();
   prompts.NextFile(encrypted);
   QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Info("File is already encrypted")});
   EXPECT_EQ(prompts.Questions().size(), 1u);  // the file dialog only, no password
   EXPECT_FALSE(form().Busy());
-  EXPECT_EQ(dir.names(), names);
+  EXPECT_EQ(dir.Names(), names);
 }
 
 TEST_F(SingleFileTest, CancelAtAnyQuestionEndsTheCommandSilently) {
@@ -172,7 +172,7 @@ TEST_F(SingleFileTest, CancelAtAnyQuestionEndsTheCommandSilently) {
   EXPECT_TRUE(prompts.Messages().empty());
   EXPECT_TRUE(prompts.ScriptUsed());
   EXPECT_EQ(prompts.Unexpected(), 0);
-  EXPECT_EQ(dir.names(), (std::vector<std::string>{"a.txt", "registry.reg"}));
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"a.txt", "registry.reg"}));
 }
 
 TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOptions) {
@@ -184,7 +184,7 @@ TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOption
   Start();
   ASSERT_FALSE(app->veltoptions->Settings().addMetaInfo);
   const std::string path = MakeFile("plain.doc", 20000);
-  const auto original = readFile(path);
+  const auto original = ReadFile(path);
   const std::string encrypted = EncryptedByEngine(path, "pw", app->veltoptions->Settings());
   ASSERT_FALSE(engine::HasMetaInfo(encrypted));
 
@@ -211,7 +211,7 @@ TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOption
   WaitIdle();
   ASSERT_EQ(prompts.Messages().size(), 3u);
   ExpectTimed(prompts.Messages()[1], "File Decrypted in ");
-  EXPECT_EQ(readFile(path), original);
+  EXPECT_EQ(ReadFile(path), original);
   // "Delete Oringial File after Decryption" was off: the encrypted file is kept aside, and the
   // engine's note after the message says where.
   EXPECT_TRUE(fs::exists(encrypted + "(orig)"));
@@ -222,7 +222,7 @@ TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOption
   // A second time: the password typed before is still there; Cancel starts nothing.
   const std::string again =
       EncryptedByEngine(MakeFile("other.doc", 100), "pw2", app->veltoptions->Settings());
-  const auto names = dir.names();
+  const auto names = dir.Names();
   prompts.ClearRecord();
   prompts.NextFile(again);
   std::string shownPassword;
@@ -234,7 +234,7 @@ TEST_F(SingleFileTest, AFileWithoutMetaInformationGoesThroughTheDecryptionOption
   EXPECT_EQ(shownPassword, "pw");
   EXPECT_FALSE(form().Busy());
   EXPECT_EQ(prompts.Messages().size(), 1u);  // the header message only
-  EXPECT_EQ(dir.names(), names);
+  EXPECT_EQ(dir.Names(), names);
 }
 
 TEST_F(SingleFileTest, AnErrorOfThePipelineIsShownAndNeverReportedAsSuccess) {
@@ -258,8 +258,8 @@ TEST_F(SingleFileTest, APlainFileUnderTheEncryptedNameIsRefused) {
   Install();
   Start();
   const std::string doc = MakeFile("report", 3000), theirs = doc + ".VELT";
-  velt::test::writeFile(theirs, "somebody's own notes");
-  const auto bytes = readFile(doc);
+  velt::test::WriteFile(theirs, "somebody's own notes");
+  const auto bytes = ReadFile(doc);
   prompts.NextFile(doc);
   prompts.NextInput(std::string("pw"));
   QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
@@ -270,9 +270,9 @@ TEST_F(SingleFileTest, APlainFileUnderTheEncryptedNameIsRefused) {
   EXPECT_NE(shown.text.find(doc + ":"), std::string::npos) << shown.text;
   EXPECT_NE(shown.text.find(theirs + " exists and is not a VELT file"), std::string::npos)
       << shown.text;
-  EXPECT_EQ(readFile(doc), bytes);
-  EXPECT_EQ(velt::test::readText(theirs), "somebody's own notes");
-  EXPECT_EQ(dir.names(), (std::vector<std::string>{"registry.reg", "report", "report.VELT"}));
+  EXPECT_EQ(ReadFile(doc), bytes);
+  EXPECT_EQ(velt::test::ReadText(theirs), "somebody's own notes");
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"registry.reg", "report", "report.VELT"}));
 }
 
 TEST_F(SingleFileTest, ProgressReachesThePanelAndCommandsWaitWhileBusy) {
@@ -304,7 +304,7 @@ TEST_F(SingleFileTest, AnEmptyPasswordIsNeverUsedToEncrypt) {
   Install();
   Start();
   const std::string path = MakeFile("a.txt", 1000);
-  const auto names = dir.names();
+  const auto names = dir.Names();
   // The real box lets no empty new password through; one that comes anyway is refused.
   prompts.NextFile(path);
   prompts.NextInput(std::string());
@@ -313,7 +313,7 @@ TEST_F(SingleFileTest, AnEmptyPasswordIsNeverUsedToEncrypt) {
             std::vector<Shown>{Error("Encryption needs a password, and the password given is "
                                      "empty. Nothing was changed.")});
   EXPECT_FALSE(form().Busy());
-  EXPECT_EQ(dir.names(), names);
+  EXPECT_EQ(dir.Names(), names);
 }
 
 TEST_F(SingleFileTest, AFileEncryptedAfterItWasChosenIsReportedAsAlreadyEncrypted) {
@@ -322,7 +322,7 @@ TEST_F(SingleFileTest, AFileEncryptedAfterItWasChosenIsReportedAsAlreadyEncrypte
   const std::string path = MakeFile("data.bin", 5000);
   const std::string other =
       EncryptedByEngine(MakeFile("other.bin", 3000), "pw", app->veltoptions->Settings());
-  const auto encrypted = readFile(other);
+  const auto encrypted = ReadFile(other);
   // While the password is asked, an encrypted file takes the chosen file's place.
   prompts.WhileAsking = [&](const ScriptedPrompts::Asked&) { fs::rename(other, path); };
   prompts.NextFile(path);
@@ -330,7 +330,7 @@ TEST_F(SingleFileTest, AFileEncryptedAfterItWasChosenIsReportedAsAlreadyEncrypte
   QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   WaitIdle();
   EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Info("File is already encrypted")});
-  EXPECT_EQ(readFile(path), encrypted);
+  EXPECT_EQ(ReadFile(path), encrypted);
   EXPECT_FALSE(fs::exists(path + ".VELT"));
   EXPECT_EQ(TemporariesUnder(dir.path()), std::vector<std::string>{});
 }
@@ -341,7 +341,7 @@ TEST_F(SingleFileTest, WhatTheEngineNotesIsShownAfterTheMessage) {
   Install({{"com", "dword:00000000"}});
   Start();
   const std::string path = MakeFile("notes.txt", 20000);
-  const auto original = readFile(path);
+  const auto original = ReadFile(path);
   const std::string encrypted = EncryptedByEngine(path, "pw", app->veltoptions->Settings());
   prompts.NextFile(encrypted);
   prompts.NextInput(std::string("pw"));
@@ -352,7 +352,7 @@ TEST_F(SingleFileTest, WhatTheEngineNotesIsShownAfterTheMessage) {
   EXPECT_EQ(prompts.Messages()[1].kind, MessageKind::Information);
   EXPECT_NE(prompts.Messages()[1].text.find("notes.txt"), std::string::npos)
       << prompts.Messages()[1].text;
-  EXPECT_EQ(readFile(path), original);
+  EXPECT_EQ(ReadFile(path), original);
   EXPECT_TRUE(engine::HasMetaInfo(encrypted + "(orig)"));
 }
 
@@ -361,7 +361,7 @@ TEST_F(SingleFileTest, TheSessionEndingStopsTheFileAtASafePointAndQuits) {
   Install();
   Start();
   const std::string path = MakeFile("big.bin", 32 << 20);
-  const auto original = readFile(path);
+  const auto original = ReadFile(path);
   bool quit = false;
   SessionEnd session(*app);
   QObject::connect(&session, &SessionEnd::Quit, [&] { quit = true; });
@@ -375,7 +375,7 @@ TEST_F(SingleFileTest, TheSessionEndingStopsTheFileAtASafePointAndQuits) {
   EXPECT_TRUE(prompts.Messages().empty());  // nobody is left to read a box
   EXPECT_EQ(TemporariesUnder(dir.path()), std::vector<std::string>{});
   if (fs::exists(path)) {
-    EXPECT_EQ(readFile(path), original);
+    EXPECT_EQ(ReadFile(path), original);
     EXPECT_FALSE(fs::exists(path + ".VELT"));
   } else {
     EXPECT_TRUE(engine::HasMetaInfo(path + ".VELT"));

@@ -136,7 +136,7 @@ TEST_F(StartupTest, AnInstalledProgramFindsTheStoreUnderItsOwnPrefix) {
   velt::test::TempDir prefix;
   std::filesystem::create_directories(prefix / "bin");
   std::filesystem::create_directories(prefix / "etc/velt");
-  velt::test::writeFile(prefix / "etc/velt/registry.reg", "Windows Registry Editor Version 5.00\n");
+  velt::test::WriteFile(prefix / "etc/velt/registry.reg", "Windows Registry Editor Version 5.00\n");
   platform::UseRegistryBesideProgram(prefix / "bin");
   ASSERT_NE(std::getenv("VELT_REGISTRY"), nullptr);
   EXPECT_EQ(std::filesystem::path(std::getenv("VELT_REGISTRY")),
@@ -161,8 +161,8 @@ bool CatchesTerm(qint64 pid) {
 TEST_F(StartupTest, TheProgramQuitsNormallyWhenTheSessionEnds) {
   Install();
   const std::string file = MakeFile("kept.txt", 5000);
-  const auto bytes = velt::test::readFile(file);
-  const auto names = dir.names();
+  const auto bytes = velt::test::ReadFile(file);
+  const auto names = dir.Names();
   // Idle, and with the -e options dialog waiting for an answer: the answer never comes.
   for (const QStringList& arguments :
        {QStringList{}, QStringList{"-e", QString::fromStdString("*" + file + "*")}}) {
@@ -181,8 +181,8 @@ TEST_F(StartupTest, TheProgramQuitsNormallyWhenTheSessionEnds) {
     ASSERT_TRUE(velt.waitForFinished(kLongWait));
     EXPECT_EQ(velt.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(velt.exitCode(), 128 + SIGTERM);
-    EXPECT_EQ(velt::test::readFile(file), bytes);
-    EXPECT_EQ(dir.names(), names);
+    EXPECT_EQ(velt::test::ReadFile(file), bytes);
+    EXPECT_EQ(dir.Names(), names);
   }
 }
 #endif

@@ -82,7 +82,7 @@ class UiTest : public ::testing::Test {
     std::string text =
         "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n";
     for (const auto& [name, value] : values) text += "\"" + name + "\"=" + value + "\n";
-    velt::test::writeFile(hive, text + "\n");
+    velt::test::WriteFile(hive, text + "\n");
   }
   // What an installation writes: "Path" and the ten defaults, with `changes` applied (an empty
   // value leaves that name out). Overwriting is slow and not what these tests are about.
@@ -154,7 +154,7 @@ class UiTest : public ::testing::Test {
       b = uint8_t(x >> 11);
     }
     std::string path = dir / name;
-    velt::test::writeFile(path, bytes);
+    velt::test::WriteFile(path, bytes);
     return path;
   }
 

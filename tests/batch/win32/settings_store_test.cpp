@@ -50,7 +50,7 @@ Value stored(const wchar_t* name) {
   return v;
 }
 
-std::string systemText(DWORD code) {
+std::string SystemText(DWORD code) {
   char buffer[512];
   DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
                            MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof buffer, nullptr);
@@ -77,8 +77,8 @@ EngineSettings storedSettings() {
 
 class WindowsSettingsStore : public ::testing::Test {
  protected:
-  void SetUp() override { test::useSettingsStore(""); }
-  void TearDown() override { test::dropSettingsStore(); }
+  void SetUp() override { test::UseSettingsStore(""); }
+  void TearDown() override { test::DropSettingsStore(); }
 };
 
 TEST_F(WindowsSettingsStore, LoadsWhatAnInstallerStored) {
@@ -92,13 +92,13 @@ TEST_F(WindowsSettingsStore, LoadsWhatAnInstallerStored) {
 
 TEST_F(WindowsSettingsStore, AMissingKeyOrValueStopsTheLoadWithTheSystemsText) {
   SettingsLoad r = LoadSettings();
-  EXPECT_EQ(r.error, systemText(ERROR_FILE_NOT_FOUND));
+  EXPECT_EQ(r.error, SystemText(ERROR_FILE_NOT_FOUND));
   EXPECT_EQ(r.settings, EngineSettings{});
   EXPECT_EQ(InstallationFolder(), "");
 
   store(std::vector<Value>(kStored.begin(), kStored.end() - 1));  // no "add"
   r = LoadSettings();
-  EXPECT_EQ(r.error, systemText(ERROR_CANTREAD));
+  EXPECT_EQ(r.error, SystemText(ERROR_CANTREAD));
   EngineSettings expected = storedSettings();
   expected.addMetaInfo = true;  // the built-in default
   EXPECT_EQ(r.settings, expected);

@@ -40,7 +40,7 @@ std::vector<BYTE> exported() {
 
 TEST(WindowsCliSettings, TheSavedSettingsAreTheDefaults) {
   test::TempDir dir;
-  test::useSettingsStore("");
+  test::UseSettingsStore("");
   HKEY key;
   ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\VELT", 0, nullptr, 0, KEY_WRITE, nullptr,
                             &key, nullptr),
@@ -54,7 +54,7 @@ TEST(WindowsCliSettings, TheSavedSettingsAreTheDefaults) {
   RegCloseKey(key);
   const auto before = exported();
 
-  test::writeFile(dir / "f", "settings decide");
+  test::WriteFile(dir / "f", "settings decide");
   std::istringstream in;
   std::ostringstream out, err;
   NoTerminal terminal;
@@ -73,7 +73,7 @@ TEST(WindowsCliSettings, TheSavedSettingsAreTheDefaults) {
   EXPECT_EQ(m->hashIndex, 9);
   EXPECT_EQ(m->compression, -1);
   EXPECT_EQ(exported(), before) << "the tool never writes settings";
-  test::dropSettingsStore();
+  test::DropSettingsStore();
 }
 
 }  // namespace

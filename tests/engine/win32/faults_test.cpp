@@ -13,7 +13,7 @@ namespace {
 
 using test::EngineTest;
 using test::quickSettings;
-using test::readFile;
+using test::ReadFile;
 using enum DecryptOutcome;
 using test::wide;
 
@@ -25,7 +25,7 @@ struct Foreign : test::ForeignHandle {
 constexpr DWORD kRO = FILE_ATTRIBUTE_READONLY, kH = FILE_ATTRIBUTE_HIDDEN,
                 kS = FILE_ATTRIBUTE_SYSTEM, kA = FILE_ATTRIBUTE_ARCHIVE;
 
-DWORD attributes(const std::string& p) { return GetFileAttributesW(wide(p).c_str()) & (kRO | kH | kS | kA); }
+DWORD attributes(const std::string& p) { return GetFileAttributesW(Wide(p).c_str()) & (kRO | kH | kS | kA); }
 // Wine reports every file as archived: the archive bit is checked only where it was set.
 ::testing::AssertionResult hasAttributes(const std::string& p, DWORD expected) {
   DWORD a = attributes(p);
@@ -33,14 +33,14 @@ DWORD attributes(const std::string& p) { return GetFileAttributesW(wide(p).c_str
     return ::testing::AssertionSuccess();
   return ::testing::AssertionFailure() << p << " has attributes " << a << ", not " << expected;
 }
-void setAttributes(const std::string& p, DWORD a) { ASSERT_TRUE(SetFileAttributesW(wide(p).c_str(), a)); }
+void setAttributes(const std::string& p, DWORD a) { ASSERT_TRUE(SetFileAttributesW(Wide(p).c_str(), a)); }
 
 class WindowsFaults : public EngineTest {};
 
 TEST_F(WindowsFaults, AFileAnotherProgramHasOpenIsRefusedAndLeftAlone) {
   EngineSettings s = quickSettings();
-  std::string p = make("doc", rng.bytes(3000));
-  auto content = readFile(p);
+  std::string p = make("doc", rng.Bytes(3000));
+  auto content = ReadFile(p);
   for (DWORD share : {DWORD(0), DWORD(FILE_SHARE_READ), DWORD(FILE_SHARE_READ | FILE_SHARE_WRITE)}) {
     SCOPED_TRACE(share);
     Foreign other(p, share);
@@ -53,26 +53,26 @@ TEST_F(WindowsFaults, AFileAnotherProgramHasOpenIsRefusedAndLeftAlone) {
     }
     expectNames({"doc"});
   }
-  EXPECT_EQ(readFile(p), content);
+  EXPECT_EQ(ReadFile(p), content);
 
   // Decrypting: the encrypted file held, or the file it would replace.
   EncryptOneFile(p, "pw", s, sink);
-  auto encrypted = readFile(p + ".VELT");
+  auto encrypted = ReadFile(p + ".VELT");
   {
     Foreign other(p + ".VELT", FILE_SHARE_READ);
     EXPECT_THROW(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), EngineError);
   }
-  test::writeFile(p, "an older file of the same name, open in an editor");
+  test::WriteFile(p, "an older file of the same name, open in an editor");
   {
     Foreign other(p, FILE_SHARE_READ | FILE_SHARE_WRITE);
     EXPECT_THROW(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink), EngineError);
   }
   expectNames({"doc", "doc.VELT"});
-  EXPECT_EQ(readFile(p + ".VELT"), encrypted);
-  EXPECT_EQ(test::readText(p), "an older file of the same name, open in an editor");
+  EXPECT_EQ(ReadFile(p + ".VELT"), encrypted);
+  EXPECT_EQ(test::ReadText(p), "an older file of the same name, open in an editor");
   // Closed, it is replaced like any other.
   EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome, Decrypted);
-  EXPECT_EQ(readFile(p), content);
+  EXPECT_EQ(ReadFile(p), content);
   expectNames({"doc"});
 }
 
@@ -91,31 +91,31 @@ TEST_F(WindowsFaults, AttributesComeBackOnTheResultInEveryMode) {
       s.deleteOriginal = m.deleteOriginal;
       s.secureDelete = m.secure;
       std::string p = local / "doc";
-      auto content = rng.bytes(70000);
-      test::writeFile(p, content);
+      auto content = rng.Bytes(70000);
+      test::WriteFile(p, content);
       setAttributes(p, a);
       EncryptOneFile(p, "pw", s, sink);
       const std::string enc = m.addExtension ? p + ".VELT" : p;
       EXPECT_TRUE(hasAttributes(enc, a));
       if (m.addExtension && !m.deleteOriginal) {
         EXPECT_TRUE(hasAttributes(p, a));
-        EXPECT_EQ(readFile(p), content);
+        EXPECT_EQ(ReadFile(p), content);
         setAttributes(p, FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(wide(p).c_str());
+        DeleteFileW(Wide(p).c_str());
       }
-      EXPECT_EQ(local.names(), std::vector<std::string>{m.addExtension ? "doc.VELT" : "doc"});
+      EXPECT_EQ(local.Names(), std::vector<std::string>{m.addExtension ? "doc.VELT" : "doc"});
       EXPECT_TRUE(HasMetaInfo(enc));
       EXPECT_EQ(DecryptOneFile(enc, "pw", true, s, noMeta, sink).outcome, Decrypted);
-      EXPECT_EQ(readFile(p), content);
+      EXPECT_EQ(ReadFile(p), content);
       EXPECT_TRUE(hasAttributes(p, a));
-      EXPECT_EQ(local.names(), std::vector<std::string>{"doc"});
+      EXPECT_EQ(local.Names(), std::vector<std::string>{"doc"});
     }
   }
 }
 
 TEST_F(WindowsFaults, FoldersDevicesAndMissingFilesAreRefused) {
   EngineSettings s = quickSettings();
-  std::filesystem::create_directory(test::pathOf(dir / "folder"));
+  std::filesystem::create_directory(test::PathOf(dir / "folder"));
   for (const std::string& p : {dir / "folder", dir / "missing", std::string("NUL"), dir / "CON"}) {
     SCOPED_TRACE(p);
     EXPECT_THROW(EncryptOneFile(p, "pw", s, sink), EngineError);
@@ -127,13 +127,13 @@ TEST_F(WindowsFaults, FoldersDevicesAndMissingFilesAreRefused) {
 TEST_F(WindowsFaults, DecryptionReplacesAReadOnlyFileOfTheResultName) {
   EngineSettings s = quickSettings();
   s.deleteOriginal = false;
-  std::string p = make("doc", rng.bytes(5000));
-  auto content = readFile(p);
+  std::string p = make("doc", rng.Bytes(5000));
+  auto content = ReadFile(p);
   EncryptOneFile(p, "pw", s, sink);
-  test::writeFile(p, "stale");
+  test::WriteFile(p, "stale");
   setAttributes(p, kRO);
   EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome, Decrypted);
-  EXPECT_EQ(readFile(p), content);
+  EXPECT_EQ(ReadFile(p), content);
   expectNames({"doc"});
 }
 

@@ -1,5 +1,7 @@
 // The Windows file layer on a real (Wine) file system. "Another program" is played by handles
 // opened with CreateFileW directly, as any program would open them.
+#include "platform/file.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,7 +9,6 @@
 #include <functional>
 
 #include "platform/errors.h"
-#include "platform/file.h"
 #include "platform/file_system.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/win32_handles.h"
@@ -15,16 +16,18 @@
 namespace velt::platform {
 namespace {
 
-using test::readText;
+using test::ReadText;
 using test::TempDir;
-using test::wide;
-using test::writeFile;
+using test::Wide;
+using test::WriteFile;
 
 using Foreign = test::ForeignHandle;
 
-DWORD attributes(const std::string& path) { return GetFileAttributesW(wide(path).c_str()); }
+DWORD AttributeBits(const std::string& path) {
+  return GetFileAttributesW(Wide(path).c_str());
+}
 
-PlatformError errorOf(const std::function<void()>& f) {
+PlatformError ErrorOf(const std::function<void()>& f) {
   try {
     f();
   } catch (const PlatformError& e) {
@@ -37,35 +40,38 @@ PlatformError errorOf(const std::function<void()>& f) {
 TEST(WindowsFile, AnExclusiveHandleKeepsOtherProgramsOutButLetsTheFileBeRenamed) {
   TempDir dir;
   const std::string p = dir / "doc";
-  writeFile(p, "content");
+  WriteFile(p, "content");
   for (OpenMode mode : {OpenMode::Read, OpenMode::ReadWrite}) {
     File f = File::Open(p, mode);
     // Neither readers nor writers, whatever they would share themselves.
-    EXPECT_FALSE(Foreign(p, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).open());
-    EXPECT_FALSE(Foreign(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).open());
+    EXPECT_FALSE(
+        Foreign(p, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).IsOpen());
+    EXPECT_FALSE(
+        Foreign(p, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE).IsOpen());
     // A second exclusive open, even in this process, is a second VELT job on the file.
-    PlatformError e = errorOf([&] { File::Open(p, OpenMode::Read); });
+    PlatformError e = ErrorOf([&] { File::Open(p, OpenMode::Read); });
     EXPECT_EQ(e.Code(), ERROR_SHARING_VIOLATION);
-    EXPECT_NE(std::string(e.what()).find("in use by another program"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find("in use by another program"), std::string::npos)
+        << e.what();
     // Renaming is shared: the engine renames the files it holds.
     ReplaceFile(p, dir / "moved");
     ReplaceFile(dir / "moved", p);
   }
   // And the other way round: a program holding the file keeps VELT out.
   Foreign reader(p, GENERIC_READ, FILE_SHARE_READ);
-  ASSERT_TRUE(reader.open());
-  EXPECT_EQ(errorOf([&] { File::Open(p, OpenMode::Read); }).Code(), ERROR_SHARING_VIOLATION);
+  ASSERT_TRUE(reader.IsOpen());
+  EXPECT_EQ(ErrorOf([&] { File::Open(p, OpenMode::Read); }).Code(), ERROR_SHARING_VIOLATION);
   // Without the lock VELT only reads beside a program that lets others read.
   File info = File::Open(p, OpenMode::Read, Locking::None);
   EXPECT_EQ(info.Size(), 7u);
-  EXPECT_EQ(errorOf([&] { File::Open(p, OpenMode::ReadWrite, Locking::None); }).Code(),
+  EXPECT_EQ(ErrorOf([&] { File::Open(p, OpenMode::ReadWrite, Locking::None); }).Code(),
             ERROR_SHARING_VIOLATION);
 }
 
 TEST(WindowsFile, AnUnlockedOpenReachesAFileThisProcessHolds) {
   TempDir dir;
   const std::string p = dir / "doc";
-  writeFile(p, "0123456789");
+  WriteFile(p, "0123456789");
   File held = File::Open(p, OpenMode::Read);
   File other = File::Open(p, OpenMode::ReadWrite, Locking::None);
   other.WriteAt(2, "ab", 2);
@@ -86,8 +92,8 @@ TEST(WindowsFile, AnUnlockedOpenReachesAFileThisProcessHolds) {
   // Once the holder is gone the file is no longer ours: an unlocked open is an ordinary one,
   // and another program's exclusive handle refuses it.
   Foreign foreign(p, GENERIC_READ, 0);
-  ASSERT_TRUE(foreign.open());
-  EXPECT_EQ(errorOf([&] { File::Open(p, OpenMode::Read, Locking::None); }).Code(),
+  ASSERT_TRUE(foreign.IsOpen());
+  EXPECT_EQ(ErrorOf([&] { File::Open(p, OpenMode::Read, Locking::None); }).Code(),
             ERROR_SHARING_VIOLATION);
 }
 
@@ -105,17 +111,17 @@ TEST(WindowsFile, CreateNewReadWriteTruncateAndFlush) {
     char c;
     EXPECT_EQ(f.ReadAt(5, &c, 1), 0u);  // at the end: nothing, no error
   }
-  EXPECT_EQ(readText(p), "hello");
-  PlatformError e = errorOf([&] { File::Open(p, OpenMode::CreateNew); });
+  EXPECT_EQ(ReadText(p), "hello");
+  PlatformError e = ErrorOf([&] { File::Open(p, OpenMode::CreateNew); });
   EXPECT_TRUE(IsAlreadyExists(e)) << e.what();
-  EXPECT_EQ(readText(p), "hello");
-  EXPECT_TRUE(IsNotFound(errorOf([&] { File::Open(dir / "missing", OpenMode::Read); })));
+  EXPECT_EQ(ReadText(p), "hello");
+  EXPECT_TRUE(IsNotFound(ErrorOf([&] { File::Open(dir / "missing", OpenMode::Read); })));
   // A folder and a device name are no regular files.
-  CreateDirectoryW(wide(dir / "folder").c_str(), nullptr);
-  EXPECT_NE(std::string(errorOf([&] { File::Open(dir / "folder", OpenMode::Read); }).what())
+  CreateDirectoryW(Wide(dir / "folder").c_str(), nullptr);
+  EXPECT_NE(std::string(ErrorOf([&] { File::Open(dir / "folder", OpenMode::Read); }).what())
                 .find("not a regular file"),
             std::string::npos);
-  EXPECT_NE(std::string(errorOf([&] { File::Open("NUL", OpenMode::Read); }).what())
+  EXPECT_NE(std::string(ErrorOf([&] { File::Open("NUL", OpenMode::Read); }).what())
                 .find("not a regular file"),
             std::string::npos);
   // Flushing a handle without write access is not an error.
@@ -127,19 +133,19 @@ TEST(WindowsFile, CopyFromCopiesFromThePositionAndStopsAtTheEnd) {
   TempDir dir;
   std::string big(3 << 20, 'x');
   for (size_t i = 0; i < big.size(); ++i) big[i] = char(i * 7 + i / 4096);
-  writeFile(dir / "src", big);
+  WriteFile(dir / "src", big);
   File src = File::Open(dir / "src", OpenMode::Read);
   src.Seek(100);
   File dst = File::Open(dir / "dst", OpenMode::CreateNew);
   dst.CopyFrom(src, big.size());  // more than is left
   dst.Close();
-  EXPECT_EQ(readText(dir / "dst"), big.substr(100));
+  EXPECT_EQ(ReadText(dir / "dst"), big.substr(100));
 }
 
 TEST(WindowsFile, SameFileAsFollowsRenamesAndSeesReplacement) {
   TempDir dir;
-  writeFile(dir / "a", "a");
-  writeFile(dir / "b", "b");
+  WriteFile(dir / "a", "a");
+  WriteFile(dir / "b", "b");
   File f = File::Open(dir / "a", OpenMode::Read);
   EXPECT_TRUE(f.SameFileAs(dir / "a"));
   EXPECT_FALSE(f.SameFileAs(dir / "b"));
@@ -151,27 +157,27 @@ TEST(WindowsFile, SameFileAsFollowsRenamesAndSeesReplacement) {
 TEST(WindowsFileSystem, AttributesAreTheFileSystemsOwnBitsAndComeBackExactly) {
   TempDir dir;
   const std::string p = dir / "f";
-  writeFile(p, "x");
+  WriteFile(p, "x");
   const DWORD all = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                     FILE_ATTRIBUTE_ARCHIVE;
   // Wine reports every file as archived, so "cleared" is checked on the other three.
   const DWORD locking = all & ~DWORD(FILE_ATTRIBUTE_ARCHIVE);
-  ASSERT_TRUE(SetFileAttributesW(wide(p).c_str(), all));
+  ASSERT_TRUE(SetFileAttributesW(Wide(p).c_str(), all));
   const Attributes saved = GetAttributes(p);
   EXPECT_EQ(saved.bits, uint32_t(kReadOnly | kHidden | kSystem | kArchive));
   // Cleared, the file can be written and deleted; then it gets its bits back.
   ClearAttributes(p);
-  EXPECT_EQ(attributes(p) & locking, 0u);
+  EXPECT_EQ(AttributeBits(p) & locking, 0u);
   EXPECT_EQ(GetAttributes(p).bits & (kReadOnly | kHidden | kSystem), 0u);
-  writeFile(p, "y");
+  WriteFile(p, "y");
   SetAttributes(p, saved);
-  EXPECT_EQ(attributes(p) & all, all);
+  EXPECT_EQ(AttributeBits(p) & all, all);
   // Only the hidden bit: the others stay clear.
-  ASSERT_TRUE(SetFileAttributesW(wide(p).c_str(), FILE_ATTRIBUTE_HIDDEN));
+  ASSERT_TRUE(SetFileAttributesW(Wide(p).c_str(), FILE_ATTRIBUTE_HIDDEN));
   const Attributes hidden = GetAttributes(p);
   ClearAttributes(p);
   SetAttributes(p, hidden);
-  EXPECT_EQ(attributes(p) & locking, DWORD(FILE_ATTRIBUTE_HIDDEN));
+  EXPECT_EQ(AttributeBits(p) & locking, DWORD(FILE_ATTRIBUTE_HIDDEN));
   EXPECT_EQ(GetAttributes(dir.path()).bits & kDirectory, uint32_t(kDirectory));
   EXPECT_THROW(GetAttributes(dir / "missing"), PlatformError);
 }
@@ -179,10 +185,10 @@ TEST(WindowsFileSystem, AttributesAreTheFileSystemsOwnBitsAndComeBackExactly) {
 TEST(WindowsFileSystem, ListingUsesOurWildcardRulesAndTheAttributeFilter) {
   TempDir dir;
   for (const char* f : {"a.txt", "B.TXT", "a.txtx", "noext", "hidden.txt", "system.txt"})
-    writeFile(dir / f, "x");
-  CreateDirectoryW(wide(dir / "sub.txt").c_str(), nullptr);
-  SetFileAttributesW(wide(dir / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-  SetFileAttributesW(wide(dir / "system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    WriteFile(dir / f, "x");
+  CreateDirectoryW(Wide(dir / "sub.txt").c_str(), nullptr);
+  SetFileAttributesW(Wide(dir / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesW(Wide(dir / "system.txt").c_str(), FILE_ATTRIBUTE_SYSTEM);
   auto names = [&](const std::string& folder, const std::string& mask, uint32_t attrs) {
     std::vector<std::string> v;
     for (const auto& e : ListDirectory(folder, mask, attrs)) v.push_back(e.name);
@@ -193,10 +199,12 @@ TEST(WindowsFileSystem, ListingUsesOurWildcardRulesAndTheAttributeFilter) {
   // "*.txt" never matches "a.txtx" (Windows' own matching would, through its short name).
   EXPECT_EQ(names(dir.path(), "*.txt", 0), (V{"B.TXT", "a.txt"}));
   EXPECT_EQ(names(dir.path() + "\\", "*.txt", kHidden), (V{"B.TXT", "a.txt", "hidden.txt"}));
-  EXPECT_EQ(names(dir.path(), "*.txt", kSystem | kDirectory), (V{"B.TXT", "a.txt", "sub.txt", "system.txt"}));
+  EXPECT_EQ(names(dir.path(), "*.txt", kSystem | kDirectory),
+            (V{"B.TXT", "a.txt", "sub.txt", "system.txt"}));
   EXPECT_EQ(names(dir.path(), "*.*", 0), (V{"B.TXT", "a.txt", "a.txtx", "noext"}));
   EXPECT_EQ(names(dir.path(), "?.TXT", 0), (V{"B.TXT", "a.txt"}));
-  EXPECT_EQ(names(dir.path(), "*.*", kDirectory), (V{".", "..", "B.TXT", "a.txt", "a.txtx", "noext", "sub.txt"}));
+  EXPECT_EQ(names(dir.path(), "*.*", kDirectory),
+            (V{".", "..", "B.TXT", "a.txt", "a.txtx", "noext", "sub.txt"}));
   for (const auto& e : ListDirectory(dir.path(), "sub.txt", kDirectory)) {
     EXPECT_EQ(e.attributes & kDirectory, uint32_t(kDirectory));
     EXPECT_FALSE(e.isSymbolicLink);
@@ -209,42 +217,42 @@ TEST(WindowsFileSystem, ListingUsesOurWildcardRulesAndTheAttributeFilter) {
 
 TEST(WindowsFileSystem, ReplaceFileReplacesHeldAndReadOnlyFiles) {
   TempDir dir;
-  writeFile(dir / "old", "old");
-  writeFile(dir / "new", "new");
+  WriteFile(dir / "old", "old");
+  WriteFile(dir / "new", "new");
   {
     // The engine holds the file it replaces (exclusively, sharing deletion only).
     File held = File::Open(dir / "old", OpenMode::Read);
     ReplaceFile(dir / "new", dir / "old");
-    EXPECT_EQ(readText(dir / "old"), "new");
+    EXPECT_EQ(ReadText(dir / "old"), "new");
     char c[3];
     EXPECT_EQ(held.ReadAt(0, c, 3), 3u);  // the replaced content is still there for its holder
     EXPECT_EQ(std::string(c, 3), "old");
   }
-  EXPECT_EQ(dir.names(), std::vector<std::string>{"old"});  // nothing left beside it
-  writeFile(dir / "new", "newer");
-  SetFileAttributesW(wide(dir / "old").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"old"});  // nothing left beside it
+  WriteFile(dir / "new", "newer");
+  SetFileAttributesW(Wide(dir / "old").c_str(), FILE_ATTRIBUTE_READONLY);
   ReplaceFile(dir / "new", dir / "old");
-  EXPECT_EQ(readText(dir / "old"), "newer");
-  EXPECT_EQ(dir.names(), std::vector<std::string>{"old"});
+  EXPECT_EQ(ReadText(dir / "old"), "newer");
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"old"});
   // Another program's handle that does not share deletion stops it, and nothing moves.
-  writeFile(dir / "new", "newest");
+  WriteFile(dir / "new", "newest");
   {
     Foreign other(dir / "old", GENERIC_READ, FILE_SHARE_READ);
-    ASSERT_TRUE(other.open());
+    ASSERT_TRUE(other.IsOpen());
     EXPECT_THROW(ReplaceFile(dir / "new", dir / "old"), PlatformError);
   }
-  EXPECT_EQ(readText(dir / "old"), "newer");
-  EXPECT_EQ(readText(dir / "new"), "newest");
-  EXPECT_EQ(dir.names(), (std::vector<std::string>{"new", "old"}));
+  EXPECT_EQ(ReadText(dir / "old"), "newer");
+  EXPECT_EQ(ReadText(dir / "new"), "newest");
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"new", "old"}));
 }
 
 TEST(WindowsFileSystem, RenameNoReplaceDeleteAndQueries) {
   TempDir dir;
-  writeFile(dir / "a", "a");
-  writeFile(dir / "b", "b");
-  PlatformError e = errorOf([&] { RenameNoReplace(dir / "a", dir / "b"); });
+  WriteFile(dir / "a", "a");
+  WriteFile(dir / "b", "b");
+  PlatformError e = ErrorOf([&] { RenameNoReplace(dir / "a", dir / "b"); });
   EXPECT_TRUE(IsAlreadyExists(e)) << e.what();
-  EXPECT_EQ(readText(dir / "b"), "b");
+  EXPECT_EQ(ReadText(dir / "b"), "b");
   RenameNoReplace(dir / "a", dir / "c");
   EXPECT_FALSE(Exists(dir / "a"));
   EXPECT_TRUE(IsRegularFile(dir / "c"));
@@ -255,7 +263,7 @@ TEST(WindowsFileSystem, RenameNoReplaceDeleteAndQueries) {
   EXPECT_EQ(FileSize(dir / "c"), 1u);
   DeleteFile(dir / "c");
   EXPECT_FALSE(Exists(dir / "c"));
-  EXPECT_TRUE(IsNotFound(errorOf([&] { DeleteFile(dir / "c"); })));
+  EXPECT_TRUE(IsNotFound(ErrorOf([&] { DeleteFile(dir / "c"); })));
   FlushFolder(dir.path());
   EXPECT_EQ(FolderOf("C:\\a\\b.txt"), "C:\\a\\");
   EXPECT_EQ(FolderOf("C:/a/b.txt"), "C:/a/");
@@ -265,12 +273,14 @@ TEST(WindowsFileSystem, RenameNoReplaceDeleteAndQueries) {
 TEST(WindowsFileSystem, Utf8NamesAndLongPaths) {
   TempDir dir;
   // UTF-8 in, UTF-8 out: names the local code page cannot hold.
-  const std::string name = "\xC3\x9C" "berweisung \xE6\x97\xA5\xE6\x9C\xAC.pdf";
+  const std::string name =
+      "\xC3\x9C"
+      "berweisung \xE6\x97\xA5\xE6\x9C\xAC.pdf";
   {
     File f = File::Open(dir / name, OpenMode::CreateNew);
     f.Write("x", 1);
   }
-  EXPECT_NE(attributes(dir / name), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(AttributeBits(dir / name), INVALID_FILE_ATTRIBUTES);
   auto listed = ListDirectory(dir.path(), "*.pdf", 0);
   ASSERT_EQ(listed.size(), 1u);
   EXPECT_EQ(listed[0].name, name);
@@ -279,7 +289,7 @@ TEST(WindowsFileSystem, Utf8NamesAndLongPaths) {
   std::string deep = dir.path();
   for (int i = 0; i < 6; ++i) {
     deep += "\\" + std::string(60, char('a' + i));
-    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + wide(deep)).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + Wide(deep)).c_str(), nullptr));
   }
   const std::string longPath = deep + "\\file.txt";
   ASSERT_GT(longPath.size(), 300u);
