@@ -7,7 +7,7 @@ namespace velt::batch {
 std::atomic<bool> SearchCancelled{false};
 
 namespace {
-bool endsWithSeparator(const std::string& p) {
+bool EndsWithSeparator(const std::string& p) {
   if (p.empty()) return false;
 #ifdef _WIN32
   return p.back() == '\\' || p.back() == '/';
@@ -21,7 +21,7 @@ void TFileSearch::OpenSearch(const std::string& path, const std::string& mask,
                              uint32_t attributes) {
   if (searching_) throw ESearchError(kAlreadySearching);
   if (path.empty()) throw ESearchError(messages::kEmptySearchFolder);
-  path_ = endsWithSeparator(path) ? path : path + platform::kPathSeparator;
+  path_ = EndsWithSeparator(path) ? path : path + platform::kPathSeparator;
   mask_ = mask;
   attributes_ = attributes;
   searching_ = true;

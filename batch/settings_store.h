@@ -13,8 +13,8 @@ inline constexpr const char* kSettingsKey = "\\Software\\VELT";
 inline constexpr const char* kInstallPathValue = "Path";
 
 struct SettingsLoad {
-  engine::EngineSettings settings;  // the values read, the built-in defaults for the rest
-  std::string error;                // the text of the first failed read; empty when all loaded
+  engine::EngineSettings settings;    // the values read, the built-in defaults for the rest
+  std::string error;                  // the text of the first failed read; empty when all loaded
   std::vector<std::string> repaired;  // names of values that were outside their lists
 };
 

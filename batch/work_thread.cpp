@@ -21,7 +21,7 @@ struct TWorkThread::Run {
 namespace {
 // Thread priorities as nice values (on Windows the system's own levels, which they are named
 // after); raising above normal needs rights we may not have, and a refusal is not an error.
-void applyPriority(TThreadPriority p) {
+void ApplyPriority(TThreadPriority p) {
 #ifdef __linux__
   static const int nice[] = {19, 10, 5, 0, -5, -10, -20};
   ::setpriority(PRIO_PROCESS, pid_t(::syscall(SYS_gettid)), nice[p]);
@@ -86,7 +86,7 @@ void TWorkThread::Start(void* data) {
       std::unique_lock<std::mutex> lock(run->thread.mutex_);
       run->thread.resumed_.wait(lock, [&] { return run->thread.started_; });
     }
-    applyPriority(priority);
+    ApplyPriority(priority);
     if (OnExecute) {
       try {
         OnExecute(*this, run->thread, run->data);

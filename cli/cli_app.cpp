@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kVersion = "velt-cli 1.0.0";
 
-int runList(CliEnvironment& env) {
+int RunList(CliEnvironment& env) {
   env.out << "Ciphers (index, label, key bits, block bits):\n";
   for (const auto& e : crypto::CipherCatalogue()) {
     char line[96];
@@ -36,7 +36,7 @@ int runList(CliEnvironment& env) {
   return 0;
 }
 
-int runSelfTest(CliEnvironment& env) {
+int RunSelfTest(CliEnvironment& env) {
   int failed = 0;
   auto row = [&](const char* kind, const char* label, bool ok) {
     char line[96];
@@ -94,8 +94,8 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
     if (encrypt->parsed()) return RunFileCommand(enc, env, true);
     if (decrypt->parsed()) return RunFileCommand(dec, env, false);
     if (info->parsed()) return RunInfo(infoPaths, env.out, env.err);
-    if (list->parsed()) return runList(env);
-    if (selftest->parsed()) return runSelfTest(env);
+    if (list->parsed()) return RunList(env);
+    if (selftest->parsed()) return RunSelfTest(env);
   } catch (const UsageError& e) {
     return refused(e);
   } catch (const PasswordProblem& e) {

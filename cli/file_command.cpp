@@ -127,7 +127,8 @@ int RunFileCommand(const FileOptions& o, CliEnvironment& env, bool encrypting) {
 
   FileTask task = [&](const std::string& path, engine::ProgressSink& sink) -> FileResult {
     // Gone since the search (another run took it, say): not a file without meta information.
-    if (!platform::Exists(path)) return {Outcome::Failed, "no such file (gone since the search)", {}, false};
+    if (!platform::Exists(path))
+      return {Outcome::Failed, "no such file (gone since the search)", {}, false};
     const bool meta = engine::HasMetaInfo(path);
     engine::FileReport report;
     try {

@@ -48,7 +48,9 @@ void OnSignal(int signalNumber) {
 
 }  // namespace
 
-bool StopSignalled() noexcept { return target && target->requested.load(); }
+bool StopSignalled() noexcept {
+  return target && target->requested.load();
+}
 
 void CatchStopSignals(StopRequest& stop) {
   target = &stop;

@@ -180,7 +180,8 @@ int64_t EncryptOneFile(const std::string& path, const std::string& password,
     sink.ShowStatus(secure ? messages::kDeletingTempSecurely : messages::kDeletingTemp);
     work.Remove(sink);
 
-    if (settings.addExtension && platform::IsRegularFile(path)) platform::SetAttributes(path, saved);
+    if (settings.addExtension && platform::IsRegularFile(path))
+      platform::SetAttributes(path, saved);
     detail::GiveAttributes(finalName, saved);
     sink.ShowBar(0);
     sink.ShowStatus(messages::kEncryptionComplete);

@@ -51,7 +51,9 @@ uint64_t FileStream::Size() {
   return file_.Size();
 }
 
-uint64_t FileStream::Position() { return file_.Position() + pending_ - (readLen_ - readPos_); }
+uint64_t FileStream::Position() {
+  return file_.Position() + pending_ - (readLen_ - readPos_);
+}
 
 void FileStream::Seek(uint64_t position) {
   if (position == Position()) return;  // keeps the buffers of a stream moved back and forth

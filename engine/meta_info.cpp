@@ -63,7 +63,8 @@ int32_t ComputeCheckValue(const std::string& path) {
 
 bool HasMetaInfo(const std::string& path) {
   try {
-    platform::File f = platform::File::Open(path, platform::OpenMode::Read, platform::Locking::None);
+    platform::File f =
+        platform::File::Open(path, platform::OpenMode::Read, platform::Locking::None);
     return HasMetaInfo(f);
   } catch (...) {
     return false;

@@ -24,17 +24,17 @@ std::atomic<unsigned> compressionThreads{0};
 constexpr size_t kDictionary = 32 * 1024;
 
 struct Block {
-  std::vector<uint8_t> input;       // the dictionary (up to 32 KiB) followed by the block's data
-  size_t dictionary = 0;            // how much of `input` is dictionary
+  std::vector<uint8_t> input;  // the dictionary (up to 32 KiB) followed by the block's data
+  size_t dictionary = 0;       // how much of `input` is dictionary
   bool last = false;
-  std::vector<uint8_t> output;      // raw deflate data
-  uLong adler = 1;                  // Adler-32 of the block's own data
+  std::vector<uint8_t> output;  // raw deflate data
+  uLong adler = 1;              // Adler-32 of the block's own data
   bool done = false;
   std::exception_ptr error;
 };
 
 // The zlib header for a level, as zlib itself writes it (CMF 0x78: deflate, 32 KiB window).
-void writeHeader(crypto::TSink& dest, int zlibLevel) {
+void WriteHeader(crypto::TSink& dest, int zlibLevel) {
   int level = zlibLevel == Z_DEFAULT_COMPRESSION ? 6 : zlibLevel;
   int flevel = level < 2 ? 0 : level < 6 ? 1 : level == 6 ? 2 : 3;
   uint8_t header[2] = {0x78, uint8_t(flevel << 6)};
@@ -42,7 +42,7 @@ void writeHeader(crypto::TSink& dest, int zlibLevel) {
   dest.Write(header, 2);
 }
 
-void compressBlock(Block& b, int zlibLevel) {
+void CompressBlock(Block& b, int zlibLevel) {
   z_stream zs{};
   if (deflateInit2(&zs, zlibLevel, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
     throw EZCompressionError(ZlibMessage(Z_MEM_ERROR));
@@ -66,7 +66,9 @@ void compressBlock(Block& b, int zlibLevel) {
 
 }  // namespace
 
-void SetCompressionThreads(unsigned threads) { compressionThreads = threads; }
+void SetCompressionThreads(unsigned threads) {
+  compressionThreads = threads;
+}
 
 unsigned CompressionThreads() {
   unsigned t = compressionThreads.load();
@@ -98,7 +100,7 @@ void ParallelDeflate(crypto::TSource& source, crypto::TSink& dest, CompressionLe
           todo.pop_front();
         }
         try {
-          compressBlock(*b, zlibLevel);
+          CompressBlock(*b, zlibLevel);
         } catch (...) {
           b->error = std::current_exception();
         }
@@ -118,7 +120,7 @@ void ParallelDeflate(crypto::TSource& source, crypto::TSink& dest, CompressionLe
   };
 
   try {
-    writeHeader(dest, zlibLevel);
+    WriteHeader(dest, zlibLevel);
     uLong adler = 1;
     uint64_t consumed = 0, written = 2;
     std::vector<uint8_t> tail;  // the last 32 KiB read: the next block's dictionary

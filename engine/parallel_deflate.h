@@ -14,8 +14,8 @@
 namespace velt::engine {
 
 struct ParallelDeflateOptions {
-  unsigned threads = 2;                // compressing threads besides the reading one
-  size_t blockSize = 256 * 1024;       // input bytes per block
+  unsigned threads = 2;           // compressing threads besides the reading one
+  size_t blockSize = 256 * 1024;  // input bytes per block
   // Called after each block with the source bytes whose compressed form has been written and
   // the compressed bytes written so far.
   std::function<void(uint64_t consumed, uint64_t written)> onProgress;

@@ -36,9 +36,12 @@ std::unique_ptr<crypto::TCrypt_cipher> MakeKeyedCipher(int cipherIndex, int hash
 
 CompressionLevel LevelForSpeed(int compressionSpeed) {
   switch (compressionSpeed) {
-    case kSpeedFastest: return CompressionLevel::Fastest;
-    case kSpeedBest: return CompressionLevel::Max;
-    default: return CompressionLevel::Default;
+    case kSpeedFastest:
+      return CompressionLevel::Fastest;
+    case kSpeedBest:
+      return CompressionLevel::Max;
+    default:
+      return CompressionLevel::Default;
   }
 }
 

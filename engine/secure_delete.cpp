@@ -22,7 +22,9 @@ uint8_t NextFillValue() {
   return uint8_t((uint64_t(next) * 255u) >> 32);
 }
 
-void ResetFillGenerator() { fillState.store(0); }
+void ResetFillGenerator() {
+  fillState.store(0);
+}
 
 void SecureOverwrite(platform::File& file, ProgressSink& sink) {
   const uint64_t size = file.Size();

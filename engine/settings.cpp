@@ -11,7 +11,8 @@ namespace velt::engine {
 ExtensionCheck CheckExtension(const std::string& extension) {
   for (unsigned char c : extension)
     // Control characters anywhere, not only at the ends: no file system wants them in a name.
-    if (c < 32 || c == ' ' || std::strchr("/\\:*?><\"|", c)) return ExtensionCheck::ForbiddenCharacter;
+    if (c < 32 || c == ' ' || std::strchr("/\\:*?><\"|", c))
+      return ExtensionCheck::ForbiddenCharacter;
   if (extension.empty()) return ExtensionCheck::Empty;
   return ExtensionCheck::Valid;
 }
@@ -27,7 +28,8 @@ std::string SettingsProblem(const EngineSettings& s) {
       return messages::kEmptyExtension;
     case ExtensionCheck::ForbiddenCharacter:
       return messages::ForbiddenInExtension(s.extension);
-    case ExtensionCheck::Valid: break;
+    case ExtensionCheck::Valid:
+      break;
   }
   return {};
 }

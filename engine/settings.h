@@ -9,8 +9,8 @@ namespace velt::engine {
 enum CompressionSpeed { kSpeedDefault = 0, kSpeedFastest = 1, kSpeedBest = 2 };
 
 struct EngineSettings {
-  int cipherIndex = 0;        // cipher catalogue index, 0..18
-  int hashIndex = 0;          // hash catalogue index, 0..9
+  int cipherIndex = 0;  // cipher catalogue index, 0..18
+  int hashIndex = 0;    // hash catalogue index, 0..9
   bool compress = true;
   int compressionEngine = 0;  // 0 = zlib, the only engine
   int compressionSpeed = kSpeedDefault;

@@ -16,7 +16,9 @@ void StoppableSink::ShowStatus(const std::string& text) {
   Check();
   inner_.ShowStatus(text);
 }
-void StoppableSink::ShowFileName(const std::string& name) { inner_.ShowFileName(name); }
+void StoppableSink::ShowFileName(const std::string& name) {
+  inner_.ShowFileName(name);
+}
 void StoppableSink::ShowPercent(int n) {
   Check();
   inner_.ShowPercent(n);
@@ -78,8 +80,8 @@ void RetireSource(platform::File& source, platform::File* writable, const std::s
     throw EngineError(path, messages::OriginalNotDeleted(done, aside, e.what()));
   }
   if (!overwriteProblem.empty())
-    throw EngineError(path, done + " and the original deleted, but overwriting it failed: " +
-                                overwriteProblem);
+    throw EngineError(
+        path, done + " and the original deleted, but overwriting it failed: " + overwriteProblem);
 }
 
 }  // namespace velt::engine::detail

@@ -16,7 +16,9 @@ int64_t TempStartNumber() {
   return kDayBaseMs + (testClock ? testClock() : platform::LocalTimeOfDayMs());
 }
 
-void SetTempClockForTesting(int64_t (*timeOfDayMs)()) { testClock = timeOfDayMs; }
+void SetTempClockForTesting(int64_t (*timeOfDayMs)()) {
+  testClock = timeOfDayMs;
+}
 
 namespace {
 // Position of ".tmp" in a temporary name, or npos.
@@ -31,7 +33,9 @@ size_t SuffixAt(const std::string& name) {
 }
 }  // namespace
 
-bool IsTemporaryName(const std::string& name) { return SuffixAt(name) != std::string::npos; }
+bool IsTemporaryName(const std::string& name) {
+  return SuffixAt(name) != std::string::npos;
+}
 
 std::string TemporaryBase(const std::string& name) {
   const size_t at = SuffixAt(name);

@@ -53,8 +53,8 @@ void VerifyEncrypted(const std::string& encryptedPath, platform::File& original,
     std::string problem;
     auto meta = ReadMetaInfo(enc, problem);
     if (!meta) throw EngineError(original.Path(), what + ": " + problem);
-    if (meta->checkValue != ComputeCheckValue(original) || meta->cipherIndex != settings.cipherIndex ||
-        meta->hashIndex != settings.hashIndex)
+    if (meta->checkValue != ComputeCheckValue(original) ||
+        meta->cipherIndex != settings.cipherIndex || meta->hashIndex != settings.hashIndex)
       throw EngineError(original.Path(), what + messages::kUnexpectedMetaInfo);
     body -= MetaInfo::kRecordLength;
   }

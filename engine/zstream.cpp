@@ -4,23 +4,34 @@ namespace velt::engine {
 
 int ZlibLevel(CompressionLevel level) {
   switch (level) {
-    case CompressionLevel::None: return 0;
-    case CompressionLevel::Fastest: return 1;
-    case CompressionLevel::Default: return Z_DEFAULT_COMPRESSION;
-    case CompressionLevel::Max: return 9;
+    case CompressionLevel::None:
+      return 0;
+    case CompressionLevel::Fastest:
+      return 1;
+    case CompressionLevel::Default:
+      return Z_DEFAULT_COMPRESSION;
+    case CompressionLevel::Max:
+      return 9;
   }
   return Z_DEFAULT_COMPRESSION;
 }
 
 const char* ZlibMessage(int code) {
   switch (code) {
-    case Z_ERRNO: return "file error";
-    case Z_STREAM_ERROR: return "stream error";
-    case Z_DATA_ERROR: return "data error";
-    case Z_MEM_ERROR: return "insufficient memory";
-    case Z_BUF_ERROR: return "buffer error";
-    case Z_VERSION_ERROR: return "incompatible version";
-    default: return "unknown zlib error";
+    case Z_ERRNO:
+      return "file error";
+    case Z_STREAM_ERROR:
+      return "stream error";
+    case Z_DATA_ERROR:
+      return "data error";
+    case Z_MEM_ERROR:
+      return "insufficient memory";
+    case Z_BUF_ERROR:
+      return "buffer error";
+    case Z_VERSION_ERROR:
+      return "incompatible version";
+    default:
+      return "unknown zlib error";
   }
 }
 
@@ -39,7 +50,9 @@ TZCompressionStream::TZCompressionStream(crypto::TStream& destination, Compressi
   zs_.avail_out = uInt(buffer_.size());
 }
 
-TZCompressionStream::~TZCompressionStream() { deflateEnd(&zs_); }
+TZCompressionStream::~TZCompressionStream() {
+  deflateEnd(&zs_);
+}
 
 void TZCompressionStream::WriteOut(size_t n) {
   underlying_.Seek(underlyingPos_);
@@ -81,7 +94,9 @@ TZDecompressionStream::TZDecompressionStream(crypto::TStream& source) : TCustomZ
   if (r < 0) throw EZDecompressionError(ZlibMessage(r));
 }
 
-TZDecompressionStream::~TZDecompressionStream() { inflateEnd(&zs_); }
+TZDecompressionStream::~TZDecompressionStream() {
+  inflateEnd(&zs_);
+}
 
 size_t TZDecompressionStream::Read(void* data, size_t n) {
   zs_.next_out = static_cast<Bytef*>(data);
@@ -123,7 +138,9 @@ TZInflatingWriter::TZInflatingWriter(crypto::TSink& next) : next_(next), out_(kO
   if (r < 0) throw EZDecompressionError(ZlibMessage(r));
 }
 
-TZInflatingWriter::~TZInflatingWriter() { inflateEnd(&zs_); }
+TZInflatingWriter::~TZInflatingWriter() {
+  inflateEnd(&zs_);
+}
 
 void TZInflatingWriter::Write(const void* data, size_t n) {
   zs_.next_in = static_cast<Bytef*>(const_cast<void*>(data));

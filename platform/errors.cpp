@@ -14,8 +14,7 @@ std::string compose(const std::string& operation, const std::string& path,
 }
 }  // namespace
 
-PlatformError::PlatformError(std::string operation, std::string path, int code,
-                             std::string reason)
+PlatformError::PlatformError(std::string operation, std::string path, int code, std::string reason)
     : std::runtime_error(compose(operation, path, reason)),
       operation_(std::move(operation)),
       path_(std::move(path)),
@@ -26,12 +25,22 @@ PlatformError::PlatformError(std::string operation, std::string path, int code)
     : PlatformError(std::move(operation), std::move(path), code, ErrorText(code)) {}
 
 #ifndef _WIN32
-std::string ErrorText(int code) { return std::strerror(code); }
+std::string ErrorText(int code) {
+  return std::strerror(code);
+}
 
-bool IsNoSpace(const PlatformError& e) { return e.Code() == ENOSPC || e.Code() == EFBIG; }
-bool IsNotFound(const PlatformError& e) { return e.Code() == ENOENT; }
-bool IsAlreadyExists(const PlatformError& e) { return e.Code() == EEXIST; }
-bool IsInUse(const PlatformError& e) { return e.Code() == EBUSY; }
+bool IsNoSpace(const PlatformError& e) {
+  return e.Code() == ENOSPC || e.Code() == EFBIG;
+}
+bool IsNotFound(const PlatformError& e) {
+  return e.Code() == ENOENT;
+}
+bool IsAlreadyExists(const PlatformError& e) {
+  return e.Code() == EEXIST;
+}
+bool IsInUse(const PlatformError& e) {
+  return e.Code() == EBUSY;
+}
 #endif
 
 }  // namespace velt::platform

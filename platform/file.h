@@ -11,9 +11,9 @@
 namespace velt::platform {
 
 enum class OpenMode {
-  Read,           // existing file, reading
-  ReadWrite,      // existing file, reading and writing, not truncated
-  CreateNew,      // new file only (never an existing one, never through a link), owner-only
+  Read,       // existing file, reading
+  ReadWrite,  // existing file, reading and writing, not truncated
+  CreateNew,  // new file only (never an existing one, never through a link), owner-only
 };
 
 enum class Locking { Exclusive, None };
@@ -21,8 +21,8 @@ enum class Locking { Exclusive, None };
 // What tells whether a file changed under a handle, and what a replacement must inherit.
 struct FileStatus {
   uint64_t size = 0;
-  int64_t modifiedNs = 0;  // last write, in the system's own epoch
-  uint32_t links = 1;      // names the file has
+  int64_t modifiedNs = 0;         // last write, in the system's own epoch
+  uint32_t links = 1;             // names the file has
   uint32_t owner = 0, group = 0;  // POSIX only; 0 elsewhere
   // Same content as far as the file system can tell: size and last write.
   bool SameContentAs(const FileStatus& other) const {
@@ -81,7 +81,9 @@ class File {
 #else
   using Native = int;
 #endif
-  Native Handle() const { return handle_; }
+  Native Handle() const {
+    return handle_;
+  }
 
  private:
   File(Native h, std::string path) : handle_(h), path_(std::move(path)) {}

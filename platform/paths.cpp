@@ -5,7 +5,7 @@
 namespace velt::platform {
 
 namespace {
-bool isSeparator(char c) {
+bool IsSeparator(char c) {
 #ifdef _WIN32
   return c == '\\' || c == '/';
 #else
@@ -13,13 +13,15 @@ bool isSeparator(char c) {
 #endif
 }
 
-size_t lastSeparator(const std::string& path) {
+size_t LastSeparator(const std::string& path) {
   for (size_t i = path.size(); i-- > 0;)
-    if (isSeparator(path[i])) return i;
+    if (IsSeparator(path[i])) return i;
   return std::string::npos;
 }
 
-char fold(char c) { return char(std::tolower(static_cast<unsigned char>(c))); }
+char fold(char c) {
+  return char(std::tolower(static_cast<unsigned char>(c)));
+}
 
 // Classic wildcard match with backtracking to the last "*".
 bool match(const std::string& name, const std::string& mask) {
@@ -44,12 +46,12 @@ bool match(const std::string& name, const std::string& mask) {
 }  // namespace
 
 std::string FolderOf(const std::string& path) {
-  size_t i = lastSeparator(path);
+  size_t i = LastSeparator(path);
   return i == std::string::npos ? std::string() : path.substr(0, i + 1);
 }
 
 std::string NameOf(const std::string& path) {
-  size_t i = lastSeparator(path);
+  size_t i = LastSeparator(path);
   return i == std::string::npos ? path : path.substr(i + 1);
 }
 

@@ -42,9 +42,8 @@ RegistryValue ReadRegistryValue(RegistryRoot root, const std::string& keyPath,
 // A flag (bool) is written as -1 or 0 when the type is a 32-bit integer, and as "-1" or "0"
 // when it is text; an integer as text is its decimal form, and text becomes an integer only
 // when it is a decimal integer (else error 1013).
-void WriteRegistryValue(RegistryRoot root, const std::string& keyPath,
-                        const std::string& valueName, const std::variant<std::string, int32_t, bool>& value,
-                        int typeCode);
+void WriteRegistryValue(RegistryRoot root, const std::string& keyPath, const std::string& valueName,
+                        const std::variant<std::string, int32_t, bool>& value, int typeCode);
 
 // The hive file used on POSIX (empty on Windows).
 std::string RegistryHivePath();

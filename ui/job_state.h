@@ -19,8 +19,8 @@ struct JobState {
   double JobElapsedMs = 0;     // pipeline milliseconds
   // What the single-file decryption came to; its end notification reads it.
   engine::DecryptOutcome SingleFileOutcome = engine::DecryptOutcome::Decrypted;
-  int SingleFileHasMeta = 0;   // the single-file decryption's file carries meta information
-  bool CommandLinePending = false;         // from window creation to the end of the first show
+  int SingleFileHasMeta = 0;        // the single-file decryption's file carries meta information
+  bool CommandLinePending = false;  // from window creation to the end of the first show
   std::atomic<bool> StopRequested{false};  // Stop button; read by the list workers
   // The session is ending: the engine stops the file in progress at its next safe point. Never
   // cleared; the program quits once the work has stopped.
@@ -33,8 +33,8 @@ struct JobState {
   // Files the search left out because their names are VELT's temporary names: what an
   // interrupted run left behind, never the user's own files.
   std::vector<std::string> Leftovers;
-  int32_t FoundCount = 0;  // files added to FileList by the current search
-  int32_t JobSkipped = 0;  // already encrypted, or a wrong password
+  int32_t FoundCount = 0;                     // files added to FileList by the current search
+  int32_t JobSkipped = 0;                     // already encrypted, or a wrong password
   std::optional<batch::ListJobKind> JobKind;  // what the drop dialog chose; none: cancelled
   // From a list command's first question until its job starts or it gives up: while set, a
   // drop or a second command would meet a FileList in use, and is refused.

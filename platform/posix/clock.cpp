@@ -1,8 +1,8 @@
+#include "platform/clock.h"
+
 #include <time.h>
 
 #include <chrono>
-
-#include "platform/clock.h"
 
 namespace velt::platform {
 

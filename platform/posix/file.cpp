@@ -42,8 +42,12 @@ File File::Open(const std::string& path, OpenMode mode, Locking locking) {
   int flags = O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
   const char* op = "open";
   switch (mode) {
-    case OpenMode::Read: flags |= O_RDONLY; break;
-    case OpenMode::ReadWrite: flags |= O_RDWR; break;
+    case OpenMode::Read:
+      flags |= O_RDONLY;
+      break;
+    case OpenMode::ReadWrite:
+      flags |= O_RDWR;
+      break;
     case OpenMode::CreateNew:
       flags |= O_RDWR | O_CREAT | O_EXCL;
       op = "create";
@@ -64,13 +68,16 @@ File File::Open(const std::string& path, OpenMode mode, Locking locking) {
   // O_NONBLOCK only kept open() from hanging on a FIFO; reads and writes should block.
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   if (locking == Locking::Exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EWOULDBLOCK) throw PlatformError(op, path, EBUSY, "in use by another VELT process");
+    if (errno == EWOULDBLOCK)
+      throw PlatformError(op, path, EBUSY, "in use by another VELT process");
     fail(op, path, errno);
   }
   return f;
 }
 
-bool File::IsOpen() const { return handle_ >= 0; }
+bool File::IsOpen() const {
+  return handle_ >= 0;
+}
 
 size_t File::Read(void* buffer, size_t n) {
   size_t done = 0;

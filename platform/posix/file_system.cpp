@@ -1,5 +1,7 @@
 // Path operations on POSIX, with the desktop's attribute bits mapped onto permissions and
 // dot-names.
+#include "platform/file_system.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -9,7 +11,6 @@
 #include <cerrno>
 
 #include "platform/errors.h"
-#include "platform/file_system.h"
 
 namespace velt::platform {
 
@@ -19,7 +20,9 @@ namespace {
   throw PlatformError(op, path, err);
 }
 
-bool isDotName(const std::string& name) { return name == "." || name == ".."; }
+bool isDotName(const std::string& name) {
+  return name == "." || name == "..";
+}
 
 uint32_t bitsOf(const std::string& name, const struct stat& st) {
   uint32_t bits = 0;
@@ -29,7 +32,7 @@ uint32_t bitsOf(const std::string& name, const struct stat& st) {
   return bits;
 }
 
-struct stat lstatOrThrow(const std::string& path) {
+struct stat LstatOrThrow(const std::string& path) {
   struct stat st;
   if (::lstat(path.c_str(), &st) != 0) fail("read the attributes of", path, errno);
   return st;
@@ -57,15 +60,17 @@ bool IsSymbolicLink(const std::string& path) {
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
-uint64_t FileSize(const std::string& path) { return uint64_t(lstatOrThrow(path).st_size); }
+uint64_t FileSize(const std::string& path) {
+  return uint64_t(LstatOrThrow(path).st_size);
+}
 
 Attributes GetAttributes(const std::string& path) {
-  struct stat st = lstatOrThrow(path);
+  struct stat st = LstatOrThrow(path);
   return Attributes{bitsOf(NameOf(path), st), uint32_t(st.st_mode & 07777)};
 }
 
 void ClearAttributes(const std::string& path) {
-  struct stat st = lstatOrThrow(path);
+  struct stat st = LstatOrThrow(path);
   if (S_ISLNK(st.st_mode)) throw PlatformError("change", path, ELOOP, "it is a symbolic link");
   if (st.st_mode & S_IWUSR) return;
   if (::chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR) != 0)
@@ -73,7 +78,7 @@ void ClearAttributes(const std::string& path) {
 }
 
 void SetAttributes(const std::string& path, const Attributes& attributes) {
-  struct stat st = lstatOrThrow(path);
+  struct stat st = LstatOrThrow(path);
   if (S_ISLNK(st.st_mode)) throw PlatformError("change", path, ELOOP, "it is a symbolic link");
   if ((st.st_mode & 07777) == attributes.native) return;
   if (::chmod(path.c_str(), attributes.native) != 0) fail("change the attributes of", path, errno);

@@ -37,17 +37,25 @@ constexpr int kCantWrite = 1013;
 // The Windows registry's own text for one of its codes.
 std::string WindowsText(int code) {
   switch (code) {
-    case kFileNotFound: return "The system cannot find the file specified.";
-    case kAccessDenied: return "Access is denied.";
-    case kWriteProtect: return "The media is write protected.";
-    case kDiskFull: return "There is not enough space on the disk.";
-    case kCantRead: return "The configuration registry key could not be read.";
-    case kCantWrite: return "The configuration registry key could not be written.";
+    case kFileNotFound:
+      return "The system cannot find the file specified.";
+    case kAccessDenied:
+      return "Access is denied.";
+    case kWriteProtect:
+      return "The media is write protected.";
+    case kDiskFull:
+      return "There is not enough space on the disk.";
+    case kCantRead:
+      return "The configuration registry key could not be read.";
+    case kCantWrite:
+      return "The configuration registry key could not be written.";
   }
   return "Error " + std::to_string(code) + ".";
 }
 
-[[noreturn]] void Fail(int code) { throw RegistryError(code, WindowsText(code)); }
+[[noreturn]] void Fail(int code) {
+  throw RegistryError(code, WindowsText(code));
+}
 
 // errno as the registry would report it; causes without a Windows counterpart keep the
 // generic read/write failure and say what went wrong with which file.
@@ -55,13 +63,17 @@ std::string WindowsText(int code) {
                             const std::string& reason) {
   switch (err) {
     case ENOENT:
-    case ENOTDIR: Fail(kFileNotFound);
+    case ENOTDIR:
+      Fail(kFileNotFound);
     case EACCES:
-    case EPERM: Fail(kAccessDenied);
-    case EROFS: Fail(kWriteProtect);
+    case EPERM:
+      Fail(kAccessDenied);
+    case EROFS:
+      Fail(kWriteProtect);
     case ENOSPC:
     case EDQUOT:
-    case EFBIG: Fail(kDiskFull);
+    case EFBIG:
+      Fail(kDiskFull);
   }
   throw RegistryError(fallback, WindowsText(fallback) + " (" + path + ": " + reason + ")");
 }
@@ -281,7 +293,8 @@ void WriteRegistryValue(RegistryRoot root, const std::string& keyPath, const std
     case kRegBinary:
       v.type = RegText::kBinary;
       break;
-    default: Fail(kCantWrite);
+    default:
+      Fail(kCantWrite);
   }
   if (v.type == RegText::kDword) {
     auto n = RegistryDword(value);

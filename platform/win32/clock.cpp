@@ -1,6 +1,6 @@
-#include <windows.h>
-
 #include "platform/clock.h"
+
+#include <windows.h>
 
 namespace velt::platform {
 
@@ -10,6 +10,8 @@ int64_t LocalTimeOfDayMs() {
   return (int64_t(t.wHour) * 3600 + t.wMinute * 60 + t.wSecond) * 1000 + t.wMilliseconds;
 }
 
-int64_t MonotonicMs() { return int64_t(GetTickCount64()); }
+int64_t MonotonicMs() {
+  return int64_t(GetTickCount64());
+}
 
 }  // namespace velt::platform

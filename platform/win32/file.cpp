@@ -34,7 +34,7 @@ struct FileKey {
   }
 };
 
-bool keyOf(HANDLE h, FileKey& key) {
+bool KeyOf(HANDLE h, FileKey& key) {
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(h, &info)) return false;
   key = {info.dwVolumeSerialNumber, uint64_t(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
@@ -53,7 +53,7 @@ std::map<FileKey, Holder> held;
 
 void hold(HANDLE h, DWORD access) {
   FileKey key;
-  if (!keyOf(h, key)) return;
+  if (!KeyOf(h, key)) return;
   std::lock_guard<std::mutex> lock(heldMutex);
   held[key] = {h, access};
 }
@@ -69,13 +69,13 @@ void release(HANDLE h) {
 
 // A duplicate of this process's exclusive handle on the file at `path`, with `access`; null if
 // the file is not held here (or not with that access).
-HANDLE duplicateHeld(const std::wstring& path, DWORD access) {
+HANDLE DuplicateHeld(const std::wstring& path, DWORD access) {
   // Attribute-only access is never refused by a share mode.
-  HANDLE probe = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  HANDLE probe = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (probe == INVALID_HANDLE_VALUE) return nullptr;
   FileKey key;
-  bool known = keyOf(probe, key);
+  bool known = KeyOf(probe, key);
   CloseHandle(probe);
   if (!known) return nullptr;
   std::lock_guard<std::mutex> lock(heldMutex);
@@ -84,16 +84,17 @@ HANDLE duplicateHeld(const std::wstring& path, DWORD access) {
   // The holder's own access, which covers the one asked for (generic rights are not mapped
   // for a duplicate on every system).
   HANDLE dup = nullptr;
-  if (!DuplicateHandle(GetCurrentProcess(), it->second.handle, GetCurrentProcess(), &dup, 0,
-                       FALSE, DUPLICATE_SAME_ACCESS))
+  if (!DuplicateHandle(GetCurrentProcess(), it->second.handle, GetCurrentProcess(), &dup, 0, FALSE,
+                       DUPLICATE_SAME_ACCESS))
     return nullptr;
   return dup;
 }
 
-bool isLinkTag(DWORD tag) { return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT; }
+bool isLinkTag(DWORD tag) {
+  return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
+}
 
-HANDLE create(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
-              bool asLink) {
+HANDLE create(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, bool asLink) {
   return CreateFileW(path.c_str(), access, share, nullptr, disposition,
                      FILE_ATTRIBUTE_NORMAL | (asLink ? FILE_FLAG_OPEN_REPARSE_POINT : 0), nullptr);
 }
@@ -137,7 +138,7 @@ File File::Open(const std::string& path, OpenMode mode, Locking locking) {
   HANDLE h = INVALID_HANDLE_VALUE;
   if (exclusive && mode == OpenMode::Read) {
     // Write access as well where the file allows it: an unlocked open of this file by this
-    // process may need it (see duplicateHeld).
+    // process may need it (see DuplicateHeld).
     h = create(wpath, GENERIC_READ | GENERIC_WRITE, share, disposition, true);
     if (h != INVALID_HANDLE_VALUE) access = GENERIC_READ | GENERIC_WRITE;
   }
@@ -145,7 +146,7 @@ File File::Open(const std::string& path, OpenMode mode, Locking locking) {
   if (h == INVALID_HANDLE_VALUE) {
     DWORD err = GetLastError();
     if (err == ERROR_SHARING_VIOLATION && !exclusive) {
-      if (HANDLE dup = duplicateHeld(wpath, access)) return File(dup, path);
+      if (HANDLE dup = DuplicateHeld(wpath, access)) return File(dup, path);
     }
     if (err == ERROR_SHARING_VIOLATION || err == ERROR_LOCK_VIOLATION)
       throw PlatformError(op, path, int(err), "in use by another program or VELT job");
@@ -181,7 +182,9 @@ File File::Open(const std::string& path, OpenMode mode, Locking locking) {
   return f;
 }
 
-bool File::IsOpen() const { return handle_ != nullptr; }
+bool File::IsOpen() const {
+  return handle_ != nullptr;
+}
 
 size_t File::ReadAt(uint64_t offset, void* buffer, size_t n) {
   size_t done = 0;
@@ -236,9 +239,13 @@ uint64_t File::Size() const {
   return uint64_t(size.QuadPart);
 }
 
-uint64_t File::Position() const { return position_; }
+uint64_t File::Position() const {
+  return position_;
+}
 
-void File::Seek(uint64_t position) { position_ = position; }
+void File::Seek(uint64_t position) {
+  position_ = position;
+}
 
 void File::Truncate(uint64_t size) {
   FILE_END_OF_FILE_INFO end{};
@@ -276,8 +283,9 @@ FileStatus File::Status() const {
   if (!GetFileInformationByHandle(handle_, &info)) fail("stat", path_, GetLastError());
   FileStatus f;
   f.size = uint64_t(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
-  f.modifiedNs = int64_t((uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32 |
-                          info.ftLastWriteTime.dwLowDateTime) * 100);
+  f.modifiedNs = int64_t(
+      (uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32 | info.ftLastWriteTime.dwLowDateTime) *
+      100);
   f.links = info.nNumberOfLinks;
   return f;
 }
@@ -287,12 +295,12 @@ void File::SetOwnerLike(const FileStatus&) {}
 
 bool File::SameFileAs(const std::string& path) const {
   FileKey mine, theirs;
-  if (!keyOf(handle_, mine)) return false;
-  HANDLE h = CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                         nullptr);
+  if (!KeyOf(handle_, mine)) return false;
+  HANDLE h =
+      CreateFileW(WidePath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  bool known = keyOf(h, theirs);
+  bool known = KeyOf(h, theirs);
   CloseHandle(h);
   // Wine reports volume 0 for a handle whose file was renamed since it was opened; the index
   // alone still tells files apart there.

@@ -1,10 +1,11 @@
 // Path operations on Windows, with the file system's own attribute bits.
+#include "platform/file_system.h"
+
 #include <windows.h>
 
 #include <vector>
 
 #include "platform/errors.h"
-#include "platform/file_system.h"
 #include "platform/win32/text.h"
 
 namespace velt::platform {
@@ -17,25 +18,27 @@ using win32::WidePath;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // The attribute bits we report; the volume label bit is never set on a file.
 constexpr DWORD kReported = kReadOnly | kHidden | kSystem | kDirectory | kArchive;
-constexpr DWORD kCleared = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                           FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD kCleared = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                           FILE_ATTRIBUTE_ARCHIVE;
 // What SetFileAttributes accepts; the rest belongs to the file system.
-constexpr DWORD kSettable = kCleared | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED |
-                            FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_TEMPORARY;
+constexpr DWORD kSettable = kCleared | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_OFFLINE |
+                            FILE_ATTRIBUTE_TEMPORARY;
 
 [[noreturn]] void fail(const char* op, const std::string& path, DWORD err) {
   throw PlatformError(op, path, int(err));
 }
 
-bool isLinkTag(DWORD tag) { return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT; }
+bool isLinkTag(DWORD tag) {
+  return tag == IO_REPARSE_TAG_SYMLINK || tag == IO_REPARSE_TAG_MOUNT_POINT;
+}
 
-DWORD attributesOf(const std::string& path) {
+DWORD AttributesOf(const std::string& path) {
   return GetFileAttributesW(WidePath(path).c_str());
 }
 
 // Symbolic links and junctions; other reparse points (deduplicated or cloud files) are the
 // files they stand for.
-bool isLink(const std::string& path, DWORD attributes) {
+bool IsLink(const std::string& path, DWORD attributes) {
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
     return false;
   WIN32_FIND_DATAW data;
@@ -46,34 +49,36 @@ bool isLink(const std::string& path, DWORD attributes) {
   return isLinkTag(data.dwReserved0);
 }
 
-DWORD attributesOrThrow(const std::string& path) {
-  DWORD a = attributesOf(path);
+DWORD AttributesOrThrow(const std::string& path) {
+  DWORD a = AttributesOf(path);
   if (a == INVALID_FILE_ATTRIBUTES) fail("read the attributes of", path, GetLastError());
   return a;
 }
 
-void setAttributes(const std::string& path, DWORD attributes) {
+void SetNativeAttributes(const std::string& path, DWORD attributes) {
   attributes &= kSettable;
   if (!SetFileAttributesW(WidePath(path).c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
     fail("change the attributes of", path, GetLastError());
 }
 
-void refuseLink(const std::string& path, DWORD attributes) {
-  if (isLink(path, attributes))
+void RefuseLink(const std::string& path, DWORD attributes) {
+  if (IsLink(path, attributes))
     throw PlatformError("change", path, int(ERROR_CANT_ACCESS_FILE), "it is a symbolic link");
 }
 
 }  // namespace
 
-bool Exists(const std::string& path) { return attributesOf(path) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::string& path) {
+  return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool IsRegularFile(const std::string& path) {
-  DWORD a = attributesOf(path);
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && !isLink(path, a);
+  DWORD a = AttributesOf(path);
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && !IsLink(path, a);
 }
 
 bool IsDirectory(const std::string& path) {
-  DWORD a = attributesOf(path);
+  DWORD a = AttributesOf(path);
   if (a == INVALID_FILE_ATTRIBUTES) return false;
   if (!(a & FILE_ATTRIBUTE_REPARSE_POINT)) return (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
   // Through the link to what it points at.
@@ -87,7 +92,9 @@ bool IsDirectory(const std::string& path) {
   return dir;
 }
 
-bool IsSymbolicLink(const std::string& path) { return isLink(path, attributesOf(path)); }
+bool IsSymbolicLink(const std::string& path) {
+  return IsLink(path, AttributesOf(path));
+}
 
 uint64_t FileSize(const std::string& path) {
   WIN32_FILE_ATTRIBUTE_DATA data;
@@ -97,20 +104,21 @@ uint64_t FileSize(const std::string& path) {
 }
 
 Attributes GetAttributes(const std::string& path) {
-  DWORD a = attributesOrThrow(path);
+  DWORD a = AttributesOrThrow(path);
   return Attributes{a & kReported, a};
 }
 
 void ClearAttributes(const std::string& path) {
-  DWORD a = attributesOrThrow(path);
-  refuseLink(path, a);
-  if (a & kCleared) setAttributes(path, a & ~kCleared);
+  DWORD a = AttributesOrThrow(path);
+  RefuseLink(path, a);
+  if (a & kCleared) SetNativeAttributes(path, a & ~kCleared);
 }
 
 void SetAttributes(const std::string& path, const Attributes& attributes) {
-  DWORD a = attributesOrThrow(path);
-  refuseLink(path, a);
-  if ((a & kSettable) != (attributes.native & kSettable)) setAttributes(path, attributes.native);
+  DWORD a = AttributesOrThrow(path);
+  RefuseLink(path, a);
+  if ((a & kSettable) != (attributes.native & kSettable))
+    SetNativeAttributes(path, attributes.native);
 }
 
 void DeleteFile(const std::string& path) {
@@ -140,7 +148,8 @@ void ReplaceFile(const std::string& from, const std::string& to) {
     info->FileNameLength = DWORD(wto.size() * sizeof(wchar_t));
     std::copy(wto.begin(), wto.end(), info->FileName);
     constexpr auto kFileRenameInfoEx = FILE_INFO_BY_HANDLE_CLASS(22);
-    bool renamed = SetFileInformationByHandle(source, kFileRenameInfoEx, info, DWORD(buffer.size()));
+    bool renamed =
+        SetFileInformationByHandle(source, kFileRenameInfoEx, info, DWORD(buffer.size()));
     CloseHandle(source);
     if (renamed) return;
   }
@@ -166,8 +175,7 @@ void ReplaceFile(const std::string& from, const std::string& to) {
     DWORD rest = a & kSettable & ~FILE_ATTRIBUTE_READONLY;
     SetFileAttributesW(aside.c_str(), rest ? rest : FILE_ATTRIBUTE_NORMAL);
   }
-  if (!DeleteFileW(aside.c_str()))
-    fail("delete the replaced file", Narrow(aside), GetLastError());
+  if (!DeleteFileW(aside.c_str())) fail("delete the replaced file", Narrow(aside), GetLastError());
 }
 
 void RenameNoReplace(const std::string& from, const std::string& to) {
@@ -178,9 +186,9 @@ void RenameNoReplace(const std::string& from, const std::string& to) {
 void FlushFolder(const std::string& folder) {
   // Renames were written through already; this also flushes the folder where the system
   // lets a folder be flushed, and is quiet where not.
-  HANDLE h = CreateFileW(WidePath(folder.empty() ? "." : folder).c_str(),
-                         GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE h =
+      CreateFileW(WidePath(folder.empty() ? "." : folder).c_str(), GENERIC_READ | GENERIC_WRITE,
+                  kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (h == INVALID_HANDLE_VALUE) return;
   FlushFileBuffers(h);
   CloseHandle(h);
@@ -208,8 +216,8 @@ std::vector<DirEntry> ListDirectory(const std::string& folder, const std::string
     e.name = Narrow(data.cFileName, wcslen(data.cFileName));
     if (!MatchesMask(e.name, mask)) continue;
     e.attributes = data.dwFileAttributes & kReported;
-    e.isSymbolicLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-                       isLinkTag(data.dwReserved0);
+    e.isSymbolicLink =
+        (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && isLinkTag(data.dwReserved0);
     e.size = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
     if ((e.attributes & kExcluding & ~attributeMask) != 0) continue;
     out.push_back(std::move(e));

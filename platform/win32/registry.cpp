@@ -20,7 +20,9 @@ namespace {
 using win32::Narrow;
 using win32::Wide;
 
-[[noreturn]] void Fail(DWORD code) { throw RegistryError(int(code), ErrorText(int(code))); }
+[[noreturn]] void Fail(DWORD code) {
+  throw RegistryError(int(code), ErrorText(int(code)));
+}
 
 HKEY RootKey(RegistryRoot root) {
   return root == RegistryRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
@@ -44,11 +46,15 @@ struct Key {
 };
 
 // Text up to its first NUL (C strings end there).
-std::string UpToNul(const std::string& s) { return s.substr(0, s.find('\0')); }
+std::string UpToNul(const std::string& s) {
+  return s.substr(0, s.find('\0'));
+}
 
 }  // namespace
 
-std::string RegistryHivePath() { return {}; }
+std::string RegistryHivePath() {
+  return {};
+}
 
 RegistryValue ReadRegistryValue(RegistryRoot root, const std::string& keyPath,
                                 const std::string& valueName) {
@@ -61,8 +67,8 @@ RegistryValue ReadRegistryValue(RegistryRoot root, const std::string& keyPath,
   if (rc != ERROR_SUCCESS) Fail(ERROR_CANTREAD);
   if (type == REG_DWORD) {
     DWORD v = 0, got = sizeof v;
-    rc = RegQueryValueExW(key.handle, name.c_str(), nullptr, nullptr,
-                          reinterpret_cast<BYTE*>(&v), &got);
+    rc = RegQueryValueExW(key.handle, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(&v),
+                          &got);
     if (rc != ERROR_SUCCESS || got != sizeof v) Fail(ERROR_CANTREAD);
     return int32_t(v);
   }
@@ -78,13 +84,12 @@ RegistryValue ReadRegistryValue(RegistryRoot root, const std::string& keyPath,
   return Narrow(text);
 }
 
-void WriteRegistryValue(RegistryRoot root, const std::string& keyPath,
-                        const std::string& valueName,
+void WriteRegistryValue(RegistryRoot root, const std::string& keyPath, const std::string& valueName,
                         const std::variant<std::string, int32_t, bool>& value, int typeCode) {
   Key key;
-  LONG rc = RegCreateKeyExW(RootKey(root), SubKey(keyPath).c_str(), 0, nullptr,
-                            REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &key.handle,
-                            nullptr);
+  LONG rc =
+      RegCreateKeyExW(RootKey(root), SubKey(keyPath).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_READ | KEY_WRITE, nullptr, &key.handle, nullptr);
   if (rc != ERROR_SUCCESS) Fail(DWORD(rc));
   const std::wstring name = Wide(valueName);
   DWORD type = 0;
@@ -94,11 +99,20 @@ void WriteRegistryValue(RegistryRoot root, const std::string& keyPath,
           ERROR_SUCCESS)
         Fail(ERROR_CANTWRITE);
       break;
-    case kRegString: type = REG_SZ; break;
-    case kRegExpandString: type = REG_EXPAND_SZ; break;
-    case kRegDword: type = REG_DWORD; break;
-    case kRegBinary: type = REG_BINARY; break;
-    default: Fail(ERROR_CANTWRITE);
+    case kRegString:
+      type = REG_SZ;
+      break;
+    case kRegExpandString:
+      type = REG_EXPAND_SZ;
+      break;
+    case kRegDword:
+      type = REG_DWORD;
+      break;
+    case kRegBinary:
+      type = REG_BINARY;
+      break;
+    default:
+      Fail(ERROR_CANTWRITE);
   }
   if (type == REG_SZ || type == REG_EXPAND_SZ) {
     std::wstring text = Wide(UpToNul(RegistryText(value)));
@@ -109,8 +123,8 @@ void WriteRegistryValue(RegistryRoot root, const std::string& keyPath,
     auto n = RegistryDword(value);
     if (!n) Fail(ERROR_CANTWRITE);
     DWORD v = DWORD(uint32_t(*n));
-    rc = RegSetValueExW(key.handle, name.c_str(), 0, REG_DWORD,
-                        reinterpret_cast<const BYTE*>(&v), sizeof v);
+    rc = RegSetValueExW(key.handle, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v),
+                        sizeof v);
   } else if (type == REG_BINARY) {
     std::string bytes = RegistryText(value);
     rc = RegSetValueExW(key.handle, name.c_str(), 0, REG_BINARY,

@@ -10,7 +10,9 @@ namespace velt::platform::win32 {
 
 std::wstring Wide(const std::string& utf8);
 std::string Narrow(const wchar_t* text, size_t length);
-inline std::string Narrow(const std::wstring& text) { return Narrow(text.data(), text.size()); }
+inline std::string Narrow(const std::wstring& text) {
+  return Narrow(text.data(), text.size());
+}
 
 // A path for the wide file API: separators made native, and a long absolute path given the
 // "\\?\" prefix that lifts the 260-character limit.

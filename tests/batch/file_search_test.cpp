@@ -93,12 +93,11 @@ TEST_F(FileSearch, MasksAttributesAndRootForms) {
     uint32_t attributes;
     std::vector<std::string> expected;
   };
-  for (const Case& c : {Case{"*.VELT", 63, {"b.velt"}},  // case-insensitive; the folder is no file
-                        Case{"*.*", 0, {"a.txt", "b.velt", "noext"}},  // hidden left out
-                        Case{"*.txt", 63, {"a.txt"}},
-                        Case{"?.txt", 63, {"a.txt"}},
-                        Case{"noext", 63, {"noext"}},
-                        Case{"*", 2, {".hidden", "a.txt", "b.velt", "noext"}}}) {
+  for (const Case& c :
+       {Case{"*.VELT", 63, {"b.velt"}},                // case-insensitive; the folder is no file
+        Case{"*.*", 0, {"a.txt", "b.velt", "noext"}},  // hidden left out
+        Case{"*.txt", 63, {"a.txt"}}, Case{"?.txt", 63, {"a.txt"}}, Case{"noext", 63, {"noext"}},
+        Case{"*", 2, {".hidden", "a.txt", "b.velt", "noext"}}}) {
     for (const std::string& rootForm : {dir.path(), root()}) {
       TFileSearch s;
       Recorder r;

@@ -22,16 +22,16 @@ constexpr const char* kHead =
     "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n";
 
 // A hive holding the given lines under the settings key.
-std::string hiveWith(const std::vector<std::string>& lines) {
+std::string HiveWith(const std::vector<std::string>& lines) {
   std::string s = kHead;
   for (const auto& l : lines) s += l + "\n";
   return s + "\n";
 }
 
 const std::vector<std::string> kStored = {
-    R"("def"="abc")",          R"("enc"=dword:00000012)", R"("hash"=dword:00000009)",
+    R"("def"="abc")",           R"("enc"=dword:00000012)",       R"("hash"=dword:00000009)",
     R"("comp"=dword:00000000)", R"("compspeed"=dword:00000002)", R"("ext"=dword:00000000)",
-    R"("sec"=dword:00000000)",  R"("del"=dword:00000000)",  R"("com"=dword:00000000)",
+    R"("sec"=dword:00000000)",  R"("del"=dword:00000000)",       R"("com"=dword:00000000)",
     R"("add"=dword:00000000)",
 };
 
@@ -50,7 +50,7 @@ const RowCopy kCopyRow[10] = {
     [](EngineSettings& d, const EngineSettings& s) { d.addMetaInfo = s.addMetaInfo; },
 };
 
-EngineSettings storedSettings() {
+EngineSettings StoredSettings() {
   EngineSettings s;
   s.extension = "abc";
   s.cipherIndex = 18;
@@ -71,33 +71,35 @@ class SettingsStoreTest : public ::testing::Test {
 };
 
 TEST_F(SettingsStoreTest, LoadsAllTenValues) {
-  WriteFile(hive, hiveWith(kStored));
+  WriteFile(hive, HiveWith(kStored));
   SettingsLoad r = LoadSettings();
   EXPECT_EQ(r.error, "");
   EXPECT_TRUE(r.repaired.empty());
-  EXPECT_EQ(r.settings, storedSettings());
+  EXPECT_EQ(r.settings, StoredSettings());
 }
 
 TEST_F(SettingsStoreTest, MissingAddStopsTheLoadWithTheNineBeforeItLoaded) {
   std::vector<std::string> nine(kStored.begin(), kStored.end() - 1);
-  WriteFile(hive, hiveWith(nine));
+  WriteFile(hive, HiveWith(nine));
   SettingsLoad r = LoadSettings();
   EXPECT_EQ(r.error, "The configuration registry key could not be read.");
-  EngineSettings expected = storedSettings();
+  EngineSettings expected = StoredSettings();
   expected.addMetaInfo = true;  // the built-in default
   EXPECT_EQ(r.settings, expected);
 }
 
 TEST_F(SettingsStoreTest, AnyNonZeroFlagIsChecked) {
-  const std::vector<std::pair<std::string, bool>> cases = {
-      {"00000001", true}, {"00000007", true}, {"ffffffff", true}, {"80000000", true},
-      {"00000000", false}};
+  const std::vector<std::pair<std::string, bool>> cases = {{"00000001", true},
+                                                           {"00000007", true},
+                                                           {"ffffffff", true},
+                                                           {"80000000", true},
+                                                           {"00000000", false}};
   for (const auto& [hex, checked] : cases) {
     SCOPED_TRACE(hex);
     std::vector<std::string> lines(kStored.begin(), kStored.begin() + 5);
     for (std::string name : {"\"ext\"", "\"sec\"", "\"del\"", "\"com\"", "\"add\""})
       lines.push_back(name.append("=dword:").append(hex));
-    WriteFile(hive, hiveWith(lines));
+    WriteFile(hive, HiveWith(lines));
     SettingsLoad r = LoadSettings();
     EXPECT_EQ(r.error, "");
     EXPECT_EQ(r.settings.addExtension, checked);
@@ -128,8 +130,8 @@ TEST_F(SettingsStoreTest, DefaultsSaveAsVeltFourZerosAndFiveMinusOnes) {
 }
 
 TEST_F(SettingsStoreTest, SavedSettingsLoadBackAndKeepTheInstallationFolder) {
-  WriteFile(hive, hiveWith({R"("Path"="/opt/velt")", R"("enc"=dword:00000001)"}));
-  EngineSettings s = storedSettings();
+  WriteFile(hive, HiveWith({R"("Path"="/opt/velt")", R"("enc"=dword:00000001)"}));
+  EngineSettings s = StoredSettings();
   s.addExtension = true;
   s.compress = true;
   SaveSettings(s);
@@ -142,7 +144,7 @@ TEST_F(SettingsStoreTest, SavedSettingsLoadBackAndKeepTheInstallationFolder) {
 }
 
 TEST_F(SettingsStoreTest, OutOfRangeValuesAreRepairedNamedAndTheLoadGoesOn) {
-  WriteFile(hive, hiveWith({R"("def"="a b")", R"("enc"=dword:00000013)", R"("hash"=dword:ffffffff)",
+  WriteFile(hive, HiveWith({R"("def"="a b")", R"("enc"=dword:00000013)", R"("hash"=dword:ffffffff)",
                             R"("comp"=dword:00000001)", R"("compspeed"=dword:00000003)",
                             R"("ext"=dword:00000000)", R"("sec"=dword:00000000)",
                             R"("del"=dword:00000000)", R"("com"=dword:00000000)",
@@ -150,7 +152,7 @@ TEST_F(SettingsStoreTest, OutOfRangeValuesAreRepairedNamedAndTheLoadGoesOn) {
   SettingsLoad r = LoadSettings();
   EXPECT_EQ(r.error, "");
   EXPECT_EQ(r.repaired, std::vector<std::string>({"def", "enc", "hash", "comp", "compspeed"}));
-  EngineSettings expected = storedSettings();
+  EngineSettings expected = StoredSettings();
   expected.extension = "VELT";
   expected.cipherIndex = expected.hashIndex = expected.compressionSpeed = 0;
   EXPECT_EQ(r.settings, expected);
@@ -165,19 +167,18 @@ TEST_F(SettingsStoreTest, AValueOfTheWrongTypeStopsTheLoad) {
       {0, R"("def"=dword:00000001)", R"(The setting "def" is not a string.)"},
       {1, R"("enc"="3")", R"(The setting "enc" is not a 32-bit integer.)"},
       {5, R"("ext"=hex:01)", R"(The setting "ext" is not a 32-bit integer.)"},
-      {8, R"("com"=hex(7):61,00,00,00,00,00)",
-       "The configuration registry key could not be read."},
+      {8, R"("com"=hex(7):61,00,00,00,00,00)", "The configuration registry key could not be read."},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.line);
     std::vector<std::string> lines = kStored;
     lines[c.row] = c.line;
-    WriteFile(hive, hiveWith(lines));
+    WriteFile(hive, HiveWith(lines));
     SettingsLoad r = LoadSettings();
     EXPECT_EQ(r.error, c.error);
     // Rows before the failing one loaded; it and the rest keep their defaults.
     EngineSettings expected;
-    const EngineSettings stored = storedSettings();
+    const EngineSettings stored = StoredSettings();
     for (size_t i = 0; i < c.row; ++i) kCopyRow[i](expected, stored);
     EXPECT_EQ(r.settings, expected);
   }
@@ -189,8 +190,9 @@ TEST_F(SettingsStoreTest, MissingHiveOrKeyKeepsEveryDefault) {
   EXPECT_EQ(r.settings, EngineSettings{});
   EXPECT_EQ(InstallationFolder(), "");
 
-  WriteFile(hive, "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\VELT]\n"
-                  "\"def\"=\"abc\"\n\"Path\"=\"/opt/velt\"\n");
+  WriteFile(hive,
+            "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\VELT]\n"
+            "\"def\"=\"abc\"\n\"Path\"=\"/opt/velt\"\n");
   r = LoadSettings();
   EXPECT_EQ(r.error, "The system cannot find the file specified.");
   EXPECT_EQ(r.settings, EngineSettings{});
@@ -205,7 +207,7 @@ TEST_F(SettingsStoreTest, InstallationFolderIsEmptyUnlessItIsText) {
       {R"("Other"="x")", ""},
   };
   for (const auto& [line, folder] : cases) {
-    WriteFile(hive, hiveWith({line}));
+    WriteFile(hive, HiveWith({line}));
     EXPECT_EQ(InstallationFolder(), folder) << line;
   }
 }
@@ -221,7 +223,7 @@ TEST_F(SettingsStoreTest, SavingWithoutTheRightToWriteFailsAtTheFirstValue) {
   test::ChildResult r = test::RunInChild(
       [] {
         try {
-          SaveSettings(storedSettings());
+          SaveSettings(StoredSettings());
         } catch (const platform::RegistryError& e) {
           throw std::runtime_error(std::to_string(e.Code()) + " " + e.what());
         }

@@ -89,7 +89,7 @@ class Cli : public ::testing::Test {
     return s;
   }
   bool has(const std::string& text) { return err.str().find(text) != std::string::npos; }
-  engine::MetaInfo metaOf(const std::string& path) {
+  engine::MetaInfo MetaOf(const std::string& path) {
     auto f = platform::File::Open(path, platform::OpenMode::Read);
     std::string problem;
     auto m = engine::ReadMetaInfo(f, problem);
@@ -176,7 +176,7 @@ TEST_F(Cli, EncryptsAndDecryptsFoldersWithTheChosenEngines) {
             0)
       << err.str();
   EXPECT_NE(out.str().find("2 files encrypted in"), std::string::npos) << out.str();
-  auto m = metaOf(dir / "a.txt.VELT");
+  auto m = MetaOf(dir / "a.txt.VELT");
   EXPECT_EQ(m.cipherIndex, 16);
   EXPECT_EQ(m.hashIndex, 7);
   EXPECT_EQ(m.compression, -1);
@@ -236,7 +236,7 @@ TEST_F(Cli, TheSavedSettingsAreTheDefaults) {
   WriteFile(dir / "f", "settings decide");
   EXPECT_EQ(run({"encrypt", "--password-env", "PW", dir / "f"}), 0) << err.str();
   EXPECT_TRUE(fs::exists(dir / "f"));  // "del" is off
-  auto m = metaOf(dir / "f.SAFE");
+  auto m = MetaOf(dir / "f.SAFE");
   EXPECT_EQ(m.cipherIndex, 17);
   EXPECT_EQ(m.hashIndex, 9);
   EXPECT_EQ(m.compression, -1);
@@ -291,7 +291,7 @@ TEST_F(Cli, TheSavedMetaSettingIsFollowed) {
     }
     EXPECT_EQ(engine::HasMetaInfo(dir / "f.VELT"), c.meta);
     if (c.meta) {
-      EXPECT_EQ(metaOf(dir / "f.VELT").compression, c.compressed ? 0 : -1);
+      EXPECT_EQ(MetaOf(dir / "f.VELT").compression, c.compressed ? 0 : -1);
     }
   }
   EXPECT_TRUE(has("give --meta or --no-compress")) << err.str();
@@ -801,13 +801,13 @@ class CliProcess : public Cli {
     return pid;
   }
   // The exit status; 1000 + the signal when a signal ended it.
-  static int waitFor(pid_t pid) {
+  static int WaitForExit(pid_t pid) {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
   }
-  static bool waitUntil(const std::function<bool()>& done) {
+  static bool WaitUntil(const std::function<bool()>& done) {
     for (int i = 0; i < 60000; ++i) {
       if (done()) return true;
       ::usleep(1000);
@@ -846,13 +846,13 @@ TEST_F(CliProcess, AStopSignalEndsTheRunAtASafePoint) {
     const pid_t pid = start({"encrypt", "-j", "1", "--compress", "--level", "best",
                              "--password-env", "PW", dir / "a", dir / "b", dir / "c"});
     // The signal comes while the second file is in progress: once its working copy is there.
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(WaitUntil([&] {
       for (const auto& n : temporaries())
         if (n.starts_with("b.")) return true;
       return false;
     }));
     for (int signal : c.signals) ASSERT_EQ(::kill(pid, signal), 0);
-    EXPECT_EQ(waitFor(pid), c.status);
+    EXPECT_EQ(WaitForExit(pid), c.status);
     const std::string said = test::ReadText(home / "err");
     EXPECT_NE(said.find("Interrupted: "), std::string::npos) << said;
     EXPECT_NE(said.find(" not started"), std::string::npos) << said;
@@ -919,7 +919,7 @@ TEST_F(CliProcess, ASignalAtThePasswordPromptRestoresTheTerminal) {
       }
     } reaper{pid};
     std::string shown;
-    ASSERT_TRUE(waitUntil([&] {
+    ASSERT_TRUE(WaitUntil([&] {
       pollfd p{master, POLLIN, 0};
       char buf[256];
       if (::poll(&p, 1, 0) == 1) {
@@ -932,7 +932,7 @@ TEST_F(CliProcess, ASignalAtThePasswordPromptRestoresTheTerminal) {
     ASSERT_EQ(::tcgetattr(held, &modes), 0);
     EXPECT_EQ(modes.c_lflag & ECHO, 0u) << "no echo while the password is typed";
     ASSERT_EQ(::kill(pid, c.signal), 0);
-    EXPECT_EQ(waitFor(pid), c.status);
+    EXPECT_EQ(WaitForExit(pid), c.status);
     ASSERT_EQ(::tcgetattr(held, &modes), 0);
     EXPECT_NE(modes.c_lflag & ECHO, 0u) << "echo is back";
     EXPECT_EQ(snapshot(), before);

@@ -14,7 +14,7 @@
 
 namespace velt::test {
 
-inline engine::EngineSettings quickSettings() {
+inline engine::EngineSettings QuickSettings() {
   engine::EngineSettings s;
   s.secureDelete = false;  // the overwrite is tested on its own; it only slows the others
   return s;
@@ -28,10 +28,8 @@ class EngineTest : public ::testing::Test {
     WriteFile(p, content);
     return p;
   }
-  std::string make(const std::string& name, size_t size) {
-    return make(name, rng.Bytes(size));
-  }
-  void expectNames(const std::vector<std::string>& expected) {
+  std::string make(const std::string& name, size_t size) { return make(name, rng.Bytes(size)); }
+  void ExpectNames(const std::vector<std::string>& expected) {
     auto sorted = expected;
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(dir.Names(), sorted);

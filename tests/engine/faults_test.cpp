@@ -23,7 +23,7 @@ namespace velt::engine {
 namespace {
 
 using test::EngineTest;
-using test::quickSettings;
+using test::QuickSettings;
 using test::ReadFile;
 using enum DecryptOutcome;
 #ifndef _WIN32
@@ -46,7 +46,7 @@ TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
   for (bool compress : {true, false}) {
     SCOPED_TRACE(compress ? "compressed" : "not compressed");
     test::TempDir local;
-    EngineSettings s = quickSettings();
+    EngineSettings s = QuickSettings();
     s.compress = compress;
     std::string p = local / "doc";
     test::WriteFile(p, rng.Bytes(5000));
@@ -84,10 +84,11 @@ TEST_F(Faults, WrongPasswordKeepsTheFileAsItWas) {
 }
 
 TEST_F(Faults, DamagedTrailersAreRefusedBeforeAnythingIsCreated) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   std::string enc = encrypted(rng.Bytes(1000), s);
   auto good = ReadFile(enc);
-  for (auto [offset, value] : {std::pair{32, 40u}, {16, 19u}, {12, 10u}, {20, 7u}, {16, 0x80000000u}}) {
+  for (auto [offset, value] :
+       {std::pair{32, 40u}, {16, 19u}, {12, 10u}, {20, 7u}, {16, 0x80000000u}}) {
     auto bad = good;
     crypto::StoreLe32(&bad[bad.size() - 36 + size_t(offset)], value);
     test::WriteFile(enc, bad);
@@ -98,13 +99,13 @@ TEST_F(Faults, DamagedTrailersAreRefusedBeforeAnythingIsCreated) {
       EXPECT_NE(std::string(e.what()).find("damaged"), std::string::npos) << e.what();
       EXPECT_NE(std::string(e.what()).find("doc.VELT"), std::string::npos) << e.what();
     }
-    expectNames({"doc.VELT"});
+    ExpectNames({"doc.VELT"});
     EXPECT_EQ(ReadFile(enc), bad);
   }
 }
 
 TEST_F(Faults, TruncatedAndDamagedBodies) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   auto content = rng.Bytes(200000);
   std::string enc = encrypted(content, s);
   auto good = ReadFile(enc);
@@ -115,7 +116,7 @@ TEST_F(Faults, TruncatedAndDamagedBodies) {
   cut.insert(cut.end(), record.begin(), record.end());
   test::WriteFile(enc, cut);
   EXPECT_THROW(DecryptOneFile(enc, "right", true, s, noMeta, sink), EngineError);
-  expectNames({"doc.VELT"});
+  ExpectNames({"doc.VELT"});
   EXPECT_EQ(ReadFile(enc), cut);
 
   // Damage in the middle of the body: zlib notices (data error or checksum).
@@ -123,7 +124,7 @@ TEST_F(Faults, TruncatedAndDamagedBodies) {
   damaged[good.size() / 2] ^= 0x5A;
   test::WriteFile(enc, damaged);
   EXPECT_EQ(DecryptOneFile(enc, "right", true, s, noMeta, sink).outcome, WrongPassword);
-  expectNames({"doc.VELT"});
+  ExpectNames({"doc.VELT"});
   EXPECT_EQ(ReadFile(enc), damaged);
 
   // Cut inside the record: no longer recognised at all.
@@ -134,7 +135,7 @@ TEST_F(Faults, TruncatedAndDamagedBodies) {
 #ifndef _WIN32
 // POSIX links; Wine makes no Windows ones (folders: win32/faults_test.cpp).
 TEST_F(Faults, LinksAndFoldersAreRefusedAndLeftAlone) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   std::string target = make("target", rng.Bytes(100));
   auto content = ReadFile(target);
   std::string link = dir / "link";
@@ -148,7 +149,7 @@ TEST_F(Faults, LinksAndFoldersAreRefusedAndLeftAlone) {
   EXPECT_THROW(DecryptOneFile(link, "pw", true, s, noMeta, sink), EngineError);
   EXPECT_EQ(ReadFile(target), content);
   EXPECT_TRUE(std::filesystem::is_symlink(link));
-  expectNames({"link", "target"});
+  ExpectNames({"link", "target"});
   std::filesystem::create_directory(dir / "folder");
   EXPECT_THROW(EncryptOneFile(dir / "folder", "pw", s, sink), EngineError);
   EXPECT_THROW(EncryptOneFile(dir / "missing", "pw", s, sink), EngineError);
@@ -159,7 +160,7 @@ TEST_F(Faults, LinksAndFoldersAreRefusedAndLeftAlone) {
 TEST_F(Faults, InvalidSettingsAreRefusedBeforeAnythingHappens) {
   std::string p = make("doc", rng.Bytes(100));
   auto content = ReadFile(p);
-  std::vector<EngineSettings> bad(7, quickSettings());
+  std::vector<EngineSettings> bad(7, QuickSettings());
   bad[0].cipherIndex = 19;
   bad[1].hashIndex = -1;
   bad[2].compressionSpeed = 3;
@@ -169,7 +170,7 @@ TEST_F(Faults, InvalidSettingsAreRefusedBeforeAnythingHappens) {
   bad[6].compressionEngine = 1;
   for (const auto& s : bad) {
     EXPECT_THROW(EncryptOneFile(p, "pw", s, sink), EngineError);
-    expectNames({"doc"});
+    ExpectNames({"doc"});
     EXPECT_EQ(ReadFile(p), content);
   }
 }
@@ -177,7 +178,7 @@ TEST_F(Faults, InvalidSettingsAreRefusedBeforeAnythingHappens) {
 TEST_F(Faults, ATakenTemporaryNameIsNeverEncryptedByMistake) {
   // 10:00:00.000 names the working copy doc.tmp59926557600000.
   SetTempClockForTesting([]() -> int64_t { return 36000000; });
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.compress = false;
   std::string p = make("doc", rng.Bytes(3000));
   auto content = ReadFile(p);
@@ -193,7 +194,7 @@ TEST_F(Faults, ATakenTemporaryNameIsNeverEncryptedByMistake) {
   for (const auto& d : decoys) EXPECT_EQ(test::ReadText(dir / d), "an old file that must survive");
   auto names = decoys;
   names.push_back("doc.VELT");
-  expectNames(names);
+  ExpectNames(names);
   for (const auto& d : decoys) std::remove((dir / d).c_str());
   DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink);
   EXPECT_EQ(ReadFile(p), content);
@@ -207,16 +208,17 @@ TEST_F(Faults, StoppedOrChangedMidwayChangesNothing) {
     bool decrypting, compress, append;
     std::string at;  // the status during which it happens ("" = the first percentage)
   };
-  for (const Row& r : std::vector<Row>{{"stop while compressing", false, true, false, "Compressing"},
-                                       {"stop while encrypting", false, false, false, "Encrypting"},
-                                       {"stop while decrypting", true, false, false, ""},
-                                       {"stop while decompressing", true, true, false, ""},
-                                       {"append while compressing", false, true, true, "Compressing"},
-                                       {"append while encrypting", false, false, true, "Encrypting"},
-                                       {"append while decrypting", true, true, true, ""}}) {
+  for (const Row& r :
+       std::vector<Row>{{"stop while compressing", false, true, false, "Compressing"},
+                        {"stop while encrypting", false, false, false, "Encrypting"},
+                        {"stop while decrypting", true, false, false, ""},
+                        {"stop while decompressing", true, true, false, ""},
+                        {"append while compressing", false, true, true, "Compressing"},
+                        {"append while encrypting", false, false, true, "Encrypting"},
+                        {"append while decrypting", true, true, true, ""}}) {
     SCOPED_TRACE(r.what);
     test::TempDir local;
-    EngineSettings s = quickSettings();
+    EngineSettings s = QuickSettings();
     s.compress = r.compress;
     s.secureDelete = true;
     std::string source = local / "log";
@@ -287,19 +289,19 @@ TEST_F(Faults, StoppedOrChangedMidwayChangesNothing) {
 // Two runs on one file: the second finds the meta information on the file it locked, not on
 // what the name showed before the lock.
 TEST_F(Faults, AnEncryptedFileIsFoundOnTheLockedFile) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.addExtension = false;
   std::string p = make("doc", 5000);
   EncryptOneFile(p, "pw", s, sink);
   const auto once = ReadFile(p);
   EXPECT_THROW(EncryptOneFile(p, "pw", s, sink), AlreadyEncryptedError);
   EXPECT_EQ(ReadFile(p), once);
-  expectNames({"doc"});
+  ExpectNames({"doc"});
 }
 
 // Names too long for the temporary suffix get a shorter temporary name, not an error.
 TEST_F(Faults, NamesTooLongForTheTemporarySuffix) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.addExtension = false;  // the result keeps the name, which must fit the file system
   s.secureDelete = true;
   for (size_t length : {size_t(230), size_t(250), size_t(255)}) {
@@ -311,11 +313,12 @@ TEST_F(Faults, NamesTooLongForTheTemporarySuffix) {
     EncryptOneFile(p, "pw", s, sink);
     EXPECT_EQ(DecryptOneFile(p, "pw", true, s, noMeta, sink).outcome, Decrypted);
     EXPECT_EQ(ReadFile(p), content);
-    expectNames({name});
+    ExpectNames({name});
     std::remove(p.c_str());
   }
   EXPECT_EQ(TemporaryName("/d/" + std::string(250, 'a'), 59926557600000, "dc").size(), 258u);
-  EXPECT_TRUE(IsTemporaryName(platform::NameOf(TemporaryName(std::string(250, 'a'), 59926557600000, "en"))));
+  EXPECT_TRUE(IsTemporaryName(
+      platform::NameOf(TemporaryName(std::string(250, 'a'), 59926557600000, "en"))));
 }
 
 TEST(TemporaryNames, AreRecognisedByTheirSuffix) {
@@ -352,15 +355,16 @@ TEST_F(Faults, FullDiskAtEveryStageOfEncryption) {
     bool compress;
     int64_t limit;
   };
-  for (const Stage& st : {Stage{"working copy", false, 100000}, Stage{"compressed copy", true, 1000},
-                          Stage{"trailer", false, int64_t(size) + 10}}) {
+  for (const Stage& st :
+       {Stage{"working copy", false, 100000}, Stage{"compressed copy", true, 1000},
+        Stage{"trailer", false, int64_t(size) + 10}}) {
     SCOPED_TRACE(st.name);
     test::TempDir local;
     std::string p = local / "doc";
     auto content = rng.Bytes(size);
     test::WriteFile(p, content);
     ::chmod(p.c_str(), 0640);
-    EngineSettings s = quickSettings();
+    EngineSettings s = QuickSettings();
     s.compress = st.compress;
     s.secureDelete = true;
     auto r = RunInChild(
@@ -387,7 +391,7 @@ TEST_F(Faults, FailingOverwriteAfterTheEncryptedFileIsInPlace) {
   auto content = rng.Bytes(size);
   for (size_t i = 0; i < size; i += 2) content[i] = 'a';  // compresses to about 60%
   test::WriteFile(p, content);
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.secureDelete = true;
   auto r = RunInChild(
       [&] {
@@ -398,7 +402,7 @@ TEST_F(Faults, FailingOverwriteAfterTheEncryptedFileIsInPlace) {
       ChildOptions{250000, false, ""});
   EXPECT_EQ(r.exitCode, 99) << r.message;
   EXPECT_NE(r.message.find("overwriting it failed"), std::string::npos) << r.message;
-  expectNames({"doc.VELT"});
+  ExpectNames({"doc.VELT"});
   EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink).outcome, Decrypted);
   EXPECT_EQ(ReadFile(p), content);
 }
@@ -412,7 +416,7 @@ TEST_F(Faults, FullDiskAtEveryStageOfDecryption) {
     auto content = rng.Bytes(size);
     for (size_t i = 0; i < size; i += 2) content[i] = 'a';
     test::WriteFile(p, content);
-    EngineSettings s = quickSettings();
+    EngineSettings s = QuickSettings();
     s.compress = compress;
     s.secureDelete = true;
     EncryptOneFile(p, "pw", s, sink);
@@ -432,7 +436,7 @@ TEST_F(Faults, FullDiskAtEveryStageOfDecryption) {
 }
 
 TEST_F(Faults, ReadOnlyFolder) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   std::string sub = dir / "ro";
   std::filesystem::create_directory(sub);
   std::string p = sub + "/doc";
@@ -454,7 +458,7 @@ TEST_F(Faults, ReadOnlyFolder) {
 }
 
 TEST_F(Faults, AFileInUseByAnotherVeltProcessIsRefused) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   std::string p = make("doc", rng.Bytes(1000));
   auto content = ReadFile(p);
   auto held = platform::File::Open(p, platform::OpenMode::Read);  // holds the lock
@@ -465,7 +469,7 @@ TEST_F(Faults, AFileInUseByAnotherVeltProcessIsRefused) {
   });
   EXPECT_EQ(r.exitCode, 99);
   EXPECT_NE(r.message.find("in use by another VELT process"), std::string::npos) << r.message;
-  expectNames({"doc"});
+  ExpectNames({"doc"});
   EXPECT_EQ(ReadFile(p), content);
 }
 
@@ -475,7 +479,7 @@ TEST_F(Faults, SecureDeletionSparesOtherHardLinks) {
   for (bool inPlace : {false, true}) {
     SCOPED_TRACE(inPlace ? "under its own name" : "with the extension");
     test::TempDir local;
-    EngineSettings s = quickSettings();
+    EngineSettings s = QuickSettings();
     s.secureDelete = true;
     s.addExtension = !inPlace;
     const std::string p = local / "doc", other = local / "second name";
@@ -489,14 +493,15 @@ TEST_F(Faults, SecureDeletionSparesOtherHardLinks) {
     EXPECT_EQ(ReadFile(other), content);
     ASSERT_EQ(report.notes.size(), 1u);
     EXPECT_NE(report.notes[0].find("not overwritten"), std::string::npos) << report.notes[0];
-    EXPECT_EQ(local.Names(), (std::vector<std::string>{inPlace ? "doc" : "doc.VELT", "second name"}));
+    EXPECT_EQ(local.Names(),
+              (std::vector<std::string>{inPlace ? "doc" : "doc.VELT", "second name"}));
   }
 }
 
 // Root encrypting or decrypting another user's file leaves it that user's.
 TEST_F(Faults, TheOwnerIsKeptWhenRootProcessesAnotherUsersFile) {
   if (::geteuid() != 0) GTEST_SKIP() << "needs root";
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   std::string p = make("theirs", 5000);
   ASSERT_EQ(::chown(p.c_str(), 65534, 65534), 0);
   EncryptOneFile(p, "pw", s, sink);

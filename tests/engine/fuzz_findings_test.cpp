@@ -64,7 +64,8 @@ TEST(FuzzFindings, TruncatedStreamsGiveAllTheOutputZlibHas) {
     crypto::TMemoryStream pushed;
     {
       TZInflatingWriter w(pushed);
-      for (size_t at = 0; at < cut; at += 2) w.Write(stream.data() + at, std::min<size_t>(2, cut - at));
+      for (size_t at = 0; at < cut; at += 2)
+        w.Write(stream.data() + at, std::min<size_t>(2, cut - at));
       EXPECT_FALSE(w.Ended());
     }
     losses += pulled.Bytes() != expected;

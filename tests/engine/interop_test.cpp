@@ -28,7 +28,7 @@ void run(const std::string& cmd) {
 class Interop : public ::testing::Test {
  protected:
   std::string key;  // hex
-  std::string keyFor(const std::string& password) {
+  std::string KeyFor(const std::string& password) {
     WriteFile(dir / "pw", password);
     run("openssl dgst -sha256 -binary " + dir / "pw" + " > " + dir / "key");
     return crypto::ToHex(ReadFile(dir / "key"));
@@ -50,10 +50,9 @@ class Interop : public ::testing::Test {
     auto out = ReadFile(dir / "cbc.out");
     if (size_t n = in.size() - full) {
       const auto& cipherText = encrypt ? out : in;
-      std::vector<uint8_t> last =
-          full ? std::vector<uint8_t>(cipherText.begin() + long(full) - 16,
-                                      cipherText.begin() + long(full))
-               : iv;
+      std::vector<uint8_t> last = full ? std::vector<uint8_t>(cipherText.begin() + long(full) - 16,
+                                                              cipherText.begin() + long(full))
+                                       : iv;
       auto pad = ecb(last);
       for (size_t i = 0; i < n; ++i) out.push_back(in[full + i] ^ pad[i]);
     }
@@ -76,10 +75,11 @@ TEST_F(Interop, OurFilesDecryptWithOpensslAndPythonZlib) {
     s.secureDelete = false;
     EncryptOneFile(dir / "doc", "open sesame", s, sink);
     auto enc = ReadFile(dir / "doc.VELT");
-    key = keyFor("open sesame");
+    key = KeyFor("open sesame");
     auto body = std::vector<uint8_t>(enc.begin(), enc.end() - 36);
     WriteFile(dir / "z", cbc(body, false));
-    run("python3 -c \"import sys, zlib; open(sys.argv[2], 'wb').write(zlib.decompress(open(sys.argv[1], 'rb').read()))\" " +
+    run("python3 -c \"import sys, zlib; open(sys.argv[2], "
+        "'wb').write(zlib.decompress(open(sys.argv[1], 'rb').read()))\" " +
         dir / "z" + " " + dir / "plain");
     EXPECT_EQ(ReadFile(dir / "plain"), content);
     std::remove((dir / "doc.VELT").c_str());
@@ -90,9 +90,10 @@ TEST_F(Interop, FilesBuiltByOpensslAndPythonZlibDecryptHere) {
   auto content = rng.Bytes(70001);
   for (size_t i = 0; i < content.size(); i += 2) content[i] = 'y';
   WriteFile(dir / "orig", content);
-  run("python3 -c \"import sys, zlib; open(sys.argv[2], 'wb').write(zlib.compress(open(sys.argv[1], 'rb').read(), 9))\" " +
+  run("python3 -c \"import sys, zlib; open(sys.argv[2], "
+      "'wb').write(zlib.compress(open(sys.argv[1], 'rb').read(), 9))\" " +
       dir / "orig" + " " + dir / "z");
-  key = keyFor("from elsewhere");
+  key = KeyFor("from elsewhere");
   auto body = cbc(ReadFile(dir / "z"), true);
   // The record, written out by hand: cipher 16, hash 6, compressed, the check value.
   int64_t sum = int64_t(int32_t(crypto::LoadLe32(&content[0]))) +

@@ -1,12 +1,13 @@
 // Compression on several processors writes one ordinary zlib stream: any zlib reads it back,
 // its header is the level's, and it is hardly bigger than the serial stream.
+#include "engine/parallel_deflate.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
 #include <cstdlib>
 
 #include "crypto/hex.h"
-#include "engine/parallel_deflate.h"
 #include "engine/tzip.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
@@ -15,9 +16,10 @@ namespace velt::engine {
 namespace {
 
 std::vector<uint8_t> textLike(size_t n, uint64_t seed) {
-  static const char* words[] = {"alpha", "beta", "gamma", "delta", "epsilon", "zeta", "eta",
-                                "theta", "iota", "kappa", "lambda", "mu", "nu", "xi", "omicron",
-                                "pi", "rho", "sigma", "tau", "upsilon", "phi", "chi", "psi"};
+  static const char* words[] = {"alpha", "beta",    "gamma",   "delta", "epsilon", "zeta",
+                                "eta",   "theta",   "iota",    "kappa", "lambda",  "mu",
+                                "nu",    "xi",      "omicron", "pi",    "rho",     "sigma",
+                                "tau",   "upsilon", "phi",     "chi",   "psi"};
   test::Rng rng(seed);
   std::vector<uint8_t> v;
   while (v.size() < n) {
@@ -61,12 +63,12 @@ TEST(ParallelDeflate, AnyZlibReadsItAtEveryLevelAndBlockBoundary) {
   const size_t block = 64 * 1024;
   for (CompressionLevel level :
        {CompressionLevel::Fastest, CompressionLevel::Default, CompressionLevel::Max}) {
-    for (size_t size : {size_t(0), size_t(1), size_t(1000), block - 1, block, block + 1,
-                        2 * block, 3 * block + 17, size_t(5) << 20}) {
+    for (size_t size : {size_t(0), size_t(1), size_t(1000), block - 1, block, block + 1, 2 * block,
+                        3 * block + 17, size_t(5) << 20}) {
       for (unsigned threads : {1u, 2u, 5u}) {
         if (size > (1u << 20) && threads != 2) continue;  // the big one once is enough
-        SCOPED_TRACE(::testing::Message() << "level " << int(level) << " size " << size
-                                          << " threads " << threads);
+        SCOPED_TRACE(::testing::Message()
+                     << "level " << int(level) << " size " << size << " threads " << threads);
         auto in = size % 2 ? test::Rng(size).Bytes(size) : textLike(size, size);
         auto z = parallel(in, level, threads, block);
         EXPECT_EQ(crypto::ToHex(z.data(), 2), crypto::ToHex(serial(in, level).data(), 2));
@@ -97,9 +99,10 @@ TEST(ParallelDeflate, PythonsZlibReadsItToo) {
   auto in = textLike(3 << 20, 7);
   test::WriteFile(dir / "in", in);
   test::WriteFile(dir / "z", parallel(in, CompressionLevel::Default, 3, 100000));
-  std::string cmd = "python3 -c \"import sys, zlib; d = zlib.decompress(open(sys.argv[1], 'rb').read()); "
-                    "sys.exit(0 if d == open(sys.argv[2], 'rb').read() else 1)\" " +
-                    dir / "z" + " " + dir / "in";
+  std::string cmd =
+      "python3 -c \"import sys, zlib; d = zlib.decompress(open(sys.argv[1], 'rb').read()); "
+      "sys.exit(0 if d == open(sys.argv[2], 'rb').read() else 1)\" " +
+      dir / "z" + " " + dir / "in";
   EXPECT_EQ(std::system(cmd.c_str()), 0);
 }
 #endif

@@ -1,10 +1,11 @@
 // The two-thread pipeline: everything written arrives in order, and an error of either stage
 // stops both and reaches the caller.
+#include "engine/pipe.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "engine/pipe.h"
 #include "tests/support/random_bytes.h"
 
 namespace velt::engine {

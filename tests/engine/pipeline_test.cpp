@@ -15,7 +15,7 @@ namespace velt::engine {
 namespace {
 
 using test::EngineTest;
-using test::quickSettings;
+using test::QuickSettings;
 using test::ReadFile;
 using enum DecryptOutcome;
 
@@ -34,7 +34,7 @@ TEST_F(Pipeline, RoundTripsEveryCipherAndHashCompressedAndNot) {
           auto content = rng.Bytes(size);
           std::string p = mem / "file.bin";
           test::WriteFile(p, content);
-          EngineSettings s = quickSettings();
+          EngineSettings s = QuickSettings();
           s.cipherIndex = c.index;
           s.hashIndex = h.index;
           s.compress = compress;
@@ -74,7 +74,7 @@ TEST_F(Pipeline, RoundTripsTheBoundarySizes) {
                      (compress ? " compressed" : ""));
         auto content = rng.Bytes(size);
         std::string p = make("data", content);
-        EngineSettings s = quickSettings();
+        EngineSettings s = QuickSettings();
         s.cipherIndex = cipher;
         s.compress = compress;
         EncryptOneFile(p, "pw", s, sink);
@@ -88,7 +88,7 @@ TEST_F(Pipeline, RoundTripsTheBoundarySizes) {
 
 TEST_F(Pipeline, EmptyFileIsTheRecordAlone) {
   std::string p = make("empty", 0);
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.compress = false;
   EncryptOneFile(p, "pw", s, sink);
   auto enc = ReadFile(p + ".VELT");
@@ -114,7 +114,7 @@ TEST_F(Pipeline, EmptyFileIsTheRecordAlone) {
 // Every combination of the four flags: which names exist afterwards, and the way back.
 TEST_F(Pipeline, OptionCombinations) {
   for (int bits = 0; bits < 16; ++bits) {
-    EngineSettings s = quickSettings();
+    EngineSettings s = QuickSettings();
     s.addExtension = bits & 1;
     s.deleteOriginal = bits & 2;
     s.secureDelete = bits & 4;
@@ -149,12 +149,12 @@ TEST_F(Pipeline, OptionCombinations) {
 }
 
 TEST_F(Pipeline, EncryptingTwiceReplacesTheEncryptedFile) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.deleteOriginal = false;
   std::string p = make("report.doc", 5000);
   EncryptOneFile(p, "one", s, sink);
   EncryptOneFile(p, "two", s, sink);
-  expectNames({"report.doc", "report.doc.VELT"});
+  ExpectNames({"report.doc", "report.doc.VELT"});
   std::remove(p.c_str());
   EXPECT_EQ(DecryptOneFile(p + ".VELT", "two", true, s, noMeta, sink).outcome, Decrypted);
 }
@@ -162,7 +162,7 @@ TEST_F(Pipeline, EncryptingTwiceReplacesTheEncryptedFile) {
 // What the engine does about a file already under the result's name, by policy: an older
 // encrypted file may be replaced, somebody's own file never is.
 TEST_F(Pipeline, ExistingResultNames) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.deleteOriginal = false;
   const std::string p = make("report", 3000);
   const auto content = ReadFile(p);
@@ -174,10 +174,11 @@ TEST_F(Pipeline, ExistingResultNames) {
     std::vector<uint8_t> existing;
     bool replace, refused;
   };
-  for (const Row& r : std::vector<Row>{{"a plain file, replacing allowed", plainFile, true, true},
-                                       {"a plain file, refusing", plainFile, false, true},
-                                       {"an older encrypted file, refusing", olderEncrypted, false, true},
-                                       {"an older encrypted file, replacing", olderEncrypted, true, false}}) {
+  for (const Row& r :
+       std::vector<Row>{{"a plain file, replacing allowed", plainFile, true, true},
+                        {"a plain file, refusing", plainFile, false, true},
+                        {"an older encrypted file, refusing", olderEncrypted, false, true},
+                        {"an older encrypted file, replacing", olderEncrypted, true, false}}) {
     SCOPED_TRACE(r.what);
     test::WriteFile(p + ".VELT", r.existing);
     EncryptOptions o;
@@ -196,7 +197,7 @@ TEST_F(Pipeline, ExistingResultNames) {
       EXPECT_NE(ReadFile(p + ".VELT"), r.existing);
     }
     EXPECT_EQ(ReadFile(p), content);
-    expectNames({"report", "report.VELT"});
+    ExpectNames({"report", "report.VELT"});
   }
 
   // Decryption replaces an older plaintext unless told not to.
@@ -214,7 +215,7 @@ TEST_F(Pipeline, ExistingResultNames) {
 // An uncompressed payload has only the weak check value: its encrypted file is kept and the
 // user told, unless the caller asks for it to go.
 TEST_F(Pipeline, UncheckedPayloadsKeepTheirEncryptedFile) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.compress = false;
   const std::string p = make("doc", 4000);
   const auto content = ReadFile(p);
@@ -224,7 +225,7 @@ TEST_F(Pipeline, UncheckedPayloadsKeepTheirEncryptedFile) {
   DecryptOptions run;
   run.report = &report;
   EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink, run).outcome, Decrypted);
-  expectNames({"doc", "doc.VELT(orig)"});
+  ExpectNames({"doc", "doc.VELT(orig)"});
   EXPECT_EQ(ReadFile(p + ".VELT(orig)"), encrypted);
   EXPECT_TRUE(report.keptEncrypted);
   ASSERT_EQ(report.notes.size(), 1u);
@@ -235,20 +236,19 @@ TEST_F(Pipeline, UncheckedPayloadsKeepTheirEncryptedFile) {
   run.keepUnchecked = false;
   report = {};
   EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", true, s, noMeta, sink, run).outcome, Decrypted);
-  expectNames({"doc"});
+  ExpectNames({"doc"});
   EXPECT_EQ(ReadFile(p), content);
   EXPECT_FALSE(report.keptEncrypted);
 }
 
 TEST_F(Pipeline, StatusTextsComeInTheirOrder) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.secureDelete = true;
   std::string p = make("a.txt", 100000);
   EncryptOneFile(p, "pw", s, sink);
-  EXPECT_EQ(sink.Statuses(),
-            (std::vector<std::string>{"Compressing", "Encrypting",
-                                      "Deleting Orignal File (Securely)",
-                                      "Deleting Temporary File (Securely)", "Encryption Complete"}));
+  EXPECT_EQ(sink.Statuses(), (std::vector<std::string>{
+                                 "Compressing", "Encrypting", "Deleting Orignal File (Securely)",
+                                 "Deleting Temporary File (Securely)", "Encryption Complete"}));
   EXPECT_EQ(sink.calls().front().kind, 'B');
   EXPECT_EQ(sink.calls()[1].text, "a.txt");
   test::RecordingSink dec;
@@ -267,7 +267,7 @@ TEST_F(Pipeline, StatusTextsComeInTheirOrder) {
 }
 
 TEST_F(Pipeline, CipherProgressIsAPercentageOfTheWholeSource) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.compress = false;
   std::string p = make("big", 8192 * 8);
   EncryptOneFile(p, "pw", s, sink);
@@ -283,7 +283,7 @@ TEST_F(Pipeline, CipherProgressIsAPercentageOfTheWholeSource) {
 }
 
 TEST_F(Pipeline, NamingRulesOnDecryption) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.deleteOriginal = false;
   auto content = rng.Bytes(300);
   std::string base = make("report.doc", content);
@@ -294,12 +294,13 @@ TEST_F(Pipeline, NamingRulesOnDecryption) {
   struct Case {
     std::string name, extension, result;
   };
-  for (const Case& c : {Case{"report.doc.VELT", "VELT", "report.doc"},
-                        Case{"report.doc.VELT", "ABC", "report.doc"},  // rule a, whatever the setting
-                        Case{"report.doc.ABC", "ABC", "report.doc"},
-                        Case{"report.doc.velt", "VELT", "report.doc.velt"},  // case-sensitive
-                        Case{"report.doc.abc", "ABC", "report.doc.abc"},
-                        Case{"plain-name", "VELT", "plain-name"}}) {
+  for (const Case& c :
+       {Case{"report.doc.VELT", "VELT", "report.doc"},
+        Case{"report.doc.VELT", "ABC", "report.doc"},  // rule a, whatever the setting
+        Case{"report.doc.ABC", "ABC", "report.doc"},
+        Case{"report.doc.velt", "VELT", "report.doc.velt"},  // case-sensitive
+        Case{"report.doc.abc", "ABC", "report.doc.abc"},
+        Case{"plain-name", "VELT", "plain-name"}}) {
     SCOPED_TRACE(c.name + " with extension " + c.extension);
     test::TempDir local;
     test::WriteFile(local / c.name, encrypted);
@@ -314,18 +315,18 @@ TEST_F(Pipeline, NamingRulesOnDecryption) {
 }
 
 TEST_F(Pipeline, EncryptionWithAnotherExtension) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.extension = "ABC";
   std::string p = make("report.doc", 1000);
   auto content = ReadFile(p);
   EncryptOneFile(p, "pw", s, sink);
-  expectNames({"report.doc.ABC"});
+  ExpectNames({"report.doc.ABC"});
   DecryptOneFile(p + ".ABC", "pw", true, s, noMeta, sink);
   EXPECT_EQ(ReadFile(p), content);
 }
 
 TEST_F(Pipeline, FilesWithoutMetaInformation) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.compress = false;
   s.addMetaInfo = false;
   auto content = rng.Bytes(5000);
@@ -336,7 +337,7 @@ TEST_F(Pipeline, FilesWithoutMetaInformation) {
   DecryptionOptions keep;
   keep.deleteOriginal = false;
   EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", false, s, keep, sink).outcome, Decrypted);
-  expectNames({"report.doc", "report.doc.VELT(orig)"});
+  ExpectNames({"report.doc", "report.doc.VELT(orig)"});
   EXPECT_EQ(ReadFile(p), content);
   EXPECT_EQ(ReadFile(p + ".VELT(orig)"), encrypted);
 
@@ -345,7 +346,7 @@ TEST_F(Pipeline, FilesWithoutMetaInformation) {
   std::remove(p.c_str());
   DecryptionOptions drop;
   EXPECT_EQ(DecryptOneFile(p + ".VELT", "wrong", false, s, drop, sink).outcome, Decrypted);
-  expectNames({"report.doc", "report.doc.VELT(orig)"});
+  ExpectNames({"report.doc", "report.doc.VELT(orig)"});
   EXPECT_NE(ReadFile(p), content);
   EXPECT_EQ(ReadFile(p).size(), content.size());
 
@@ -354,13 +355,13 @@ TEST_F(Pipeline, FilesWithoutMetaInformation) {
   test::WriteFile(p + ".VELT(orig)", std::vector<uint8_t>{1, 2, 3});
   std::remove(p.c_str());
   EXPECT_EQ(DecryptOneFile(p + ".VELT", "pw", false, s, keep, sink).outcome, Decrypted);
-  expectNames({"report.doc", "report.doc.VELT(orig 2)", "report.doc.VELT(orig)"});
+  ExpectNames({"report.doc", "report.doc.VELT(orig 2)", "report.doc.VELT(orig)"});
   EXPECT_EQ(ReadFile(p + ".VELT(orig 2)"), encrypted);
   EXPECT_EQ(ReadFile(p + ".VELT(orig)"), (std::vector<uint8_t>{1, 2, 3}));
 }
 
 TEST_F(Pipeline, ACompressedFileWithoutRecordDecryptsToTheZlibStream) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.addMetaInfo = false;  // not possible through the dialog, but the engine allows it
   std::string p = make("x", 3000);
   EncryptOneFile(p, "pw", s, sink);
@@ -371,7 +372,7 @@ TEST_F(Pipeline, ACompressedFileWithoutRecordDecryptsToTheZlibStream) {
 #ifndef _WIN32
 // POSIX permission bits; the Windows attributes have win32/attributes_test.cpp.
 TEST_F(Pipeline, AttributesAreKept) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.deleteOriginal = false;
   std::string p = make("ro.txt", 2000);
   ::chmod(p.c_str(), 0444);
@@ -397,7 +398,7 @@ TEST_F(Pipeline, AttributesAreKept) {
 #endif
 
 TEST_F(Pipeline, HashSevenIsSha384) {
-  EngineSettings s = quickSettings();
+  EngineSettings s = QuickSettings();
   s.hashIndex = 7;
   s.compress = false;
   std::string p = make("x", 100);

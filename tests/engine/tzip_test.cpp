@@ -90,7 +90,8 @@ TEST(Tzip, ProgressMeasuresHowFarTheSourceWasRead) {
   WriteFile(dir / "small", textLike(50000));
   c.clear();
   d.clear();
-  Tzip::Compress(dir / "small", dir / "zs", CompressionLevel::Default, [&](int p) { c.push_back(p); });
+  Tzip::Compress(dir / "small", dir / "zs", CompressionLevel::Default,
+                 [&](int p) { c.push_back(p); });
   EXPECT_TRUE(c.empty());
   Tzip::Decompress(dir / "zs", dir / "back", [&](int p) { d.push_back(p); });
   EXPECT_EQ(d, std::vector<int>{0});

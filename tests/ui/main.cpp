@@ -5,12 +5,12 @@
 
 namespace {
 
-QtMessageHandler qtDefault = nullptr;
+QtMessageHandler QtDefault = nullptr;
 
 // The offscreen platform says for every fixed-size window that it has no window manager to tell.
 void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QString& text) {
   if (text.contains(QLatin1String("does not support propagateSizeHints"))) return;
-  qtDefault(type, context, text);
+  QtDefault(type, context, text);
 }
 
 }  // namespace
@@ -28,7 +28,7 @@ extern "C" const char* __tsan_default_suppressions() {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  qtDefault = qInstallMessageHandler(QuietHandler);
+  QtDefault = qInstallMessageHandler(QuietHandler);
   QApplication app(argc, argv);
   // A test closes the main window; that must not end anything.
   QApplication::setQuitOnLastWindowClosed(false);

@@ -1,12 +1,13 @@
 // The ten settings in the real registry key HKEY_LOCAL_MACHINE\Software\VELT, written and read
 // here through the registry API as an installer or regedit would.
+#include "batch/settings_store.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "batch/settings_store.h"
 #include "tests/support/settings_sandbox.h"
 
 namespace velt::batch {
@@ -33,17 +34,20 @@ Value number(const wchar_t* name, uint32_t v) {
 
 void store(const std::vector<Value>& values) {
   HKEY key;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+      ERROR_SUCCESS);
   for (const auto& v : values)
-    ASSERT_EQ(RegSetValueExW(key, v.name, 0, v.type, v.data.data(), DWORD(v.data.size())), ERROR_SUCCESS);
+    ASSERT_EQ(RegSetValueExW(key, v.name, 0, v.type, v.data.data(), DWORD(v.data.size())),
+              ERROR_SUCCESS);
   RegCloseKey(key);
 }
 
 Value stored(const wchar_t* name) {
   Value v{name, 0, {}};
   DWORD size = 0;
-  if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, name, RRF_RT_ANY, &v.type, nullptr, &size) != ERROR_SUCCESS)
+  if (RegGetValueW(HKEY_LOCAL_MACHINE, kKey, name, RRF_RT_ANY, &v.type, nullptr, &size) !=
+      ERROR_SUCCESS)
     return v;
   v.data.resize(size);
   RegGetValueW(HKEY_LOCAL_MACHINE, kKey, name, RRF_RT_ANY, &v.type, v.data.data(), &size);
@@ -52,20 +56,21 @@ Value stored(const wchar_t* name) {
 
 std::string SystemText(DWORD code) {
   char buffer[512];
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                           MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof buffer, nullptr);
+  DWORD n =
+      FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, sizeof buffer, nullptr);
   std::string s(buffer, n);
   while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
   return s;
 }
 
 const std::vector<Value> kStored = {
-    text(L"def", L"abc"),      number(L"enc", 18), number(L"hash", 9), number(L"comp", 0),
-    number(L"compspeed", 2),   number(L"ext", 0),  number(L"sec", 0),  number(L"del", 0),
-    number(L"com", 0),         number(L"add", 0),
+    text(L"def", L"abc"),    number(L"enc", 18), number(L"hash", 9), number(L"comp", 0),
+    number(L"compspeed", 2), number(L"ext", 0),  number(L"sec", 0),  number(L"del", 0),
+    number(L"com", 0),       number(L"add", 0),
 };
 
-EngineSettings storedSettings() {
+EngineSettings StoredSettings() {
   EngineSettings s;
   s.extension = "abc";
   s.cipherIndex = 18;
@@ -86,7 +91,7 @@ TEST_F(WindowsSettingsStore, LoadsWhatAnInstallerStored) {
   store({text(L"Path", L"C:\\Program Files\\VELT")});
   SettingsLoad r = LoadSettings();
   EXPECT_EQ(r.error, "");
-  EXPECT_EQ(r.settings, storedSettings());
+  EXPECT_EQ(r.settings, StoredSettings());
   EXPECT_EQ(InstallationFolder(), "C:\\Program Files\\VELT");
 }
 
@@ -99,7 +104,7 @@ TEST_F(WindowsSettingsStore, AMissingKeyOrValueStopsTheLoadWithTheSystemsText) {
   store(std::vector<Value>(kStored.begin(), kStored.end() - 1));  // no "add"
   r = LoadSettings();
   EXPECT_EQ(r.error, SystemText(ERROR_CANTREAD));
-  EngineSettings expected = storedSettings();
+  EngineSettings expected = StoredSettings();
   expected.addMetaInfo = true;  // the built-in default
   EXPECT_EQ(r.settings, expected);
 
@@ -112,14 +117,14 @@ TEST_F(WindowsSettingsStore, AMissingKeyOrValueStopsTheLoadWithTheSystemsText) {
 
 TEST_F(WindowsSettingsStore, SavesATextAndNineIntegersFlagsAsMinusOne) {
   store({text(L"Path", L"C:\\VELT")});
-  EngineSettings s = storedSettings();
+  EngineSettings s = StoredSettings();
   s.addExtension = true;
   s.compress = true;
   SaveSettings(s);
   EXPECT_EQ(stored(L"def").type, DWORD(REG_SZ));
   EXPECT_EQ(stored(L"def").data, text(L"def", L"abc").data);
   const std::vector<std::pair<const wchar_t*, uint32_t>> numbers = {
-      {L"enc", 18}, {L"hash", 9}, {L"comp", 0}, {L"compspeed", 2}, {L"ext", 0xFFFFFFFF},
+      {L"enc", 18}, {L"hash", 9}, {L"comp", 0},         {L"compspeed", 2}, {L"ext", 0xFFFFFFFF},
       {L"sec", 0},  {L"del", 0},  {L"com", 0xFFFFFFFF}, {L"add", 0}};
   for (const auto& [name, v] : numbers) {
     Value got = stored(name);

@@ -24,13 +24,16 @@ std::vector<BYTE> exported() {
   // Every value of the key, in order, with its type: what regedit would export.
   std::vector<BYTE> all;
   HKEY key;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\VELT", 0, KEY_READ, &key) != ERROR_SUCCESS) return all;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\VELT", 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return all;
   for (DWORD i = 0;; ++i) {
     wchar_t name[64];
     BYTE data[256];
     DWORD nameLength = 64, size = sizeof data, type = 0;
-    if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
-    all.insert(all.end(), reinterpret_cast<BYTE*>(name), reinterpret_cast<BYTE*>(name + nameLength));
+    if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &size) != ERROR_SUCCESS)
+      break;
+    all.insert(all.end(), reinterpret_cast<BYTE*>(name),
+               reinterpret_cast<BYTE*>(name + nameLength));
     all.push_back(BYTE(type));
     all.insert(all.end(), data, data + size);
   }
@@ -42,12 +45,12 @@ TEST(WindowsCliSettings, TheSavedSettingsAreTheDefaults) {
   test::TempDir dir;
   test::UseSettingsStore("");
   HKEY key;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\VELT", 0, nullptr, 0, KEY_WRITE, nullptr,
-                            &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\VELT", 0, nullptr, 0, KEY_WRITE,
+                            nullptr, &key, nullptr),
             ERROR_SUCCESS);
   RegSetValueExW(key, L"def", 0, REG_SZ, reinterpret_cast<const BYTE*>(L"SAFE"), 10);
   const std::vector<std::pair<const wchar_t*, DWORD>> numbers = {
-      {L"enc", 17}, {L"hash", 9}, {L"comp", 0}, {L"compspeed", 0}, {L"ext", 0xFFFFFFFF},
+      {L"enc", 17}, {L"hash", 9}, {L"comp", 0}, {L"compspeed", 0},   {L"ext", 0xFFFFFFFF},
       {L"sec", 0},  {L"del", 0},  {L"com", 0},  {L"add", 0xFFFFFFFF}};
   for (const auto& [name, v] : numbers)
     RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&v), 4);
@@ -58,11 +61,15 @@ TEST(WindowsCliSettings, TheSavedSettingsAreTheDefaults) {
   std::istringstream in;
   std::ostringstream out, err;
   NoTerminal terminal;
-  CliEnvironment env{in, out, err,
+  CliEnvironment env{in,
+                     out,
+                     err,
                      [](const std::string& n) -> std::optional<std::string> {
                        return n == "PW" ? std::optional<std::string>("secret") : std::nullopt;
                      },
-                     terminal, false, {}};
+                     terminal,
+                     false,
+                     {}};
   EXPECT_EQ(RunCli({"encrypt", "--password-env", "PW", dir / "f"}, env), 0) << err.str();
   EXPECT_TRUE(std::filesystem::exists(dir / "f"));  // "del" is off
   auto f = platform::File::Open(dir / "f.SAFE", platform::OpenMode::Read);
