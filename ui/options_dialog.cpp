@@ -28,7 +28,7 @@ Tveltoptions::Tveltoptions(const Services& services, QWidget* parent)
   // Fixed frame without a close box: OK is the only way out.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
-  MakeEngineControls(*this);
+  EngineControls::Make(*this);
   deffileext->installEventFilter(this);
 
   auto* group = new QGroupBox(L(messages::kGroupEncryption), this);
@@ -95,7 +95,7 @@ void Tveltoptions::Load() {
 }
 
 engine::EngineSettings Tveltoptions::Settings() const {
-  return SettingsFromControls(*this);
+  return EngineControls::Read(*this);
 }
 
 void Tveltoptions::SetSettings(const engine::EngineSettings& s) {
@@ -113,16 +113,7 @@ void Tveltoptions::SetSettings(const engine::EngineSettings& s) {
 }
 
 void Tveltoptions::Defaults() {
-  deffileext->setText(L(messages::kDefaultExtension));
-  defencengine->setCurrentIndex(0);
-  defhashengine->setCurrentIndex(0);
-  defcompspeed->setCurrentIndex(0);
-  defcomp->setCurrentIndex(0);
-  addext->setChecked(true);
-  deleteorig->setChecked(true);
-  compressfile->setChecked(true);
-  securedelete->setChecked(true);
-  addvelt->setChecked(true);
+  EngineControls::Reset(*this);
 }
 
 void Tveltoptions::Ok() {
@@ -139,35 +130,18 @@ void Tveltoptions::Ok() {
 }
 
 void Tveltoptions::CompressChanged(bool checked) {
-  addvelt->setChecked(true);
-  addvelt->setEnabled(!checked);
+  EngineControls::CompressRule(*this, checked);
 }
 
 void Tveltoptions::AddExtensionChanged(bool checked) {
-  if (!checked && isVisible()) {
-    Warn(messages::kNoExtensionWarning);
-    // Without an extension the encrypted file takes the original's name.
-    deleteorig->setChecked(true);
-    deleteorig->setEnabled(false);
-    deffileext->setEnabled(false);
-  } else {
-    deffileext->setEnabled(true);
-    deleteorig->setEnabled(true);
-  }
+  EngineControls::ExtensionRule(*this, checked, [this](const char* text) { Warn(text); });
 }
 
 void Tveltoptions::CheckExtensionField() {
-  switch (engine::CheckExtension(deffileext->text().toStdString())) {
-    case engine::ExtensionCheck::Valid:
-      return;
-    case engine::ExtensionCheck::ForbiddenCharacter:
-      Warn(messages::kExtensionForbidden);
-      break;
-    case engine::ExtensionCheck::Empty:
-      Warn(messages::kExtensionEmpty);
-      break;
+  if (const char* warning = EngineControls::ExtensionProblem(deffileext->text())) {
+    Warn(warning);
+    deffileext->setText(L(messages::kDefaultExtension));
   }
-  deffileext->setText(L(messages::kDefaultExtension));
 }
 
 void Tveltoptions::Warn(const char* text) {

@@ -43,10 +43,7 @@ class Tveltoptions final : public QDialog {
   void CheckExtensionField();
   void Warn(const char* text);
 
-  template <class Dialog>
-  friend void MakeEngineControls(Dialog& d);
-  template <class Dialog>
-  friend engine::EngineSettings SettingsFromControls(const Dialog& d);
+  friend struct EngineControls;
 
   Services services_;
   QLineEdit* deffileext = nullptr;

@@ -22,7 +22,7 @@ Tshellenc::Tshellenc(const Services& services, QWidget* parent)
   setWindowTitle(L(messages::kShellEncCaption));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
-  MakeEngineControls(*this);
+  EngineControls::Make(*this);
 
   auto* group = new QGroupBox(L(messages::kGroupEncryption), this);
   group->setObjectName(QStringLiteral("GroupBox1"));
@@ -62,7 +62,7 @@ Tshellenc::Tshellenc(const Services& services, QWidget* parent)
 }
 
 engine::EngineSettings Tshellenc::Settings() const {
-  return SettingsFromControls(*this);
+  return EngineControls::Read(*this);
 }
 
 void Tshellenc::SetSettings(const engine::EngineSettings& s) {
@@ -85,49 +85,24 @@ void Tshellenc::Execute() {
 }
 
 void Tshellenc::Defaults() {
-  deffileext->setText(L(messages::kDefaultExtension));
-  defencengine->setCurrentIndex(0);
-  defhashengine->setCurrentIndex(0);
-  defcompspeed->setCurrentIndex(0);
-  defcomp->setCurrentIndex(0);
-  addext->setChecked(true);
-  deleteorig->setChecked(true);
-  compressfile->setChecked(true);
-  securedelete->setChecked(true);
-  addvelt->setChecked(true);
+  EngineControls::Reset(*this);
   rec->setChecked(true);
 }
 
 void Tshellenc::CompressChanged(bool checked) {
-  addvelt->setChecked(true);
-  addvelt->setEnabled(!checked);
+  EngineControls::CompressRule(*this, checked);
 }
 
 void Tshellenc::AddExtensionChanged(bool checked) {
-  if (!checked && isVisible()) {
-    services_.prompts.ShowMessage(platform::MessageKind::Warning, messages::kNoExtensionWarning);
-    deleteorig->setChecked(true);
-    deleteorig->setEnabled(false);
-    deffileext->setEnabled(false);
-  } else {
-    deffileext->setEnabled(true);
-    deleteorig->setEnabled(true);
-  }
+  EngineControls::ExtensionRule(*this, checked, [this](const char* text) {
+    services_.prompts.ShowMessage(platform::MessageKind::Warning, text);
+  });
 }
 
 void Tshellenc::CheckExtensionField() {
   if (checking_) return;  // putting "VELT" back is a change too
-  const char* warning = nullptr;
-  switch (engine::CheckExtension(deffileext->text().toStdString())) {
-    case engine::ExtensionCheck::Valid:
-      return;
-    case engine::ExtensionCheck::ForbiddenCharacter:
-      warning = messages::kExtensionForbidden;
-      break;
-    case engine::ExtensionCheck::Empty:
-      warning = messages::kExtensionEmpty;
-      break;
-  }
+  const char* warning = EngineControls::ExtensionProblem(deffileext->text());
+  if (!warning) return;
   checking_ = true;
   services_.prompts.ShowMessage(platform::MessageKind::Warning, warning);
   deffileext->setText(L(messages::kDefaultExtension));

@@ -39,10 +39,7 @@ class Tshellenc final : public QDialog {
   void AddExtensionChanged(bool checked);
   void CheckExtensionField();
 
-  template <class Dialog>
-  friend void MakeEngineControls(Dialog& d);
-  template <class Dialog>
-  friend engine::EngineSettings SettingsFromControls(const Dialog& d);
+  friend struct EngineControls;
 
   Services services_;
   bool checking_ = false;

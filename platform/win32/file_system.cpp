@@ -1,12 +1,14 @@
 // Path operations on Windows, with the file system's own attribute bits.
-#include "platform/file_system.h"
-
+// clang-format off
+// <windows.h> first: it defines DeleteFile and ReplaceFile as macros, which our header undoes.
 #include <windows.h>
 
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/file_system.h"
 #include "platform/win32/text.h"
+// clang-format on
 
 namespace velt::platform {
 
