@@ -12,7 +12,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 source "$here/scripts/lib/packages.sh"
 
 version=6.4.2
-prefix=${VELT_QT_WINDOWS_PREFIX:-$HOME/.cache/velt/qt6-windows-$version}
+prefix=$(realpath -m "${VELT_QT_WINDOWS_PREFIX:-$HOME/.cache/velt/qt6-windows-$version}")
 stamp=$prefix/velt-qt-complete
 [ -f "$stamp" ] && exit 0
 
@@ -65,7 +65,7 @@ EOF
 }
 
 # configure_qt SRC BUILD TOOLCHAIN: shared libraries; the third-party libraries bundled in the
-# sources (Debian's MinGW has none of them); modules and features the desktop program does not
+# sources (Debian builds only zlib for MinGW); modules and features the desktop program does not
 # use left out. Debian's sources lack wintab.h (tablet events), and the windows plugin of this
 # version needs desktop OpenGL.
 configure_qt() {
