@@ -98,9 +98,12 @@ write_toolchain "$toolchain"
 start=$SECONDS
 configure_qt "$work/src" "$work/build" "$toolchain" >"$work/configure.log" ||
   { tail -40 "$work/configure.log" >&2; exit 1; }
-echo "Qt $version for Windows: configured in $((SECONDS - start)) s; building (-j$jobs)"
+echo "Qt $version for Windows: configured in $((SECONDS - start)) s; building (-j$jobs," \
+  "log in $work/build.log)"
 start=$SECONDS
-nice -n 19 cmake --build "$work/build" --parallel "$jobs"
+# MinGW warns about Qt's dllimport redeclarations thousands of times: the log keeps them.
+nice -n 19 cmake --build "$work/build" --parallel "$jobs" >"$work/build.log" 2>&1 ||
+  { grep -B5 -A20 -m3 "FAILED:" "$work/build.log" >&2 || tail -40 "$work/build.log" >&2; exit 1; }
 echo "Qt $version for Windows: built in $((SECONDS - start)) s"
 cmake --install "$work/build" >/dev/null
 copy_runtime "$prefix/bin"
