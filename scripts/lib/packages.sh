@@ -8,6 +8,10 @@ VELT_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libssl-dev openssl libcrypto++
 # and what a Linux velt-cli needs, to exchange files with.
 VELT_WINDOWS_PACKAGES=(cmake make g++ zlib1g-dev libcli11-dev g++-mingw-w64-x86-64-posix
                        libz-mingw-w64-dev googletest wine64)
+# scripts/build-qt-windows.sh: Qt 6 for Windows, cross-built from Debian's qt6-base sources
+# (apt-get source unpacks with dpkg-dev) against the host's Qt tools of the same version.
+VELT_QT_WINDOWS_PACKAGES=(cmake ninja-build perl dpkg-dev g++-mingw-w64-x86-64-posix qt6-base-dev
+                          qt6-base-dev-tools)
 # scripts/fuzz.sh: clang with libFuzzer and the sanitizer run-times.
 VELT_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 # A virtual X display for the pictures of scripts/screenshots.sh (the GUI tests run offscreen).
