@@ -3,7 +3,9 @@
 #   ./test.sh              Release build in build/, every test
 #   ./test.sh --sanitize   AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
 #   ./test.sh --tsan       ThreadSanitizer build in build-tsan/
-#   ./test.sh --windows    MinGW-w64 cross build in build-windows/, its tests run under Wine
+#   ./test.sh --windows    MinGW-w64 cross build in build-windows/, its tests run under Wine;
+#                          velt.exe and its GUI tests in build-windows-gui/ when Qt for
+#                          Windows is built (scripts/build-qt-windows.sh)
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/lib/packages.sh
@@ -14,7 +16,7 @@ for arg in "$@"; do
     --sanitize) mode=asan ;;
     --tsan) mode=tsan ;;
     --windows) mode=windows ;;
-    -h|--help) sed -n '2,6p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,8p' "$0"; exit 0 ;;
     *) echo "unknown option: $arg" >&2; exit 2 ;;
   esac
 done
@@ -32,6 +34,7 @@ if [ "$mode" = windows ]; then
     -DVELT_BUILD_GUI=OFF -DVELT_BUILD_BENCH=OFF -DVELT_HOST_CLI="$host_cli"
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" --output-on-failure -j "$jobs" ${VELT_CTEST_ARGS:-}
+  velt_windows_gui build-windows-gui "$PWD/$dir/deps" "$jobs"
   exit 0
 fi
 

@@ -1,6 +1,8 @@
 # Cross build for 64-bit Windows with Debian's MinGW-w64 (the posix thread model, which
 # std::thread needs). Programs are linked statically, so an .exe runs without the MinGW DLLs,
-# and the tests run under Wine through CMAKE_CROSSCOMPILING_EMULATOR.
+# and the tests run under Wine through CMAKE_CROSSCOMPILING_EMULATOR. VELT_SHARED_RUNTIME: the
+# programs use the MinGW runtime DLLs instead, as Qt's DLLs do (the desktop program's build),
+# so that one C++ runtime serves both.
 #   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake
 # VELT_WINDOWS_DEPS: a prefix of Windows builds of the dependencies (GoogleTest, CLI11's
 # headers) that ./test.sh --windows prepares.
@@ -23,12 +25,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# zlib and the compiler's own runtime go into the .exe.
+# zlib and, unless shared, the compiler's own runtime go into the .exe.
 set(ZLIB_USE_STATIC_LIBS ON)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+if(NOT VELT_SHARED_RUNTIME)
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+endif()
 
 find_program(VELT_WINE NAMES wine64 wine PATHS /usr/lib/wine /usr/lib64/wine)
 if(VELT_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${VELT_WINE})
 endif()
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VELT_WINDOWS_DEPS)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES VELT_WINDOWS_DEPS VELT_SHARED_RUNTIME)

@@ -43,3 +43,28 @@ velt_host_cli() {
   cmake --build "$dir" -j "$(nproc)" --target velt-cli >/dev/null
   echo "$PWD/$dir/cli/velt-cli"
 }
+
+# The desktop program's Windows build links against Qt 6 for Windows, which
+# scripts/build-qt-windows.sh cross-builds into this prefix (its stamp file is written last).
+VELT_QT_WINDOWS=$(realpath -m "${VELT_QT_WINDOWS_PREFIX:-$HOME/.cache/velt/qt6-windows-6.4.2}")
+
+# velt_windows_gui DIR DEPS JOBS: velt.exe and its GUI suite in DIR, configured through the Qt
+# prefix's qt-cmake with our toolchain chained in and the MinGW runtime shared with Qt's DLLs;
+# the suite runs under Wine on the offscreen platform. Without a complete prefix, one line
+# saying so and nothing else.
+velt_windows_gui() {
+  local dir=$1 deps=$2 jobs=$3
+  if [ ! -f "$VELT_QT_WINDOWS/velt-qt-complete" ]; then
+    echo "The desktop program's Windows build (velt.exe) was skipped: it needs Qt 6 for Windows," \
+      "which scripts/build-qt-windows.sh cross-builds (about 33 minutes on 2 cores)."
+    return 0
+  fi
+  velt_install_packages ninja-build
+  velt_wine_prefix "$PWD/$dir/wine"
+  "$VELT_QT_WINDOWS/bin/qt-cmake" -S . -B "$dir" -G Ninja \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/$VELT_MINGW_TOOLCHAIN" -DVELT_SHARED_RUNTIME=ON \
+    -DVELT_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DVELT_BUILD_BENCH=OFF \
+    -DVELT_BUILD_TOOLS=OFF
+  cmake --build "$dir" -j "$jobs" --target velt velt_ui_tests
+  ctest --test-dir "$dir" --output-on-failure -R '^velt_ui_tests$' ${VELT_CTEST_ARGS:-}
+}
