@@ -9,5 +9,8 @@ namespace velt::test {
 
 void UseSettingsStore(const std::string& hivePath);
 void DropSettingsStore();
+// The store in use as it stands (the hive's text; on Windows every value of the key, none when
+// it is missing), to compare before and after something that must not change it.
+std::string SettingsStoreContents(const std::string& hivePath);
 
 }  // namespace velt::test

@@ -175,7 +175,7 @@ TEST_F(CommandLineTest, OtherFirstArgumentsStartNormally) {
 
 TEST_F(CommandLineTest, ChoicesAreLiveForTheRunButNotSaved) {
   InstallQuick();
-  const std::string storeBefore = velt::test::ReadText(hive);
+  const std::string storeBefore = velt::test::SettingsStoreContents(hive);
   const std::string file = Put("x.txt");
   app = VeltApplication::Create(services, {"-e", file});
   Tshellenc& d = *app->shellenc;
@@ -192,7 +192,7 @@ TEST_F(CommandLineTest, ChoicesAreLiveForTheRunButNotSaved) {
   EXPECT_EQ(live.cipherIndex, 9);
   EXPECT_EQ(live.extension, "abc");
   EXPECT_FALSE(live.deleteOriginal);
-  EXPECT_EQ(velt::test::ReadText(hive), storeBefore);
+  EXPECT_EQ(velt::test::SettingsStoreContents(hive), storeBefore);
   EXPECT_EQ(Names(), std::vector<std::string>{"x.txt"});
   EXPECT_TRUE(prompts.Messages().empty());
 

@@ -60,13 +60,13 @@ class HomeAt {
  public:
   explicit HomeAt(const std::string& folder) {
     if (const char* home = std::getenv("HOME")) old_ = home;
-    ::setenv("HOME", folder.c_str(), 1);
+    qputenv("HOME", QByteArray::fromStdString(folder));
   }
   ~HomeAt() {
     if (old_)
-      ::setenv("HOME", old_->c_str(), 1);
+      qputenv("HOME", QByteArray::fromStdString(*old_));
     else
-      ::unsetenv("HOME");
+      qunsetenv("HOME");
   }
   HomeAt(const HomeAt&) = delete;
   HomeAt& operator=(const HomeAt&) = delete;

@@ -237,10 +237,13 @@ TEST_F(OptionsDialogTest, DefaultsThenOkStoresTheDefaults) {
     EXPECT_EQ(Stored(name), RegistryValue(int32_t(0))) << name;
   for (const char* name : {"ext", "sec", "del", "com", "add"})
     EXPECT_EQ(Stored(name), RegistryValue(int32_t(-1))) << name;
+  EXPECT_EQ(Stored("Path"), RegistryValue(std::string("/opt/velt")));  // left as it was
+#ifndef _WIN32
+  // The hive's text as an export writes it.
   const std::string text = velt::test::ReadText(hive);
   EXPECT_NE(text.find("\"def\"=\"VELT\""), std::string::npos);
   EXPECT_NE(text.find("\"sec\"=dword:ffffffff"), std::string::npos);
-  EXPECT_NE(text.find("\"Path\"=\"/opt/velt\""), std::string::npos);  // left as it was
+#endif
 }
 
 TEST_F(OptionsDialogTest, OkStoresTheUsersChoicesAsTheyAre) {
@@ -261,6 +264,9 @@ TEST_F(OptionsDialogTest, OkStoresTheUsersChoicesAsTheyAre) {
 
 TEST_F(OptionsDialogTest, OkThatCannotSaveShowsWhyClosesAndKeepsTheValuesForThisRun) {
   Tveltoptions& o = options();
+#ifdef _WIN32
+  GTEST_SKIP() << "Wine lets every user write the settings key";
+#endif
   // A store that cannot be written, whatever the rights of the user running the test.
   std::filesystem::remove(hive);
   std::filesystem::create_directory(hive);

@@ -65,7 +65,7 @@ TEST_F(StartupTest, WithoutAnInstallationFolderOnlyTheErrorIsShownAndNothingElse
               std::vector<Shown>{
                   Error("Velt has not been installed correctly. Please re-install Velt.")});
   }
-  std::remove(hive.c_str());
+  RemoveStore();
   prompts.ClearRecord();
   EXPECT_EQ(VeltApplication::Create(services, {}), nullptr);
   EXPECT_EQ(prompts.Messages().size(), 1u);
@@ -132,7 +132,7 @@ TEST_F(StartupTest, AStoredIndexOutsideItsListIsShownAsTheFirstEntry) {
 }
 
 TEST_F(StartupTest, AnInstalledProgramFindsTheStoreUnderItsOwnPrefix) {
-  ::unsetenv("VELT_REGISTRY");
+  qunsetenv("VELT_REGISTRY");
   velt::test::TempDir prefix;
   std::filesystem::create_directories(prefix / "bin");
   std::filesystem::create_directories(prefix / "etc/velt");
@@ -142,7 +142,7 @@ TEST_F(StartupTest, AnInstalledProgramFindsTheStoreUnderItsOwnPrefix) {
   EXPECT_EQ(std::filesystem::path(std::getenv("VELT_REGISTRY")),
             std::filesystem::canonical(prefix / "etc/velt/registry.reg"));
   // A store named by the environment has the last word.
-  ::setenv("VELT_REGISTRY", hive.c_str(), 1);
+  qputenv("VELT_REGISTRY", QByteArray::fromStdString(hive));
   platform::UseRegistryBesideProgram(prefix / "bin");
   EXPECT_EQ(std::string(std::getenv("VELT_REGISTRY")), hive);
 }

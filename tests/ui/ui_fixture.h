@@ -34,6 +34,7 @@
 #include "tests/support/fakes/scripted_help_viewer.h"
 #include "tests/support/fakes/scripted_prompts.h"
 #include "tests/support/fakes/window_controls.h"
+#include "tests/support/settings_sandbox.h"
 #include "tests/support/temp_dir.h"
 #include "ui/messages.h"
 #include "ui/startup.h"
@@ -69,20 +70,42 @@ inline std::vector<std::string> TemporariesUnder(const std::string& folder) {
 
 class UiTest : public ::testing::Test {
  protected:
-  void SetUp() override { ::setenv("VELT_REGISTRY", hive.c_str(), 1); }
+  void SetUp() override { velt::test::UseSettingsStore(hive); }
   void TearDown() override {
     if (app) WaitFor([&] { return !app->Form1->Busy(); });
     app.reset();
-    ::unsetenv("VELT_REGISTRY");
+    velt::test::DropSettingsStore();
   }
 
   // A store with these values under the settings key ("name" -> the right-hand side of a .reg
   // line, e.g. {"enc", "dword:00000005"} or {"def", "\"VELT\""}).
   void WriteStore(const std::map<std::string, std::string>& values) {
+#ifdef _WIN32
+    // The real key, emptied first; the right-hand sides used here are dwords and plain texts.
+    RemoveStore();
+    for (const auto& [name, value] : values) {
+      if (value.rfind("dword:", 0) == 0)
+        platform::WriteRegistryValue(platform::RegistryRoot::LocalMachine, "\\Software\\VELT", name,
+                                     int32_t(std::stoul(value.substr(6), nullptr, 16)),
+                                     platform::kRegDword);
+      else
+        platform::WriteRegistryValue(platform::RegistryRoot::LocalMachine, "\\Software\\VELT", name,
+                                     value.substr(1, value.size() - 2), platform::kRegString);
+    }
+#else
     std::string text =
         "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n";
     for (const auto& [name, value] : values) text += "\"" + name + "\"=" + value + "\n";
     velt::test::WriteFile(hive, text + "\n");
+#endif
+  }
+  // No store at all: no hive file, no key.
+  void RemoveStore() {
+#ifdef _WIN32
+    velt::test::DropSettingsStore();
+#else
+    std::remove(hive.c_str());
+#endif
   }
   // What an installation writes: "Path" and the ten defaults, with `changes` applied (an empty
   // value leaves that name out). Overwriting is slow and not what these tests are about.
