@@ -102,7 +102,10 @@ void TFolderPicker::Unchosen() {
 
 std::string TFolderPicker::SelectedPath() const {
   const QModelIndexList chosen = ShellTreeView1->selectionModel()->selectedRows();
-  return chosen.isEmpty() ? std::string() : model_->filePath(chosen.first()).toStdString();
+  // Qt separates with '/' everywhere; the jobs and their reports use the system's own.
+  return chosen.isEmpty()
+             ? std::string()
+             : QDir::toNativeSeparators(model_->filePath(chosen.first())).toStdString();
 }
 
 void TFolderPicker::SelectPath(const std::string& path) {

@@ -24,7 +24,9 @@ SessionEnd::SessionEnd(VeltApplication& app) : app_(app) {
   WatchTheSystem();
 }
 
-SessionEnd::~SessionEnd() { StopWatching(); }
+SessionEnd::~SessionEnd() {
+  StopWatching();
+}
 
 void SessionEnd::End() {
   JobState& job = app_.job;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -105,7 +106,7 @@ bool QtPrompts::OpenFile(const std::string& filter, const std::string& folder, s
   QString chosen = QFileDialog::getOpenFileName(Owner(), QStringLiteral("Open"), Q(folder),
                                                 QtNameFilters(filter));
   if (chosen.isEmpty()) return false;
-  path = chosen.toStdString();
+  path = QDir::toNativeSeparators(chosen).toStdString();  // Qt's '/' on every system
   return true;
 }
 

@@ -129,7 +129,8 @@ class ListTest : public UiTest {
     std::map<std::string, std::vector<uint8_t>> files;
     for (const auto& e : fs::recursive_directory_iterator(tree))
       if (e.is_regular_file())
-        files[fs::relative(e.path(), tree).string()] = velt::test::ReadFile(e.path().string());
+        files[fs::relative(e.path(), tree).generic_string()] =
+            velt::test::ReadFile(e.path().string());
     return files;
   }
   std::vector<std::string> Names() const {

@@ -119,7 +119,7 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   EXPECT_EQ(prompts.Questions()[1].prompt, "Enter password");
   EXPECT_EQ(prompts.Questions()[1].box, Box::Password);  // masked, typed once
   // The file dialog opened where the last file was chosen.
-  EXPECT_EQ(prompts.Questions()[0].prompt, dir.path() + "/");
+  EXPECT_EQ(prompts.Questions()[0].prompt, dir.path() + kSeparator);
   ASSERT_TRUE(fs::exists(path));
   EXPECT_EQ(ReadFile(path), original);
   EXPECT_FALSE(fs::exists(encrypted));

@@ -28,7 +28,7 @@ TEST_F(StartupTest, WithAnInstallationFolderEveryWindowIsMadeHiddenAndTheHelpIsN
                                                     app->Form3.get(), app->Form7.get()})
     EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
   EXPECT_TRUE(prompts.Messages().empty());
-  EXPECT_EQ(form().HelpFile(), "/opt/velt/Velt.chm");
+  EXPECT_EQ(form().HelpFile(), installedHelp);
   EXPECT_TRUE(form().acceptDrops());
   EXPECT_TRUE(app->job.CommandLinePending);
   // The options dialog loaded the store as it was made.
@@ -50,7 +50,7 @@ TEST_F(StartupTest, WithAnInstallationFolderEveryWindowIsMadeHiddenAndTheHelpIsN
   EXPECT_EQ(commandLineRuns, 1);
 
   Control<QAction>(form(), "VELTHelp1")->trigger();
-  EXPECT_EQ(help.shown, std::vector<std::string>{"/opt/velt/Velt.chm"});
+  EXPECT_EQ(help.shown, std::vector<std::string>{installedHelp});
 }
 
 TEST_F(StartupTest, WithoutAnInstallationFolderOnlyTheErrorIsShownAndNothingElseIsMade) {

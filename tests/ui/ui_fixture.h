@@ -49,6 +49,8 @@ using Shown = ScriptedPrompts::Shown;
 
 // Generous: the machine may be busy with other builds.
 constexpr int kLongWait = 120000;
+// The program joins folder and name with the system's separator.
+constexpr char kSeparator = char(std::filesystem::path::preferred_separator);
 
 inline Shown Info(const std::string& t) {
   return {MessageKind::Information, t};
@@ -92,20 +94,19 @@ class UiTest : public ::testing::Test {
         platform::WriteRegistryValue(platform::RegistryRoot::LocalMachine, "\\Software\\VELT", name,
                                      value.substr(1, value.size() - 2), platform::kRegString);
     }
-#else
+#endif
+    // Written on Windows too, unread there, so that the folder holds the same names everywhere.
     std::string text =
         "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\VELT]\n";
     for (const auto& [name, value] : values) text += "\"" + name + "\"=" + value + "\n";
     velt::test::WriteFile(hive, text + "\n");
-#endif
   }
   // No store at all: no hive file, no key.
   void RemoveStore() {
 #ifdef _WIN32
     velt::test::DropSettingsStore();
-#else
-    std::remove(hive.c_str());
 #endif
+    std::remove(hive.c_str());
   }
   // What an installation writes: "Path" and the ten defaults, with `changes` applied (an empty
   // value leaves that name out). Overwriting is slow and not what these tests are about.
@@ -139,7 +140,9 @@ class UiTest : public ::testing::Test {
     app->Form1->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(app->Form1.get()));
   }
-  TForm1& form() { return *app->Form1; }
+  TForm1& form() {
+    return *app->Form1;
+  }
 
   static bool WaitFor(const std::function<bool()>& done, int milliseconds = kLongWait) {
     return QTest::qWaitFor(done, milliseconds);
@@ -184,6 +187,7 @@ class UiTest : public ::testing::Test {
   velt::test::TempDir dir;
   std::string hive = dir / "registry.reg";
   std::string installFolder = "/opt/velt";
+  std::string installedHelp = installFolder + kSeparator + "Velt.chm";
   ScriptedPrompts prompts;
   ScriptedHelpViewer help;
   platform::QtWindowThread window;

@@ -15,6 +15,8 @@ void SessionEnd::WatchTheSystem() {
                      [this](QSessionManager&) { EndBeforeReturning(); });
 }
 
-void SessionEnd::StopWatching() { disconnect(request_); }
+void SessionEnd::StopWatching() {
+  disconnect(request_);
+}
 
 }  // namespace velt::ui
