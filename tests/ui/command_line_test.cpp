@@ -80,7 +80,8 @@ TEST_F(CommandLineTest, StarredItemsKeepTheirBlanksAndUnstarredOnesSplit) {
   EXPECT_TRUE(Timed(shown.text, "2 Files encrypted in ",
                     "\n3 Files could not be encrypted (see the details)"))
       << shown.text;
-  for (const std::string& piece : {T("My"), std::string("Files/a"), std::string("b.txt")})
+  for (const std::string& piece :
+       {T("My"), "Files" + std::string(1, kSeparator) + "a", std::string("b.txt")})
     EXPECT_NE(shown.details.find(piece), std::string::npos) << shown.details;
   EXPECT_EQ(Names(), (std::vector<std::string>{"My Files/a b.txt.VELT", "plain.txt.VELT"}));
   EXPECT_TRUE(Ended());

@@ -104,7 +104,7 @@ class ListTest : public UiTest {
 
   // A file of the tree, made with its folders; content differs per name.
   std::string Put(const std::string& relative, size_t size = 2000) {
-    const fs::path path = fs::path(tree) / relative;
+    const fs::path path = T(relative);
     fs::create_directories(path.parent_path());
     std::vector<uint8_t> bytes(size);
     uint32_t x = 2166136261u;
@@ -138,7 +138,10 @@ class ListTest : public UiTest {
     for (const auto& [name, bytes] : Snapshot()) names.push_back(name);
     return names;
   }
-  std::string T(const std::string& relative) const { return (fs::path(tree) / relative).string(); }
+  // `relative` may use '/'; the result has the system's separators, as the program reports it.
+  std::string T(const std::string& relative) const {
+    return (fs::path(tree) / relative).make_preferred().string();
+  }
 
   // An encrypted file made directly by the engine with the store's settings.
   std::string EncryptByEngine(const std::string& path, const std::string& password,

@@ -208,7 +208,9 @@ TEST_F(MainWindowTest, DroppedFilesReachTheDropEntry) {
   EXPECT_TRUE(enter.isAccepted());
   QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(&form(), &drop);
-  EXPECT_EQ(dropped, (std::vector<std::string>{"/tmp/a b.txt", "/tmp/dir"}));
+  EXPECT_EQ(dropped, (std::vector<std::string>{
+                         std::filesystem::path("/tmp/a b.txt").make_preferred().string(),
+                         std::filesystem::path("/tmp/dir").make_preferred().string()}));
 }
 
 }  // namespace
