@@ -106,6 +106,10 @@ TEST_F(BadInputTest, OddNamesGoThroughLikeAnyOther) {
   for (const std::string name :
        {"with  blanks", "\"quoted\" 'single'", "a|b", "star*name", "*starred*",
         "caf\xc3\xa9 \xe6\x97\xa5\xe6\x9c\xac", "line\nbreak", " leading blank"}) {
+#ifdef _WIN32
+    // Windows allows no '"', '|', '*' or line break in a name.
+    if (name.find_first_of("\"|*\n") != std::string::npos) continue;
+#endif
     SCOPED_TRACE(name);
     const std::string path = MakeFile(name, 30000);
     const auto content = ReadFile(path);
@@ -117,7 +121,7 @@ TEST_F(BadInputTest, OddNamesGoThroughLikeAnyOther) {
     ASSERT_EQ(prompts.Messages().size(), 1u);
     EXPECT_EQ(prompts.Messages()[0].kind, MessageKind::Information) << prompts.Messages()[0].text;
     EXPECT_EQ(Snapshot().size(), 1u);
-    ASSERT_TRUE(fs::exists(path + ".VELT"));
+    ASSERT_TRUE(fs::exists(velt::test::PathOf(path + ".VELT")));
 
     prompts.ClearRecord();
     prompts.NextFile(path + ".VELT");
@@ -128,7 +132,7 @@ TEST_F(BadInputTest, OddNamesGoThroughLikeAnyOther) {
     EXPECT_EQ(prompts.Messages()[0].kind, MessageKind::Information) << prompts.Messages()[0].text;
     EXPECT_EQ(ReadFile(path), content);
     EXPECT_EQ(Snapshot().size(), 1u);
-    fs::remove(path);
+    fs::remove(velt::test::PathOf(path));
   }
 }
 

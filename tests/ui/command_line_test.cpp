@@ -256,6 +256,9 @@ TEST_F(DropTest, DroppedFoldersAndFilesAreEncryptedAndDecrypted) {
 }
 
 TEST_F(DropTest, ADroppedFileIsTakenAloneEvenWithRecursion) {
+#ifdef _WIN32
+  GTEST_SKIP() << "names that differ only in letter case are one file on Windows";
+#endif
   // Same name in a subfolder, and the same name in other letter case beside it.
   const std::string chosen = EncryptByEngine(Put("Report.txt"), "pw");
   const std::string nested = EncryptByEngine(Put("sub/Report.txt"), "pw");
@@ -273,6 +276,9 @@ TEST_F(DropTest, ADroppedFileIsTakenAloneEvenWithRecursion) {
 }
 
 TEST_F(DropTest, ADroppedHomeFolderIsAskedAboutAndLeftoversAreLeftOut) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Qt takes the home folder from the user's profile on Windows, not from HOME";
+#endif
   MakeTree();
   const auto before = Snapshot();
   {

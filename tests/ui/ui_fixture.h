@@ -36,6 +36,7 @@
 #include "tests/support/fakes/window_controls.h"
 #include "tests/support/settings_sandbox.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wine.h"
 #include "ui/messages.h"
 #include "ui/startup.h"
 
