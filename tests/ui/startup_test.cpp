@@ -6,6 +6,11 @@
 #include <QProcess>
 #include <csignal>
 #include <fstream>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "platform/registry.h"
 #include "tests/ui/ui_fixture.h"
@@ -189,6 +194,39 @@ TEST_F(StartupTest, TheProgramQuitsNormallyWhenTheSessionEnds) {
     EXPECT_EQ(velt::test::ReadFile(file), bytes);
     EXPECT_EQ(dir.Names(), names);
   }
+}
+#endif
+
+#if defined(_WIN32) && defined(VELT_PROGRAM_FILE)
+// What Explorer and Windows read from the program's file: its icon, its version information and
+// the manifest that asks for per-monitor DPI scaling and the current common controls.
+TEST(WindowsResources, TheProgramCarriesItsIconVersionAndManifest) {
+  const std::wstring program = QString(VELT_PROGRAM_FILE).toStdWString();
+  HMODULE image = LoadLibraryExW(program.c_str(), nullptr,
+                                 LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  ASSERT_NE(image, nullptr);
+  EXPECT_NE(FindResourceW(image, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
+  HRSRC manifest = FindResourceW(image, MAKEINTRESOURCEW(1), RT_MANIFEST);
+  ASSERT_NE(manifest, nullptr);
+  const std::string text(static_cast<const char*>(LockResource(LoadResource(image, manifest))),
+                         SizeofResource(image, manifest));
+  EXPECT_NE(text.find("PerMonitorV2"), std::string::npos);
+  EXPECT_NE(text.find("Microsoft.Windows.Common-Controls"), std::string::npos);
+  FreeLibrary(image);
+
+  const DWORD size = GetFileVersionInfoSizeW(program.c_str(), nullptr);
+  ASSERT_GT(size, 0u);
+  std::vector<char> info(size);
+  ASSERT_TRUE(GetFileVersionInfoW(program.c_str(), 0, size, info.data()));
+  void* value = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(
+      VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductName", &value, &length));
+  EXPECT_EQ(std::wstring(static_cast<const wchar_t*>(value)), L"VELT");
+  ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", &value, &length));
+  const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(value);
+  EXPECT_EQ(HIWORD(fixed->dwFileVersionMS), VELT_VERSION_MAJOR);
+  EXPECT_EQ(LOWORD(fixed->dwFileVersionMS), VELT_VERSION_MINOR);
 }
 #endif
 
