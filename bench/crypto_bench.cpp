@@ -10,10 +10,12 @@
 
 #include "crypto/cipher_catalogue.h"
 #include "crypto/hash_catalogue.h"
+#include "tests/support/memory_stream.h"
 
 namespace {
 
 using namespace velt::crypto;
+using velt::test::TMemoryStream;
 
 constexpr size_t kStreamBytes = 64u << 20;
 

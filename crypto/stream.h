@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace velt::crypto {
 
@@ -28,29 +27,6 @@ class TStream : public TSource, public TSink {
   virtual uint64_t Size() = 0;
   virtual uint64_t Position() = 0;
   virtual void Seek(uint64_t position) = 0;
-};
-
-// A stream over a growable byte vector, for tests, benchmarks and text operations.
-class TMemoryStream final : public TStream {
- public:
-  TMemoryStream() = default;
-  explicit TMemoryStream(std::vector<uint8_t> bytes) : data_(std::move(bytes)) {}
-
-  size_t Read(void* buffer, size_t n) override;
-  void Write(const void* buffer, size_t n) override;
-  uint64_t Size() override { return data_.size(); }
-  uint64_t Position() override { return pos_; }
-  void Seek(uint64_t position) override { pos_ = position; }
-
-  const std::vector<uint8_t>& Bytes() const { return data_; }
-  std::vector<uint8_t>& Bytes() { return data_; }
-  // Largest single read served; lets tests imitate short reads.
-  void SetReadLimit(size_t limit) { readLimit_ = limit; }
-
- private:
-  std::vector<uint8_t> data_;
-  uint64_t pos_ = 0;
-  size_t readLimit_ = SIZE_MAX;
 };
 
 }  // namespace velt::crypto

@@ -11,10 +11,13 @@
 #include "crypto/errors.h"
 #include "crypto/hash_catalogue.h"
 #include "crypto/hex.h"
+#include "tests/support/memory_stream.h"
 #include "tests/support/random_bytes.h"
 
 namespace velt::crypto {
 namespace {
+
+using test::TMemoryStream;
 
 std::vector<const CipherEntry*> RegisteredCiphers() {
   std::vector<const CipherEntry*> v;

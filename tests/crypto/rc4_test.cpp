@@ -11,11 +11,14 @@
 #include "crypto/cipher_catalogue.h"
 #include "crypto/errors.h"
 #include "crypto/hex.h"
+#include "tests/support/memory_stream.h"
 #include "tests/support/openssl_providers.h"
 #include "tests/support/random_bytes.h"
 
 namespace velt::crypto {
 namespace {
+
+using test::TMemoryStream;
 
 // One continuous RC4 key stream over `data`, from OpenSSL (legacy provider).
 std::vector<uint8_t> PlainRc4(const std::vector<uint8_t>& key, const std::vector<uint8_t>& data) {

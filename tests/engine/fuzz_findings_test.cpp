@@ -6,6 +6,7 @@
 #include "engine/parallel_deflate.h"
 #include "engine/tzip.h"
 #include "engine/zstream.h"
+#include "tests/support/memory_stream.h"
 
 namespace velt::engine {
 namespace {
@@ -17,7 +18,7 @@ TEST(FuzzFindings, ParallelCompressionOfEmptyAndTinyInputs) {
   for (size_t size : {size_t(0), size_t(1), size_t(9), size_t(64), size_t(65)}) {
     std::vector<uint8_t> input(size);
     for (size_t i = 0; i < size; ++i) input[i] = uint8_t(i * 7 + 1);
-    crypto::TMemoryStream src(input), dst;
+    test::TMemoryStream src(input), dst;
     ParallelDeflateOptions o;
     o.threads = 2;
     o.blockSize = 64;
@@ -58,10 +59,10 @@ TEST(FuzzFindings, TruncatedStreamsGiveAllTheOutputZlibHas) {
     expected.resize(z.total_out);
     inflateEnd(&z);
 
-    crypto::TMemoryStream in(std::vector<uint8_t>(stream.begin(), stream.begin() + cut)), pulled;
+    test::TMemoryStream in(std::vector<uint8_t>(stream.begin(), stream.begin() + cut)), pulled;
     in.SetReadLimit(38);
     EXPECT_FALSE(Tzip::Decompress(in, cut, pulled)) << cut;
-    crypto::TMemoryStream pushed;
+    test::TMemoryStream pushed;
     {
       TZInflatingWriter w(pushed);
       for (size_t at = 0; at < cut; at += 2)

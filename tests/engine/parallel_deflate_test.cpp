@@ -9,6 +9,7 @@
 
 #include "crypto/hex.h"
 #include "engine/tzip.h"
+#include "tests/support/memory_stream.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -34,7 +35,7 @@ std::vector<uint8_t> textLike(size_t n, uint64_t seed) {
 
 std::vector<uint8_t> parallel(const std::vector<uint8_t>& in, CompressionLevel level,
                               unsigned threads, size_t block) {
-  crypto::TMemoryStream src(in), dst;
+  test::TMemoryStream src(in), dst;
   ParallelDeflateOptions o;
   o.threads = threads;
   o.blockSize = block;
@@ -43,7 +44,7 @@ std::vector<uint8_t> parallel(const std::vector<uint8_t>& in, CompressionLevel l
 }
 
 std::vector<uint8_t> serial(const std::vector<uint8_t>& in, CompressionLevel level) {
-  crypto::TMemoryStream src(in), dst;
+  test::TMemoryStream src(in), dst;
   SetCompressionThreads(1);
   Tzip::Compress(src, in.size(), dst, level);
   SetCompressionThreads(0);
@@ -111,7 +112,7 @@ TEST(ParallelDeflate, TheEnginesCompressionStageUsesEitherPath) {
   auto in = textLike(1 << 20, 3);
   for (unsigned threads : {1u, 2u}) {
     SetCompressionThreads(threads);
-    crypto::TMemoryStream src(in), dst, back;
+    test::TMemoryStream src(in), dst, back;
     std::vector<int> reports;
     Tzip::Compress(src, in.size(), dst, CompressionLevel::Default,
                    [&](int p) { reports.push_back(p); });

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "crypto/hex.h"
+#include "tests/support/memory_stream.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
 
@@ -134,7 +135,7 @@ TEST(ZStreams, WrongDirectionOperationsAreRefused) {
   static_assert(!std::is_convertible_v<TZCompressionStream*, crypto::TSource*>);
   static_assert(!std::is_convertible_v<TZDecompressionStream*, crypto::TSink*>);
   static_assert(!std::is_convertible_v<TZInflatingWriter*, crypto::TSource*>);
-  crypto::TMemoryStream mem;
+  test::TMemoryStream mem;
   TZCompressionStream c(mem, CompressionLevel::Default);
   uint8_t b[4];
   c.Write("abcd", 4);

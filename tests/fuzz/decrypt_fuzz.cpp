@@ -20,6 +20,7 @@
 #include "engine/engine.h"
 #include "engine/meta_info.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/support/memory_stream.h"
 
 using namespace velt;
 
@@ -30,7 +31,7 @@ constexpr const char* kPassword = "pw";
 std::vector<uint8_t> Encrypt(const std::vector<uint8_t>& payload, int cipher, int hash) {
   auto c = crypto::CreateCipher(cipher);
   c->InitWithPassword(kPassword, *crypto::FindHash(hash)->cls);
-  crypto::TMemoryStream in(payload), out;
+  velt::test::TMemoryStream in(payload), out;
   c->EncryptStream(in, out, payload.size());
   return out.Bytes();
 }

@@ -10,6 +10,7 @@
 #include "engine/tzip.h"
 #include "engine/zstream.h"
 #include "tests/fuzz/fuzz_support.h"
+#include "tests/support/memory_stream.h"
 
 using namespace velt;
 using engine::CompressionLevel;
@@ -61,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const Outcome ref = Reference(data, size);
 
   {  // pull
-    crypto::TMemoryStream in(std::vector<uint8_t>(data, data + size)), out;
+    velt::test::TMemoryStream in(std::vector<uint8_t>(data, data + size)), out;
     in.SetReadLimit(1 + shape * 37);  // short reads, as from a pipe
     bool ended = false, threw = false;
     try {
@@ -77,7 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   {  // push, in pieces of 1 to 256 bytes
-    crypto::TMemoryStream out;
+    velt::test::TMemoryStream out;
     bool ended = false, threw = false;
     try {
       engine::TZInflatingWriter w(out);
@@ -96,14 +97,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   {  // compression round trips, serial and on several threads with small blocks
     const auto level = CompressionLevel(1 + shape % 3);
     const std::vector<uint8_t> input(data, data + size);
-    crypto::TMemoryStream src(input), serial;
+    velt::test::TMemoryStream src(input), serial;
     engine::TZCompressionStream z(serial, level);
     z.Write(input.data(), input.size());
     z.Finish();
     bool ok;
     fuzz::Require(Unzip(serial.Bytes(), ok) == input && ok, "serial compression lost data");
 
-    crypto::TMemoryStream parallel;
+    velt::test::TMemoryStream parallel;
     engine::ParallelDeflateOptions o;
     o.threads = 2;
     o.blockSize = 64 + size_t(shape) * 16;
