@@ -4,10 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
-#include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -45,36 +42,18 @@ Tveltoptions::Tveltoptions(const Services& services, QWidget* parent)
   for (QCheckBox* box : {addext, securedelete, deleteorig, addvelt, compressfile})
     checks->addWidget(box);
 
-  Button1 = new QPushButton(L(messages::kOK), this);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button2 = new QPushButton(L(messages::kDefaults), this);
-  Button2->setObjectName(QStringLiteral("Button2"));
-  // Enter in the extension field must not press OK behind the field's check.
-  Button1->setAutoDefault(false);
-  Button2->setAutoDefault(false);
-
-  auto* grid = new QGridLayout;
-  int row = 0;
-  auto addRow = [&](const char* label, QWidget* field) {
-    auto* l = new QLabel(L(label), this);
-    l->setBuddy(field);
-    grid->addWidget(l, row, 0);
-    grid->addWidget(field, row, 1);
-    ++row;
-  };
-  addRow(messages::kLabelExtension, deffileext);
-  addRow(messages::kLabelCipher, defencengine);
-  addRow(messages::kLabelHash, defhashengine);
-  addRow(messages::kLabelCompression, defcomp);
-  addRow(messages::kLabelCompressionSpeed, defcompspeed);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(Button1);
-  buttons->addWidget(Button2);
+  // Enter in the extension field must not press OK behind the field's check: the buttons are
+  // never the default.
+  Button1 = Button(this, "Button1", messages::kOK);
+  Button2 = Button(this, "Button2", messages::kDefaults);
   auto* layout = new QVBoxLayout(this);
-  layout->addLayout(grid);
+  layout->addLayout(Fields(this, {{messages::kLabelExtension, deffileext},
+                                  {messages::kLabelCipher, defencengine},
+                                  {messages::kLabelHash, defhashengine},
+                                  {messages::kLabelCompression, defcomp},
+                                  {messages::kLabelCompressionSpeed, defcompspeed}}));
   layout->addWidget(group);
-  layout->addLayout(buttons);
+  layout->addLayout(ButtonRow(Button1, Button2));
 
   connect(compressfile, &QCheckBox::toggled, this, &Tveltoptions::CompressChanged);
   connect(addext, &QCheckBox::toggled, this, &Tveltoptions::AddExtensionChanged);
