@@ -8,6 +8,10 @@ VELT_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libssl-dev openssl libcrypto++
 # and what a Linux velt-cli needs, to exchange files with.
 VELT_WINDOWS_PACKAGES=(cmake make g++ zlib1g-dev libcli11-dev g++-mingw-w64-x86-64-posix
                        libz-mingw-w64-dev googletest wine64)
+# The Windows installer (makensis builds 64-bit ones), the compiled help it ships (chmcmd), and
+# its test under Wine, which starts the installed velt.exe on a virtual X display and looks for
+# its windows.
+VELT_WINDOWS_INSTALLER_PACKAGES=(nsis fp-utils xvfb xauth x11-utils procps)
 # scripts/build-qt-windows.sh: Qt 6 for Windows, cross-built from Debian's qt6-base sources
 # (apt-get source unpacks with dpkg-dev) against the host's Qt tools of the same version.
 VELT_QT_WINDOWS_PACKAGES=(cmake ninja-build perl dpkg-dev g++-mingw-w64-x86-64-posix qt6-base-dev

@@ -50,8 +50,9 @@ VELT_QT_WINDOWS=$(realpath -m "${VELT_QT_WINDOWS_PREFIX:-$HOME/.cache/velt/qt6-w
 
 # velt_windows_gui DIR DEPS JOBS: velt.exe and its GUI suite in DIR, configured through the Qt
 # prefix's qt-cmake with our toolchain chained in and the MinGW runtime shared with Qt's DLLs;
-# the suite runs under Wine on the offscreen platform. Without a complete prefix, one line
-# saying so and nothing else.
+# the suite runs under Wine on the offscreen platform; then the installer and the portable zip
+# (packaging/windows) and their test under Wine. Without a complete prefix, one line saying so
+# and nothing else.
 velt_windows_gui() {
   local dir=$1 deps=$2 jobs=$3
   if [ ! -f "$VELT_QT_WINDOWS/velt-qt-complete" ]; then
@@ -59,15 +60,18 @@ velt_windows_gui() {
       "which scripts/build-qt-windows.sh cross-builds (about 33 minutes on 2 cores)."
     return 0
   fi
-  velt_install_packages ninja-build
+  velt_install_packages ninja-build "${VELT_WINDOWS_INSTALLER_PACKAGES[@]}"
   velt_wine_prefix "$PWD/$dir/wine"
   "$VELT_QT_WINDOWS/bin/qt-cmake" -S . -B "$dir" -G Ninja \
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/$VELT_MINGW_TOOLCHAIN" -DVELT_SHARED_RUNTIME=ON \
     -DVELT_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DVELT_BUILD_BENCH=OFF \
     -DVELT_BUILD_TOOLS=OFF
-  cmake --build "$dir" -j "$jobs" --target velt velt_ui_tests
+  cmake --build "$dir" -j "$jobs" --target velt velt_ui_tests velt_installer
   # Under Wine the suite has failed about once in ten runs on a busy machine, for a reason not
   # found yet; a failed run prints its output and the suite runs once more, which must pass.
   ctest --test-dir "$dir" --output-on-failure --repeat until-pass:2 -R '^velt_ui_tests$' \
     ${VELT_CTEST_ARGS:-}
+  # The installer and the zip, installed, started and removed in a Wine installation of their
+  # own, on a virtual display (about 40 seconds).
+  ctest --test-dir "$dir" --output-on-failure -R '^windows_installer$' ${VELT_CTEST_ARGS:-}
 }
