@@ -13,7 +13,6 @@ RequestExecutionLevel admin
 ManifestDPIAware true
 
 !include LogicLib.nsh
-!include x64.nsh
 
 !define KEY "Software\VELT"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\VELT"
@@ -23,8 +22,8 @@ ManifestDPIAware true
 Name "VELT"
 OutFile "${VELT_OUTFILE}"
 InstallDir "$PROGRAMFILES64\VELT"
-; A folder chosen before is offered again.
-InstallDirRegKey HKLM "${KEY}" "Path"
+; The folder of an earlier installation is offered again ("Path" may name a portable copy).
+InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 ShowInstDetails show
 ShowUninstDetails show
 VIProductVersion "${VELT_VERSION}.0"
@@ -63,10 +62,6 @@ UninstPage instfiles
 !macroend
 
 Function .onInit
-  ${IfNot} ${RunningX64}
-    MessageBox MB_ICONSTOP "VELT needs a 64-bit Windows." /SD IDOK
-    Abort
-  ${EndIf}
   SetRegView 64
 FunctionEnd
 
@@ -109,15 +104,18 @@ Section "VELT"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-; Everything but the settings: they stay for a later installation. "Path" goes, since the
-; folder it names goes.
+; Everything but the settings: they stay for a later installation. "Path" goes when it names
+; this folder, which goes (not when a portable copy was recorded since).
 Section "Uninstall"
   SetShellVarContext all
   !insertmacro VeltRemoveFiles
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
 
-  DeleteRegValue HKLM "${KEY}" "Path"
+  ReadRegStr $0 HKLM "${KEY}" "Path"
+  ${If} $0 == $INSTDIR
+    DeleteRegValue HKLM "${KEY}" "Path"
+  ${EndIf}
   DeleteRegKey HKLM "${CLASSES}\*\shell\VeltEncrypt"
   DeleteRegKey HKLM "${CLASSES}\*\shell\VeltDecrypt"
   DeleteRegKey HKLM "${CLASSES}\Directory\shell\VeltEncrypt"

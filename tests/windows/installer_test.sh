@@ -4,7 +4,8 @@
 # .VELT file type, the Start menu and the uninstall entry; velt.exe started through the shell's
 # command lines on a name with a blank; settings kept by a second installation; a silent
 # installation into a folder of one's choice; silent uninstallations that leave only the
-# settings; the unpacked zip, recorded by its register.cmd, starting velt.exe.
+# settings; the unpacked zip, recorded by its register.cmd, starting velt.exe, and left alone
+# by an installation and uninstallation after it.
 #   installer_test.sh INSTALLER PORTABLE-ZIP WINE WINE-PREFIX
 # The program's windows need an X display: without one, the script runs itself under xvfb-run.
 set -euo pipefail
@@ -46,10 +47,12 @@ expect() {  # expect KEY NAME "TYPE DATA"
   got=$(value "$1" "$2")
   [ "$got" = "$3" ] || fail "$1 \"$2\" is \"$got\", expected \"$3\""
 }
-# run_silently ARGS...: a silent installer or uninstaller; done when Wine has no process left,
-# since the uninstaller goes on from a copy of itself.
-run_silently() {
-  "$wine" "$@" || fail "$* ended with $?"
+# run ARGS...: a program under Wine, which must succeed. settle: waits until Wine has no process
+# left, for the uninstaller, which goes on from a copy of itself, and for a batch file's programs.
+run() {
+  "$wine" "$@" >/dev/null || fail "$* ended with $?"
+}
+settle() {
   "$wineserver" -w
 }
 # started_with TITLE ARG...: waits for velt.exe's window TITLE, then compares the arguments
@@ -69,10 +72,10 @@ started_with() {
     seen=1
     args=$(tr '\0' '\n' </proc/$pid/cmdline | tail -n +2 | sed '/^$/d' | tr '\n' '|')
     [ "$args" = "$expected" ] || fail "velt.exe got \"$args\", expected \"$expected\""
+    kill "$pid"
+    for _ in $(seq 1 50); do [ -d "/proc/$pid" ] && sleep 0.1; done
   done
   [ $seen = 1 ] || fail "no velt.exe process for \"$title\""
-  "$wineserver" -k
-  "$wineserver" -w
 }
 # The default of every setting, as an installation without earlier settings must leave it.
 defaults=("def REG_SZ VELT" "enc REG_DWORD 0x0" "hash REG_DWORD 0x0" "comp REG_DWORD 0x0"
@@ -101,8 +104,10 @@ expect_installed() {
   [ -f "$start_menu/VELT.lnk" ] && [ -f "$start_menu/VELT Help.lnk" ] ||
     fail "a Start menu entry is missing"
 }
+# expect_uninstalled FOLDER [PATH]: what uninstalling from FOLDER leaves; "Path" is gone, or
+# still PATH, recorded for another copy.
 expect_uninstalled() {
-  local folder=$1 class
+  local folder=$1 path=${2:-} class
   [ ! -e "$(unix "$folder")" ] || fail "$folder is left: $(ls "$(unix "$folder")")"
   for class in '*\shell\VeltEncrypt' '*\shell\VeltDecrypt' 'Directory\shell\VeltEncrypt' \
     'Directory\shell\VeltDecrypt' '.VELT' 'VELT.EncryptedFile'; do
@@ -111,14 +116,16 @@ expect_uninstalled() {
   "$wine" reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall entry is left"
   [ ! -e "$start_menu/VELT.lnk" ] && [ ! -e "$start_menu/VELT Help.lnk" ] ||
     fail "a Start menu entry is left"
-  [ -z "$(value "$key" Path)" ] || fail "\"Path\" is left"
+  [ "$(value "$key" Path)" = "${path:+REG_SZ $path}" ] || fail "\"Path\" is left or lost"
 }
 
-# A machine that never had VELT.
+# A machine that never had VELT, also after a run that failed halfway.
 "$wine" reg delete "$key" /f >/dev/null 2>&1 || true
+"$wine" reg delete "$uninstall_key" /f >/dev/null 2>&1 || true
+rm -rf "$(unix 'C:\Program Files\VELT')" "$(unix 'C:\Apps')"
 
 program_files='C:\Program Files\VELT'
-run_silently "$(win "$installer")" /S
+run "$(win "$installer")" /S
 expect_installed "$program_files"
 expect_defaults
 
@@ -138,12 +145,13 @@ started_with "Decryption options" -d "*$(win "$work/My Documents/report 2.txt.VE
 # The user's settings survive an installation over the first.
 "$wine" reg add "$key" /v def /d ABC /f >/dev/null
 "$wine" reg add "$key" /v ext /t REG_DWORD /d 0 /f >/dev/null
-run_silently "$(win "$installer")" /S
+run "$(win "$installer")" /S
 expect "$key" def "REG_SZ ABC"
 expect "$key" ext "REG_DWORD 0x0"
 expect "$key" enc "REG_DWORD 0x0"
 
-run_silently "$(unix "$program_files")/uninstall.exe" /S
+run "$(unix "$program_files")/uninstall.exe" /S
+settle
 expect_uninstalled "$program_files"
 expect "$key" def "REG_SZ ABC"
 expect "$key" add "REG_DWORD 0xffffffff"
@@ -153,11 +161,13 @@ expect "$key" add "REG_DWORD 0xffffffff"
 # silent command.
 chosen='C:\Apps\My VELT'
 printf '@"%s" /S /D=%s\r\n' "$(win "$installer")" "$chosen" >"$work/chosen.cmd"
-run_silently cmd /c "$(win "$work/chosen.cmd")"
+run cmd /c "$(win "$work/chosen.cmd")"
+settle
 expect_installed "$chosen"
 quiet=$(value "$uninstall_key" QuietUninstallString)
 [ "$quiet" = "REG_SZ \"$chosen\\uninstall.exe\" /S" ] || fail "QuietUninstallString is \"$quiet\""
-run_silently "$(unix "$chosen")/uninstall.exe" /S
+run "$(unix "$chosen")/uninstall.exe" /S
+settle
 expect_uninstalled "$chosen"
 
 # The portable zip, unpacked into a folder with a blank and recorded by its register.cmd, gives
@@ -165,12 +175,23 @@ expect_uninstalled "$chosen"
 "$wine" reg delete "$key" /v enc /f >/dev/null
 mkdir "$work/Portable Apps"
 (cd "$work/Portable Apps" && cmake -E tar xf "$zip")
-run_silently cmd /c "$(win "$work/Portable Apps/VELT/register.cmd")"
+run cmd /c "$(win "$work/Portable Apps/VELT/register.cmd")"
 expect "$key" Path "REG_SZ $(win "$work/Portable Apps/VELT")"
 expect "$key" def "REG_SZ ABC"
 expect "$key" enc "REG_DWORD 0x0"
 "$wine" "$(win "$work/Portable Apps/VELT/velt.exe")" >/dev/null 2>&1 &
 started_with "VELT 1.2a (Build 321)"
+
+# An installation goes to Program Files, not into the folder that "Path" names now; uninstalled
+# after the portable copy has been recorded again, it leaves that copy and its "Path" alone.
+portable=$(win "$work/Portable Apps/VELT")
+run "$(win "$installer")" /S
+expect_installed "$program_files"
+run cmd /c "$portable\\register.cmd"
+run "$(unix "$program_files")/uninstall.exe" /S
+settle
+expect_uninstalled "$program_files" "$portable"
+[ -f "$work/Portable Apps/VELT/velt.exe" ] || fail "the portable copy lost velt.exe"
 
 if [ $failed = 0 ]; then
   echo "installed, started from the shell, reinstalled, uninstalled, and the zip's program started"
