@@ -23,7 +23,10 @@ wineserver=$(dirname "$wine")/wineserver
 work=$(mktemp -d)
 trap '"$wineserver" -k 2>/dev/null || true; rm -rf "$work"' EXIT
 win() { echo "Z:${1//\//\\}"; }
-unix() { "$wine" winepath -u "$1" 2>/dev/null; }
+unix() {  # a path on drive C: as the host sees it
+  local p=${1#C:}
+  echo "$WINEPREFIX/drive_c${p//\\//}"
+}
 key='HKLM\Software\VELT'
 classes='HKLM\Software\Classes'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VELT'
@@ -35,12 +38,15 @@ fail() {
   failed=1
 }
 # value KEY NAME: the value's type and data ("REG_SZ VELT"), empty when it is missing; the
-# empty NAME is the key's default value.
+# empty NAME is the key's default value. Each key is read once until run changes something.
 value() {
-  local which=(/v "$2") shown=$2
-  [ -n "$2" ] || which=(/ve) shown="(Default)"
-  "$wine" reg query "$1" "${which[@]}" 2>/dev/null | tr -d '\r' |
-    awk -v n="$shown" '$1 == n { $1 = ""; sub(/^ +/, ""); print }'
+  local listing
+  listing=$work/keys/$(echo "$1" | md5sum | cut -c1-32)
+  if [ ! -f "$listing" ]; then
+    mkdir -p "$work/keys"
+    { "$wine" reg query "$1" 2>/dev/null || true; } | tr -d '\r' >"$listing"
+  fi
+  awk -v n="${2:-(Default)}" '$1 == n { $1 = ""; sub(/^ +/, ""); print }' "$listing"
 }
 expect() {  # expect KEY NAME "TYPE DATA"
   local got
@@ -50,10 +56,12 @@ expect() {  # expect KEY NAME "TYPE DATA"
 # run ARGS...: a program under Wine, which must succeed. settle: waits until Wine has no process
 # left, for the uninstaller, which goes on from a copy of itself, and for a batch file's programs.
 run() {
+  rm -rf "$work/keys"
   "$wine" "$@" >/dev/null || fail "$* ended with $?"
 }
 settle() {
   "$wineserver" -w
+  rm -rf "$work/keys"
 }
 # started_with TITLE ARG...: waits for velt.exe's window TITLE, then compares the arguments
 # that Windows' rule split from its command line (Wine's process shows them) with ARG...
@@ -143,8 +151,8 @@ started_with "Encryption options" -e "*$(win "$work/My Documents/report 2.txt")*
 started_with "Decryption options" -d "*$(win "$work/My Documents/report 2.txt.VELT")*"
 
 # The user's settings survive an installation over the first.
-"$wine" reg add "$key" /v def /d ABC /f >/dev/null
-"$wine" reg add "$key" /v ext /t REG_DWORD /d 0 /f >/dev/null
+run reg add "$key" /v def /d ABC /f
+run reg add "$key" /v ext /t REG_DWORD /d 0 /f
 run "$(win "$installer")" /S
 expect "$key" def "REG_SZ ABC"
 expect "$key" ext "REG_DWORD 0x0"
@@ -172,7 +180,7 @@ expect_uninstalled "$chosen"
 
 # The portable zip, unpacked into a folder with a blank and recorded by its register.cmd, gives
 # a velt.exe that starts, with the settings already there kept.
-"$wine" reg delete "$key" /v enc /f >/dev/null
+run reg delete "$key" /v enc /f
 mkdir "$work/Portable Apps"
 (cd "$work/Portable Apps" && cmake -E tar xf "$zip")
 run cmd /c "$(win "$work/Portable Apps/VELT/register.cmd")"
