@@ -2,13 +2,13 @@
 ; "Path" and the settings that are not there yet under HKLM\Software\VELT, "Encrypt with VELT"
 ; and "Decrypt with VELT" in Explorer's context menu of files and folders, the .VELT file type,
 ; a Start menu entry and an uninstaller that leaves the settings behind.
-;   makensis -DVELT_VERSION=1.0.0 -DVELT_IMAGE=<staged files> -DVELT_NSH=<generated includes>
+;   makensis -DVELT_VERSION=1.0.0 -DVELT_NSH=<generated includes> -DVELT_COMPRESSOR=zlib|lzma
 ;            -DVELT_OUTFILE=<installer.exe> velt.nsi
 ; The generated includes: files.nsh (the staged files, installed and removed one by one) and
 ; settings.nsh (the defaults, from the table of velt-install-settings).
 Unicode true
 Target amd64-unicode
-SetCompressor /SOLID lzma
+SetCompressor /SOLID ${VELT_COMPRESSOR}
 RequestExecutionLevel admin
 ManifestDPIAware true
 
