@@ -48,8 +48,13 @@ void WriteRegistryValue(RegistryRoot root, const std::string& keyPath, const std
 // The hive file used on POSIX (empty on Windows).
 std::string RegistryHivePath();
 
+// The machine-wide store of an installation under `prefix`: <prefix>/etc/velt/registry.reg, and
+// /etc/velt/registry.reg for /usr.
+std::string MachineHiveOfPrefix(const std::string& prefix);
+
 // An installed program finds its settings store under its own prefix
-// (<prefix>/bin/velt -> <prefix>/etc/velt/registry.reg), wherever the prefix was chosen at
+// (<prefix>/bin/velt -> <prefix>/etc/velt/registry.reg, or <prefix>/../etc/velt/registry.reg
+// for a prefix named usr, as the package installs it), wherever the prefix was chosen at
 // installation: when that file exists and VELT_REGISTRY is not set, VELT_REGISTRY is set to it
 // (so programs started from this one find it too). VELT_REGISTRY, when set, has the last word.
 void UseRegistryBesideProgram(const std::string& programFolder);

@@ -210,7 +210,7 @@ void ReplaceHive(const std::string& path, const std::string& content,
 std::string RegistryHivePath() {
   const char* env = std::getenv("VELT_REGISTRY");
   if (env && *env) return env;
-  return std::string(VELT_INSTALL_PREFIX) + "/etc/velt/registry.reg";
+  return MachineHiveOfPrefix(VELT_INSTALL_PREFIX);
 }
 
 RegistryValue ReadRegistryValue(RegistryRoot root, const std::string& keyPath,
