@@ -8,6 +8,7 @@
 
 #include "platform/win32/help_viewer_win32.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/wine.h"
 
 namespace velt::platform {
 namespace {
@@ -77,6 +78,15 @@ TEST(Win32HelpViewer, AFolderNamedLikeTheHelpFileIsNotShown) {
   EXPECT_FALSE(recorder.Viewer().ShowHelp(dir / "Velt.chm"));
   EXPECT_TRUE(recorder.helpFiles.empty());
   EXPECT_TRUE(recorder.documents.empty());
+}
+
+// The help control itself: loaded from hhctrl.ocx when first needed, and a file it cannot read
+// leaves the choice to the HTML copy (none here, so nothing is shown).
+TEST(Win32HelpViewer, TheHelpControlIsLoadedAndRefusesAFileItCannotRead) {
+  if (!test::UnderWine()) GTEST_SKIP() << "Windows's control shows an error box of its own";
+  test::TempDir dir;
+  test::WriteFile(dir / "Velt.chm", "ITSF, but no more");
+  EXPECT_FALSE(Win32HelpViewer().ShowHelp(dir / "Velt.chm"));
 }
 
 }  // namespace
