@@ -14,8 +14,9 @@ namespace {
 
 using win32::Wide;
 
-// HtmlHelpW's command that shows the file's default topic.
+// HtmlHelpW's commands: show the file's default topic; close every help window of the process.
 constexpr UINT kDisplayTopic = 0x0000;
+constexpr UINT kCloseAll = 0x0012;
 using HtmlHelpFunction = HWND(WINAPI*)(HWND, LPCWSTR, UINT, DWORD_PTR);
 
 // The help control's entry point, or null where hhctrl.ocx is not installed. The control stays
@@ -30,8 +31,12 @@ HtmlHelpFunction HtmlHelpEntry() {
   return entry;
 }
 
+// Set once the control has been asked to show something (on the window thread).
+bool helpControlUsed = false;
+
 bool ShowInHelpControl(const std::wstring& helpFile) {
   HtmlHelpFunction htmlHelp = HtmlHelpEntry();
+  helpControlUsed = true;
   // Owned by the window the command came from, which is the active one.
   return htmlHelp && htmlHelp(GetActiveWindow(), helpFile.c_str(), kDisplayTopic, 0) != nullptr;
 }
@@ -50,6 +55,14 @@ bool IsFile(const std::wstring& path) {
 }  // namespace
 
 Win32HelpViewer::Win32HelpViewer() : system_{ShowInHelpControl, OpenInShell} {}
+
+Win32HelpViewer::~Win32HelpViewer() {
+  // The control's windows go before the program does: left open at exit, they may take the
+  // process down with them as the control unloads.
+  if (helpControlUsed) {
+    if (HtmlHelpFunction htmlHelp = HtmlHelpEntry()) htmlHelp(nullptr, nullptr, kCloseAll, 0);
+  }
+}
 
 bool Win32HelpViewer::ShowHelp(const std::string& helpFile) {
   const std::wstring chm = Wide(helpFile);

@@ -21,6 +21,10 @@ class Win32HelpViewer final : public HelpViewer {
   };
   Win32HelpViewer();
   explicit Win32HelpViewer(System system) : system_(std::move(system)) {}
+  // Closes the help windows the control opened.
+  ~Win32HelpViewer() override;
+  Win32HelpViewer(const Win32HelpViewer&) = delete;
+  Win32HelpViewer& operator=(const Win32HelpViewer&) = delete;
 
   bool ShowHelp(const std::string& helpFile) override;
 
