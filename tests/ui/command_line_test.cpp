@@ -7,7 +7,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <iostream>
 
 #include "batch/settings_store.h"
 #include "tests/ui/list_fixture.h"
@@ -189,6 +191,35 @@ TEST(CommandLineText, IsSplitAtBlanksOutsideQuotesAndKeepsEveryBackslash) {
   for (const Row& row : rows)
     EXPECT_EQ(platform::SplitCommandLine(row.line), row.arguments) << row.line;
 }
+
+#ifdef _WIN32
+// Run by the next test in a process of its own: prints the arguments its command line gives.
+TEST(ProgramArguments, DISABLED_PrintedForTheParent) {
+  for (const std::string& argument : platform::ProgramArguments())
+    std::cout << "argument<" << argument << ">" << std::endl;
+}
+
+// The program's own command line as Windows keeps it, not Qt's reading of it.
+TEST(ProgramArguments, ComeFromTheProcesssCommandLineByTheSameRule) {
+  const QString filter = "--gtest_filter=ProgramArguments.DISABLED_PrintedForTheParent";
+  QProcess child;
+  child.setProgram(QCoreApplication::applicationFilePath());
+  child.setNativeArguments("--gtest_also_run_disabled_tests " + filter +
+                           R"( -e "C:\dir\" "*D:\a b*|\\server\share\x\"  C:\Gr)" +
+                           QString::fromUtf8("\xC3\xBC\xC3\x9F") + "e");
+  child.start();
+  ASSERT_TRUE(child.waitForFinished(kLongWait));
+  std::vector<std::string> arguments;
+  for (const QByteArray& line : child.readAllStandardOutput().split('\n'))
+    if (line.startsWith("argument<"))
+      arguments.push_back(line.mid(9, line.trimmed().size() - 10).toStdString());
+  EXPECT_EQ(arguments,
+            (std::vector<std::string>{"--gtest_also_run_disabled_tests", filter.toStdString(), "-e",
+                                      R"(C:\dir\)", R"(*D:\a b*|\\server\share\x\)",
+                                      "C:\\Gr\xC3\xBC\xC3\x9F"
+                                      "e"}));
+}
+#endif
 
 TEST_F(CommandLineTest, TheShellsLineWithAFolderBeforeAClosingQuoteAndANonAsciiName) {
   InstallQuick();
