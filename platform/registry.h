@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace velt::platform {
 
@@ -44,6 +45,23 @@ RegistryValue ReadRegistryValue(RegistryRoot root, const std::string& keyPath,
 // when it is a decimal integer (else error 1013).
 void WriteRegistryValue(RegistryRoot root, const std::string& keyPath, const std::string& valueName,
                         const std::variant<std::string, int32_t, bool>& value, int typeCode);
+
+// One value of WriteRegistryValues: its name, the value and the type code as above.
+struct RegistryWrite {
+  std::string name;
+  std::variant<std::string, int32_t, bool> value;
+  int typeCode;
+};
+
+// Writes several values of one key as one change: the key then holds all of them or, when one
+// fails, none (values written before the failure are put back as they were, and those that did
+// not exist are removed again). Throws the RegistryError of the write that failed.
+void WriteRegistryValues(RegistryRoot root, const std::string& keyPath,
+                         const std::vector<RegistryWrite>& values);
+
+// The key as a user finds it in the registry editor, e.g.
+// "HKEY_LOCAL_MACHINE\Software\VELT"; on POSIX followed by the hive file that holds it.
+std::string RegistryKeyName(RegistryRoot root, const std::string& keyPath);
 
 // The hive file used on POSIX (empty on Windows).
 std::string RegistryHivePath();

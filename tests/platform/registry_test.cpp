@@ -253,6 +253,15 @@ TEST_F(RegistryTest, WritesThatCannotBeStoredFailWithoutTouchingTheHive) {
             }).code,
             1013);
   EXPECT_EQ(ReadText(hive), original);
+  // Several values as one change: one that cannot be stored keeps the others out too.
+  EXPECT_EQ(FailureOf([&] {
+              WriteRegistryValues(kLM, kKey,
+                                  {{"a", std::string("x"), kRegString},
+                                   {"b", true, kRegDword},
+                                   {"c", std::string("abc"), kRegDword}});
+            }).code,
+            1013);
+  EXPECT_EQ(ReadText(hive), original);
   WriteRegistryValue(kLM, kKey, "v", std::string("-2147483648"), kRegDword);
   EXPECT_EQ(Num(ReadRegistryValue(kLM, kKey, "v")), INT32_MIN);
 }
