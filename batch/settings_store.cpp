@@ -83,23 +83,18 @@ SettingsLoad LoadSettings() {
 }
 
 void SaveSettings(const engine::EngineSettings& s) {
-  using platform::WriteRegistryValue;
-  WriteRegistryValue(kRoot, kSettingsKey, "def", s.extension, platform::kRegString);
-  auto number = [](const char* name, int32_t v) {
-    WriteRegistryValue(kRoot, kSettingsKey, name, v, platform::kRegDword);
-  };
-  auto flag = [](const char* name, bool v) {
-    WriteRegistryValue(kRoot, kSettingsKey, name, v, platform::kRegDword);
-  };
-  number("enc", s.cipherIndex);
-  number("hash", s.hashIndex);
-  number("comp", s.compressionEngine);
-  number("compspeed", s.compressionSpeed);
-  flag("ext", s.addExtension);
-  flag("sec", s.secureDelete);
-  flag("del", s.deleteOriginal);
-  flag("com", s.compress);
-  flag("add", s.addMetaInfo);
+  using platform::kRegDword;
+  platform::WriteRegistryValues(kRoot, kSettingsKey,
+                                {{"def", s.extension, platform::kRegString},
+                                 {"enc", int32_t(s.cipherIndex), kRegDword},
+                                 {"hash", int32_t(s.hashIndex), kRegDword},
+                                 {"comp", int32_t(s.compressionEngine), kRegDword},
+                                 {"compspeed", int32_t(s.compressionSpeed), kRegDword},
+                                 {"ext", s.addExtension, kRegDword},
+                                 {"sec", s.secureDelete, kRegDword},
+                                 {"del", s.deleteOriginal, kRegDword},
+                                 {"com", s.compress, kRegDword},
+                                 {"add", s.addMetaInfo, kRegDword}});
 }
 
 std::string InstallationFolder() {

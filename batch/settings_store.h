@@ -24,7 +24,8 @@ struct SettingsLoad {
 SettingsLoad LoadSettings();
 
 // Writes the ten values in the same order: "def" as a string, the other nine as 32-bit
-// integers (flags as -1 and 0). Throws platform::RegistryError at the first failed write.
+// integers (flags as -1 and 0), all ten or none: throws platform::RegistryError at the first
+// failed write, with nothing saved.
 void SaveSettings(const engine::EngineSettings& settings);
 
 // The installation folder ("Path"); empty when it is missing or empty.

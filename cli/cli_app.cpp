@@ -14,7 +14,7 @@ namespace velt::cli {
 
 namespace {
 
-constexpr const char* kVersion = "velt-cli 1.0.0";
+constexpr const char* kVersion = "velt-cli " VELT_VERSION;
 
 int RunList(CliEnvironment& env) {
   env.out << "Ciphers (index, label, key bits, block bits):\n";

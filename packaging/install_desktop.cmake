@@ -27,12 +27,15 @@ foreach(entry velt.desktop velt-encrypt.desktop velt-decrypt.desktop)
   configure_file("${VELT_PACKAGING_SOURCE}/${entry}" "${applications}/${entry}" @ONLY)
 endforeach()
 # KDE's file manager shows the actions of a service menu in its context menu; it wants the file
-# executable.
+# executable, except in the system's own /usr, whose service menus it trusts as they are.
 set(servicemenus "${root}/${VELT_DATADIR}/kio/servicemenus")
 message(STATUS "Installing: ${servicemenus}/velt.desktop")
+set(menu_mode OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+if(NOT prefix STREQUAL "/usr")
+  list(APPEND menu_mode OWNER_EXECUTE GROUP_EXECUTE WORLD_EXECUTE)
+endif()
 configure_file("${VELT_PACKAGING_SOURCE}/velt-servicemenu.desktop" "${servicemenus}/velt.desktop"
-               @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
-                                      GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+               @ONLY FILE_PERMISSIONS ${menu_mode})
 
 # The MIME database and the applications cache, where their tools are at hand and the files
 # land in place (a staged DESTDIR installation leaves this to the package's own scripts).

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 #include <variant>
+#include <vector>
 
 namespace velt::platform {
 
@@ -45,11 +46,33 @@ RegistryValue ReadRegistryValue(RegistryRoot root, const std::string& keyPath,
 void WriteRegistryValue(RegistryRoot root, const std::string& keyPath, const std::string& valueName,
                         const std::variant<std::string, int32_t, bool>& value, int typeCode);
 
+// One value of WriteRegistryValues: its name, the value and the type code as above.
+struct RegistryWrite {
+  std::string name;
+  std::variant<std::string, int32_t, bool> value;
+  int typeCode;
+};
+
+// Writes several values of one key as one change: the key then holds all of them or, when one
+// fails, none (values written before the failure are put back as they were, and those that did
+// not exist are removed again). Throws the RegistryError of the write that failed.
+void WriteRegistryValues(RegistryRoot root, const std::string& keyPath,
+                         const std::vector<RegistryWrite>& values);
+
+// The key as a user finds it in the registry editor, e.g.
+// "HKEY_LOCAL_MACHINE\Software\VELT"; on POSIX followed by the hive file that holds it.
+std::string RegistryKeyName(RegistryRoot root, const std::string& keyPath);
+
 // The hive file used on POSIX (empty on Windows).
 std::string RegistryHivePath();
 
+// The machine-wide store of an installation under `prefix`: <prefix>/etc/velt/registry.reg, and
+// /etc/velt/registry.reg for /usr.
+std::string MachineHiveOfPrefix(const std::string& prefix);
+
 // An installed program finds its settings store under its own prefix
-// (<prefix>/bin/velt -> <prefix>/etc/velt/registry.reg), wherever the prefix was chosen at
+// (<prefix>/bin/velt -> <prefix>/etc/velt/registry.reg, or <prefix>/../etc/velt/registry.reg
+// for a prefix named usr, as the package installs it), wherever the prefix was chosen at
 // installation: when that file exists and VELT_REGISTRY is not set, VELT_REGISTRY is set to it
 // (so programs started from this one find it too). VELT_REGISTRY, when set, has the last word.
 void UseRegistryBesideProgram(const std::string& programFolder);

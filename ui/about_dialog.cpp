@@ -63,6 +63,10 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
     line->setObjectName(L(names[i]));
     version->addWidget(line);
   }
+  // The version of this build, the one velt-cli --version and the package give.
+  auto* build = new QLabel(QStringLiteral("Program version: " VELT_VERSION), this);
+  build->setObjectName(QStringLiteral("ProgramVersion"));
+  version->addWidget(build);
 
   Button1 = new QPushButton(L(messages::kOK), this);
   Button1->setObjectName(QStringLiteral("Button1"));

@@ -58,6 +58,21 @@ inline constexpr const char* kNoHeader =
 inline constexpr const char* kEmptyPasswordRefused =
     "Encryption needs a password, and the password given is empty. Nothing was changed.";
 
+// Options dialog: OK when the settings key may not be written. The system's own text comes
+// first, then where, why and what became of the values.
+inline constexpr const char* kSettingsNotSaved = "The settings could not be saved to ";
+#ifdef _WIN32
+inline constexpr const char* kSettingsNeedRights =
+    ": writing there needs administrator rights. To save them, run VELT as administrator, or "
+    "reinstall VELT.";
+#else
+inline constexpr const char* kSettingsNeedRights =
+    ": writing there needs the right to write that file. To save them, run VELT as its owner "
+    "(the user who installed VELT), or reinstall VELT.";
+#endif
+inline constexpr const char* kNothingSaved =
+    "Nothing was saved. The settings chosen stay in use until VELT ends.";
+
 // Options dialog.
 inline constexpr const char* kOptionsCaption = "VELT Options";
 inline constexpr const char* kLabelExtension = "Default File Extension:";

@@ -18,6 +18,20 @@
 
 namespace velt::ui {
 
+namespace {
+
+// The code of a refusal for want of rights ("Access is denied."), the same on every platform.
+constexpr int kAccessDenied = 5;
+
+std::string NotSavedText(const platform::RegistryError& e) {
+  return std::string(e.what()) + "\n\n" + messages::kSettingsNotSaved +
+         platform::RegistryKeyName(platform::RegistryRoot::LocalMachine, batch::kSettingsKey) +
+         (e.Code() == kAccessDenied ? messages::kSettingsNeedRights : ".") + "\n" +
+         messages::kNothingSaved;
+}
+
+}  // namespace
+
 Tveltoptions::Tveltoptions(const Services& services, QWidget* parent)
     : QDialog(parent), services_(services) {
   setObjectName(QStringLiteral("veltoptions"));
@@ -103,7 +117,7 @@ void Tveltoptions::Ok() {
   } catch (const platform::RegistryError& e) {
     // Without the right to write the store there would be no way out; the values stay live for
     // this run.
-    services_.prompts.ShowMessage(platform::MessageKind::Error, e.what());
+    services_.prompts.ShowMessage(platform::MessageKind::Error, NotSavedText(e));
   }
   accept();
 }

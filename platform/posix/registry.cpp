@@ -210,7 +210,7 @@ void ReplaceHive(const std::string& path, const std::string& content,
 std::string RegistryHivePath() {
   const char* env = std::getenv("VELT_REGISTRY");
   if (env && *env) return env;
-  return std::string(VELT_INSTALL_PREFIX) + "/etc/velt/registry.reg";
+  return MachineHiveOfPrefix(VELT_INSTALL_PREFIX);
 }
 
 RegistryValue ReadRegistryValue(RegistryRoot root, const std::string& keyPath,
@@ -244,8 +244,19 @@ RegistryValue ReadRegistryValue(RegistryRoot root, const std::string& keyPath,
   Fail(kCantRead);
 }
 
+std::string RegistryKeyName(RegistryRoot root, const std::string& keyPath) {
+  size_t i = keyPath.find_first_not_of('\\');
+  return std::string(RootName(root)) + "\\" + (i == std::string::npos ? "" : keyPath.substr(i)) +
+         " (in " + RegistryHivePath() + ")";
+}
+
 void WriteRegistryValue(RegistryRoot root, const std::string& keyPath, const std::string& valueName,
                         const std::variant<std::string, int32_t, bool>& value, int typeCode) {
+  WriteRegistryValues(root, keyPath, {{valueName, value, typeCode}});
+}
+
+void WriteRegistryValues(RegistryRoot root, const std::string& keyPath,
+                         const std::vector<RegistryWrite>& values) {
   // Writing through a link replaces the file it points to, not the link.
   const std::string path = Followed(RegistryHivePath(), kCantWrite);
   MakeFolders(FolderOf(path));
@@ -268,43 +279,48 @@ void WriteRegistryValue(RegistryRoot root, const std::string& keyPath, const std
   RegText hive = old ? ParseHive(std::move(content), kCantWrite, path) : RegText();
 
   // A line break would split the entry in the file; the registry has no such names either.
-  if ((keyPath + valueName).find_first_of(std::string("\r\n\0", 3)) != std::string::npos)
-    Fail(kCantWrite);
-  const auto stored = hive.Find(RootName(root), keyPath, valueName);
+  const std::string lineBreaks("\r\n\0", 3);
+  if (keyPath.find_first_of(lineBreaks) != std::string::npos) Fail(kCantWrite);
+  // Every value is set in the copy in memory first: one that cannot be stored fails before
+  // the hive is touched, and the others reach it together, in one replacement.
+  for (const auto& [valueName, value, typeCode] : values) {
+    if (valueName.find_first_of(lineBreaks) != std::string::npos) Fail(kCantWrite);
+    const auto stored = hive.Find(RootName(root), keyPath, valueName);
 
-  RegText::Value v;
-  switch (typeCode) {
-    case kRegKeepType:
-      if (!stored) Fail(kCantWrite);
-      v.type = stored->type;
-      if (v.type != RegText::kString && v.type != RegText::kExpandString &&
-          v.type != RegText::kDword && v.type != RegText::kBinary)
+    RegText::Value v;
+    switch (typeCode) {
+      case kRegKeepType:
+        if (!stored) Fail(kCantWrite);
+        v.type = stored->type;
+        if (v.type != RegText::kString && v.type != RegText::kExpandString &&
+            v.type != RegText::kDword && v.type != RegText::kBinary)
+          Fail(kCantWrite);
+        break;
+      case kRegString:
+        v.type = RegText::kString;
+        break;
+      case kRegExpandString:
+        v.type = RegText::kExpandString;
+        break;
+      case kRegDword:
+        v.type = RegText::kDword;
+        break;
+      case kRegBinary:
+        v.type = RegText::kBinary;
+        break;
+      default:
         Fail(kCantWrite);
-      break;
-    case kRegString:
-      v.type = RegText::kString;
-      break;
-    case kRegExpandString:
-      v.type = RegText::kExpandString;
-      break;
-    case kRegDword:
-      v.type = RegText::kDword;
-      break;
-    case kRegBinary:
-      v.type = RegText::kBinary;
-      break;
-    default:
-      Fail(kCantWrite);
+    }
+    if (v.type == RegText::kDword) {
+      auto n = RegistryDword(value);
+      if (!n) Fail(kCantWrite);
+      uint32_t u = uint32_t(*n);
+      v.data = {char(u), char(u >> 8), char(u >> 16), char(u >> 24)};
+    } else {
+      v.data = RegistryText(value);
+    }
+    hive.Set(RootName(root), keyPath, valueName, v);
   }
-  if (v.type == RegText::kDword) {
-    auto n = RegistryDword(value);
-    if (!n) Fail(kCantWrite);
-    uint32_t u = uint32_t(*n);
-    v.data = {char(u), char(u >> 8), char(u >> 16), char(u >> 24)};
-  } else {
-    v.data = RegistryText(value);
-  }
-  hive.Set(RootName(root), keyPath, valueName, v);
   ReplaceHive(path, hive.Print(), old);
 }
 

@@ -11,14 +11,10 @@ namespace velt::platform {
 bool QtHelpViewer::ShowHelp(const std::string& helpFile) {
   const QString chm = QString::fromStdString(helpFile);
   if (QFileInfo::exists(chm)) {
-#ifdef _WIN32
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(chm))) return true;
-#else
     for (const char* viewer : {"xchm", "kchmviewer"}) {
       QString program = QStandardPaths::findExecutable(QString::fromLatin1(viewer));
       if (!program.isEmpty() && QProcess::startDetached(program, {chm})) return true;
     }
-#endif
   }
   const QString html = QString::fromStdString(HtmlCopyOf(helpFile));
   return QFileInfo::exists(html) && QDesktopServices::openUrl(QUrl::fromLocalFile(html));

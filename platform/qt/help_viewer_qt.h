@@ -1,5 +1,5 @@
-// The help viewer over the desktop: a CHM viewer where one is installed, else the HTML copy in
-// the desktop's browser.
+// The help viewer of the Linux desktop: a CHM viewer where one is installed, else the HTML copy
+// in the desktop's browser. (Windows has its own, platform/win32/help_viewer_win32.h.)
 #pragma once
 
 #include "platform/help_viewer.h"

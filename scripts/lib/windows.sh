@@ -48,24 +48,37 @@ velt_host_cli() {
 # scripts/build-qt-windows.sh cross-builds into this prefix (its stamp file is written last).
 VELT_QT_WINDOWS=$(realpath -m "${VELT_QT_WINDOWS_PREFIX:-$HOME/.cache/velt/qt6-windows-6.4.2}")
 
-# velt_windows_gui DIR DEPS JOBS: velt.exe and its GUI suite in DIR, configured through the Qt
-# prefix's qt-cmake with our toolchain chained in and the MinGW runtime shared with Qt's DLLs;
-# the suite runs under Wine on the offscreen platform; then the installer and the portable zip
-# (packaging/windows) and their test under Wine. Without a complete prefix, one line saying so
-# and nothing else.
-velt_windows_gui() {
-  local dir=$1 deps=$2 jobs=$3
-  if [ ! -f "$VELT_QT_WINDOWS/velt-qt-complete" ]; then
-    echo "The desktop program's Windows build (velt.exe) was skipped: it needs Qt 6 for Windows," \
-      "which scripts/build-qt-windows.sh cross-builds (about 33 minutes on 2 cores)."
-    return 0
-  fi
-  velt_install_packages ninja-build "${VELT_WINDOWS_INSTALLER_PACKAGES[@]}"
-  velt_wine_prefix "$PWD/$dir/wine"
+# velt_windows_gui_configure DIR DEPS: DIR configured for the desktop program's Windows build
+# against the complete Qt prefix, with the GoogleTest prefix DEPS.
+velt_windows_gui_configure() {
+  local dir=$1 deps=$2
+  velt_install_packages ninja-build
   "$VELT_QT_WINDOWS/bin/qt-cmake" -S . -B "$dir" -G Ninja \
     -DQT_CHAINLOAD_TOOLCHAIN_FILE="$PWD/$VELT_MINGW_TOOLCHAIN" -DVELT_SHARED_RUNTIME=ON \
     -DVELT_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DVELT_BUILD_BENCH=OFF \
-    -DVELT_BUILD_TOOLS=OFF
+    -DVELT_BUILD_TOOLS=ON
+}
+
+# velt_windows_gui DIR DEPS JOBS: velt.exe and its GUI suite in DIR, configured through the Qt
+# prefix's qt-cmake with our toolchain chained in and the MinGW runtime shared with Qt's DLLs;
+# the suite runs under Wine on the offscreen platform; then the installer and the portable zip
+# (packaging/windows) and their test under Wine. A machine without the prefix builds it
+# first (about 33 minutes on 2 cores, once: later runs reuse it); VELT_SKIP_QT_WINDOWS=1 skips
+# the desktop program instead, with one line saying so.
+velt_windows_gui() {
+  local dir=$1 deps=$2 jobs=$3
+  if [ ! -f "$VELT_QT_WINDOWS/velt-qt-complete" ]; then
+    if [ "${VELT_SKIP_QT_WINDOWS:-0}" = 1 ]; then
+      echo "The desktop program's Windows build (velt.exe) was skipped (VELT_SKIP_QT_WINDOWS=1):" \
+        "it needs Qt 6 for Windows, which scripts/build-qt-windows.sh cross-builds."
+      return 0
+    fi
+    echo "Building Qt 6 for Windows into $VELT_QT_WINDOWS (about 33 minutes on 2 cores, once)"
+    VELT_QT_WINDOWS_PREFIX=$VELT_QT_WINDOWS scripts/build-qt-windows.sh
+  fi
+  velt_install_packages "${VELT_WINDOWS_INSTALLER_PACKAGES[@]}"
+  velt_wine_prefix "$PWD/$dir/wine"
+  velt_windows_gui_configure "$dir" "$deps"
   cmake --build "$dir" -j "$jobs" --target velt velt_ui_tests velt_installer
   # Under Wine the suite has failed about once in ten runs on a busy machine, for a reason not
   # found yet; a failed run prints its output and the suite runs once more, which must pass.

@@ -2,7 +2,8 @@
 # Installs the build into a fresh prefix as a user would (cmake --install --prefix) and checks
 # what arrives: the programs, the help, the desktop entries with their launcher, the MIME type,
 # and the settings store with "Path" and the ten defaults; a second installation keeps the
-# user's settings and renews "Path". The prefix has a blank in it, as a home folder may.
+# user's settings and renews "Path". The prefix has a blank in it, as a home folder may. A staged
+# installation for /usr keeps the store in /etc.
 #   install_test.sh BUILD-DIR
 set -euo pipefail
 build=$1
@@ -91,4 +92,18 @@ expect '"enc"=dword:00000010'
 expect '"def"="abc"'
 expect "\"Path\"=\"$prefix/share/velt\""
 [ "$(grep -c '^"enc"=' "$hive")" = 1 ] || fail "a value was written twice"
+
+# Staged for /usr, as a distribution builds it: the store goes to /etc, not /usr/etc, the entries
+# name /usr/bin/velt-launch, and the service menu is a plain file there.
+stage=$base/stage
+DESTDIR=$stage cmake --install "$build" --prefix /usr >/dev/null
+[ -f "$stage/etc/velt/registry.reg" ] || fail "a /usr installation has no /etc/velt/registry.reg"
+[ ! -e "$stage/usr/etc" ] || fail "a /usr installation wrote /usr/etc"
+grep -qxF "Exec=/usr/bin/velt-launch -e %F" "$stage/usr/share/applications/velt-encrypt.desktop" ||
+  fail "a /usr installation does not start /usr/bin/velt-launch"
+[ ! -x "$stage/usr/share/kio/servicemenus/velt.desktop" ] ||
+  fail "the service menu under /usr is executable"
+for f in share/man/man1/velt-cli.1.gz share/bash-completion/completions/velt-cli; do
+  [ -f "$stage/usr/$f" ] || fail "$f was not installed"
+done
 echo "1 passed, 0 failed"

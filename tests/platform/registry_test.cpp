@@ -78,6 +78,42 @@ TEST_F(RegistryTest, HivePathComesFromTheEnvironmentOrTheInstallPrefix) {
   EXPECT_EQ(installed.substr(installed.size() - tail.size()), tail);
 }
 
+TEST_F(RegistryTest, AnInstallationKeepsItsStoreInItsPrefixOrInEtcForUsr) {
+  const struct {
+    const char* prefix;
+    const char* hive;
+  } rows[] = {
+      {"/usr/local", "/usr/local/etc/velt/registry.reg"},
+      {"/opt/velt", "/opt/velt/etc/velt/registry.reg"},
+      {"/usr", "/etc/velt/registry.reg"},
+      {"/usr/", "/etc/velt/registry.reg"},
+      {"", "/etc/velt/registry.reg"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(MachineHiveOfPrefix(row.prefix), row.hive) << row.prefix;
+
+  // A packaged program (<root>/usr/bin) finds <root>/etc/velt; a store in <prefix>/etc comes
+  // first; other prefixes never look beside themselves.
+  ::unsetenv("VELT_REGISTRY");
+  const std::filesystem::path root = std::filesystem::path(dir.path()) / "root";
+  std::filesystem::create_directories(root / "usr/bin");
+  std::filesystem::create_directories(root / "opt/bin");
+  std::filesystem::create_directories(root / "etc/velt");
+  WriteFile(root / "etc/velt/registry.reg", "Windows Registry Editor Version 5.00\n");
+  UseRegistryBesideProgram(root / "opt/bin");
+  EXPECT_EQ(std::getenv("VELT_REGISTRY"), nullptr);
+  UseRegistryBesideProgram(root / "usr/bin");
+  ASSERT_NE(std::getenv("VELT_REGISTRY"), nullptr);
+  EXPECT_EQ(std::string(std::getenv("VELT_REGISTRY")),
+            std::filesystem::canonical(root / "etc/velt/registry.reg").string());
+  ::unsetenv("VELT_REGISTRY");
+  std::filesystem::create_directories(root / "usr/etc/velt");
+  WriteFile(root / "usr/etc/velt/registry.reg", "Windows Registry Editor Version 5.00\n");
+  UseRegistryBesideProgram(root / "usr/bin");
+  ASSERT_NE(std::getenv("VELT_REGISTRY"), nullptr);
+  EXPECT_EQ(std::string(std::getenv("VELT_REGISTRY")),
+            std::filesystem::canonical(root / "usr/etc/velt/registry.reg").string());
+}
+
 TEST_F(RegistryTest, EveryTypeRoundTripsAndIsStoredInExportForm) {
   std::string bin(
       "\x00\x01\xff"
@@ -214,6 +250,15 @@ TEST_F(RegistryTest, WritesThatCannotBeStoredFailWithoutTouchingTheHive) {
   }
   EXPECT_EQ(FailureOf([&] {
               WriteRegistryValue(kLM, "\\Software\\Two\r\nLines", "v", true, kRegDword);
+            }).code,
+            1013);
+  EXPECT_EQ(ReadText(hive), original);
+  // Several values as one change: one that cannot be stored keeps the others out too.
+  EXPECT_EQ(FailureOf([&] {
+              WriteRegistryValues(kLM, kKey,
+                                  {{"a", std::string("x"), kRegString},
+                                   {"b", true, kRegDword},
+                                   {"c", std::string("abc"), kRegDword}});
             }).code,
             1013);
   EXPECT_EQ(ReadText(hive), original);

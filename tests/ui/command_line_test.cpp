@@ -1,11 +1,15 @@
 // The -e and -d command line and files dropped on the main window, on real files.
+#include "platform/command_line.h"
+
 #include <unistd.h>
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <iostream>
 
 #include "batch/settings_store.h"
 #include "tests/ui/list_fixture.h"
@@ -159,6 +163,90 @@ TEST_F(CommandLineTest, DecryptionTakesOnlyFilesWithMetaInformationUnlessTold) {
   EXPECT_TRUE(Ended());
 }
 
+// The line the shell starts the program with, as Windows hands it over: split at blanks outside
+// double quotes, the quotes removed, every backslash kept (also one before a closing quote,
+// which the C runtime's rule would read as a quote of the text).
+TEST(CommandLineText, IsSplitAtBlanksOutsideQuotesAndKeepsEveryBackslash) {
+  struct Row {
+    std::string line;
+    std::vector<std::string> arguments;
+  };
+  const std::vector<Row> rows = {
+      {R"(-e "*C:\Folder with blank\file.txt*")", {"-e", R"(*C:\Folder with blank\file.txt*)"}},
+      {R"(-d "C:\dir\" next)", {"-d", R"(C:\dir\)", "next"}},
+      {R"(-e "C:\" "D:\a b\\")", {"-e", R"(C:\)", R"(D:\a b\\)"}},
+      {R"(-e "\\server\share\a b\x.txt")", {"-e", R"(\\server\share\a b\x.txt)"}},
+      {R"(-e *C:\a b*|D:\c)", {"-e", R"(*C:\a)", R"(b*|D:\c)"}},
+      {R"(-e "*C:\a b*"|"*D:\c d*")", {"-e", R"(*C:\a b*|*D:\c d*)"}},
+      {"  -e\t\"x\"  \r\n ", {"-e", "x"}},
+      {R"(-e "" x)", {"-e", "", "x"}},
+      {R"(-e "an unclosed quote)", {"-e", "an unclosed quote"}},
+      {"-e \"C:\\Gr\xC3\xBC\xC3\x9F"
+       "e\\\xE2\x82\xAC 1.txt\"",
+       {"-e",
+        "C:\\Gr\xC3\xBC\xC3\x9F"
+        "e\\\xE2\x82\xAC 1.txt"}},
+      {"", {}},
+  };
+  for (const Row& row : rows)
+    EXPECT_EQ(platform::SplitCommandLine(row.line), row.arguments) << row.line;
+}
+
+#ifdef _WIN32
+// Run by the next test in a process of its own: prints the arguments its command line gives.
+TEST(ProgramArguments, DISABLED_PrintedForTheParent) {
+  for (const std::string& argument : platform::ProgramArguments())
+    std::cout << "argument<" << argument << ">" << std::endl;
+}
+
+// The program's own command line as Windows keeps it, not Qt's reading of it.
+TEST(ProgramArguments, ComeFromTheProcesssCommandLineByTheSameRule) {
+  const QString filter = "--gtest_filter=ProgramArguments.DISABLED_PrintedForTheParent";
+  QProcess child;
+  child.setProgram(QCoreApplication::applicationFilePath());
+  child.setNativeArguments("--gtest_also_run_disabled_tests " + filter +
+                           R"( -e "C:\dir\" "*D:\a b*|\\server\share\x\"  C:\Gr)" +
+                           QString::fromUtf8("\xC3\xBC\xC3\x9F") + "e");
+  child.start();
+  ASSERT_TRUE(child.waitForFinished(kLongWait));
+  std::vector<std::string> arguments;
+  for (const QByteArray& line : child.readAllStandardOutput().split('\n'))
+    if (line.startsWith("argument<"))
+      arguments.push_back(line.mid(9, line.trimmed().size() - 10).toStdString());
+  EXPECT_EQ(arguments,
+            (std::vector<std::string>{"--gtest_also_run_disabled_tests", filter.toStdString(), "-e",
+                                      R"(C:\dir\)", R"(*D:\a b*|\\server\share\x\)",
+                                      "C:\\Gr\xC3\xBC\xC3\x9F"
+                                      "e"}));
+}
+#endif
+
+TEST_F(CommandLineTest, TheShellsLineWithAFolderBeforeAClosingQuoteAndANonAsciiName) {
+  InstallQuick();
+  MakeTree();
+  // A name outside ASCII, with a blank (the test's paths are UTF-8, as the program's are).
+  const std::string named = tree + kSeparator +
+                            "Gr\xC3\xBC\xC3\x9F"
+                            "e \xE2\x82\xAC.txt";
+  velt::test::WriteFile(named, std::vector<uint8_t>(300, 7));
+  // The folder with its separator last, right before the closing quote: on Windows "...\sub\".
+  const std::string line = "-e \"*" + named + "*|" + T("sub") + kSeparator + "\"";
+  app = VeltApplication::Create(services, platform::SplitCommandLine(line));
+  OkWhenShown(app->shellenc.get(), Control<QPushButton>(*app->shellenc, "Button1"));
+  prompts.NextInput(std::string("pw"));
+  form().show();
+  ASSERT_TRUE(WaitFor([&] { return shownCount[app->shellenc.get()] == 1; }));
+  WaitIdle();
+  ASSERT_EQ(prompts.Messages().size(), 1u);
+  EXPECT_TRUE(Timed(prompts.Messages()[0].text, "3 Files encrypted in "))
+      << prompts.Messages()[0].text;
+  EXPECT_TRUE(fs::exists(velt::test::PathOf(named + ".VELT")));
+  EXPECT_TRUE(fs::exists(T("sub/b.txt.VELT")));
+  EXPECT_TRUE(fs::exists(T("sub/deep/c.txt.VELT")));
+  EXPECT_TRUE(fs::exists(T("a.txt")));
+  EXPECT_TRUE(Ended());
+}
+
 TEST_F(CommandLineTest, OtherFirstArgumentsStartNormally) {
   InstallQuick();
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
@@ -253,6 +341,41 @@ TEST_F(DropTest, DroppedFoldersAndFilesAreEncryptedAndDecrypted) {
   EXPECT_TRUE(Timed(prompts.Messages().at(0).text, "2 Files decrypted in "));
   EXPECT_EQ(prompts.Questions().at(0).caption, "Decryption password");
   EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(DropTest, DroppedFileUrlsBecomeTheSystemsOwnPaths) {
+  struct Row {
+    const char* url;
+    std::string path;  // empty: not a file, left out
+  };
+  const std::vector<Row> rows = {
+#ifdef _WIN32
+      {"file:///C:/a%20b/c.txt", R"(C:\a b\c.txt)"},
+      {"file://server/share/folder%20x/d.txt", R"(\\server\share\folder x\d.txt)"},
+      {"file:///C:/", R"(C:\)"},
+      {"file:///D:/Gr%C3%BC%C3%9Fe/%E2%82%AC.txt",
+       "D:\\Gr\xC3\xBC\xC3\x9F"
+       "e\\\xE2\x82\xAC.txt"},
+#else
+      {"file:///tmp/a%20b/c.txt", "/tmp/a b/c.txt"},
+      {"file:///tmp/Gr%C3%BC%C3%9Fe/%E2%82%AC.txt",
+       "/tmp/Gr\xC3\xBC\xC3\x9F"
+       "e/\xE2\x82\xAC.txt"},
+#endif
+      {"https://example.org/a.txt", ""},
+  };
+  std::vector<std::string> dropped;
+  QObject::connect(&form(), &TForm1::FilesDropped,
+                   [&](const std::vector<std::string>& paths) { dropped = paths; });
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.url);
+    dropped = {};
+    if (!row.path.empty()) Choose(Control<QPushButton>(*app->Drag, "Button3"));
+    DropUrls({QUrl(QString::fromUtf8(row.url))});
+    EXPECT_EQ(dropped,
+              row.path.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.path});
+  }
+  EXPECT_TRUE(prompts.Messages().empty());
 }
 
 TEST_F(DropTest, ADroppedFileIsTakenAloneEvenWithRecursion) {

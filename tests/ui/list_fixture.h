@@ -154,9 +154,13 @@ class ListTest : public UiTest {
 
   // Files dragged from a file manager and dropped on the main window.
   void Drop(const std::vector<std::string>& paths) {
-    QMimeData data;
     QList<QUrl> urls;
     for (const std::string& p : paths) urls << QUrl::fromLocalFile(QString::fromStdString(p));
+    DropUrls(urls);
+  }
+  // As the window system hands them over (Qt turns Explorer's file list into file URLs).
+  void DropUrls(const QList<QUrl>& urls) {
+    QMimeData data;
     data.setUrls(urls);
     const QPoint at = form().rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);

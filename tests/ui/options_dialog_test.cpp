@@ -9,6 +9,13 @@
 #include <QPushButton>
 #include <filesystem>
 
+#ifdef _WIN32
+#include <windows.h>
+// After <windows.h>, which it needs.
+#include <sddl.h>
+#endif
+
+#include "platform/errors.h"
 #include "tests/ui/ui_fixture.h"
 
 namespace velt::ui::test {
@@ -262,14 +269,31 @@ TEST_F(OptionsDialogTest, OkStoresTheUsersChoicesAsTheyAre) {
   EXPECT_EQ(Stored("sec"), RegistryValue(int32_t(0)));
 }
 
-TEST_F(OptionsDialogTest, OkThatCannotSaveShowsWhyClosesAndKeepsTheValuesForThisRun) {
+TEST_F(OptionsDialogTest, OkThatCannotSaveSaysWhereAndWhySavesNothingAndKeepsTheValues) {
   Tveltoptions& o = options();
 #ifdef _WIN32
-  GTEST_SKIP() << "Wine lets every user write the settings key";
-#endif
+  const std::string before = velt::test::SettingsStoreContents(hive);
+  // The key as a user who is not an administrator meets it: readable, but no value may be set
+  // (Wine lets everyone write HKEY_LOCAL_MACHINE, so the key's own permissions say so).
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\VELT", 0, WRITE_DAC, &key),
+            ERROR_SUCCESS);
+  PSECURITY_DESCRIPTOR readOnly = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"D:P(D;;0x6;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, &readOnly, nullptr));
+  EXPECT_EQ(RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, readOnly), ERROR_SUCCESS);
+  LocalFree(readOnly);
+  RegCloseKey(key);
+  const std::string expected =
+      platform::ErrorText(ERROR_ACCESS_DENIED) +
+      "\n\nThe settings could not be saved to HKEY_LOCAL_MACHINE\\Software\\VELT: writing there "
+      "needs administrator rights. To save them, run VELT as administrator, or reinstall VELT.\n"
+      "Nothing was saved. The settings chosen stay in use until VELT ends.";
+#else
   // A store that cannot be written, whatever the rights of the user running the test.
   std::filesystem::remove(hive);
   std::filesystem::create_directory(hive);
+#endif
   Control<QComboBox>(o, "defencengine")->setCurrentIndex(17);
   Control<QCheckBox>(o, "securedelete")->setChecked(true);
   bool closed = false;
@@ -282,10 +306,18 @@ TEST_F(OptionsDialogTest, OkThatCannotSaveShowsWhyClosesAndKeepsTheValuesForThis
   EXPECT_TRUE(closed);
   ASSERT_EQ(prompts.Messages().size(), 1u);
   EXPECT_EQ(prompts.Messages()[0].kind, MessageKind::Error);
-  EXPECT_EQ(
-      prompts.Messages()[0].text.rfind("The configuration registry key could not be written.", 0),
-      0u)
-      << prompts.Messages()[0].text;
+  const std::string& text = prompts.Messages()[0].text;
+#ifdef _WIN32
+  EXPECT_EQ(text, expected);
+  EXPECT_EQ(velt::test::SettingsStoreContents(hive), before);
+#else
+  EXPECT_EQ(text.rfind("The configuration registry key could not be written.", 0), 0u) << text;
+  EXPECT_NE(text.find("\n\nThe settings could not be saved to "
+                      "HKEY_LOCAL_MACHINE\\Software\\VELT (in " +
+                      hive + ").\nNothing was saved."),
+            std::string::npos)
+      << text;
+#endif
   EXPECT_EQ(o.Settings().cipherIndex, 17);
   EXPECT_TRUE(o.Settings().secureDelete);
 }

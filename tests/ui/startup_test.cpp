@@ -58,6 +58,41 @@ TEST_F(StartupTest, WithAnInstallationFolderEveryWindowIsMadeHiddenAndTheHelpIsN
   EXPECT_EQ(help.shown, std::vector<std::string>{installedHelp});
 }
 
+TEST_F(StartupTest, TheHelpFileIsUnderTheInstallationFolderWithOrWithoutItsLastSeparator) {
+  struct Row {
+    std::string path, help;
+  };
+  const std::vector<Row> rows = {
+#ifdef _WIN32
+      {R"(C:\Program Files\VELT)", R"(C:\Program Files\VELT\Velt.chm)"},
+      {R"(C:\Program Files\VELT\)", R"(C:\Program Files\VELT\Velt.chm)"},
+      {R"(\\server\apps\VELT)", R"(\\server\apps\VELT\Velt.chm)"},
+      {"C:\\Programme\\\xC3\x9C"
+       "ber VELT",
+       "C:\\Programme\\\xC3\x9C"
+       "ber VELT\\Velt.chm"},
+#else
+      {"/opt/velt", "/opt/velt/Velt.chm"},
+      {"/opt/velt/", "/opt/velt/Velt.chm"},
+      {"/opt/\xC3\x9C"
+       "ber velt",
+       "/opt/\xC3\x9C"
+       "ber velt/Velt.chm"},
+#endif
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    Install({{"Path", "\"" + row.path + "\""}});
+    help.shown.clear();
+    app = VeltApplication::Create(services, {});
+    ASSERT_TRUE(app);
+    Control<QAction>(form(), "VELTHelp1")->trigger();
+    EXPECT_EQ(help.shown, std::vector<std::string>{row.help});
+    app.reset();
+  }
+  EXPECT_TRUE(prompts.Messages().empty());
+}
+
 TEST_F(StartupTest, WithoutAnInstallationFolderOnlyTheErrorIsShownAndNothingElseIsMade) {
   // Missing, empty, or the whole store missing: the options dialog is never made, so the
   // settings are never read and only the installation error appears.

@@ -228,6 +228,29 @@ TEST_P(WindowsRegistry, WritesThatCannotBeStoredFailWith1013AndStoreNothing) {
     EXPECT_EQ(RegGetValueW(Root(), sub.c_str(), name, RRF_RT_ANY, nullptr, nullptr, nullptr),
               ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(ReadRaw(L"multi").type, DWORD(REG_MULTI_SZ));
+
+  // Several values as one change. One that cannot be stored keeps them all out; one that the
+  // system refuses after others were written (a name longer than values may have) undoes them:
+  // an earlier value is back as it was, a new one gone again.
+  uint32_t seven = 7;
+  Put(L"kept", REG_DWORD, &seven, 4);
+  const std::vector<std::vector<RegistryWrite>> batches = {
+      {{"kept", std::string("new"), kRegString},
+       {"fresh", int32_t(1), kRegDword},
+       {"v", std::string("abc"), kRegDword}},
+      {{"kept", std::string("new"), kRegString},
+       {"fresh", int32_t(1), kRegDword},
+       {std::string(20000, 'n'), std::string("x"), kRegString}},
+  };
+  for (const auto& values : batches) {
+    Caught caught = FailureOf([&] { WriteRegistryValues(r, keyPath, values); });
+    EXPECT_NE(caught.code, 0);
+    EXPECT_EQ(caught.text, SystemText(DWORD(caught.code)));
+    EXPECT_EQ(ReadRaw(L"kept").type, DWORD(REG_DWORD));
+    EXPECT_EQ(ReadRaw(L"kept").data, Dword(7));
+    EXPECT_EQ(RegGetValueW(Root(), sub.c_str(), L"fresh", RRF_RT_ANY, nullptr, nullptr, nullptr),
+              ERROR_FILE_NOT_FOUND);
+  }
 }
 
 TEST_P(WindowsRegistry, WritingCreatesTheKeyAndFailuresNameTheSystemsReason) {
