@@ -85,6 +85,6 @@ velt_windows_gui() {
   ctest --test-dir "$dir" --output-on-failure --repeat until-pass:2 -R '^velt_ui_tests$' \
     ${VELT_CTEST_ARGS:-}
   # The installer and the zip, installed, started and removed in a Wine installation of their
-  # own, on a virtual display (under a minute).
+  # own, on a virtual display (about a minute).
   ctest --test-dir "$dir" --output-on-failure -R '^windows_installer$' ${VELT_CTEST_ARGS:-}
 }
