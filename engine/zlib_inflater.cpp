@@ -1,0 +1,46 @@
+// The inflate back end every build has.
+#include <zlib.h>
+
+#include "engine/inflater.h"
+#include "engine/zstream.h"
+
+namespace velt::engine {
+
+namespace {
+
+class TZlibInflater final : public TInflater {
+ public:
+  TZlibInflater() {
+    int r = inflateInit(&zs_);
+    if (r < 0) throw EZDecompressionError(ZlibMessage(r));
+  }
+  ~TZlibInflater() override { inflateEnd(&zs_); }
+
+  bool Inflate(InflateBuffers& b) override {
+    zs_.next_in = const_cast<Bytef*>(b.nextIn);
+    zs_.avail_in = uInt(b.availIn);
+    zs_.next_out = b.nextOut;
+    zs_.avail_out = uInt(b.availOut);
+    int r = inflate(&zs_, Z_NO_FLUSH);
+    b.nextIn = zs_.next_in;
+    b.availIn = zs_.avail_in;
+    b.nextOut = zs_.next_out;
+    b.availOut = zs_.avail_out;
+    if (r == Z_NEED_DICT) r = Z_DATA_ERROR;
+    if (r < 0 && r != Z_BUF_ERROR) throw EZDecompressionError(ZlibMessage(r));
+    return r == Z_STREAM_END;
+  }
+
+  uint64_t StreamBytesIn() const override { return zs_.total_in; }
+
+ private:
+  z_stream zs_{};
+};
+
+}  // namespace
+
+std::unique_ptr<TInflater> MakeZlibInflater() {
+  return std::make_unique<TZlibInflater>();
+}
+
+}  // namespace velt::engine
