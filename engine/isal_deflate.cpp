@@ -9,8 +9,8 @@
 namespace velt::engine {
 
 namespace {
-// ISA-L's level 3: its level 2 falls short of zlib level 1 on executables; 3 matches it within
-// half a percent there and beats it on text and random data.
+// ISA-L's level 3, the closest to zlib level 1's ratio: about 6% smaller on text, the same on
+// random data, and 0.5% to 2.3% larger on executables, where level 2 is 2% to 4% larger.
 constexpr int kLevel = 3;
 constexpr size_t kLevelBuffer = ISAL_DEF_LVL3_DEFAULT;
 }  // namespace
