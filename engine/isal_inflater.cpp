@@ -4,6 +4,9 @@
 // here refuses it).
 #include <isa-l/igzip_lib.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "engine/inflater.h"
 #include "engine/zstream.h"
 
@@ -27,16 +30,19 @@ class TIsalInflater final : public TInflater {
     }
     if (headerBytes_ < 2) return false;
     inflate_state& s = *state_;
+    const uint32_t in = uint32_t(std::min<size_t>(b.availIn, UINT32_MAX));
+    const uint32_t out = uint32_t(std::min<size_t>(b.availOut, UINT32_MAX));
     s.next_in = const_cast<uint8_t*>(b.nextIn);
-    s.avail_in = uint32_t(b.availIn);
+    s.avail_in = in;
     s.next_out = b.nextOut;
-    s.avail_out = uint32_t(b.availOut);
+    s.avail_out = out;
     int r = isal_inflate(&s);
-    taken_ += b.availIn - s.avail_in;
-    b.nextIn = s.next_in;
-    b.availIn = s.avail_in;
-    b.nextOut = s.next_out;
-    b.availOut = s.avail_out;
+    const size_t used = in - s.avail_in, made = out - s.avail_out;
+    taken_ += used;
+    b.nextIn += used;
+    b.availIn -= used;
+    b.nextOut += made;
+    b.availOut -= made;
     if (r < 0) throw EZDecompressionError(ZlibMessage(Z_DATA_ERROR));
     ended_ = s.block_state == ISAL_BLOCK_FINISH;
     return ended_;

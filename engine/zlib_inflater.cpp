@@ -1,6 +1,9 @@
 // The inflate back end every build has.
 #include <zlib.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "engine/inflater.h"
 #include "engine/zstream.h"
 
@@ -17,15 +20,18 @@ class TZlibInflater final : public TInflater {
   ~TZlibInflater() override { inflateEnd(&zs_); }
 
   bool Inflate(InflateBuffers& b) override {
+    const uInt in = uInt(std::min<size_t>(b.availIn, UINT32_MAX));
+    const uInt out = uInt(std::min<size_t>(b.availOut, UINT32_MAX));
     zs_.next_in = const_cast<Bytef*>(b.nextIn);
-    zs_.avail_in = uInt(b.availIn);
+    zs_.avail_in = in;
     zs_.next_out = b.nextOut;
-    zs_.avail_out = uInt(b.availOut);
+    zs_.avail_out = out;
     int r = inflate(&zs_, Z_NO_FLUSH);
-    b.nextIn = zs_.next_in;
-    b.availIn = zs_.avail_in;
-    b.nextOut = zs_.next_out;
-    b.availOut = zs_.avail_out;
+    const size_t used = in - zs_.avail_in, made = out - zs_.avail_out;
+    b.nextIn += used;
+    b.availIn -= used;
+    b.nextOut += made;
+    b.availOut -= made;
     if (r == Z_NEED_DICT) r = Z_DATA_ERROR;
     if (r < 0 && r != Z_BUF_ERROR) throw EZDecompressionError(ZlibMessage(r));
     return r == Z_STREAM_END;
