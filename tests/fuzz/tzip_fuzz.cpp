@@ -65,6 +65,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   for (engine::InflateBackend backend : engine::AvailableInflateBackends()) {
     engine::SetInflateBackend(backend);
+    // ISA-L checks a block's codes less and at other moments than zlib (it takes an incomplete
+    // code, and checks a dynamic header once it has all of it): on a damaged stream that zlib
+    // does not see to its end the two may differ on whether it is damaged or cut short. Either
+    // way it is refused; what ISA-L must never do is end a stream zlib refuses.
+    const bool lenient = backend == engine::InflateBackend::Isal && !ref.ended;
     {  // pull
       velt::test::TMemoryStream in(std::vector<uint8_t>(data, data + size)), out;
       in.SetReadLimit(1 + shape * 37);  // short reads, as from a pipe
@@ -74,8 +79,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       } catch (const engine::EZDecompressionError&) {
         threw = true;
       }
-      fuzz::Require(threw == ref.damaged, "pull decompression: error differs from zlib's");
-      if (!threw) {
+      const bool agree = threw == ref.damaged;
+      fuzz::Require(agree || (lenient && !ended), "pull decompression: error differs from zlib's");
+      if (!threw && agree) {
         fuzz::Require(ended == ref.ended, "pull decompression: end differs from zlib's");
         fuzz::Require(out.Bytes() == ref.bytes, "pull decompression: bytes differ from zlib's");
         if (ended) fuzz::Require(in.Position() == ref.consumed, "consumed data after the stream");
@@ -92,8 +98,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       } catch (const engine::EZDecompressionError&) {
         threw = true;
       }
-      fuzz::Require(threw == ref.damaged, "push decompression: error differs from zlib's");
-      if (!threw) {
+      const bool agree = threw == ref.damaged;
+      fuzz::Require(agree || (lenient && !ended), "push decompression: error differs from zlib's");
+      if (!threw && agree) {
         fuzz::Require(ended == ref.ended, "push decompression: end differs from zlib's");
         fuzz::Require(out.Bytes() == ref.bytes, "push decompression: bytes differ from zlib's");
       }
