@@ -3,7 +3,9 @@
 # same files: a 256 MiB text-like file and a 256 MiB random file.
 #   bench/pipeline.sh [MiB] [FILES]    (defaults 256 and 10000; FILES 0 skips the tree)
 # Prints markdown tables: MB/s and peak resident memory of each command on the two big files,
-# then files per second on a tree of FILES files of 4 KiB each.
+# with the inflate or deflate each VELT figure used (ISA-L, or zlib: a second build without
+# ISA-L gives the zlib rows beside the ISA-L ones), then the goals against gpg, then files per
+# second on a tree of FILES files of 4 KiB each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/packages.sh
@@ -14,6 +16,18 @@ files=${2:-10000}
 velt_configure_release "$PWD" build
 cmake --build build -j "$(nproc)" --target velt-cli >/dev/null
 cli=$PWD/build/cli/velt-cli
+# Which back end the build has: ISA-L where CMake found it, else zlib alone.
+if grep -q '^VELT_USE_ISAL:BOOL=ON' build/CMakeCache.txt; then
+  fast=ISA-L
+  velt_configure_release "$PWD" build-zlib -DVELT_USE_ISAL=OFF
+  cmake --build build-zlib -j "$(nproc)" --target velt-cli >/dev/null
+  zcli=$PWD/build-zlib/cli/velt-cli
+else
+  fast=zlib
+  zcli=
+fi
+echo "Load average before the run: $(cut -d' ' -f1-3 /proc/loadavg) on $(nproc) processors"
+echo
 
 work=$(mktemp -d "${VELT_BENCH_DIR:-/var/tmp}/velt-pipeline-XXXXXX")
 trap 'rm -rf "$work"' EXIT
@@ -43,17 +57,20 @@ with open(rnd, "wb") as f:
         left -= k
 PY
 
-# measure NAME FILE-FOR-MBPS COMMAND...: runs the command (after dropping nothing from the page
-# cache: every command reads a file that was just written) and prints one table row.
+# measure NAME BACKEND FILE-FOR-MBPS COMMAND...: runs the command (after dropping nothing from
+# the page cache: every command reads a file that was just written) and prints one table row.
 measure() {
-  local name=$1 input=$2
-  shift 2
+  local name=$1 backend=$2 input=$3
+  shift 3
   sync
-  /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>&1 || echo "failed: $*" >&2
-  local out secs kib
+  if ! /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >/dev/null 2>"$work/err.txt"; then
+    echo "| $name | $backend | failed: $(tail -1 "$work/err.txt") | |"
+    return 0
+  fi
+  local out s kib
   out=$(tail -1 "$work/time.txt")
-  secs=${out% *} kib=${out#* }
-  python3 -c "import sys; n=$(stat -c %s "$input"); s=max($secs, 0.001); print(f'| $name | {n/1e6/s:8.1f} | {$kib/1024:6.1f} |')"
+  s=${out% *} kib=${out#* }
+  python3 -c "import sys; n=$(stat -c %s "$input"); s=max($s, 0.001); print(f'| $name | $backend | {n/1e6/s:8.1f} | {$kib/1024:6.1f} |')"
 }
 
 key=$(printf '%064x' 42)
@@ -61,47 +78,134 @@ iv=$(printf '%032x' 7)
 gpgopts=(--batch --yes --quiet --pinentry-mode loopback --passphrase benchmark --homedir "$work/gnupg")
 mkdir -m 700 "$work/gnupg"
 
-echo "| command | MB/s | peak MiB |"
-echo "|---|---:|---:|"
+echo "| command | inflate / deflate | MB/s | peak MiB |"
+echo "|---|---|---:|---:|"
 for kind in text random; do
   f=$work/$kind
-  echo "| **$kind file, $mib MiB** | | |"
+  echo "| **$kind file, $mib MiB** | | | |"
   cp "$f" "$work/a"
-  measure "VELT encrypt, BlowFish + MD5, zlib default" "$f" "$cli" encrypt "${pw[@]}" -c 0 -H 0 \
+  measure "VELT encrypt, BlowFish + MD5, zlib default" zlib "$f" "$cli" encrypt "${pw[@]}" -c 0 -H 0 \
     --compress --level default --no-secure-delete --keep-original "$work/a"
-  measure "VELT decrypt, BlowFish + MD5, zlib default" "$f" "$cli" decrypt "${pw[@]}" "$work/a.VELT"
+  rm -f "$work/a"  # decryption never replaces a file
+  measure "VELT decrypt, BlowFish + MD5, zlib default" "$fast" "$f" "$cli" decrypt "${pw[@]}" "$work/a.VELT"
   rm -f "$work/a.VELT"
   cp "$f" "$work/a"
   # The same on one processor: the serial pipeline the parallel deflate is measured against.
-  measure "VELT encrypt, BlowFish + MD5, zlib default, one processor (taskset -c 0)" "$f" \
+  measure "VELT encrypt, BlowFish + MD5, zlib default, one processor (taskset -c 0)" zlib "$f" \
     taskset -c 0 "$cli" encrypt "${pw[@]}" -c 0 -H 0 --compress --level default --no-secure-delete \
     --keep-original "$work/a"
-  measure "VELT decrypt, BlowFish + MD5, zlib default, one processor (taskset -c 0)" "$f" \
+  rm -f "$work/a"  # decryption never replaces a file
+  measure "VELT decrypt, BlowFish + MD5, zlib default, one processor (taskset -c 0)" "$fast" "$f" \
     taskset -c 0 "$cli" decrypt "${pw[@]}" "$work/a.VELT"
-  measure "VELT encrypt, default settings (original deleted securely)" "$f" "$cli" encrypt "${pw[@]}" \
+  measure "VELT encrypt, default settings (original deleted securely)" zlib "$f" "$cli" encrypt "${pw[@]}" \
     -c 0 -H 0 --compress --level default --secure-delete --delete-original "$work/a"
+  rm -f "$work/a"  # decryption never replaces a file
   "$cli" decrypt "${pw[@]}" "$work/a.VELT"
   rm -f "$work/a" "$work/a.VELT"
   cp "$f" "$work/a"
-  measure "gpg --symmetric BLOWFISH -z 6" "$f" gpg "${gpgopts[@]}" --symmetric --cipher-algo BLOWFISH \
+  # The fastest level: its deflate is ISA-L's where the build has it; zlib level 1's beside it.
+  measure "VELT encrypt, BlowFish + MD5, fastest" "$fast" "$f" "$cli" encrypt "${pw[@]}" -c 0 -H 0 \
+    --compress --level fastest --no-secure-delete --keep-original "$work/a"
+  rm -f "$work/a"  # decryption never replaces a file
+  measure "VELT decrypt, BlowFish + MD5, fastest" "$fast" "$f" "$cli" decrypt "${pw[@]}" "$work/a.VELT"
+  rm -f "$work/a.VELT"
+  if [ -n "$zcli" ]; then
+    cp "$f" "$work/a"
+    measure "VELT encrypt, BlowFish + MD5, fastest, build without ISA-L" zlib "$f" "$zcli" encrypt \
+      "${pw[@]}" -c 0 -H 0 --compress --level fastest --no-secure-delete --keep-original "$work/a"
+    rm -f "$work/a.VELT"
+  fi
+  cp "$f" "$work/a"
+  measure "gpg --symmetric BLOWFISH -z 6" zlib "$f" gpg "${gpgopts[@]}" --symmetric --cipher-algo BLOWFISH \
     --compress-algo zlib -z 6 -o "$work/a.gpg" "$work/a"
-  measure "gpg --decrypt (BLOWFISH, zlib 6)" "$f" gpg "${gpgopts[@]}" -o "$work/a.out" -d "$work/a.gpg"
+  measure "gpg --decrypt (BLOWFISH, zlib 6)" zlib "$f" gpg "${gpgopts[@]}" -o "$work/a.out" -d "$work/a.gpg"
   rm -f "$work/a.gpg" "$work/a.out"
-  measure "VELT encrypt, RIJNDAEL + SHA 256, no compression" "$f" "$cli" encrypt "${pw[@]}" -c 16 -H 6 \
-    --no-compress --no-secure-delete --keep-original "$work/a"
-  measure "VELT decrypt, RIJNDAEL + SHA 256, no compression" "$f" "$cli" decrypt "${pw[@]}" "$work/a.VELT"
+  measure "gpg --symmetric BLOWFISH -z 1" zlib "$f" gpg "${gpgopts[@]}" --symmetric \
+    --cipher-algo BLOWFISH --compress-algo zlib -z 1 -o "$work/a.gpg" "$work/a"
+  rm -f "$work/a.gpg"
+  measure "VELT encrypt, RIJNDAEL + SHA 256, zlib default" zlib "$f" "$cli" encrypt "${pw[@]}" -c 16 -H 6 \
+    --compress --level default --no-secure-delete --keep-original "$work/a"
+  rm -f "$work/a"  # decryption never replaces a file
+  measure "VELT decrypt, RIJNDAEL + SHA 256, zlib default" "$fast" "$f" "$cli" decrypt "${pw[@]}" \
+    "$work/a.VELT"
+  if [ -n "$zcli" ]; then
+    "$cli" encrypt "${pw[@]}" -c 16 -H 6 --compress --level default --no-secure-delete --keep-original \
+      "$work/a"
+    rm -f "$work/a"  # decryption never replaces a file
+    measure "VELT decrypt, RIJNDAEL + SHA 256, zlib default, build without ISA-L" zlib "$f" "$zcli" \
+      decrypt "${pw[@]}" "$work/a.VELT"
+  fi
   rm -f "$work/a.VELT"
   cp "$f" "$work/a"
-  measure "gpg --symmetric AES256, no compression" "$f" gpg "${gpgopts[@]}" --symmetric --cipher-algo AES256 \
+  measure "gpg --symmetric AES256 -z 6" zlib "$f" gpg "${gpgopts[@]}" --symmetric --cipher-algo AES256 \
+    --compress-algo zlib -z 6 -o "$work/a.gpg" "$work/a"
+  measure "gpg --decrypt (AES256, zlib 6)" zlib "$f" gpg "${gpgopts[@]}" -o "$work/a.out" -d "$work/a.gpg"
+  rm -f "$work/a.gpg" "$work/a.out"
+  measure "VELT encrypt, RIJNDAEL + SHA 256, no compression" - "$f" "$cli" encrypt "${pw[@]}" -c 16 -H 6 \
+    --no-compress --no-secure-delete --keep-original "$work/a"
+  rm -f "$work/a"  # decryption never replaces a file
+  measure "VELT decrypt, RIJNDAEL + SHA 256, no compression" - "$f" "$cli" decrypt "${pw[@]}" "$work/a.VELT"
+  rm -f "$work/a.VELT"
+  cp "$f" "$work/a"
+  measure "gpg --symmetric AES256, no compression" - "$f" gpg "${gpgopts[@]}" --symmetric --cipher-algo AES256 \
     --compress-algo none -o "$work/a.gpg" "$work/a"
-  measure "gpg --decrypt (AES256, no compression)" "$f" gpg "${gpgopts[@]}" -o "$work/a.out" -d "$work/a.gpg"
-  measure "openssl enc -aes-256-cbc -nopad" "$f" openssl enc -aes-256-cbc -nopad -K "$key" -iv "$iv" \
+  measure "gpg --decrypt (AES256, no compression)" - "$f" gpg "${gpgopts[@]}" -o "$work/a.out" -d "$work/a.gpg"
+  measure "openssl enc -aes-256-cbc -nopad" - "$f" openssl enc -aes-256-cbc -nopad -K "$key" -iv "$iv" \
     -in "$work/a" -out "$work/a.enc"
-  measure "openssl enc -d -aes-256-cbc -nopad" "$f" openssl enc -d -aes-256-cbc -nopad -K "$key" -iv "$iv" \
+  measure "openssl enc -d -aes-256-cbc -nopad" - "$f" openssl enc -d -aes-256-cbc -nopad -K "$key" -iv "$iv" \
     -in "$work/a.enc" -out "$work/a.dec"
-  measure "cp (a plain copy)" "$f" cp "$work/a" "$work/a.copy"
+  measure "cp (a plain copy)" - "$f" cp "$work/a" "$work/a.copy"
   rm -f "$work"/a*
 done
+
+# The goals, as time ratios (VELT's seconds over gpg's: lower is better) and sizes. On a shared
+# machine one run is at the mercy of the others' load: each time here is the best of three.
+# best SETUP COMMAND...: the fewest wall-clock seconds of three runs, SETUP (shell) before each.
+best() {
+  local setup=$1 b=1e9 i
+  shift
+  for i in 1 2 3; do
+    eval "$setup"
+    sync
+    /usr/bin/time -f %e -o "$work/t" "$@" >/dev/null 2>&1 || { echo failed; return 0; }
+    b=$(python3 -c "print(min($(tail -1 "$work/t"), $b))")
+  done
+  echo "$b"
+}
+echo
+echo "| goal (best of three runs each) | measured | aim |"
+echo "|---|---:|---:|"
+for kind in text random; do
+  f=$work/$kind
+  cp "$f" "$work/a"
+  "$cli" encrypt "${pw[@]}" -c 16 -H 6 --compress --level default --no-secure-delete --keep-original \
+    "$work/a" 2>/dev/null
+  mv "$work/a.VELT" "$work/keep.VELT"
+  vdec=$(best 'cp "$work/keep.VELT" "$work/a.VELT"; rm -f "$work/a"' "$cli" decrypt "${pw[@]}" "$work/a.VELT")
+  cp "$f" "$work/a"
+  gpg "${gpgopts[@]}" --symmetric --cipher-algo AES256 --compress-algo zlib -z 6 -o "$work/a.gpg" "$work/a"
+  gdec=$(best : gpg "${gpgopts[@]}" -o "$work/a.out" -d "$work/a.gpg")
+  venc=$(best 'rm -f "$work/a.VELT"' "$cli" encrypt "${pw[@]}" -c 0 -H 0 --compress --level fastest \
+    --no-secure-delete --keep-original "$work/a")
+  size=$(($(stat -c %s "$work/a.VELT") - 36))
+  genc=$(best : gpg "${gpgopts[@]}" --symmetric --cipher-algo BLOWFISH --compress-algo zlib -z 1 \
+    -o "$work/a.gpg" "$work/a")
+  zsize=$(python3 -c "import sys, zlib; print(len(zlib.compress(open(sys.argv[1], 'rb').read(), 1)))" "$f")
+  rm -f "$work"/a* "$work/keep.VELT"
+  python3 - "$kind" "$vdec" "$gdec" "$venc" "$genc" "$size" "$zsize" "$fast" <<'PY'
+import sys
+kind, dec, gdec, enc, genc, size, zsize, fast = sys.argv[1:]
+r = lambda a, b: float(a) / max(float(b), 0.001)
+print(f"| {kind}: VELT decrypt RIJNDAEL + SHA 256, zlib default ({fast} inflate, {float(dec):.2f} s) / "
+      f"gpg --decrypt AES256 -z 6 ({float(gdec):.2f} s) | {r(dec, gdec):.2f}x | at most 0.25x |")
+print(f"| {kind}: VELT encrypt BlowFish + MD5, fastest ({fast} deflate, {float(enc):.2f} s) / "
+      f"gpg --symmetric BLOWFISH -z 1 ({float(genc):.2f} s) | {r(enc, genc):.2f}x | at most 0.4x |")
+print(f"| {kind}: the fastest level's payload / zlib level 1 ({int(size)} / {int(zsize)} bytes) "
+      f"| {r(size, zsize):.4f} | at most 1 |")
+PY
+done
+echo
+echo "Load average after the run: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 [ "$files" -gt 0 ] || exit 0
 # The small-file tree: FILES files of 4 KiB in folders of 100.

@@ -113,7 +113,9 @@ int RunFileCommand(const FileOptions& o, CliEnvironment& env, bool encrypting) {
   engine::SetCompressionThreads(std::max(1u, cores / std::max(1u, parallelFiles)));
   std::unique_ptr<ProgressDisplay> display;
   if (env.errIsTerminal && !o.quiet)
-    display = std::make_unique<ProgressDisplay>(env.err, g.files.size(), total, jobs);
+    display = std::make_unique<ProgressDisplay>(
+        env.err, g.files.size(), total, jobs,
+        encrypting ? EncryptionStages(settings) : DecryptionStages());
   std::mutex printing;
   auto say = [&](const std::string& text) {
     const std::string line = "velt-cli: " + TerminalText(text);

@@ -6,12 +6,14 @@
 
 namespace velt::cli {
 
-ProgressDisplay::ProgressDisplay(std::ostream& out, size_t files, uint64_t bytes, size_t slots)
+ProgressDisplay::ProgressDisplay(std::ostream& out, size_t files, uint64_t bytes, size_t slots,
+                                 int stagesPerFile)
     : out_(out),
       files_(files),
       bytes_(bytes),
       slots_(slots),
       start_(std::chrono::steady_clock::now()) {
+  for (Slot& s : slots_) s.stages = StageProgress(stagesPerFile);
   drawer_ = std::thread([this] {
     std::unique_lock<std::mutex> lock(mutex_);
     while (!stopping_) {
@@ -42,18 +44,19 @@ void ProgressDisplay::Stop() {
 
 engine::ProgressSink& ProgressDisplay::Begin(size_t slot, const std::string& name, uint64_t size) {
   Slot& s = slots_[slot];
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    s.name = TerminalText(name);
-  }
-  s.percent = 0;
+  s.stages.Start();
+  s.permille = 0;
+  std::lock_guard<std::mutex> lock(mutex_);
+  s.name = TerminalText(name);
   s.size = size;
   s.busy = true;
   return s;
 }
 
 void ProgressDisplay::End(size_t slot) {
+  // One step under the lock, so that no line counts the file twice or not at all.
   Slot& s = slots_[slot];
+  std::lock_guard<std::mutex> lock(mutex_);
   s.busy = false;
   doneBytes_ += s.size;
   ++doneFiles_;
@@ -61,25 +64,28 @@ void ProgressDisplay::End(size_t slot) {
 
 std::string ProgressDisplay::Line() {
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-  double done = double(doneBytes_.load());
+  double done = 0;
+  size_t doneFiles = 0;
   std::string current;
   int currentPercent = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
+    done = double(doneBytes_);
+    doneFiles = doneFiles_;
     for (auto& s : slots_) {
       if (!s.busy) continue;
-      done += double(s.size) * s.percent / 100.0;
+      const int permille = s.permille;
+      done += double(s.size) * permille / 1000.0;
       if (current.empty()) {
         current = s.name;
-        currentPercent = s.percent;
+        currentPercent = permille / 10;
       }
     }
   }
   double total = bytes_ ? 100.0 * done / double(bytes_) : 0;
   double rate = seconds > 0 ? done / 1e6 / seconds : 0;
   char buf[160];
-  std::snprintf(buf, sizeof buf, "[%zu/%zu] %3.0f%%  %.1f MB/s", doneFiles_.load(), files_, total,
-                rate);
+  std::snprintf(buf, sizeof buf, "[%zu/%zu] %3.0f%%  %.1f MB/s", doneFiles, files_, total, rate);
   std::string line = buf;
   if (rate > 0 && bytes_ > done) {
     long left = long((double(bytes_) - done) / 1e6 / rate + 0.5);

@@ -13,6 +13,9 @@
 #include <thread>
 #include <vector>
 
+#ifdef VELT_HAVE_ISAL
+#include "engine/isal_deflate.h"
+#endif
 #include "platform/processors.h"
 
 namespace velt::engine {
@@ -43,6 +46,14 @@ void WriteHeader(crypto::TSink& dest, int zlibLevel) {
 }
 
 void CompressBlock(Block& b, int zlibLevel) {
+  size_t n = b.input.size() - b.dictionary;
+  b.adler = adler32(1, b.input.data() + b.dictionary, uInt(n));
+#ifdef VELT_HAVE_ISAL
+  if (zlibLevel == ZlibLevel(CompressionLevel::Fastest)) {
+    b.output = IsalDeflateBlock(b.input.data(), b.dictionary, b.input.size(), b.last);
+    return;
+  }
+#endif
   z_stream zs{};
   if (deflateInit2(&zs, zlibLevel, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
     throw EZCompressionError(ZlibMessage(Z_MEM_ERROR));
@@ -51,7 +62,6 @@ void CompressBlock(Block& b, int zlibLevel) {
     ~End() { deflateEnd(z); }
   } end{&zs};
   if (b.dictionary) deflateSetDictionary(&zs, b.input.data(), uInt(b.dictionary));
-  size_t n = b.input.size() - b.dictionary;
   b.output.resize(deflateBound(&zs, uLong(n)) + 16);
   zs.next_in = b.input.data() + b.dictionary;
   zs.avail_in = uInt(n);
@@ -61,10 +71,17 @@ void CompressBlock(Block& b, int zlibLevel) {
   if (r < 0 || zs.avail_in != 0 || (b.last && r != Z_STREAM_END))
     throw EZCompressionError(ZlibMessage(r < 0 ? r : Z_BUF_ERROR));
   b.output.resize(b.output.size() - zs.avail_out);
-  b.adler = adler32(1, b.input.data() + b.dictionary, uInt(n));
 }
 
 }  // namespace
+
+bool FastestLevelIsParallelOnly() {
+#ifdef VELT_HAVE_ISAL
+  return true;
+#else
+  return false;
+#endif
+}
 
 void SetCompressionThreads(unsigned threads) {
   compressionThreads = threads;

@@ -12,7 +12,8 @@ namespace velt::engine {
 
 void Tzip::Compress(crypto::TSource& source, uint64_t sourceSize, crypto::TStream& dest,
                     CompressionLevel level, const Progress& progress) {
-  if (unsigned threads = CompressionThreads(); threads > 1) {
+  const unsigned threads = CompressionThreads();
+  if (threads > 1 || (level == CompressionLevel::Fastest && FastestLevelIsParallelOnly())) {
     ParallelDeflateOptions o;
     o.threads = threads;
     // Reports keep the serial stream's rhythm: one each time another 64 KiB of output is out.

@@ -1,5 +1,7 @@
 #include "engine/zstream.h"
 
+#include "engine/inflater.h"
+
 namespace velt::engine {
 
 int ZlibLevel(CompressionLevel level) {
@@ -89,74 +91,73 @@ void TZCompressionStream::Finish() {
   WriteOut(buffer_.size() - zs_.avail_out);
 }
 
-TZDecompressionStream::TZDecompressionStream(crypto::TStream& source) : TCustomZStream(source) {
-  int r = inflateInit(&zs_);
-  if (r < 0) throw EZDecompressionError(ZlibMessage(r));
-}
+TZDecompressionStream::TZDecompressionStream(crypto::TStream& source)
+    : TCustomZStream(source), inflater_(MakeInflater()), start_(underlyingPos_) {}
 
-TZDecompressionStream::~TZDecompressionStream() {
-  inflateEnd(&zs_);
+TZDecompressionStream::~TZDecompressionStream() = default;
+
+uint64_t TZDecompressionStream::BytesIn() const {
+  return inflater_->StreamBytesIn();
 }
 
 size_t TZDecompressionStream::Read(void* data, size_t n) {
-  zs_.next_out = static_cast<Bytef*>(data);
-  zs_.avail_out = uInt(n);
-  while (zs_.avail_out > 0 && !ended_) {
+  InflateBuffers b;
+  b.nextOut = static_cast<uint8_t*>(data);
+  b.availOut = n;
+  while (b.availOut > 0 && !ended_) {
     bool sourceEnded = false;
-    if (zs_.avail_in == 0) {
+    if (availIn_ == 0) {
       underlying_.Seek(underlyingPos_);
       size_t got = underlying_.Read(buffer_.data(), buffer_.size());
       underlyingPos_ = underlying_.Position();
       if (got == 0) {
-        // The source ended before the zlib stream did; zlib may still hold output it decoded
-        // from input already taken (the rest of a long match), which it gives without input.
+        // The source ended before the zlib stream did; the back end may still hold output it
+        // decoded from input already taken (the rest of a long match), which it gives without
+        // input.
         sourceEnded = true;
       } else {
-        zs_.next_in = buffer_.data();
-        zs_.avail_in = uInt(got);
+        nextIn_ = buffer_.data();
+        availIn_ = got;
         if (OnProgress) OnProgress(*this);
       }
     }
-    const uInt room = zs_.avail_out;
-    int r = inflate(&zs_, Z_NO_FLUSH);
-    if (r == Z_NEED_DICT) r = Z_DATA_ERROR;
-    if (r < 0 && r != Z_BUF_ERROR) throw EZDecompressionError(ZlibMessage(r));
-    if (sourceEnded && zs_.avail_out == room) break;
-    if (r == Z_STREAM_END) {
+    const size_t room = b.availOut;
+    b.nextIn = nextIn_;
+    b.availIn = availIn_;
+    const bool end = inflater_->Inflate(b);
+    nextIn_ = b.nextIn;
+    availIn_ = b.availIn;
+    if (sourceEnded && b.availOut == room) break;
+    if (end) {
       ended_ = true;
       // Whatever follows the zlib stream is not ours to consume.
-      underlyingPos_ -= zs_.avail_in;
+      underlyingPos_ = start_ + inflater_->StreamBytesIn();
       underlying_.Seek(underlyingPos_);
-      zs_.avail_in = 0;
+      availIn_ = 0;
     }
   }
-  return n - zs_.avail_out;
+  return n - b.availOut;
 }
 
-TZInflatingWriter::TZInflatingWriter(crypto::TSink& next) : next_(next), out_(kOutBuffer) {
-  int r = inflateInit(&zs_);
-  if (r < 0) throw EZDecompressionError(ZlibMessage(r));
-}
+TZInflatingWriter::TZInflatingWriter(crypto::TSink& next)
+    : next_(next), inflater_(MakeInflater()), out_(kOutBuffer) {}
 
-TZInflatingWriter::~TZInflatingWriter() {
-  inflateEnd(&zs_);
-}
+TZInflatingWriter::~TZInflatingWriter() = default;
 
 void TZInflatingWriter::Write(const void* data, size_t n) {
-  zs_.next_in = static_cast<Bytef*>(const_cast<void*>(data));
-  zs_.avail_in = uInt(n);
-  // A full output buffer may leave zlib holding more output for the input it has taken (the
-  // rest of a long match): go on until it has room to spare, not just until the input is used.
+  InflateBuffers b;
+  b.nextIn = static_cast<const uint8_t*>(data);
+  b.availIn = n;
+  // A full output buffer may leave the back end holding more output for the input it has
+  // taken (the rest of a long match): go on until it has room to spare, not just until the
+  // input is used.
   bool full = false;
-  while ((zs_.avail_in > 0 || full) && !ended_) {
-    zs_.next_out = out_.data();
-    zs_.avail_out = uInt(out_.size());
-    int r = inflate(&zs_, Z_NO_FLUSH);
-    if (r == Z_NEED_DICT) r = Z_DATA_ERROR;
-    if (r < 0 && r != Z_BUF_ERROR) throw EZDecompressionError(ZlibMessage(r));
-    next_.Write(out_.data(), out_.size() - zs_.avail_out);
-    if (r == Z_STREAM_END) ended_ = true;
-    full = zs_.avail_out == 0;
+  while ((b.availIn > 0 || full) && !ended_) {
+    b.nextOut = out_.data();
+    b.availOut = out_.size();
+    ended_ = inflater_->Inflate(b);
+    next_.Write(out_.data(), out_.size() - b.availOut);
+    full = b.availOut == 0;
   }
 }
 

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -26,8 +27,10 @@ int ZlibLevel(CompressionLevel level);
 // The text for a zlib result code below zero ("data error" and so on).
 const char* ZlibMessage(int code);
 
-// What the compressor and the decompressor share: zlib's state, a buffer and the underlying
-// stream, which each positions itself, so that others may move it in between.
+class TInflater;
+
+// What the compressor and the decompressor share: a buffer and the underlying stream, which
+// each positions itself, so that others may move it in between.
 class TCustomZStream {
  public:
   static constexpr size_t kBufferSize = 65536;
@@ -35,14 +38,13 @@ class TCustomZStream {
   // Called after each buffer the stream moves through its underlying stream.
   std::function<void(TCustomZStream& sender)> OnProgress;
 
-  // zlib input consumed so far: uncompressed bytes when compressing, compressed when not.
-  uint64_t BytesIn() const { return zs_.total_in; }
+  // Input consumed so far: uncompressed bytes when compressing, compressed when not.
+  virtual uint64_t BytesIn() const = 0;
 
  protected:
   explicit TCustomZStream(crypto::TStream& underlying);
   crypto::TStream& underlying_;
   uint64_t underlyingPos_;  // where this object last left the underlying stream
-  z_stream zs_{};
   std::vector<uint8_t> buffer_;
 };
 
@@ -54,9 +56,11 @@ class TZCompressionStream final : public TCustomZStream, public crypto::TSink {
   void Write(const void* data, size_t n) override;
   // Ends the zlib stream and writes out the rest; call once, after the last Write.
   void Finish();
+  uint64_t BytesIn() const override { return zs_.total_in; }
 
  private:
   void WriteOut(size_t n);
+  z_stream zs_{};
   bool finished_ = false;
 };
 
@@ -68,14 +72,19 @@ class TZDecompressionStream final : public TCustomZStream, public crypto::TSourc
   size_t Read(void* data, size_t n) override;
   // True once the zlib stream's end (with its checksum verified) has been reached.
   bool Ended() const { return ended_; }
+  uint64_t BytesIn() const override;
 
  private:
+  std::unique_ptr<TInflater> inflater_;
+  const uint8_t* nextIn_ = nullptr;
+  size_t availIn_ = 0;
+  uint64_t start_;  // where the zlib stream begins in the underlying stream
   bool ended_ = false;
 };
 
 // The other way round for a push pipeline: compressed data written in, plain data written on
-// to `next` as zlib produces it. A damaged stream raises EZDecompressionError at once; data
-// after the end of the zlib stream is ignored.
+// to `next` as the inflate back end produces it. A damaged stream raises EZDecompressionError at
+// once; data after the end of the zlib stream is ignored.
 class TZInflatingWriter final : public crypto::TSink {
  public:
   explicit TZInflatingWriter(crypto::TSink& next);
@@ -86,7 +95,7 @@ class TZInflatingWriter final : public crypto::TSink {
 
  private:
   crypto::TSink& next_;
-  z_stream zs_{};
+  std::unique_ptr<TInflater> inflater_;
   std::vector<uint8_t> out_;
   bool ended_ = false;
 };

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <map>
@@ -13,6 +15,7 @@
 #include "batch/password_strength.h"
 #include "cli/cli_app.h"
 #include "cli/engine_names.h"
+#include "cli/progress_display.h"
 #include "cli/terminal_text.h"
 #include "engine/engine.h"
 #include "engine/meta_info.h"
@@ -499,6 +502,84 @@ TEST_F(Cli, ParallelJobsGiveTheSameFilesAsOneAtATime) {
   for (const auto& n : one.Names()) EXPECT_EQ(ReadFile(one / n), ReadFile(many / n)) << n;
   EXPECT_EQ(run({"decrypt", "-r", "-j", "6", "--password-env", "PW", many.path()}), 0);
   EXPECT_EQ(many.Names().size(), 24u);
+}
+
+// The total on the progress line follows the engine's real stage reports for one file of two:
+// it only grows from the first stage to the last, reaches the file's share only when the last
+// stage is done (the planned stages are the ones that come), and the whole at the end.
+TEST_F(Cli, TheTotalPercentageOnlyGrowsThroughEveryStage) {
+  // Hands each report on to the display's sink and reads the total off the line after it.
+  struct Sampling final : engine::ProgressSink {
+    engine::ProgressSink* inner = nullptr;
+    ProgressDisplay* display = nullptr;
+    std::vector<std::pair<std::string, int>> totals;  // the stage, the total
+    std::string status;
+    void Sample() {
+      int total = -1;
+      std::sscanf(display->Line().c_str(), "[%*u/%*u] %d%%", &total);
+      totals.emplace_back(status, total);
+    }
+    void ShowStatus(const std::string& text) override {
+      inner->ShowStatus(status = text);
+      Sample();
+    }
+    void ShowFileName(const std::string& name) override { inner->ShowFileName(name); }
+    void ShowPercent(int n) override {
+      inner->ShowPercent(n);
+      Sample();
+    }
+    void ShowBar(int n) override {
+      inner->ShowBar(n);
+      Sample();
+    }
+  };
+  struct Case {
+    const char* what;
+    bool encrypt, compress, secure, deleteOriginal;
+    const char* lastStage;
+  };
+  const std::string p = dir / "big";
+  for (const Case& c : std::vector<Case>{{"compressed, deleted securely", true, true, true, true,
+                                          "Deleting Temporary File (Securely)"},
+                                         {"working copy overwritten, original kept", true, false,
+                                          true, false, "Deleting Temporary File (Securely)"},
+                                         {"plain copy", true, false, false, true, "Encrypting"},
+                                         {"decryption", false, true, false, true, "Decrypting"}}) {
+    SCOPED_TRACE(c.what);
+    engine::EngineSettings s;
+    s.compress = c.compress;
+    s.secureDelete = c.secure;
+    s.deleteOriginal = c.deleteOriginal;
+    const uint64_t size = 1 << 20;
+    WriteFile(p, rng.Bytes(size));
+    engine::NullProgressSink quiet;
+    if (!c.encrypt) engine::EncryptOneFile(p, "pw", s, quiet);
+    ProgressDisplay display(err, 2, 2 * size, 1,
+                            c.encrypt ? EncryptionStages(s) : DecryptionStages());
+    Sampling sampling;
+    sampling.display = &display;
+    sampling.inner = &display.Begin(0, "big", size);
+    if (c.encrypt) {
+      engine::EncryptOneFile(p, "pw", s, sampling);
+    } else {
+      engine::DecryptOneFile(p + ".VELT", "pw", true, s, {}, sampling);
+    }
+    ASSERT_FALSE(sampling.totals.empty());
+    std::vector<int> values;
+    for (auto& [stage, total] : sampling.totals) values.push_back(total);
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end()));
+    EXPECT_EQ(values.back(), 50);  // one file of two, all its stages done
+    for (auto& [stage, total] : sampling.totals) {
+      if (stage == c.lastStage) break;
+      EXPECT_LT(total, 50) << stage << ": the file's share came before its last stage";
+    }
+    display.End(0);
+    int total = -1;
+    std::sscanf(display.Line().c_str(), "[%*u/%*u] %d%%", &total);
+    EXPECT_EQ(total, 50);
+    std::remove(p.c_str());
+    std::remove((p + ".VELT").c_str());
+  }
 }
 
 TEST_F(Cli, InfoReportsRecordsDamageAndStaleTemporaryFiles) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/inflater.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/temp_dir.h"
@@ -18,6 +19,18 @@ inline engine::EngineSettings QuickSettings() {
   engine::EngineSettings s;
   s.secureDelete = false;  // the overwrite is tested on its own; it only slows the others
   return s;
+}
+
+// Runs `body` once with each inflate back end of the build chosen, then restores the default.
+template <class Body>
+void ForEachInflateBackend(Body body) {
+  const engine::InflateBackend saved = engine::CurrentInflateBackend();
+  for (engine::InflateBackend backend : engine::AvailableInflateBackends()) {
+    SCOPED_TRACE(engine::InflateBackendName(backend));
+    engine::SetInflateBackend(backend);
+    body();
+  }
+  engine::SetInflateBackend(saved);
 }
 
 class EngineTest : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "crypto/hex.h"
+#include "tests/engine/engine_fixture.h"
 #include "tests/support/memory_stream.h"
 #include "tests/support/random_bytes.h"
 #include "tests/support/temp_dir.h"
@@ -107,27 +108,70 @@ TEST(Tzip, DataAfterTheStreamIsIgnoredAndDamageIsAnError) {
 
   auto trailing = z;
   trailing.insert(trailing.end(), 500, 0xAB);
-  WriteFile(dir / "trailing", trailing);
-  EXPECT_TRUE(Tzip::Decompress(dir / "trailing", dir / "back"));
-  EXPECT_EQ(ReadFile(dir / "back"), data);
-
   auto damaged = z;
   damaged[z.size() / 2] ^= 0xFF;
   damaged[z.size() / 2 + 1] ^= 0x55;
-  WriteFile(dir / "damaged", damaged);
-  EXPECT_THROW(Tzip::Decompress(dir / "damaged", dir / "back"), EZDecompressionError);
+  auto badChecksum = z;
+  badChecksum.back() ^= 0x01;
+  // A header that is valid but for its preset-dictionary flag, one with a bad check, one
+  // declaring a window beyond 32 KiB and one of another method.
+  auto dictionary = z;
+  dictionary[1] = 0xBB;
+  auto badCheck = z;
+  badCheck[1] ^= 0x01;
+  auto bigWindow = z;
+  bigWindow[0] = 0x88;
+  bigWindow[1] = 0x1C;
+  auto otherMethod = z;
+  otherMethod[0] = 0x79;
+  otherMethod[1] = 0x9A;
+  const std::vector<uint8_t> garbage(1000, 0x11);
 
-  // A truncated stream stops without an error; the caller learns it did not end.
-  WriteFile(dir / "truncated", std::vector<uint8_t>(z.begin(), z.begin() + long(z.size() / 2)));
-  EXPECT_FALSE(Tzip::Decompress(dir / "truncated", dir / "back"));
+  test::ForEachInflateBackend([&] {
+    WriteFile(dir / "trailing", trailing);
+    EXPECT_TRUE(Tzip::Decompress(dir / "trailing", dir / "back"));
+    EXPECT_EQ(ReadFile(dir / "back"), data);
 
-  WriteFile(dir / "garbage", std::vector<uint8_t>(1000, 0x11));
-  try {
-    Tzip::Decompress(dir / "garbage", dir / "back");
-    ADD_FAILURE() << "garbage decompressed";
-  } catch (const EZDecompressionError& e) {
-    EXPECT_STREQ(e.what(), "data error");
-  }
+    // Every kind of damage is zlib's "data error", whichever back end found it.
+    using Case = std::pair<const char*, const std::vector<uint8_t>*>;
+    for (const auto& [name, bad] :
+         {Case{"damaged", &damaged}, Case{"checksum", &badChecksum},
+          Case{"dictionary", &dictionary}, Case{"check", &badCheck}, Case{"window", &bigWindow},
+          Case{"method", &otherMethod}, Case{"garbage", &garbage}}) {
+      WriteFile(dir / "bad", *bad);
+      try {
+        Tzip::Decompress(dir / "bad", dir / "back");
+        ADD_FAILURE() << name << " decompressed";
+      } catch (const EZDecompressionError& e) {
+        EXPECT_STREQ(e.what(), "data error");
+      }
+    }
+
+    // A truncated stream stops without an error; the caller learns it did not end.
+    WriteFile(dir / "truncated", std::vector<uint8_t>(z.begin(), z.begin() + long(z.size() / 2)));
+    EXPECT_FALSE(Tzip::Decompress(dir / "truncated", dir / "back"));
+  });
+}
+
+// The pull stream leaves what follows the zlib stream where it was, for whoever reads next,
+// although the back end may have taken more input than the stream's length.
+TEST(Tzip, ThePullStreamStopsExactlyAtTheEndOfTheZlibStream) {
+  auto data = textLike(70000);
+  std::vector<uint8_t> z(compressBound(uLong(data.size())));
+  uLongf n = uLongf(z.size());
+  ASSERT_EQ(compress2(z.data(), &n, data.data(), uLong(data.size()), 6), Z_OK);
+  z.resize(n);
+  const std::string after = "after the stream";
+  z.insert(z.end(), after.begin(), after.end());
+  test::ForEachInflateBackend([&] {
+    for (size_t limit : {size_t(1), size_t(7), size_t(4096), size_t(1) << 20}) {
+      test::TMemoryStream in(z), out;
+      in.SetReadLimit(limit);
+      EXPECT_TRUE(Tzip::Decompress(in, z.size(), out)) << limit;
+      EXPECT_EQ(out.Bytes(), data) << limit;
+      EXPECT_EQ(in.Position(), n) << limit;
+    }
+  });
 }
 
 TEST(ZStreams, WrongDirectionOperationsAreRefused) {
