@@ -324,7 +324,8 @@ bool BatchCommands::CollectForDecryption(const std::vector<std::string>& items) 
 void BatchCommands::CommandLineEncrypt(const std::vector<std::string>& items) {
   Tshellenc& dialog = *windows_.shellenc;
   dialog.SetSettings(windows_.veltoptions->Settings());
-  dialog.Execute();
+  // Leaving the dialog without OK is a Cancel: the command ends, nothing is taken over.
+  if (!dialog.Execute()) return;
   NewList();
   OpenSearch(true);
   job_.JobKind = ListJobKind::Encrypt;
@@ -341,7 +342,7 @@ void BatchCommands::CommandLineEncrypt(const std::vector<std::string>& items) {
 void BatchCommands::CommandLineDecrypt(const std::vector<std::string>& items) {
   Tshelldec& dialog = *windows_.shelldec;
   const engine::EngineSettings settings = windows_.veltoptions->Settings();
-  dialog.Execute(settings.cipherIndex, settings.hashIndex, settings.extension);
+  if (!dialog.Execute(settings.cipherIndex, settings.hashIndex, settings.extension)) return;
   NewList();
   TForm3& options = *windows_.Form3;
   const Tshelldec::Choices chosen = dialog.Chosen();

@@ -6,14 +6,18 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFocusEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
 
@@ -32,6 +36,17 @@
 namespace velt::ui {
 
 namespace {
+
+// The application's style, with Alt alone moving into the menu bar whatever the style's habit.
+class AltKeyStyle final : public QProxyStyle {
+ public:
+  explicit AltKeyStyle(QObject* owner) { setParent(owner); }
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* answer) const override {
+    if (hint == SH_MenuBar_AltKeyNavigation) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, answer);
+  }
+};
 
 std::string ErrorText(const std::exception_ptr& error) {
   try {
@@ -144,7 +159,8 @@ void TForm1::BuildMenus() {
     return action;
   };
   auto menu = [this](const char* name, const char* title) {
-    QMenu* m = menuBar()->addMenu(L(title));
+    // The title's first letter, with Alt, opens it.
+    QMenu* m = menuBar()->addMenu(QLatin1Char('&') + L(title));
     m->setObjectName(L(name));
     return m;
   };
@@ -167,7 +183,16 @@ void TForm1::BuildMenus() {
   Help1 = menu("Help1", messages::kMenuHelp);
   AboutVelt1 = add(Help1, "AboutVelt1", messages::kMenuAbout, {}, &TForm1::ShowAbout);
   Help1->addSeparator();
-  VELTHelp1 = add(Help1, "VELTHelp1", messages::kMenuHelpFile, {}, &TForm1::ShowHelp);
+  VELTHelp1 =
+      add(Help1, "VELTHelp1", messages::kMenuHelpFile, QKeySequence(Qt::Key_F1), &TForm1::ShowHelp);
+
+  // Alt alone and F10 move the keyboard into the menu bar, as on every desktop.
+  // (The style outlives the bar: it is made after it, and children go in the order made.)
+  menuBar()->setStyle(new AltKeyStyle(this));
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(f10, &QShortcut::activated, this, [this] {
+    if (File1->menuAction()->isEnabled()) menuBar()->setActiveAction(File1->menuAction());
+  });
 }
 
 bool TForm1::Busy() const {
@@ -381,6 +406,30 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == SpeedButton6 && type == QEvent::MouseButtonPress)
     message->setText(L(messages::kHoverExit));
+  const auto tabbed = [event] {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+  };
+  if (type == QEvent::FocusIn && tabbed()) {
+    // The keyboard's hover: the line under the buttons names the one Tab moved to.
+    for (const auto& [button, text] : kHover)
+      if (watched == this->*button) message->setText(L(text));
+    if (watched == SpeedButton6) message->setText(L(messages::kHoverExit));
+  }
+  if (type == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    auto* button = qobject_cast<QToolButton*>(watched);
+    const bool press = key == Qt::Key_Return || key == Qt::Key_Enter ||
+                       (key == Qt::Key_Space && watched == SpeedButton5);
+    if (button && press && button->isEnabled()) {
+      // The options button answers the mouse on release only; the keyboard opens it here.
+      if (button == SpeedButton5)
+        QMetaObject::invokeMethod(this, &TForm1::ShowOptions, Qt::QueuedConnection);
+      else
+        button->click();
+      return true;
+    }
+  }
   if (watched == SpeedButton5 && type == QEvent::MouseButtonRelease && SpeedButton5->isEnabled()) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (SpeedButton5->rect().contains(mouse->position().toPoint()))

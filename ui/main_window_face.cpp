@@ -41,6 +41,9 @@ void TForm1::BuildFace() {
   row->addStretch();
   const char* pictures[] = {"encrypt-file",   "decrypt-file", "encrypt-folder",
                             "decrypt-folder", "options",      "exit"};
+  const char* hovers[] = {messages::kHoverEncryptFile, messages::kHoverDecryptFile,
+                          messages::kHoverEncryptDir,  messages::kHoverDecryptDir,
+                          messages::kHoverOptions,     messages::kHoverExit};
   QToolButton** buttons[] = {&SpeedButton1, &SpeedButton2, &SpeedButton3,
                              &SpeedButton4, &SpeedButton5, &SpeedButton6};
   for (int i = 0; i < 6; ++i) {
@@ -50,7 +53,10 @@ void TForm1::BuildFace() {
     b->setIconSize(QSize(40, 40));
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, pressed with Space or Enter; a click leaves the focus where it was.
+    b->setFocusPolicy(Qt::TabFocus);
+    b->setToolTip(L(hovers[i]));
+    b->setAccessibleName(L(hovers[i]));
     b->setFixedSize(kButton, kButton);
     b->setMouseTracking(true);
     // A move over a button belongs to the button, not to the bare window behind it.

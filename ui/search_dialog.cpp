@@ -18,8 +18,9 @@ Tsearch::Tsearch(JobState& job, platform::WindowThread& window, QWidget* parent)
     : QDialog(parent), job_(job), window_(window) {
   setObjectName(QStringLiteral("search"));
   setWindowTitle(L(messages::kSearching));
-  // No buttons in the frame: Cancel is the way out.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  // The close box means Cancel, as Escape does.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
   setModal(false);
 
   dir = new QLabel(L(messages::kSearchDir), this);
@@ -31,6 +32,7 @@ Tsearch::Tsearch(JobState& job, platform::WindowThread& window, QWidget* parent)
   found->setObjectName(QStringLiteral("found"));
   Button1 = new QPushButton(L(messages::kCancel), this);
   Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setDefault(true);
   connect(Button1, &QPushButton::clicked, this, &Tsearch::CancelPressed);
 
   auto* buttons = new QHBoxLayout;
