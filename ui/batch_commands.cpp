@@ -3,6 +3,7 @@
 #include <QDir>
 #include <filesystem>
 
+#include "batch/messages.h"
 #include "batch/path_list.h"
 #include "engine/meta_info.h"
 #include "engine/temp_file.h"
@@ -206,7 +207,7 @@ bool BatchCommands::FinishSearch() {
   windows_.search->Close();
   if (job_.FileList.empty()) {
     services_.prompts.ShowMessage(platform::MessageKind::Error, messages::kNoFilesFound,
-                                  EndDetails({}, {}, job_.Leftovers));
+                                  EndDetails(ListJobKind::Encrypt, {}, {}, job_.Leftovers));
     return false;
   }
   return true;
@@ -444,12 +445,27 @@ void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread
   }
 
   const std::string seconds = SecondsText(job_.JobElapsedMs).toStdString();
+  const bool encrypting = kind == ListJobKind::Encrypt;
+  const size_t skipped = result.skippedFiles.size();
   std::string text;
   if (job_.StopRequested) {
+    // The totals show the files whose turn has ended, not the one that was running at Stop.
+    f.ShowTotals(batch::TotalPercent(result.handled, count),
+                 batch::RunningTotalText(kind, result.handled, count));
     text = batch::StoppedMessage(kind, seconds, failures.size());
+    const size_t done = result.handled - std::min(result.handled, skipped + failures.size());
+    text += '\n' + std::to_string(done) +
+            (encrypting ? messages::kStoppedEncrypted : messages::kStoppedDecrypted) +
+            std::to_string(count - result.handled) + messages::kNotStarted;
+    if (skipped > 0)
+      text +=
+          "\n(" + std::to_string(skipped) +
+          (encrypting ? batch::messages::kSkippedEncrypted : batch::messages::kSkippedDecrypted);
   } else {
     f.ShowFinalTotals(batch::FinalTotalText(kind, count));
-    text = batch::StatisticsMessage(kind, count, seconds, job_.JobSkipped, failures.size());
+    // Counted are the files done: the skipped ones have their own count after it.
+    text = batch::StatisticsMessage(kind, count - std::min(count, skipped), seconds,
+                                    job_.JobSkipped, failures.size());
   }
   auto line = [&text](size_t count, const char* what) {
     if (count == 0) return;
@@ -459,7 +475,7 @@ void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread
   };
   line(size_t(result.keptEncrypted), messages::kKeptOrig);
   line(leftovers.size(), messages::kLeftOut);
-  const std::string details = EndDetails(failures, result, leftovers);
+  const std::string details = EndDetails(kind, failures, result, leftovers);
   services_.prompts.ShowMessage(
       failures.empty() ? platform::MessageKind::Information : platform::MessageKind::Warning, text,
       details);
@@ -467,11 +483,15 @@ void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread
   if (StartedFromShell()) emit EndProgram();
 }
 
-std::string BatchCommands::EndDetails(const std::vector<batch::FileFailure>& failures,
+std::string BatchCommands::EndDetails(ListJobKind kind,
+                                      const std::vector<batch::FileFailure>& failures,
                                       const batch::ListJobResult& result,
                                       const std::vector<std::string>& leftovers) const {
   std::vector<std::string> lines;
   if (!failures.empty()) lines.push_back(batch::FailureDetails(failures));
+  for (const std::string& path : result.skippedFiles)
+    lines.push_back(path + (kind == ListJobKind::Encrypt ? messages::kSkippedEncryptedDetail
+                                                         : messages::kSkippedDecryptedDetail));
   lines.insert(lines.end(), result.notes.begin(), result.notes.end());
   for (const std::string& path : leftovers) lines.push_back(path + messages::kLeftOutDetail);
   return Lines(lines);

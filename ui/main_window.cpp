@@ -278,8 +278,12 @@ void TForm1::HideListPanel() {
 }
 
 void TForm1::ShowFinalTotals(const std::string& text) {
-  totpb->setValue(100);
-  totpos->setText(QStringLiteral("100%"));
+  ShowTotals(100, text);
+}
+
+void TForm1::ShowTotals(int percent, const std::string& text) {
+  totpb->setValue(percent);
+  totpos->setText(QString::number(percent) + QLatin1Char('%'));
   total->setText(QString::fromStdString(text));
 }
 

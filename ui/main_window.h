@@ -78,6 +78,8 @@ class TForm1 final : public QMainWindow {
   void HideListPanel();
   // The totals row of a list job that ran to its end: full, with `text`.
   void ShowFinalTotals(const std::string& text);
+  // The totals row as given, for a job that ended early.
+  void ShowTotals(int percent, const std::string& text);
   // While a list command is searching or asking, another command would meet its file list:
   // it is refused with a message (true).
   bool RefusedWhileListCommand();

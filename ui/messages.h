@@ -175,6 +175,13 @@ inline constexpr const char* kKeptOrig =
 inline constexpr const char* kLeftOut =
     " temporary Files of an interrupted VELT run left out (see the details)";
 inline constexpr const char* kLeftOutDetail = ": left out, a temporary file of an interrupted run";
+// The end of a list job: what became of each file that was not done, and of a stopped list.
+inline constexpr const char* kSkippedEncryptedDetail = ": skipped, it is already encrypted";
+inline constexpr const char* kSkippedDecryptedDetail =
+    ": skipped, the password does not match its VELT Header (left encrypted)";
+inline constexpr const char* kStoppedEncrypted = " Files encrypted, ";
+inline constexpr const char* kStoppedDecrypted = " Files decrypted, ";
+inline constexpr const char* kNotStarted = " Files not started (left as they were)";
 inline constexpr const char* kBusyRefused =
     "VELT is already working on a list of files. Wait until it has finished, then try again.";
 
