@@ -66,7 +66,12 @@ void ProgressRelay::ShowPercent(int n) {
 }
 
 void ProgressRelay::ShowBar(int n) {
-  Park([&](Pending& p) { p.bar = n; });
+  // The label follows the bar: a stage that restarts or runs the bar down (an overwrite) must
+  // not leave the previous stage's percentage beside it.
+  Park([&](Pending& p) {
+    p.bar = n;
+    p.percent = n;
+  });
 }
 
 void ProgressRelay::ShowTotalPercent(int n) {

@@ -1,7 +1,7 @@
 // The main window's side of ProgressSink. The engine calls it on a worker thread; each value is
 // parked here and one posted call shows the newest values on the window thread. The worker never
 // waits for the window, and values that arrive faster than the window redraws simply replace
-// each other.
+// each other. The percentage label always reads what the bar shows.
 #pragma once
 
 #include <QPointer>
