@@ -200,6 +200,8 @@ bool TForm1::Busy() const {
 }
 
 void TForm1::EnterBusy() {
+  // The hover line spoke of the button last pointed at; while work runs it has nothing to say.
+  message->clear();
   Image1->show();
   Image1->raise();
   for (QToolButton* b :
@@ -216,6 +218,7 @@ void TForm1::EnterIdle() {
        {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6})
     b->setEnabled(true);
   Image1->hide();
+  message->setText(L(messages::kSelectOption));
   menuBar()->setEnabled(true);
   for (QMenu* m : {File1, Encrypt1, Decrypt1, Help1}) {
     m->setEnabled(true);
@@ -383,6 +386,7 @@ void TForm1::StopPressed() {
   job_.StopRequested = true;
   Button1->setEnabled(false);
   Button1->setText(L(messages::kStopping));
+  message->setText(L(messages::kStoppingExplained));
 }
 
 void TForm1::ShowError(const std::string& text) {
@@ -402,7 +406,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       {&TForm1::SpeedButton4, messages::kHoverDecryptDir},
       {&TForm1::SpeedButton5, messages::kHoverOptions},
   };
-  if (type == QEvent::Enter || type == QEvent::MouseMove) {
+  // While work runs the banner covers the buttons and the line tells about the work.
+  if ((type == QEvent::Enter || type == QEvent::MouseMove) && Image1->isHidden()) {
     for (const auto& [button, text] : kHover)
       if (watched == this->*button) message->setText(L(text));
     if (watched == centralWidget() && type == QEvent::MouseMove)
@@ -445,10 +450,20 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (Busy() || job_.CommandActive)
-    event->ignore();
-  else
+  if (!Busy() && !job_.CommandActive) {
     QMainWindow::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  // A command's own dialog is in front and answers for it; an ending session asks nobody.
+  if (!Busy() || job_.Ending) return;
+  if (!renc1.Running() && !rdec1.Running())
+    ShowInformation(messages::kCloseRefusedFile);  // one file cannot be stopped halfway
+  else if (job_.StopRequested)
+    ShowInformation(messages::kCloseRefusedStopping);
+  else if (services_.prompts.Confirm(platform::MessageKind::Warning, messages::kCloseRefusedList) &&
+           Busy() && !job_.StopRequested)
+    StopPressed();
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -42,6 +42,16 @@ inline constexpr const char* kPanelTotal = "Total (14 of 1024 files)";
 inline constexpr const char* kPanelTotalPercent = "100%";
 inline constexpr const char* kStop = "Stop";
 inline constexpr const char* kStopping = "Stopping";
+inline constexpr const char* kStoppingExplained =
+    "Stopping: the job ends when the current file is finished.";
+// Closing the window while work runs.
+inline constexpr const char* kCloseRefusedList =
+    "VELT is working on a list of files and closes only when the job has ended. Stop the job? "
+    "(The file being worked on is finished first; the files after it are left as they are.)";
+inline constexpr const char* kCloseRefusedStopping =
+    "VELT is stopping: the job ends when the current file is finished. Close the window then.";
+inline constexpr const char* kCloseRefusedFile =
+    "VELT is working on a file and closes only when it is finished. Close the window then.";
 
 // Single-file commands.
 inline constexpr const char* kOpenFilter = "All Files|*.*";

@@ -177,12 +177,22 @@ TEST_F(DirectoryJobTest, StopDuringTheLastFileFinishesItAndReportsTheStop) {
   EncryptDirectory(tree, false, "pw");
   gate.Allow(2);
   ExpectTotalsAt(3, "Completed (3 of 4 Files", 75);
+  // The hover line was cleared when the job started (the picker's button was last pointed at).
+  EXPECT_EQ(Control<QLabel>(form(), "message")->text(), "");
   QTest::mouseClick(Control<QPushButton>(form(), "Button1"), Qt::LeftButton);
   EXPECT_TRUE(app->job.StopRequested);
   EXPECT_FALSE(Control<QPushButton>(form(), "Button1")->isEnabled());
   EXPECT_EQ(Control<QPushButton>(form(), "Button1")->text(), "Stopping");
+  EXPECT_EQ(Control<QLabel>(form(), "message")->text(),
+            "Stopping: the job ends when the current file is finished.");
+  // Closing now is refused with the reason.
+  EXPECT_FALSE(form().close());
+  EXPECT_EQ(OnlyMessage(), Info("VELT is stopping: the job ends when the current file is "
+                                "finished. Close the window then."));
+  prompts.ClearRecord();
   gate.Allow(3);
   WaitIdle();
+  EXPECT_EQ(Control<QLabel>(form(), "message")->text(), "Select Option");
   const Shown shown = OnlyMessage();
   EXPECT_EQ(shown.kind, MessageKind::Information);
   EXPECT_TRUE(Timed(shown.text, "Process stopped by user at ",
@@ -197,13 +207,24 @@ TEST_F(DirectoryJobTest, StopDuringTheLastFileFinishesItAndReportsTheStop) {
   EXPECT_EQ(Control<QPushButton>(form(), "Button1")->text(), "Stop");
   EXPECT_FALSE(Control<QFrame>(form(), "enc")->isVisible());
 
-  // Stop during the second of four decryptions: the last two stay encrypted.
+  // Stop during the second of four decryptions, asked for by closing the window: the last two
+  // stay encrypted. Answering No first lets the job go on.
   gate.Reset();
   prompts.ClearRecord();
   DecryptDirectory(tree, false, "pw");
   gate.Allow(0);
   ExpectTotalsAt(1, "Completed 1 of 4 Files", 25);
-  QTest::mouseClick(Control<QPushButton>(form(), "Button1"), Qt::LeftButton);
+  for (bool yes : {false, true}) {
+    prompts.NextAnswer(yes);
+    EXPECT_FALSE(form().close());
+    EXPECT_EQ(app->job.StopRequested, yes);
+  }
+  ASSERT_EQ(prompts.Confirmations().size(), 2u);
+  EXPECT_EQ(prompts.Confirmations()[0].text,
+            "VELT is working on a list of files and closes only when the job has ended. Stop the "
+            "job? (The file being worked on is finished first; the files after it are left as "
+            "they are.)");
+  EXPECT_EQ(Control<QPushButton>(form(), "Button1")->text(), "Stopping");
   gate.Open();
   WaitIdle();
   EXPECT_TRUE(Timed(OnlyMessage().text, "Process stopped by user at ",

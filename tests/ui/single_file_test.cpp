@@ -90,12 +90,15 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   // The start notification has run inside the click; the end one needs the event loop.
   ExpectBusy();
-  EXPECT_FALSE(form().close());  // refused while the work runs
+  EXPECT_FALSE(form().close());  // refused while the work runs, saying why
   EXPECT_TRUE(form().isVisible());
   WaitIdle();
   ExpectIdle();
-  ASSERT_EQ(prompts.Messages().size(), 1u);
-  ExpectTimed(prompts.Messages()[0], "File encrypted in ");
+  ASSERT_EQ(prompts.Messages().size(), 2u);
+  EXPECT_EQ(prompts.Messages()[0].text,
+            "VELT is working on a file and closes only when it is finished. Close the window "
+            "then.");
+  ExpectTimed(prompts.Messages()[1], "File encrypted in ");
   ASSERT_EQ(prompts.Questions().size(), 2u);
   EXPECT_EQ(prompts.Questions()[1].caption, "Encryption password");
   EXPECT_EQ(prompts.Questions()[1].prompt, "Enter password");
