@@ -415,7 +415,11 @@ void BatchCommands::StartJob(ListJobKind kind, const std::string& password,
   job->totals = &f.Progress();
   job->stopRequested = &job_.StopRequested;
   job->cancel = &job_.Cancel;
-  job->beforeFile = BeforeEachFile;
+  job->beforeFile = [&progress = f.Progress(), files = job_.FileList,
+                     hook = BeforeEachFile](size_t i) {
+    progress.ShowPath(files[i]);
+    if (hook) hook(i);
+  };
   running_->job = std::move(job);
   (kind == ListJobKind::Encrypt ? f.renc1 : f.rdec1).Start();
 }

@@ -27,6 +27,7 @@
 #include "platform/file_system.h"
 #include "ui/about_dialog.h"
 #include "ui/decryption_options_dialog.h"
+#include "ui/elided_label.h"
 #include "ui/messages.h"
 #include "ui/options_dialog.h"
 #include "ui/password_prompt.h"
@@ -227,6 +228,7 @@ void TForm1::EnterIdle() {
 }
 
 void TForm1::SingleFileStart() {
+  progress_->ShowPath(job_.SingleFileName);
   EnterBusy();
   totpb->hide();
   totpos->hide();

@@ -30,6 +30,8 @@ class QToolButton;
 
 namespace velt::ui {
 
+class ElidedLabel;
+
 class TForm1 final : public QMainWindow {
   Q_OBJECT
 
@@ -117,8 +119,8 @@ class TForm1 final : public QMainWindow {
   QLabel* Image1 = nullptr;
   QLabel* message = nullptr;
   QFrame* enc = nullptr;
-  QLabel *singlemessage = nullptr, *filename = nullptr, *pos = nullptr, *total = nullptr,
-         *totpos = nullptr;
+  QLabel *singlemessage = nullptr, *pos = nullptr, *total = nullptr, *totpos = nullptr;
+  ElidedLabel* filename = nullptr;
   QProgressBar *pb = nullptr, *totpb = nullptr;
   QPushButton* Button1 = nullptr;  // Stop
   QMenu *File1 = nullptr, *Encrypt1 = nullptr, *Decrypt1 = nullptr, *Help1 = nullptr;

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ui/elided_label.h"
 #include "ui/main_window.h"
 #include "ui/messages.h"
 #include "ui/widget_makers.h"
@@ -128,7 +129,10 @@ void TForm1::BuildPanel(QWidget* face) {
     return b;
   };
   singlemessage = label("singlemessage", messages::kPanelStatus);
-  filename = label("filename", "");
+  // Long names lose their middle, not the end that tells files apart; the tooltip has the path.
+  filename = new ElidedLabel(enc);
+  filename->setObjectName(QStringLiteral("filename"));
+  filename->setFixedHeight(18);
   pb = bar("pb");
   pos = label("pos", messages::kPanelPercent);
   total = label("total", messages::kPanelTotal);

@@ -36,10 +36,12 @@ class ProgressRelay final : public engine::ProgressSink, public batch::TotalsSin
   // The job totals of the list workers: bar and percentage label, and the totals text.
   void ShowTotalPercent(int n) override;
   void ShowTotalText(const std::string& text) override;
+  // The whole path of the file whose name is shown, for the name's tooltip (any thread).
+  void ShowPath(const std::string& path);
 
  private:
   struct Pending {
-    std::optional<std::string> status, fileName, total;
+    std::optional<std::string> status, fileName, path, total;
     std::optional<int> bar, percent, totalPercent;
   };
   struct Shared {

@@ -97,6 +97,20 @@ TEST_F(ListDialogsTest, TheSearchDialogCountsAndCancels) {
   EXPECT_EQ(app->job.FoundCount, 0);
   s.ShowCount(1);
   EXPECT_EQ(Control<QLabel>(s, "found")->text(), "Found 1 Files");  // no singular
+  // A long folder loses its middle: its root and the part that tells folders apart stay, the
+  // whole is the tooltip, and the dialog keeps its width.
+  const int width = s.width();
+  const std::string deep = tree + std::string(40, 'x') + kSeparator + std::string(60, 'y') +
+                           kSeparator + "the-last-part-0042";
+  s.ShowFolder(deep);
+  const QString shown = Control<QLabel>(s, "dir")->text();
+  EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith("part-0042")) << shown.toStdString();
+  EXPECT_TRUE(shown.startsWith(QString::fromStdString(tree.substr(0, 4)))) << shown.toStdString();
+  EXPECT_EQ(Control<QLabel>(s, "dir")->toolTip().toStdString(), deep);
+  EXPECT_EQ(s.width(), width);
+  s.ShowFolder(tree);
+  EXPECT_EQ(Control<QLabel>(s, "dir")->text().toStdString(), tree);
   QTest::mouseClick(Control<QPushButton>(s, "Button1"), Qt::LeftButton);
   EXPECT_FALSE(s.isVisible());
   EXPECT_TRUE(batch::SearchCancelled);

@@ -310,6 +310,7 @@ TEST_F(SingleFileTest, ProgressReachesThePanelAndCommandsWaitWhileBusy) {
   EXPECT_EQ(Control<QProgressBar>(form(), "pb")->value(), 0);
   EXPECT_EQ(Control<QLabel>(form(), "pos")->text(), "0%");
   EXPECT_EQ(Control<QLabel>(form(), "filename")->text(), "big.bin");
+  EXPECT_EQ(Control<QLabel>(form(), "filename")->toolTip().toStdString(), path);
   EXPECT_EQ(Control<QLabel>(form(), "singlemessage")->text(), "Encryption Complete");
   ASSERT_EQ(prompts.Messages().size(), 1u);
   ExpectTimed(prompts.Messages()[0], "File encrypted in ");
