@@ -31,6 +31,9 @@ struct BatchCommands::Running {
 
 namespace {
 
+// Files without meta information named in the details of "0 Files found"; the rest are counted.
+constexpr size_t kNamedWithoutMeta = 20;
+
 // A list command owns FileList from its first question until its job has started.
 class CommandScope {
  public:
@@ -157,6 +160,7 @@ void BatchCommands::Input() {
 void BatchCommands::NewList() {
   job_.FileList.clear();
   job_.Leftovers.clear();
+  job_.WithoutMeta.clear();
 }
 
 bool BatchCommands::LeftOut(const std::string& path) {
@@ -181,7 +185,12 @@ void BatchCommands::DirectoryEntered(const std::string& path) {
 }
 
 void BatchCommands::TakeForDecryption(const std::string& path, bool onlyWithMeta) {
-  if (!LeftOut(path) && (!onlyWithMeta || engine::HasMetaInfo(path))) AddFound(path);
+  if (!LeftOut(path)) {
+    if (!onlyWithMeta || engine::HasMetaInfo(path))
+      AddFound(path);
+    else
+      job_.WithoutMeta.push_back(path);
+  }
   Input();
 }
 
@@ -206,8 +215,18 @@ bool BatchCommands::FinishSearch() {
   if (batch::SearchCancelled) return false;
   windows_.search->Close();
   if (job_.FileList.empty()) {
+    // Why nothing was found: files without meta information first, with the way to take them.
+    std::vector<std::string> lines;
+    const size_t shown = std::min(job_.WithoutMeta.size(), kNamedWithoutMeta);
+    for (size_t i = 0; i < shown; ++i)
+      lines.push_back(job_.WithoutMeta[i] + messages::kWithoutMetaDetail);
+    if (job_.WithoutMeta.size() > shown)
+      lines.push_back(messages::kAndMore + std::to_string(job_.WithoutMeta.size() - shown));
+    if (!job_.WithoutMeta.empty()) lines.push_back(messages::kWithoutMetaHow);
+    const std::string leftovers = EndDetails(ListJobKind::Encrypt, {}, {}, job_.Leftovers);
+    if (!leftovers.empty()) lines.push_back(leftovers);
     services_.prompts.ShowMessage(platform::MessageKind::Error, messages::kNoFilesFound,
-                                  EndDetails(ListJobKind::Encrypt, {}, {}, job_.Leftovers));
+                                  Lines(lines));
     return false;
   }
   return true;

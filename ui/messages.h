@@ -173,6 +173,14 @@ inline constexpr const char* kSearchDir = "Dir";
 inline constexpr const char* kFound = "Found ";
 inline constexpr const char* kFiles = " Files";
 inline constexpr const char* kNoFilesFound = "0 Files found";
+// Its details when files were left out for want of meta information.
+inline constexpr const char* kWithoutMetaDetail =
+    ": left out, it has no VELT meta information (it is not a VELT file, or was encrypted "
+    "without meta information)";
+inline constexpr const char* kAndMore = "... and more files like these: ";
+inline constexpr const char* kWithoutMetaHow =
+    "To decrypt such files anyway, untick \"Only Decrypt Files if they contain VELT Meta Info\" "
+    "and choose the Decryption Engine and Hashing Engine they were encrypted with.";
 // A job over a whole file system or home folder is asked about once more.
 inline constexpr const char* kWideFound = " Files were found in ";
 inline constexpr const char* kWideRoot = ", the whole file system. ";
