@@ -25,6 +25,7 @@
 #include "engine/engine.h"
 #include "engine/meta_info.h"
 #include "platform/file_system.h"
+#include "platform/registry.h"
 #include "ui/about_dialog.h"
 #include "ui/decryption_options_dialog.h"
 #include "ui/elided_label.h"
@@ -131,7 +132,11 @@ TForm1::TForm1(const Services& services, Windows& windows, JobState& job)
 
   const std::string path = batch::InstallationFolder();
   if (path.empty()) {
-    ShowError(messages::kNotInstalled);
+    services_.prompts.ShowMessage(
+        platform::MessageKind::Error, messages::kNotInstalled,
+        messages::kPathNotFound +
+            platform::RegistryKeyName(platform::RegistryRoot::LocalMachine, batch::kSettingsKey) +
+            ".");
     return;
   }
   const bool separated = path.back() == '/' || path.back() == '\\';

@@ -11,6 +11,14 @@ inline constexpr const char* kNotInstalled =
     "Velt has not been installed correctly. Please re-install Velt.";
 inline constexpr const char* kHelpFileName = "Velt.chm";
 inline constexpr const char* kHelpNotOpened = "The help file could not be opened: ";
+// After the system's text of a failed read at start: which value, where, and what follows.
+inline constexpr const char* kValueNotRead = "The value \"";
+inline constexpr const char* kValueNotReadIn = "\" could not be read from ";
+inline constexpr const char* kValueNotReadAfter =
+    ". It and the values after it have their defaults; OK in VELT Options saves the values "
+    "shown.";
+inline constexpr const char* kPathNotFound =
+    "The value \"Path\" (the installation folder) is missing or empty in ";
 inline constexpr const char* kUnknownError = "The work ended with an unexpected error.";
 
 // Menus.

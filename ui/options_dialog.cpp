@@ -83,8 +83,14 @@ void Tveltoptions::Load() {
   // The store already turned an index outside its list into the list's first entry, so no
   // list is ever left without a selection for the pipelines to use.
   SetSettings(loaded.settings);
-  if (!loaded.error.empty())
-    services_.prompts.ShowMessage(platform::MessageKind::Error, loaded.error);
+  if (loaded.error.empty()) return;
+  std::string text = loaded.error;
+  if (!loaded.failedValue.empty())
+    text += std::string("\n\n") + messages::kValueNotRead + loaded.failedValue +
+            messages::kValueNotReadIn +
+            platform::RegistryKeyName(platform::RegistryRoot::LocalMachine, batch::kSettingsKey) +
+            messages::kValueNotReadAfter;
+  services_.prompts.ShowMessage(platform::MessageKind::Error, text);
 }
 
 engine::EngineSettings Tveltoptions::Settings() const {
