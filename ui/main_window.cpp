@@ -25,6 +25,7 @@
 #include "engine/engine.h"
 #include "engine/meta_info.h"
 #include "platform/file_system.h"
+#include "platform/help_viewer.h"
 #include "platform/registry.h"
 #include "ui/about_dialog.h"
 #include "ui/decryption_options_dialog.h"
@@ -386,7 +387,18 @@ void TForm1::ShowAbout() {
 
 void TForm1::ShowHelp() {
   if (Busy()) return;
-  if (!services_.help.ShowHelp(helpFile_)) ShowError(messages::kHelpNotOpened + helpFile_);
+  if (!services_.help.ShowHelp(helpFile_)) {
+    ShowError(messages::kHelpNotOpened + helpFile_ + messages::kHelpNorCopy +
+              platform::HtmlCopyOf(helpFile_));
+    return;
+  }
+  // Told once a run: the help shown is not the file named in the installation.
+  const std::string opened = services_.help.Opened();
+  if (!helpInsteadTold_ && !opened.empty() && opened != helpFile_) {
+    helpInsteadTold_ = true;
+    ShowInformation(messages::kHelpInstead + helpFile_ + messages::kHelpInsteadCopy + opened +
+                    messages::kHelpInsteadOpened);
+  }
 }
 
 void TForm1::StopPressed() {

@@ -130,6 +130,7 @@ class TForm1 final : public QMainWindow {
 
   bool installed_ = false;
   bool firstShow_ = true;
+  bool helpInsteadTold_ = false;
   std::string helpFile_;
 };
 

@@ -11,6 +11,12 @@ inline constexpr const char* kNotInstalled =
     "Velt has not been installed correctly. Please re-install Velt.";
 inline constexpr const char* kHelpFileName = "Velt.chm";
 inline constexpr const char* kHelpNotOpened = "The help file could not be opened: ";
+inline constexpr const char* kHelpNorCopy =
+    "\nIt is missing or no viewer for it was found, and its HTML copy could not be opened "
+    "either: ";
+inline constexpr const char* kHelpInstead = "The help file ";
+inline constexpr const char* kHelpInsteadCopy = " cannot be shown here; its HTML copy ";
+inline constexpr const char* kHelpInsteadOpened = " was opened instead.";
 // After the system's text of a failed read at start: which value, where, and what follows.
 inline constexpr const char* kValueNotRead = "The value \"";
 inline constexpr const char* kValueNotReadIn = "\" could not be read from ";

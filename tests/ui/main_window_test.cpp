@@ -230,8 +230,20 @@ TEST_F(MainWindowTest, AHelpFileThatCannotBeOpenedIsReported) {
   help.result = false;
   Control<QAction>(form(), "VELTHelp1")->trigger();
   EXPECT_EQ(help.shown, std::vector<std::string>{installedHelp});
+  const std::string copy = installedHelp.substr(0, installedHelp.size() - 3) + "html";
   EXPECT_EQ(prompts.Messages(),
-            std::vector<Shown>{Error("The help file could not be opened: " + installedHelp)});
+            std::vector<Shown>{Error("The help file could not be opened: " + installedHelp +
+                                     "\nIt is missing or no viewer for it was found, and its "
+                                     "HTML copy could not be opened either: " +
+                                     copy)});
+  // Shown through its HTML copy: said once a run, naming both.
+  help.result = true;
+  help.opened = copy;
+  prompts.ClearRecord();
+  for (int i = 0; i < 2; ++i) Control<QAction>(form(), "VELTHelp1")->trigger();
+  EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Info("The help file " + installedHelp +
+                                                        " cannot be shown here; its HTML copy " +
+                                                        copy + " was opened instead.")});
 }
 
 TEST_F(MainWindowTest, StopAsksTheListJobToEndAfterTheCurrentFile) {
