@@ -78,6 +78,10 @@ ListJobResult RunListJob(const ListJob& job) {
       job.totals->ShowTotalText(RunningTotalText(job.kind, i, n));
     }
     if (job.beforeFile) job.beforeFile(i);
+    auto skip = [&result, &path] {
+      ++result.skipped;
+      result.skippedFiles.push_back(path);
+    };
     engine::FileReport report;
     try {
       if (job.kind == ListJobKind::Encrypt) {
@@ -85,7 +89,7 @@ ListJobResult RunListJob(const ListJob& job) {
         options.cancel = job.cancel;
         options.report = &report;
         if (engine::HasMetaInfo(path))
-          ++result.skipped;
+          skip();
         else
           result.elapsedMs +=
               double(engine::EncryptOneFile(path, job.password, job.settings, sink, options));
@@ -101,14 +105,14 @@ ListJobResult RunListJob(const ListJob& job) {
             result.elapsedMs += double(r.elapsedMs);
             break;
           case engine::DecryptOutcome::WrongPassword:
-            ++result.skipped;
+            skip();
             break;
         }
       }
     } catch (const engine::AlreadyEncryptedError&) {
       // The engine tests again on the file it holds locked: the file became encrypted after
       // the test above.
-      ++result.skipped;
+      skip();
     } catch (const engine::CancelledError&) {
       result.cancelled = true;
     } catch (const std::exception& e) {
@@ -118,6 +122,7 @@ ListJobResult RunListJob(const ListJob& job) {
     }
     result.notes.insert(result.notes.end(), report.notes.begin(), report.notes.end());
     result.keptEncrypted += report.keptEncrypted ? 1 : 0;
+    result.handled = i + 1;
     result.cancelled = result.cancelled || raised(job.cancel);
     if (result.cancelled || raised(job.stopRequested)) {
       result.stopped = true;

@@ -47,8 +47,10 @@ struct FileFailure {
 };
 
 struct ListJobResult {
-  double elapsedMs = 0;  // the pipelines' own milliseconds, added up
-  int32_t skipped = 0;   // already encrypted, or a wrong password
+  double elapsedMs = 0;                   // the pipelines' own milliseconds, added up
+  int32_t skipped = 0;                    // already encrypted, or a wrong password
+  std::vector<std::string> skippedFiles;  // the paths counted in `skipped`, in list order
+  size_t handled = 0;                     // files whose turn came and ended, whatever their outcome
   std::vector<FileFailure> failures;
   bool stopped = false;
   bool cancelled = false;  // stopped by `cancel`, the file in progress left as it was

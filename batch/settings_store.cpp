@@ -51,13 +51,18 @@ SettingsLoad LoadSettings() {
   engine::EngineSettings& s = r.settings;
   // The pipelines need a valid selection, so an index outside its list becomes the first item.
   auto index = [&](const char* name, int count, int& field) {
+    r.failedValue = name;
     int32_t v = ReadNumber(name);
     field = v >= 0 && v < count ? int(v) : 0;
     if (field != v) r.repaired.push_back(name);
   };
-  auto flag = [&](const char* name, bool& field) { field = ReadNumber(name) != 0; };
+  auto flag = [&](const char* name, bool& field) {
+    r.failedValue = name;
+    field = ReadNumber(name) != 0;
+  };
 
   try {
+    r.failedValue = "def";
     s.extension = ReadText("def");
     if (engine::CheckExtension(s.extension) != engine::ExtensionCheck::Valid) {
       s.extension = "VELT";
@@ -74,6 +79,7 @@ SettingsLoad LoadSettings() {
     // Changing "com" checks the meta box; the stored "add" then decides, so it comes after.
     s.addMetaInfo = true;
     flag("add", s.addMetaInfo);
+    r.failedValue.clear();
   } catch (const RegistryError& e) {
     r.error = e.what();
   } catch (const LoadFailure& f) {

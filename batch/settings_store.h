@@ -15,6 +15,7 @@ inline constexpr const char* kInstallPathValue = "Path";
 struct SettingsLoad {
   engine::EngineSettings settings;    // the values read, the built-in defaults for the rest
   std::string error;                  // the text of the first failed read; empty when all loaded
+  std::string failedValue;            // the name of the value that read was for
   std::vector<std::string> repaired;  // names of values that were outside their lists
 };
 

@@ -12,6 +12,8 @@ class HelpViewer {
   // exists, the HTML copy beside it ("Velt.html") is opened instead. False when neither could
   // be opened.
   virtual bool ShowHelp(const std::string& helpFile) = 0;
+  // What the last successful ShowHelp opened: the help file or its HTML copy.
+  virtual std::string Opened() const { return {}; }
 };
 
 // The HTML copy that stands beside a help file: same folder and name, extension ".html".

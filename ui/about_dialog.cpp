@@ -17,7 +17,8 @@ namespace velt::ui {
 TForm7::TForm7(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("Form7"));
   setWindowTitle(L(messages::kAboutCaption));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
 
   auto* frame = new QFrame(this);
   frame->setObjectName(QStringLiteral("Panel1"));

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <filesystem>
 
+#include "batch/messages.h"
 #include "batch/path_list.h"
 #include "engine/meta_info.h"
 #include "engine/temp_file.h"
@@ -29,6 +30,9 @@ struct BatchCommands::Running {
 };
 
 namespace {
+
+// Files without meta information named in the details of "0 Files found"; the rest are counted.
+constexpr size_t kNamedWithoutMeta = 20;
 
 // A list command owns FileList from its first question until its job has started.
 class CommandScope {
@@ -156,6 +160,7 @@ void BatchCommands::Input() {
 void BatchCommands::NewList() {
   job_.FileList.clear();
   job_.Leftovers.clear();
+  job_.WithoutMeta.clear();
 }
 
 bool BatchCommands::LeftOut(const std::string& path) {
@@ -180,7 +185,12 @@ void BatchCommands::DirectoryEntered(const std::string& path) {
 }
 
 void BatchCommands::TakeForDecryption(const std::string& path, bool onlyWithMeta) {
-  if (!LeftOut(path) && (!onlyWithMeta || engine::HasMetaInfo(path))) AddFound(path);
+  if (!LeftOut(path)) {
+    if (!onlyWithMeta || engine::HasMetaInfo(path))
+      AddFound(path);
+    else
+      job_.WithoutMeta.push_back(path);
+  }
   Input();
 }
 
@@ -205,8 +215,18 @@ bool BatchCommands::FinishSearch() {
   if (batch::SearchCancelled) return false;
   windows_.search->Close();
   if (job_.FileList.empty()) {
+    // Why nothing was found: files without meta information first, with the way to take them.
+    std::vector<std::string> lines;
+    const size_t shown = std::min(job_.WithoutMeta.size(), kNamedWithoutMeta);
+    for (size_t i = 0; i < shown; ++i)
+      lines.push_back(job_.WithoutMeta[i] + messages::kWithoutMetaDetail);
+    if (job_.WithoutMeta.size() > shown)
+      lines.push_back(messages::kAndMore + std::to_string(job_.WithoutMeta.size() - shown));
+    if (!job_.WithoutMeta.empty()) lines.push_back(messages::kWithoutMetaHow);
+    const std::string leftovers = EndDetails(ListJobKind::Encrypt, {}, {}, job_.Leftovers);
+    if (!leftovers.empty()) lines.push_back(leftovers);
     services_.prompts.ShowMessage(platform::MessageKind::Error, messages::kNoFilesFound,
-                                  EndDetails({}, {}, job_.Leftovers));
+                                  Lines(lines));
     return false;
   }
   return true;
@@ -324,7 +344,8 @@ bool BatchCommands::CollectForDecryption(const std::vector<std::string>& items) 
 void BatchCommands::CommandLineEncrypt(const std::vector<std::string>& items) {
   Tshellenc& dialog = *windows_.shellenc;
   dialog.SetSettings(windows_.veltoptions->Settings());
-  dialog.Execute();
+  // Leaving the dialog without OK is a Cancel: the command ends, nothing is taken over.
+  if (!dialog.Execute()) return;
   NewList();
   OpenSearch(true);
   job_.JobKind = ListJobKind::Encrypt;
@@ -341,7 +362,7 @@ void BatchCommands::CommandLineEncrypt(const std::vector<std::string>& items) {
 void BatchCommands::CommandLineDecrypt(const std::vector<std::string>& items) {
   Tshelldec& dialog = *windows_.shelldec;
   const engine::EngineSettings settings = windows_.veltoptions->Settings();
-  dialog.Execute(settings.cipherIndex, settings.hashIndex, settings.extension);
+  if (!dialog.Execute(settings.cipherIndex, settings.hashIndex, settings.extension)) return;
   NewList();
   TForm3& options = *windows_.Form3;
   const Tshelldec::Choices chosen = dialog.Chosen();
@@ -413,7 +434,11 @@ void BatchCommands::StartJob(ListJobKind kind, const std::string& password,
   job->totals = &f.Progress();
   job->stopRequested = &job_.StopRequested;
   job->cancel = &job_.Cancel;
-  job->beforeFile = BeforeEachFile;
+  job->beforeFile = [&progress = f.Progress(), files = job_.FileList,
+                     hook = BeforeEachFile](size_t i) {
+    progress.ShowPath(files[i]);
+    if (hook) hook(i);
+  };
   running_->job = std::move(job);
   (kind == ListJobKind::Encrypt ? f.renc1 : f.rdec1).Start();
 }
@@ -443,12 +468,27 @@ void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread
   }
 
   const std::string seconds = SecondsText(job_.JobElapsedMs).toStdString();
+  const bool encrypting = kind == ListJobKind::Encrypt;
+  const size_t skipped = result.skippedFiles.size();
   std::string text;
   if (job_.StopRequested) {
+    // The totals show the files whose turn has ended, not the one that was running at Stop.
+    f.ShowTotals(batch::TotalPercent(result.handled, count),
+                 batch::RunningTotalText(kind, result.handled, count));
     text = batch::StoppedMessage(kind, seconds, failures.size());
+    const size_t done = result.handled - std::min(result.handled, skipped + failures.size());
+    text += '\n' + std::to_string(done) +
+            (encrypting ? messages::kStoppedEncrypted : messages::kStoppedDecrypted) +
+            std::to_string(count - result.handled) + messages::kNotStarted;
+    if (skipped > 0)
+      text +=
+          "\n(" + std::to_string(skipped) +
+          (encrypting ? batch::messages::kSkippedEncrypted : batch::messages::kSkippedDecrypted);
   } else {
     f.ShowFinalTotals(batch::FinalTotalText(kind, count));
-    text = batch::StatisticsMessage(kind, count, seconds, job_.JobSkipped, failures.size());
+    // Counted are the files done: the skipped ones have their own count after it.
+    text = batch::StatisticsMessage(kind, count - std::min(count, skipped), seconds,
+                                    job_.JobSkipped, failures.size());
   }
   auto line = [&text](size_t count, const char* what) {
     if (count == 0) return;
@@ -458,7 +498,7 @@ void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread
   };
   line(size_t(result.keptEncrypted), messages::kKeptOrig);
   line(leftovers.size(), messages::kLeftOut);
-  const std::string details = EndDetails(failures, result, leftovers);
+  const std::string details = EndDetails(kind, failures, result, leftovers);
   services_.prompts.ShowMessage(
       failures.empty() ? platform::MessageKind::Information : platform::MessageKind::Warning, text,
       details);
@@ -466,11 +506,15 @@ void BatchCommands::JobEnded(ListJobKind kind, batch::TWorkExecuteThread& thread
   if (StartedFromShell()) emit EndProgram();
 }
 
-std::string BatchCommands::EndDetails(const std::vector<batch::FileFailure>& failures,
+std::string BatchCommands::EndDetails(ListJobKind kind,
+                                      const std::vector<batch::FileFailure>& failures,
                                       const batch::ListJobResult& result,
                                       const std::vector<std::string>& leftovers) const {
   std::vector<std::string> lines;
   if (!failures.empty()) lines.push_back(batch::FailureDetails(failures));
+  for (const std::string& path : result.skippedFiles)
+    lines.push_back(path + (kind == ListJobKind::Encrypt ? messages::kSkippedEncryptedDetail
+                                                         : messages::kSkippedDecryptedDetail));
   lines.insert(lines.end(), result.notes.begin(), result.notes.end());
   for (const std::string& path : leftovers) lines.push_back(path + messages::kLeftOutDetail);
   return Lines(lines);

@@ -72,8 +72,8 @@ class BatchCommands final : public QObject {
                 const engine::DecryptionOptions& decryption);
   void JobStarted();
   void JobEnded(batch::ListJobKind kind, batch::TWorkExecuteThread& thread);
-  // The details of the end message: failures, the engine's notes, the leftovers.
-  std::string EndDetails(const std::vector<batch::FileFailure>& failures,
+  // The details of the end message: failures, skipped files, the engine's notes, the leftovers.
+  std::string EndDetails(batch::ListJobKind kind, const std::vector<batch::FileFailure>& failures,
                          const batch::ListJobResult& result,
                          const std::vector<std::string>& leftovers) const;
   bool StartedFromShell() const;

@@ -20,7 +20,8 @@ namespace velt::ui {
 TForm3::TForm3(const Services& services, QWidget* parent) : QDialog(parent), services_(services) {
   setObjectName(QStringLiteral("Form3"));
   setWindowTitle(L(messages::kDecryptionOptionsCaption));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
 
   defencengine = new QComboBox(this);
   defencengine->setObjectName(QStringLiteral("defencengine"));

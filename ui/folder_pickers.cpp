@@ -69,6 +69,9 @@ TFolderPicker::TFolderPicker(const char* name, QWidget* parent) : QDialog(parent
   // Otherwise the dialog would make the first of them its default button as it opens.
   Button1->setAutoDefault(false);
   Button2->setAutoDefault(false);
+  // ...but the one that has the focus is pressed by Enter, not OK behind it.
+  EnterPresses(Button1);
+  EnterPresses(Button2);
   Unchosen();
   connect(Button1, &QPushButton::clicked, this, &TFolderPicker::accept);
   connect(Button2, &QPushButton::clicked, this, &TFolderPicker::reject);

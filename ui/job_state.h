@@ -33,6 +33,8 @@ struct JobState {
   // Files the search left out because their names are VELT's temporary names: what an
   // interrupted run left behind, never the user's own files.
   std::vector<std::string> Leftovers;
+  // Files a decryption search left out because they carry no VELT meta information.
+  std::vector<std::string> WithoutMeta;
   int32_t FoundCount = 0;                     // files added to FileList by the current search
   int32_t JobSkipped = 0;                     // already encrypted, or a wrong password
   std::optional<batch::ListJobKind> JobKind;  // what the drop dialog chose; none: cancelled

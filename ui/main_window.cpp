@@ -6,14 +6,18 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFocusEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
+#include <QShortcut>
 #include <QToolButton>
 #include <QUrl>
 
@@ -21,8 +25,11 @@
 #include "engine/engine.h"
 #include "engine/meta_info.h"
 #include "platform/file_system.h"
+#include "platform/help_viewer.h"
+#include "platform/registry.h"
 #include "ui/about_dialog.h"
 #include "ui/decryption_options_dialog.h"
+#include "ui/elided_label.h"
 #include "ui/messages.h"
 #include "ui/options_dialog.h"
 #include "ui/password_prompt.h"
@@ -32,6 +39,17 @@
 namespace velt::ui {
 
 namespace {
+
+// The application's style, with Alt alone moving into the menu bar whatever the style's habit.
+class AltKeyStyle final : public QProxyStyle {
+ public:
+  explicit AltKeyStyle(QObject* owner) { setParent(owner); }
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* answer) const override {
+    if (hint == SH_MenuBar_AltKeyNavigation) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, answer);
+  }
+};
 
 std::string ErrorText(const std::exception_ptr& error) {
   try {
@@ -115,7 +133,11 @@ TForm1::TForm1(const Services& services, Windows& windows, JobState& job)
 
   const std::string path = batch::InstallationFolder();
   if (path.empty()) {
-    ShowError(messages::kNotInstalled);
+    services_.prompts.ShowMessage(
+        platform::MessageKind::Error, messages::kNotInstalled,
+        messages::kPathNotFound +
+            platform::RegistryKeyName(platform::RegistryRoot::LocalMachine, batch::kSettingsKey) +
+            ".");
     return;
   }
   const bool separated = path.back() == '/' || path.back() == '\\';
@@ -144,7 +166,8 @@ void TForm1::BuildMenus() {
     return action;
   };
   auto menu = [this](const char* name, const char* title) {
-    QMenu* m = menuBar()->addMenu(L(title));
+    // The title's first letter, with Alt, opens it.
+    QMenu* m = menuBar()->addMenu(QLatin1Char('&') + L(title));
     m->setObjectName(L(name));
     return m;
   };
@@ -167,7 +190,16 @@ void TForm1::BuildMenus() {
   Help1 = menu("Help1", messages::kMenuHelp);
   AboutVelt1 = add(Help1, "AboutVelt1", messages::kMenuAbout, {}, &TForm1::ShowAbout);
   Help1->addSeparator();
-  VELTHelp1 = add(Help1, "VELTHelp1", messages::kMenuHelpFile, {}, &TForm1::ShowHelp);
+  VELTHelp1 =
+      add(Help1, "VELTHelp1", messages::kMenuHelpFile, QKeySequence(Qt::Key_F1), &TForm1::ShowHelp);
+
+  // Alt alone and F10 move the keyboard into the menu bar, as on every desktop.
+  // (The style outlives the bar: it is made after it, and children go in the order made.)
+  menuBar()->setStyle(new AltKeyStyle(this));
+  auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+  connect(f10, &QShortcut::activated, this, [this] {
+    if (File1->menuAction()->isEnabled()) menuBar()->setActiveAction(File1->menuAction());
+  });
 }
 
 bool TForm1::Busy() const {
@@ -175,6 +207,8 @@ bool TForm1::Busy() const {
 }
 
 void TForm1::EnterBusy() {
+  // The hover line spoke of the button last pointed at; while work runs it has nothing to say.
+  message->clear();
   Image1->show();
   Image1->raise();
   for (QToolButton* b :
@@ -191,6 +225,7 @@ void TForm1::EnterIdle() {
        {SpeedButton1, SpeedButton2, SpeedButton3, SpeedButton4, SpeedButton5, SpeedButton6})
     b->setEnabled(true);
   Image1->hide();
+  message->setText(L(messages::kSelectOption));
   menuBar()->setEnabled(true);
   for (QMenu* m : {File1, Encrypt1, Decrypt1, Help1}) {
     m->setEnabled(true);
@@ -199,6 +234,7 @@ void TForm1::EnterIdle() {
 }
 
 void TForm1::SingleFileStart() {
+  progress_->ShowPath(job_.SingleFileName);
   EnterBusy();
   totpb->hide();
   totpos->hide();
@@ -253,8 +289,12 @@ void TForm1::HideListPanel() {
 }
 
 void TForm1::ShowFinalTotals(const std::string& text) {
-  totpb->setValue(100);
-  totpos->setText(QStringLiteral("100%"));
+  ShowTotals(100, text);
+}
+
+void TForm1::ShowTotals(int percent, const std::string& text) {
+  totpb->setValue(percent);
+  totpos->setText(QString::number(percent) + QLatin1Char('%'));
   total->setText(QString::fromStdString(text));
 }
 
@@ -347,13 +387,25 @@ void TForm1::ShowAbout() {
 
 void TForm1::ShowHelp() {
   if (Busy()) return;
-  if (!services_.help.ShowHelp(helpFile_)) ShowError(messages::kHelpNotOpened + helpFile_);
+  if (!services_.help.ShowHelp(helpFile_)) {
+    ShowError(messages::kHelpNotOpened + helpFile_ + messages::kHelpNorCopy +
+              platform::HtmlCopyOf(helpFile_));
+    return;
+  }
+  // Told once a run: the help shown is not the file named in the installation.
+  const std::string opened = services_.help.Opened();
+  if (!helpInsteadTold_ && !opened.empty() && opened != helpFile_) {
+    helpInsteadTold_ = true;
+    ShowInformation(messages::kHelpInstead + helpFile_ + messages::kHelpInsteadCopy + opened +
+                    messages::kHelpInsteadOpened);
+  }
 }
 
 void TForm1::StopPressed() {
   job_.StopRequested = true;
   Button1->setEnabled(false);
   Button1->setText(L(messages::kStopping));
+  message->setText(L(messages::kStoppingExplained));
 }
 
 void TForm1::ShowError(const std::string& text) {
@@ -373,7 +425,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
       {&TForm1::SpeedButton4, messages::kHoverDecryptDir},
       {&TForm1::SpeedButton5, messages::kHoverOptions},
   };
-  if (type == QEvent::Enter || type == QEvent::MouseMove) {
+  // While work runs the banner covers the buttons and the line tells about the work.
+  if ((type == QEvent::Enter || type == QEvent::MouseMove) && Image1->isHidden()) {
     for (const auto& [button, text] : kHover)
       if (watched == this->*button) message->setText(L(text));
     if (watched == centralWidget() && type == QEvent::MouseMove)
@@ -381,6 +434,30 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   }
   if (watched == SpeedButton6 && type == QEvent::MouseButtonPress)
     message->setText(L(messages::kHoverExit));
+  const auto tabbed = [event] {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+  };
+  if (type == QEvent::FocusIn && tabbed()) {
+    // The keyboard's hover: the line under the buttons names the one Tab moved to.
+    for (const auto& [button, text] : kHover)
+      if (watched == this->*button) message->setText(L(text));
+    if (watched == SpeedButton6) message->setText(L(messages::kHoverExit));
+  }
+  if (type == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    auto* button = qobject_cast<QToolButton*>(watched);
+    const bool press = key == Qt::Key_Return || key == Qt::Key_Enter ||
+                       (key == Qt::Key_Space && watched == SpeedButton5);
+    if (button && press && button->isEnabled()) {
+      // The options button answers the mouse on release only; the keyboard opens it here.
+      if (button == SpeedButton5)
+        QMetaObject::invokeMethod(this, &TForm1::ShowOptions, Qt::QueuedConnection);
+      else
+        button->click();
+      return true;
+    }
+  }
   if (watched == SpeedButton5 && type == QEvent::MouseButtonRelease && SpeedButton5->isEnabled()) {
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (SpeedButton5->rect().contains(mouse->position().toPoint()))
@@ -392,10 +469,20 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-  if (Busy() || job_.CommandActive)
-    event->ignore();
-  else
+  if (!Busy() && !job_.CommandActive) {
     QMainWindow::closeEvent(event);
+    return;
+  }
+  event->ignore();
+  // A command's own dialog is in front and answers for it; an ending session asks nobody.
+  if (!Busy() || job_.Ending) return;
+  if (!renc1.Running() && !rdec1.Running())
+    ShowInformation(messages::kCloseRefusedFile);  // one file cannot be stopped halfway
+  else if (job_.StopRequested)
+    ShowInformation(messages::kCloseRefusedStopping);
+  else if (services_.prompts.Confirm(platform::MessageKind::Warning, messages::kCloseRefusedList) &&
+           Busy() && !job_.StopRequested)
+    StopPressed();
 }
 
 void TForm1::showEvent(QShowEvent* event) {

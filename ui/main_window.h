@@ -30,6 +30,8 @@ class QToolButton;
 
 namespace velt::ui {
 
+class ElidedLabel;
+
 class TForm1 final : public QMainWindow {
   Q_OBJECT
 
@@ -78,6 +80,8 @@ class TForm1 final : public QMainWindow {
   void HideListPanel();
   // The totals row of a list job that ran to its end: full, with `text`.
   void ShowFinalTotals(const std::string& text);
+  // The totals row as given, for a job that ended early.
+  void ShowTotals(int percent, const std::string& text);
   // While a list command is searching or asking, another command would meet its file list:
   // it is refused with a message (true).
   bool RefusedWhileListCommand();
@@ -115,8 +119,8 @@ class TForm1 final : public QMainWindow {
   QLabel* Image1 = nullptr;
   QLabel* message = nullptr;
   QFrame* enc = nullptr;
-  QLabel *singlemessage = nullptr, *filename = nullptr, *pos = nullptr, *total = nullptr,
-         *totpos = nullptr;
+  QLabel *singlemessage = nullptr, *pos = nullptr, *total = nullptr, *totpos = nullptr;
+  ElidedLabel* filename = nullptr;
   QProgressBar *pb = nullptr, *totpb = nullptr;
   QPushButton* Button1 = nullptr;  // Stop
   QMenu *File1 = nullptr, *Encrypt1 = nullptr, *Decrypt1 = nullptr, *Help1 = nullptr;
@@ -126,6 +130,7 @@ class TForm1 final : public QMainWindow {
 
   bool installed_ = false;
   bool firstShow_ = true;
+  bool helpInsteadTold_ = false;
   std::string helpFile_;
 };
 

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "ui/elided_label.h"
 #include "ui/main_window.h"
 #include "ui/messages.h"
 #include "ui/widget_makers.h"
@@ -41,6 +42,9 @@ void TForm1::BuildFace() {
   row->addStretch();
   const char* pictures[] = {"encrypt-file",   "decrypt-file", "encrypt-folder",
                             "decrypt-folder", "options",      "exit"};
+  const char* hovers[] = {messages::kHoverEncryptFile, messages::kHoverDecryptFile,
+                          messages::kHoverEncryptDir,  messages::kHoverDecryptDir,
+                          messages::kHoverOptions,     messages::kHoverExit};
   QToolButton** buttons[] = {&SpeedButton1, &SpeedButton2, &SpeedButton3,
                              &SpeedButton4, &SpeedButton5, &SpeedButton6};
   for (int i = 0; i < 6; ++i) {
@@ -50,7 +54,10 @@ void TForm1::BuildFace() {
     b->setIconSize(QSize(40, 40));
     b->setToolButtonStyle(Qt::ToolButtonIconOnly);
     b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, pressed with Space or Enter; a click leaves the focus where it was.
+    b->setFocusPolicy(Qt::TabFocus);
+    b->setToolTip(L(hovers[i]));
+    b->setAccessibleName(L(hovers[i]));
     b->setFixedSize(kButton, kButton);
     b->setMouseTracking(true);
     // A move over a button belongs to the button, not to the bare window behind it.
@@ -122,7 +129,10 @@ void TForm1::BuildPanel(QWidget* face) {
     return b;
   };
   singlemessage = label("singlemessage", messages::kPanelStatus);
-  filename = label("filename", "");
+  // Long names lose their middle, not the end that tells files apart; the tooltip has the path.
+  filename = new ElidedLabel(enc);
+  filename->setObjectName(QStringLiteral("filename"));
+  filename->setFixedHeight(18);
   pb = bar("pb");
   pos = label("pos", messages::kPanelPercent);
   total = label("total", messages::kPanelTotal);

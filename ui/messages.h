@@ -11,6 +11,20 @@ inline constexpr const char* kNotInstalled =
     "Velt has not been installed correctly. Please re-install Velt.";
 inline constexpr const char* kHelpFileName = "Velt.chm";
 inline constexpr const char* kHelpNotOpened = "The help file could not be opened: ";
+inline constexpr const char* kHelpNorCopy =
+    "\nIt is missing or no viewer for it was found, and its HTML copy could not be opened "
+    "either: ";
+inline constexpr const char* kHelpInstead = "The help file ";
+inline constexpr const char* kHelpInsteadCopy = " cannot be shown here; its HTML copy ";
+inline constexpr const char* kHelpInsteadOpened = " was opened instead.";
+// After the system's text of a failed read at start: which value, where, and what follows.
+inline constexpr const char* kValueNotRead = "The value \"";
+inline constexpr const char* kValueNotReadIn = "\" could not be read from ";
+inline constexpr const char* kValueNotReadAfter =
+    ". It and the values after it have their defaults; OK in VELT Options saves the values "
+    "shown.";
+inline constexpr const char* kPathNotFound =
+    "The value \"Path\" (the installation folder) is missing or empty in ";
 inline constexpr const char* kUnknownError = "The work ended with an unexpected error.";
 
 // Menus.
@@ -42,6 +56,16 @@ inline constexpr const char* kPanelTotal = "Total (14 of 1024 files)";
 inline constexpr const char* kPanelTotalPercent = "100%";
 inline constexpr const char* kStop = "Stop";
 inline constexpr const char* kStopping = "Stopping";
+inline constexpr const char* kStoppingExplained =
+    "Stopping: the job ends when the current file is finished.";
+// Closing the window while work runs.
+inline constexpr const char* kCloseRefusedList =
+    "VELT is working on a list of files and closes only when the job has ended. Stop the job? "
+    "(The file being worked on is finished first; the files after it are left as they are.)";
+inline constexpr const char* kCloseRefusedStopping =
+    "VELT is stopping: the job ends when the current file is finished. Close the window then.";
+inline constexpr const char* kCloseRefusedFile =
+    "VELT is working on a file and closes only when it is finished. Close the window then.";
 
 // Single-file commands.
 inline constexpr const char* kOpenFilter = "All Files|*.*";
@@ -163,6 +187,14 @@ inline constexpr const char* kSearchDir = "Dir";
 inline constexpr const char* kFound = "Found ";
 inline constexpr const char* kFiles = " Files";
 inline constexpr const char* kNoFilesFound = "0 Files found";
+// Its details when files were left out for want of meta information.
+inline constexpr const char* kWithoutMetaDetail =
+    ": left out, it has no VELT meta information (it is not a VELT file, or was encrypted "
+    "without meta information)";
+inline constexpr const char* kAndMore = "... and more files like these: ";
+inline constexpr const char* kWithoutMetaHow =
+    "To decrypt such files anyway, untick \"Only Decrypt Files if they contain VELT Meta Info\" "
+    "and choose the Decryption Engine and Hashing Engine they were encrypted with.";
 // A job over a whole file system or home folder is asked about once more.
 inline constexpr const char* kWideFound = " Files were found in ";
 inline constexpr const char* kWideRoot = ", the whole file system. ";
@@ -175,6 +207,13 @@ inline constexpr const char* kKeptOrig =
 inline constexpr const char* kLeftOut =
     " temporary Files of an interrupted VELT run left out (see the details)";
 inline constexpr const char* kLeftOutDetail = ": left out, a temporary file of an interrupted run";
+// The end of a list job: what became of each file that was not done, and of a stopped list.
+inline constexpr const char* kSkippedEncryptedDetail = ": skipped, it is already encrypted";
+inline constexpr const char* kSkippedDecryptedDetail =
+    ": skipped, the password does not match its VELT Header (left encrypted)";
+inline constexpr const char* kStoppedEncrypted = " Files encrypted, ";
+inline constexpr const char* kStoppedDecrypted = " Files decrypted, ";
+inline constexpr const char* kNotStarted = " Files not started (left as they were)";
 inline constexpr const char* kBusyRefused =
     "VELT is already working on a list of files. Wait until it has finished, then try again.";
 

@@ -1,7 +1,6 @@
 #include "ui/options_dialog.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QGroupBox>
@@ -36,8 +35,9 @@ Tveltoptions::Tveltoptions(const Services& services, QWidget* parent)
     : QDialog(parent), services_(services) {
   setObjectName(QStringLiteral("veltoptions"));
   setWindowTitle(L(messages::kOptionsCaption));
-  // Fixed frame without a close box: OK is the only way out.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  // Fixed frame; its close box, like Escape, leaves without saving.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
 
   EngineControls::Make(*this);
   deffileext->installEventFilter(this);
@@ -56,9 +56,9 @@ Tveltoptions::Tveltoptions(const Services& services, QWidget* parent)
   for (QCheckBox* box : {addext, securedelete, deleteorig, addvelt, compressfile})
     checks->addWidget(box);
 
-  // Enter in the extension field must not press OK behind the field's check: the buttons are
-  // never the default.
+  // Enter presses OK, which checks the extension field before anything is stored.
   Button1 = Button(this, "Button1", messages::kOK);
+  Button1->setDefault(true);
   Button2 = Button(this, "Button2", messages::kDefaults);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(Fields(this, {{messages::kLabelExtension, deffileext},
@@ -83,8 +83,14 @@ void Tveltoptions::Load() {
   // The store already turned an index outside its list into the list's first entry, so no
   // list is ever left without a selection for the pipelines to use.
   SetSettings(loaded.settings);
-  if (!loaded.error.empty())
-    services_.prompts.ShowMessage(platform::MessageKind::Error, loaded.error);
+  if (loaded.error.empty()) return;
+  std::string text = loaded.error;
+  if (!loaded.failedValue.empty())
+    text += std::string("\n\n") + messages::kValueNotRead + loaded.failedValue +
+            messages::kValueNotReadIn +
+            platform::RegistryKeyName(platform::RegistryRoot::LocalMachine, batch::kSettingsKey) +
+            messages::kValueNotReadAfter;
+  services_.prompts.ShowMessage(platform::MessageKind::Error, text);
 }
 
 engine::EngineSettings Tveltoptions::Settings() const {
@@ -154,11 +160,16 @@ bool Tveltoptions::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void Tveltoptions::reject() {}
+void Tveltoptions::showEvent(QShowEvent* event) {
+  opened_ = Settings();
+  QDialog::showEvent(event);
+}
 
-void Tveltoptions::closeEvent(QCloseEvent* event) {
-  // Only OK closes; a close from the window system is refused.
-  event->ignore();
+void Tveltoptions::reject() {
+  // Leaving without OK takes back what was changed since the dialog opened; hidden first, so
+  // that putting a box back raises none of the warnings that changing it shows.
+  QDialog::reject();
+  SetSettings(opened_);
 }
 
 }  // namespace velt::ui

@@ -1,6 +1,7 @@
 // Tveltoptions: the options dialog and the one live copy of the engine settings. Its controls
 // are the settings; they are loaded from the settings store when the dialog is made and saved by
-// OK, the only way out.
+// OK. Escape or the close box leaves without saving and takes back the changes made since it
+// opened.
 #pragma once
 
 #include <QDialog>
@@ -33,8 +34,8 @@ class Tveltoptions final : public QDialog {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void reject() override;  // no Cancel: Escape does nothing
-  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void reject() override;
 
  private:
   void Load();
@@ -52,6 +53,7 @@ class Tveltoptions final : public QDialog {
   QCheckBox *addext = nullptr, *securedelete = nullptr, *deleteorig = nullptr, *addvelt = nullptr,
             *compressfile = nullptr;
   QPushButton *Button1 = nullptr, *Button2 = nullptr;  // OK, Defaults
+  engine::EngineSettings opened_;  // the live settings when the dialog was last opened
 };
 
 }  // namespace velt::ui

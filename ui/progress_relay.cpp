@@ -3,6 +3,8 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include "ui/elided_label.h"
+
 namespace velt::ui {
 
 ProgressRelay::ProgressRelay(platform::WindowThread& window, ProgressPanel panel)
@@ -40,7 +42,13 @@ void ProgressRelay::Flush(const std::shared_ptr<Shared>& shared) {
   auto text = [](const std::string& s) { return QString::fromStdString(s); };
   auto percent = [](int n) { return QString::number(n) + QLatin1Char('%'); };
   if (p.status && ui.singlemessage) ui.singlemessage->setText(text(*p.status));
-  if (p.fileName && ui.filename) ui.filename->setText(text(*p.fileName));
+  if (p.fileName && ui.filename) {
+    if (auto* elided = dynamic_cast<ElidedLabel*>(ui.filename.data()))
+      elided->SetFullText(text(*p.fileName), elided->toolTip());
+    else
+      ui.filename->setText(text(*p.fileName));
+  }
+  if (p.path && ui.filename) ui.filename->setToolTip(text(*p.path));
   if (p.bar && ui.pb) ui.pb->setValue(*p.bar);
   if (p.percent && ui.pos) ui.pos->setText(percent(*p.percent));
   if (p.totalPercent) {
@@ -66,7 +74,16 @@ void ProgressRelay::ShowPercent(int n) {
 }
 
 void ProgressRelay::ShowBar(int n) {
-  Park([&](Pending& p) { p.bar = n; });
+  // The label follows the bar: a stage that restarts or runs the bar down (an overwrite) must
+  // not leave the previous stage's percentage beside it.
+  Park([&](Pending& p) {
+    p.bar = n;
+    p.percent = n;
+  });
+}
+
+void ProgressRelay::ShowPath(const std::string& path) {
+  Park([&](Pending& p) { p.path = path; });
 }
 
 void ProgressRelay::ShowTotalPercent(int n) {

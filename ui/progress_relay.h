@@ -1,7 +1,7 @@
 // The main window's side of ProgressSink. The engine calls it on a worker thread; each value is
 // parked here and one posted call shows the newest values on the window thread. The worker never
 // waits for the window, and values that arrive faster than the window redraws simply replace
-// each other.
+// each other. The percentage label always reads what the bar shows.
 #pragma once
 
 #include <QPointer>
@@ -36,10 +36,12 @@ class ProgressRelay final : public engine::ProgressSink, public batch::TotalsSin
   // The job totals of the list workers: bar and percentage label, and the totals text.
   void ShowTotalPercent(int n) override;
   void ShowTotalText(const std::string& text) override;
+  // The whole path of the file whose name is shown, for the name's tooltip (any thread).
+  void ShowPath(const std::string& path);
 
  private:
   struct Pending {
-    std::optional<std::string> status, fileName, total;
+    std::optional<std::string> status, fileName, path, total;
     std::optional<int> bar, percent, totalPercent;
   };
   struct Shared {

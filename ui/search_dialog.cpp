@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "batch/file_search.h"
+#include "ui/elided_label.h"
 #include "ui/messages.h"
 #include "ui/widget_makers.h"
 
@@ -18,19 +19,21 @@ Tsearch::Tsearch(JobState& job, platform::WindowThread& window, QWidget* parent)
     : QDialog(parent), job_(job), window_(window) {
   setObjectName(QStringLiteral("search"));
   setWindowTitle(L(messages::kSearching));
-  // No buttons in the frame: Cancel is the way out.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  // The close box means Cancel, as Escape does.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
   setModal(false);
 
-  dir = new QLabel(L(messages::kSearchDir), this);
+  // A long path must not widen the dialog; its middle goes, its root and its end stay.
+  dir = new ElidedLabel(this);
+  dir->SetFullText(L(messages::kSearchDir));
   dir->setObjectName(QStringLiteral("dir"));
   dir->setMinimumWidth(340);
-  // A long path must not widen the dialog; the end of it is what tells where the search is.
-  dir->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   found = new QLabel(L(messages::kFound) + QStringLiteral("0") + L(messages::kFiles), this);
   found->setObjectName(QStringLiteral("found"));
   Button1 = new QPushButton(L(messages::kCancel), this);
   Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setDefault(true);
   connect(Button1, &QPushButton::clicked, this, &Tsearch::CancelPressed);
 
   auto* buttons = new QHBoxLayout;
@@ -58,7 +61,7 @@ void Tsearch::ShowCount(int32_t count) {
 }
 
 void Tsearch::ShowFolder(const std::string& folder) {
-  dir->setText(QString::fromStdString(folder));
+  dir->SetFullText(QString::fromStdString(folder));
 }
 
 void Tsearch::hideEvent(QHideEvent* event) {

@@ -13,6 +13,8 @@ class QPushButton;
 
 namespace velt::ui {
 
+class ElidedLabel;
+
 class Tsearch final : public QDialog {
  public:
   Tsearch(JobState& job, platform::WindowThread& window, QWidget* parent = nullptr);
@@ -36,7 +38,8 @@ class Tsearch final : public QDialog {
 
   JobState& job_;
   platform::WindowThread& window_;
-  QLabel *dir = nullptr, *found = nullptr;
+  ElidedLabel* dir = nullptr;
+  QLabel* found = nullptr;
   QPushButton* Button1 = nullptr;  // Cancel
 };
 

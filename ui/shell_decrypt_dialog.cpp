@@ -1,7 +1,6 @@
 #include "ui/shell_decrypt_dialog.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -19,7 +18,8 @@ Tshelldec::Tshelldec(const Services& services, QWidget* parent)
     : QDialog(parent), services_(services) {
   setObjectName(QStringLiteral("shelldec"));
   setWindowTitle(L(messages::kShellDecCaption));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
 
   defencengine = DropDown(this, "defencengine", FillCipherList);
   defhashengine = DropDown(this, "defhashengine", FillHashList);
@@ -39,6 +39,7 @@ Tshelldec::Tshelldec(const Services& services, QWidget* parent)
   for (QCheckBox* box : {rec, deall, deext, deleteorig}) checks->addWidget(box);
 
   Button1 = Button(this, "Button1", messages::kOK);
+  Button1->setDefault(true);
   Button2 = Button(this, "Button2", messages::kDefaults);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(Fields(this, {{messages::kLabelDecryptionEngine, defencengine},
@@ -48,8 +49,7 @@ Tshelldec::Tshelldec(const Services& services, QWidget* parent)
 
   connect(deall, &QCheckBox::toggled, this, &Tshelldec::OnlyWithMetaChanged);
   connect(deleteorig, &QCheckBox::toggled, this, [this](bool checked) {
-    if (checked && deleteorig->isEnabled())
-      services_.prompts.ShowMessage(platform::MessageKind::Warning, messages::kShellDeleteWarning);
+    if (checked && deleteorig->isEnabled()) WarnDeleteWithoutMeta();
   });
   connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
   connect(Button2, &QPushButton::clicked, this, &Tshelldec::Defaults);
@@ -58,11 +58,11 @@ Tshelldec::Tshelldec(const Services& services, QWidget* parent)
   Centre(this);
 }
 
-void Tshelldec::Execute(int cipherIndex, int hashIndex, const std::string& extension) {
+bool Tshelldec::Execute(int cipherIndex, int hashIndex, const std::string& extension) {
   SelectIndex(defencengine, cipherIndex);
   SelectIndex(defhashengine, hashIndex);
   deext->setText(ExtensionBoxCaption(extension));
-  exec();
+  return exec() == QDialog::Accepted;
 }
 
 void Tshelldec::OnlyWithMetaChanged(bool checked) {
@@ -71,6 +71,13 @@ void Tshelldec::OnlyWithMetaChanged(bool checked) {
   defencengine->setEnabled(!checked);
   defhashengine->setEnabled(!checked);
   deleteorig->setEnabled(!checked);
+  // A box already ticked comes into force here: the risk it brings is told now, not only when
+  // it is ticked again.
+  if (!checked && deleteorig->isChecked() && isVisible()) WarnDeleteWithoutMeta();
+}
+
+void Tshelldec::WarnDeleteWithoutMeta() {
+  services_.prompts.ShowMessage(platform::MessageKind::Warning, messages::kShellDeleteWarning);
 }
 
 void Tshelldec::Defaults() {
@@ -82,12 +89,6 @@ void Tshelldec::Defaults() {
   deall->setChecked(true);
   defencengine->setEnabled(false);
   defhashengine->setEnabled(false);
-}
-
-void Tshelldec::reject() {}
-
-void Tshelldec::closeEvent(QCloseEvent* event) {
-  event->ignore();
 }
 
 Tshelldec::Choices Tshelldec::Chosen() const {

@@ -19,8 +19,8 @@ class Tshelldec final : public QDialog {
   explicit Tshelldec(const Services& services, QWidget* parent = nullptr);
 
   // The settings' engines in the lists and the current extension in the deext caption, then
-  // modal until OK.
-  void Execute(int cipherIndex, int hashIndex, const std::string& extension);
+  // modal: true for OK, false for Escape or the close box.
+  bool Execute(int cipherIndex, int hashIndex, const std::string& extension);
   void Defaults();
 
   // What the run takes from it.
@@ -30,12 +30,9 @@ class Tshelldec final : public QDialog {
   };
   Choices Chosen() const;
 
- protected:
-  void reject() override;
-  void closeEvent(QCloseEvent* event) override;
-
  private:
   void OnlyWithMetaChanged(bool checked);
+  void WarnDeleteWithoutMeta();
 
   Services services_;
   QComboBox *defencengine = nullptr, *defhashengine = nullptr;

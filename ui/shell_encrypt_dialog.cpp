@@ -1,7 +1,6 @@
 #include "ui/shell_encrypt_dialog.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,7 +19,8 @@ Tshellenc::Tshellenc(const Services& services, QWidget* parent)
     : QDialog(parent), services_(services) {
   setObjectName(QStringLiteral("shellenc"));
   setWindowTitle(L(messages::kShellEncCaption));
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowCloseButtonHint);
 
   EngineControls::Make(*this);
 
@@ -40,6 +40,7 @@ Tshellenc::Tshellenc(const Services& services, QWidget* parent)
     checks->addWidget(box);
 
   Button1 = Button(this, "Button1", messages::kOK);
+  Button1->setDefault(true);
   Button2 = Button(this, "Button2", messages::kDefaults);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(Fields(this, {{messages::kLabelExtension, deffileext},
@@ -80,8 +81,8 @@ void Tshellenc::SetSettings(const engine::EngineSettings& s) {
   securedelete->setChecked(s.secureDelete);
 }
 
-void Tshellenc::Execute() {
-  exec();
+bool Tshellenc::Execute() {
+  return exec() == QDialog::Accepted;
 }
 
 void Tshellenc::Defaults() {
@@ -107,12 +108,6 @@ void Tshellenc::CheckExtensionField() {
   services_.prompts.ShowMessage(platform::MessageKind::Warning, warning);
   deffileext->setText(L(messages::kDefaultExtension));
   checking_ = false;
-}
-
-void Tshellenc::reject() {}
-
-void Tshellenc::closeEvent(QCloseEvent* event) {
-  event->ignore();  // only OK closes
 }
 
 bool Tshellenc::Recursive() const {

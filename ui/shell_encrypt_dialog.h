@@ -23,16 +23,12 @@ class Tshellenc final : public QDialog {
   // the rules run as they do for the options dialog).
   engine::EngineSettings Settings() const;
   void SetSettings(const engine::EngineSettings& settings);
-  // Shows it modally until OK.
-  void Execute();
+  // Shows it modally: true for OK, false for Escape or the close box.
+  bool Execute();
   // The Defaults button: as the options dialog's, and recursion on.
   void Defaults();
   // "Recursive" for this run: the drop dialog's box takes it over.
   bool Recursive() const;
-
- protected:
-  void reject() override;  // no Cancel: Escape does nothing
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CompressChanged(bool checked);

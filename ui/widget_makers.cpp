@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -32,10 +33,36 @@ QComboBox* DropDown(QWidget* parent, const char* name, void (*fill)(QComboBox*))
   return list;
 }
 
+namespace {
+
+// Enter and Return press the button that has the focus, as Space does.
+class EnterPressesFilter final : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) return false;
+    if (key->modifiers() & ~Qt::KeypadModifier) return false;
+    auto* button = static_cast<QPushButton*>(watched);
+    if (button->isEnabled()) button->click();
+    return true;
+  }
+};
+
+}  // namespace
+
+void EnterPresses(QPushButton* button) {
+  button->installEventFilter(new EnterPressesFilter(button));
+}
+
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
   auto* b = new QPushButton(L(caption), parent);
   b->setObjectName(L(name));
   b->setAutoDefault(false);
+  EnterPresses(b);
   return b;
 }
 

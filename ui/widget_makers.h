@@ -24,8 +24,12 @@ QCheckBox* CheckBox(QWidget* parent, const char* name, const char* caption, cons
 // A fixed list filled by `fill`, its first item chosen.
 QComboBox* DropDown(QWidget* parent, const char* name, void (*fill)(QComboBox*));
 
-// A push button that Enter in a field does not press (the dialogs check their fields first).
+// A push button that Enter in a field does not press (the dialogs check their fields first);
+// Enter presses it while it has the focus. A dialog's default button is set by the dialog.
 QPushButton* Button(QWidget* parent, const char* name, const char* caption);
+
+// Enter and Return press `button` while it has the focus, even when it is not a default button.
+void EnterPresses(QPushButton* button);
 
 // Labels in the first column, fields in the second.
 QGridLayout* Fields(QWidget* owner, std::initializer_list<std::pair<const char*, QWidget*>> rows);

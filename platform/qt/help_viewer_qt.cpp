@@ -13,11 +13,18 @@ bool QtHelpViewer::ShowHelp(const std::string& helpFile) {
   if (QFileInfo::exists(chm)) {
     for (const char* viewer : {"xchm", "kchmviewer"}) {
       QString program = QStandardPaths::findExecutable(QString::fromLatin1(viewer));
-      if (!program.isEmpty() && QProcess::startDetached(program, {chm})) return true;
+      if (!program.isEmpty() && QProcess::startDetached(program, {chm})) {
+        opened_ = helpFile;
+        return true;
+      }
     }
   }
-  const QString html = QString::fromStdString(HtmlCopyOf(helpFile));
-  return QFileInfo::exists(html) && QDesktopServices::openUrl(QUrl::fromLocalFile(html));
+  const std::string copy = HtmlCopyOf(helpFile);
+  const QString html = QString::fromStdString(copy);
+  if (!QFileInfo::exists(html) || !QDesktopServices::openUrl(QUrl::fromLocalFile(html)))
+    return false;
+  opened_ = copy;
+  return true;
 }
 
 }  // namespace velt::platform

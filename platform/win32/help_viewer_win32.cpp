@@ -66,9 +66,15 @@ Win32HelpViewer::~Win32HelpViewer() {
 
 bool Win32HelpViewer::ShowHelp(const std::string& helpFile) {
   const std::wstring chm = Wide(helpFile);
-  if (IsFile(chm) && system_.showHelpFile(chm)) return true;
-  const std::wstring html = Wide(HtmlCopyOf(helpFile));
-  return IsFile(html) && system_.openDocument(html);
+  if (IsFile(chm) && system_.showHelpFile(chm)) {
+    opened_ = helpFile;
+    return true;
+  }
+  const std::string copy = HtmlCopyOf(helpFile);
+  const std::wstring html = Wide(copy);
+  if (!IsFile(html) || !system_.openDocument(html)) return false;
+  opened_ = copy;
+  return true;
 }
 
 }  // namespace velt::platform

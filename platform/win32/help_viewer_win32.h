@@ -27,9 +27,11 @@ class Win32HelpViewer final : public HelpViewer {
   Win32HelpViewer& operator=(const Win32HelpViewer&) = delete;
 
   bool ShowHelp(const std::string& helpFile) override;
+  std::string Opened() const override { return opened_; }
 
  private:
   System system_;
+  std::string opened_;
 };
 
 }  // namespace velt::platform

@@ -122,12 +122,20 @@ TEST_F(CommandLineTest, DecryptionTakesOnlyFilesWithMetaInformationUnlessTold) {
   const std::string encrypted = EncryptByEngine(plain, "pw", app->veltoptions->Settings());
   app.reset();
 
-  // With the filter: nothing is found, no password is asked, the program stays open.
+  // With the filter: nothing is found, no password is asked, the program stays open. The
+  // details say why the file was left out and how to decrypt it anyway.
   app = VeltApplication::Create(services, {"-d", Starred({encrypted})});
   OkWhenShown(app->shelldec.get(), Control<QPushButton>(*app->shelldec, "Button1"));
   form().show();
   ASSERT_TRUE(WaitFor([&] { return !app->job.CommandLinePending; }));
-  EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Error("0 Files found")});
+  EXPECT_EQ(
+      prompts.Messages(),
+      std::vector<Shown>{Error(
+          "0 Files found",
+          encrypted + ": left out, it has no VELT meta information (it is not a VELT file, or was "
+                      "encrypted without meta information)\nTo decrypt such files anyway, untick "
+                      "\"Only Decrypt Files if they contain VELT Meta Info\" and choose the "
+                      "Decryption Engine and Hashing Engine they were encrypted with.")});
   EXPECT_TRUE(prompts.Questions().empty());
   EXPECT_FALSE(Ended());
   EXPECT_TRUE(fs::exists(encrypted));
@@ -151,9 +159,11 @@ TEST_F(CommandLineTest, DecryptionTakesOnlyFilesWithMetaInformationUnlessTold) {
   form().show();
   ASSERT_TRUE(WaitFor([&] { return shownCount[&d] == 1; }));
   WaitIdle();
-  ASSERT_EQ(prompts.Messages().size(), 1u);
-  EXPECT_TRUE(Timed(prompts.Messages()[0].text, "1 Files decrypted in "))
-      << prompts.Messages()[0].text;
+  // Freeing the ticked delete box warned at once, before the job.
+  ASSERT_EQ(prompts.Messages().size(), 2u);
+  EXPECT_EQ(prompts.Messages()[0].kind, MessageKind::Warning);
+  EXPECT_TRUE(Timed(prompts.Messages()[1].text, "1 Files decrypted in "))
+      << prompts.Messages()[1].text;
   EXPECT_EQ(ReadFile(plain), plainBytes);
   EXPECT_FALSE(fs::exists(encrypted));  // deleted, as the delete box said
   // The choices went to the drop dialog and the decryption options dialog.

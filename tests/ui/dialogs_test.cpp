@@ -16,6 +16,7 @@
 #include "platform/qt/password_box_qt.h"
 #include "platform/qt/prompts_qt.h"
 #include "tests/ui/ui_fixture.h"
+#include "ui/elided_label.h"
 #include "ui/password_prompt.h"
 #include "ui/progress_relay.h"
 #include "ui/seconds_text.h"
@@ -143,7 +144,8 @@ class CountingWindow final : public platform::WindowThread {
 };
 
 struct Panel {
-  QLabel singlemessage, filename, pos, total, totpos;
+  QLabel singlemessage, pos, total, totpos;
+  ElidedLabel filename;
   QProgressBar pb, totpb;
   ProgressPanel refs() { return {&singlemessage, &filename, &pos, &total, &totpos, &pb, &totpb}; }
 };
@@ -172,7 +174,7 @@ TEST(ProgressRelay, TheWorkerNeverWaitsAndTheNewestValuesWin) {
   EXPECT_EQ(panel.singlemessage.text(), "Encrypting");
   EXPECT_EQ(panel.filename.text(), "second.txt");
   EXPECT_EQ(panel.pb.value(), 70);     // the bar follows the last of ShowPercent and ShowBar
-  EXPECT_EQ(panel.pos.text(), "40%");  // the label only ShowPercent
+  EXPECT_EQ(panel.pos.text(), "70%");  // and so does the label: they never disagree
   EXPECT_EQ(panel.totpb.value(), 25);
   EXPECT_EQ(panel.totpos.text(), "25%");
   EXPECT_EQ(panel.total.text(), "Completed (1 of 4 Files");
@@ -181,6 +183,24 @@ TEST(ProgressRelay, TheWorkerNeverWaitsAndTheNewestValuesWin) {
   QCoreApplication::processEvents();
   EXPECT_EQ(counting.posts, 2);
   EXPECT_EQ(panel.pos.text(), "90%");
+  // A long name loses its middle, keeping the end that tells files apart; the path is the
+  // tooltip, before and after the name arrives.
+  panel.filename.resize(160, 18);
+  panel.filename.show();
+  const std::string name = std::string(80, 'n') + "-copy-7.doc";
+  relay.ShowPath("/some/folder/" + name);
+  relay.ShowFileName(name);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(panel.filename.text().contains(QChar(0x2026))) << panel.filename.text().toStdString();
+  EXPECT_TRUE(panel.filename.text().endsWith("copy-7.doc")) << panel.filename.text().toStdString();
+  EXPECT_EQ(panel.filename.toolTip().toStdString(), "/some/folder/" + name);
+  panel.filename.resize(2000, 18);
+  EXPECT_EQ(panel.filename.text().toStdString(), name);
+  relay.ShowPath("/other/short.txt");
+  relay.ShowFileName("short.txt");
+  QCoreApplication::processEvents();
+  EXPECT_EQ(panel.filename.text(), "short.txt");
+  EXPECT_EQ(panel.filename.toolTip(), "/other/short.txt");
 }
 
 TEST(ProgressRelay, AValueStillOnItsWayWhenTheWindowGoesIsDropped) {

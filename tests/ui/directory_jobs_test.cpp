@@ -177,34 +177,61 @@ TEST_F(DirectoryJobTest, StopDuringTheLastFileFinishesItAndReportsTheStop) {
   EncryptDirectory(tree, false, "pw");
   gate.Allow(2);
   ExpectTotalsAt(3, "Completed (3 of 4 Files", 75);
+  // The hover line was cleared when the job started (the picker's button was last pointed at).
+  EXPECT_EQ(Control<QLabel>(form(), "message")->text(), "");
   QTest::mouseClick(Control<QPushButton>(form(), "Button1"), Qt::LeftButton);
   EXPECT_TRUE(app->job.StopRequested);
   EXPECT_FALSE(Control<QPushButton>(form(), "Button1")->isEnabled());
   EXPECT_EQ(Control<QPushButton>(form(), "Button1")->text(), "Stopping");
+  EXPECT_EQ(Control<QLabel>(form(), "message")->text(),
+            "Stopping: the job ends when the current file is finished.");
+  // Closing now is refused with the reason.
+  EXPECT_FALSE(form().close());
+  EXPECT_EQ(OnlyMessage(), Info("VELT is stopping: the job ends when the current file is "
+                                "finished. Close the window then."));
+  prompts.ClearRecord();
   gate.Allow(3);
   WaitIdle();
+  EXPECT_EQ(Control<QLabel>(form(), "message")->text(), "Select Option");
   const Shown shown = OnlyMessage();
   EXPECT_EQ(shown.kind, MessageKind::Information);
-  EXPECT_TRUE(Timed(shown.text, "Process stopped by user at ")) << shown.text;
-  // The file in progress was finished; the totals stay where the job was.
+  EXPECT_TRUE(Timed(shown.text, "Process stopped by user at ",
+                    "\n4 Files encrypted, 0 Files not started (left as they were)"))
+      << shown.text;
+  // The file in progress was finished, and the totals count it.
   EXPECT_EQ(Names(),
             (std::vector<std::string>{"1.bin.VELT", "2.bin.VELT", "3.bin.VELT", "4.bin.VELT"}));
-  EXPECT_EQ(Control<QLabel>(form(), "total")->text(), "Completed (3 of 4 Files");
-  EXPECT_EQ(Control<QLabel>(form(), "totpos")->text(), "75%");
+  EXPECT_EQ(Control<QLabel>(form(), "total")->text(), "Completed (4 of 4 Files");
+  EXPECT_EQ(Control<QLabel>(form(), "totpos")->text(), "100%");
   EXPECT_TRUE(Control<QPushButton>(form(), "Button1")->isEnabled());
   EXPECT_EQ(Control<QPushButton>(form(), "Button1")->text(), "Stop");
   EXPECT_FALSE(Control<QFrame>(form(), "enc")->isVisible());
 
-  // Stop during the second of four decryptions: the last two stay encrypted.
+  // Stop during the second of four decryptions, asked for by closing the window: the last two
+  // stay encrypted. Answering No first lets the job go on.
   gate.Reset();
   prompts.ClearRecord();
   DecryptDirectory(tree, false, "pw");
   gate.Allow(0);
   ExpectTotalsAt(1, "Completed 1 of 4 Files", 25);
-  QTest::mouseClick(Control<QPushButton>(form(), "Button1"), Qt::LeftButton);
+  for (bool yes : {false, true}) {
+    prompts.NextAnswer(yes);
+    EXPECT_FALSE(form().close());
+    EXPECT_EQ(app->job.StopRequested, yes);
+  }
+  ASSERT_EQ(prompts.Confirmations().size(), 2u);
+  EXPECT_EQ(prompts.Confirmations()[0].text,
+            "VELT is working on a list of files and closes only when the job has ended. Stop the "
+            "job? (The file being worked on is finished first; the files after it are left as "
+            "they are.)");
+  EXPECT_EQ(Control<QPushButton>(form(), "Button1")->text(), "Stopping");
   gate.Open();
   WaitIdle();
-  EXPECT_TRUE(Timed(OnlyMessage().text, "Process stopped by user at "));
+  EXPECT_TRUE(Timed(OnlyMessage().text, "Process stopped by user at ",
+                    "\n2 Files decrypted, 2 Files not started (left as they were)"))
+      << OnlyMessage().text;
+  EXPECT_EQ(Control<QLabel>(form(), "total")->text(), "Completed 2 of 4 Files");
+  EXPECT_EQ(Control<QLabel>(form(), "totpos")->text(), "50%");
   int encrypted = 0;
   for (const std::string& name : Names()) encrypted += name.ends_with(".VELT");
   EXPECT_EQ(encrypted, 2);
@@ -217,8 +244,14 @@ TEST_F(DirectoryJobTest, SkippedFilesAreCountedInTheStatistics) {
   const auto before = Snapshot();
   EncryptDirectory(tree, false, "pw");
   WaitIdle();
-  EXPECT_EQ(OnlyMessage(),
-            Info("3 Files encrypted in 0 secs (3 Files Skipped due to allready being encrypted)"));
+  // Counted are the files done; each skipped one is named in the details.
+  const Shown all = OnlyMessage();
+  EXPECT_EQ(all.text,
+            "0 Files encrypted in 0 secs (3 Files Skipped due to allready being encrypted)");
+  for (const char* f : {"a", "b", "c"})
+    EXPECT_NE(all.details.find(tree + kSeparator + f + ".VELT: skipped, it is already encrypted"),
+              std::string::npos)
+        << all.details;
   EXPECT_EQ(Snapshot(), before);
 
   // One file under another password: left encrypted and counted as skipped.
@@ -227,9 +260,12 @@ TEST_F(DirectoryJobTest, SkippedFilesAreCountedInTheStatistics) {
   DecryptDirectory(tree, false, "first");
   WaitIdle();
   const Shown shown = OnlyMessage();
-  EXPECT_TRUE(Timed(shown.text, "4 Files decrypted in ",
+  EXPECT_TRUE(Timed(shown.text, "3 Files decrypted in ",
                     " (1 Files Skipped due to incorrect password according to VELT Header)"))
       << shown.text;
+  EXPECT_EQ(shown.details, tree + kSeparator +
+                               "d.VELT: skipped, the password does not match its VELT Header "
+                               "(left encrypted)");
   EXPECT_EQ(Names(), (std::vector<std::string>{"a", "b", "c", "d.VELT"}));
 }
 
@@ -652,7 +688,7 @@ TEST_F(DirectoryJobTest, ThePasswordIsNewForEncryptionKnownForDecryptionAndNever
   WaitIdle();
   EXPECT_EQ(prompts.Questions().at(0).box, Box::Password);
   EXPECT_TRUE(prompts.Advice().empty());
-  EXPECT_TRUE(Timed(OnlyMessage().text, "5 Files decrypted in ",
+  EXPECT_TRUE(Timed(OnlyMessage().text, "0 Files decrypted in ",
                     " (5 Files Skipped due to incorrect password according to VELT Header)"));
 }
 

@@ -87,7 +87,7 @@ TEST_F(ListDialogsTest, TheSearchDialogCountsAndCancels) {
   EXPECT_EQ(Control<QLabel>(s, "dir")->text(), "Dir");
   EXPECT_EQ(Control<QLabel>(s, "found")->text(), "Found 0 Files");
   EXPECT_EQ(Control<QPushButton>(s, "Button1")->text(), "Cancel");
-  EXPECT_FALSE(s.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(s.windowFlags() & Qt::WindowCloseButtonHint);  // Cancel, as Escape is
   batch::SearchCancelled = true;
   app->job.FoundCount = 7;
   s.Open();
@@ -97,6 +97,20 @@ TEST_F(ListDialogsTest, TheSearchDialogCountsAndCancels) {
   EXPECT_EQ(app->job.FoundCount, 0);
   s.ShowCount(1);
   EXPECT_EQ(Control<QLabel>(s, "found")->text(), "Found 1 Files");  // no singular
+  // A long folder loses its middle: its root and the part that tells folders apart stay, the
+  // whole is the tooltip, and the dialog keeps its width.
+  const int width = s.width();
+  const std::string deep = tree + std::string(40, 'x') + kSeparator + std::string(60, 'y') +
+                           kSeparator + "the-last-part-0042";
+  s.ShowFolder(deep);
+  const QString shown = Control<QLabel>(s, "dir")->text();
+  EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith("part-0042")) << shown.toStdString();
+  EXPECT_TRUE(shown.startsWith(QString::fromStdString(tree.substr(0, 4)))) << shown.toStdString();
+  EXPECT_EQ(Control<QLabel>(s, "dir")->toolTip().toStdString(), deep);
+  EXPECT_EQ(s.width(), width);
+  s.ShowFolder(tree);
+  EXPECT_EQ(Control<QLabel>(s, "dir")->text().toStdString(), tree);
   QTest::mouseClick(Control<QPushButton>(s, "Button1"), Qt::LeftButton);
   EXPECT_FALSE(s.isVisible());
   EXPECT_TRUE(batch::SearchCancelled);
@@ -141,7 +155,7 @@ TEST_F(ListDialogsTest, TheDropDialogOffersThreeWaysAndACloseBox) {
 TEST_F(ListDialogsTest, TheCommandLineEncryptionDialogFollowsTheOptionsRules) {
   Tshellenc& d = *app->shellenc;
   EXPECT_EQ(d.windowTitle(), "Encryption options");
-  EXPECT_FALSE(d.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(d.windowFlags() & Qt::WindowCloseButtonHint);
   for (const char* label : {"Default File Extension:", "Encryption Engine", "Hashing Engine",
                             "Compression Engine", "Default Compression Setting"})
     EXPECT_TRUE(Labels(&d).contains(label)) << label;
@@ -192,11 +206,18 @@ TEST_F(ListDialogsTest, TheCommandLineEncryptionDialogFollowsTheOptionsRules) {
   EXPECT_EQ(d.Settings(), engine::EngineSettings{});
   EXPECT_TRUE(Control<QCheckBox>(d, "rec")->isChecked());
   EXPECT_FALSE(Control<QCheckBox>(d, "addvelt")->isEnabled());
-  // No way out but OK.
+  // Escape and the close box leave it as Cancel; Enter is OK.
+  const std::pair<const char*, std::function<void()>> ways[] = {
+      {"Escape", [&] { QTest::keyClick(&d, Qt::Key_Escape); }},
+      {"close box", [&] { d.close(); }},
+      {"Enter", [&] { QTest::keyClick(Control<QLineEdit>(d, "deffileext"), Qt::Key_Return); }},
+  };
+  for (const auto& [name, leave] : ways) {
+    WhenShown(&d, leave);
+    EXPECT_EQ(d.Execute(), std::string(name) == "Enter") << name;
+    EXPECT_FALSE(d.isVisible()) << name;
+  }
   d.show();
-  EXPECT_FALSE(d.close());
-  QTest::keyClick(&d, Qt::Key_Escape);
-  EXPECT_TRUE(d.isVisible());
   // Unchecking "add extension" on screen warns and forces deletion, as in the options dialog.
   prompts.ClearRecord();
   Control<QCheckBox>(d, "addext")->setChecked(false);
@@ -212,7 +233,7 @@ TEST_F(ListDialogsTest, TheCommandLineEncryptionDialogFollowsTheOptionsRules) {
 TEST_F(ListDialogsTest, TheCommandLineDecryptionDialogUnlocksItsEnginesWithoutTheMetaFilter) {
   Tshelldec& d = *app->shelldec;
   EXPECT_EQ(d.windowTitle(), "Decryption options");
-  EXPECT_FALSE(d.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(d.windowFlags() & Qt::WindowCloseButtonHint);
   EXPECT_TRUE(Labels(&d).contains("Decryption Engine:"));
   EXPECT_TRUE(Labels(&d).contains("Hashing Engine"));
   EXPECT_FALSE(Control<QComboBox>(d, "defencengine")->isEnabled());
@@ -233,10 +254,19 @@ TEST_F(ListDialogsTest, TheCommandLineDecryptionDialogUnlocksItsEnginesWithoutTh
       "When decrypting files without VELT Meta Infmation, VELT cannot check if the file is valid "
       "after decryption. If you supply an Incorrect Decryption Password, the file will be "
       "irrecoverably corrupted and the original file will be lost.");
+  // Unticking the meta filter off screen frees the ticked delete box without a word...
   Control<QCheckBox>(d, "deall")->setChecked(false);
   EXPECT_TRUE(Control<QComboBox>(d, "defencengine")->isEnabled());
   EXPECT_TRUE(Control<QComboBox>(d, "defhashengine")->isEnabled());
   EXPECT_TRUE(Control<QCheckBox>(d, "deleteorig")->isEnabled());
+  EXPECT_TRUE(prompts.Messages().empty());
+  // ...and on screen warns at once: the deletion it brings comes into force there.
+  Control<QCheckBox>(d, "deall")->setChecked(true);
+  d.show();
+  Control<QCheckBox>(d, "deall")->setChecked(false);
+  EXPECT_EQ(prompts.Messages(), std::vector<Shown>{warning});
+  d.hide();
+  prompts.ClearRecord();
   Control<QCheckBox>(d, "deleteorig")->setChecked(false);
   Control<QCheckBox>(d, "deleteorig")
       ->setChecked(true);  // warns when it becomes checked while enabled
@@ -263,12 +293,12 @@ TEST_F(ListDialogsTest, TheCommandLineDecryptionDialogUnlocksItsEnginesWithoutTh
     EXPECT_EQ(Control<QComboBox>(d, "defhashengine")->currentText(), "Tiger");
     EXPECT_EQ(Control<QCheckBox>(d, "deext")->text(),
               "Only attempt to Decrypt files with .xy extension");
-    QTest::keyClick(&d, Qt::Key_Escape);  // no Cancel
-    EXPECT_TRUE(d.isVisible());
     QTest::mouseClick(Control<QPushButton>(d, "Button1"), Qt::LeftButton);
   });
-  d.Execute(18, 9, "xy");
+  EXPECT_TRUE(d.Execute(18, 9, "xy"));
   EXPECT_EQ(shownCount[&d], 1);
+  WhenShown(&d, [&] { QTest::keyClick(&d, Qt::Key_Escape); });
+  EXPECT_FALSE(d.Execute(18, 9, "xy"));
 }
 
 }  // namespace

@@ -39,16 +39,17 @@ TEST_F(MainWindowTest, MenusCarryTheirEntriesAndShortcuts) {
       {"Decrypt", "Decrypt File...", QKeySequence("Ctrl+Alt+F")},
       {"Decrypt", "Decrypt Directory", QKeySequence("Ctrl+Alt+D")},
       {"Help", "About Velt", QKeySequence()},
-      {"Help", "VELT Help", QKeySequence()},
+      {"Help", "VELT Help", QKeySequence("F1")},
   };
   QStringList titles;
   for (QAction* a : form().menuBar()->actions()) titles << a->text();
-  EXPECT_EQ(titles, QStringList({"File", "Encrypt", "Decrypt", "Help"}));
+  // Each opens with Alt and its first letter.
+  EXPECT_EQ(titles, QStringList({"&File", "&Encrypt", "&Decrypt", "&Help"}));
   for (const Entry& e : entries) {
     SCOPED_TRACE(e.text);
     QAction* found = nullptr;
     for (QAction* top : form().menuBar()->actions())
-      if (top->text() == e.menu)
+      if (top->text() == QLatin1Char('&') + QLatin1String(e.menu))
         for (QAction* a : top->menu()->actions())
           if (a->text() == e.text) found = a;
     ASSERT_NE(found, nullptr);
@@ -77,6 +78,10 @@ TEST_F(MainWindowTest, TheFaceStartsIdleWithTheDesignTexts) {
     auto* b = f.findChild<QToolButton*>(name);
     ASSERT_NE(b, nullptr) << name;
     EXPECT_TRUE(b->text().isEmpty() || b->toolButtonStyle() == Qt::ToolButtonIconOnly);
+    // The keyboard and screen readers reach it; its hover text is also its tooltip and name.
+    EXPECT_TRUE(b->focusPolicy() & Qt::TabFocus) << name;
+    EXPECT_FALSE(b->toolTip().isEmpty()) << name;
+    EXPECT_EQ(b->accessibleName(), b->toolTip()) << name;
     EXPECT_FALSE(b->icon().isNull()) << name;
     EXPECT_EQ(b->width(), b->height()) << name;
   }
@@ -157,6 +162,49 @@ TEST_F(MainWindowTest, ShortcutsRunTheirCommands) {
   QTest::keyClick(&form(), Qt::Key_F, Qt::ControlModifier | Qt::AltModifier);
   EXPECT_TRUE(WaitFor([&] { return prompts.ScriptUsed(); }, 5000));
   EXPECT_EQ(prompts.Questions().size(), 2u);
+  // F1 opens the help.
+  QTest::keyClick(&form(), Qt::Key_F1);
+  EXPECT_EQ(help.shown, std::vector<std::string>{installedHelp});
+  // F10 moves into the menu bar at "File"; Escape leaves it.
+  form().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+  QTest::keyClick(&form(), Qt::Key_F10);
+  EXPECT_EQ(form().menuBar()->activeAction(), Control<QMenu>(form(), "File1")->menuAction());
+  QTest::keyClick(QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                                                    : static_cast<QWidget*>(form().menuBar()),
+                  Qt::Key_Escape);
+}
+
+TEST_F(MainWindowTest, TabReachesEveryToolButtonAndTheKeyboardPressesThem) {
+  TForm1& f = form();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  const std::pair<const char*, const char*> order[] = {
+      {"SpeedButton1", "Encrypt a file"},
+      {"SpeedButton2", "Decrypt a file"},
+      {"SpeedButton3", "Encrypt an entire Directory"},
+      {"SpeedButton4", "Decrypt an entire Directory"},
+      {"SpeedButton5", "Edit VELT Options"},
+      {"SpeedButton6", "Exit VELT"},
+  };
+  Control<QToolButton>(f, "SpeedButton6")->setFocus();
+  for (const auto& [name, hover] : order) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), Control<QToolButton>(f, name)) << name;
+    EXPECT_EQ(Control<QLabel>(f, "message")->text(), hover) << name;  // the keyboard's hover
+  }
+  // Space and Enter open the options from its button, which the mouse opens on release.
+  Tveltoptions& o = *app->veltoptions;
+  for (Qt::Key key : {Qt::Key_Space, Qt::Key_Return}) {
+    WhenShown(&o, [&] { QTest::keyClick(&o, Qt::Key_Escape); });
+    QTest::keyClick(Control<QToolButton>(f, "SpeedButton5"), key);
+    EXPECT_TRUE(WaitFor([&] { return shownCount[&o] == 1 && !o.isVisible(); })) << key;
+    shownCount[&o] = 0;
+  }
+  // Enter on the encrypt-file button runs its command (the file dialog, answered Cancel).
+  prompts.NextFile(std::nullopt);
+  QTest::keyClick(Control<QToolButton>(f, "SpeedButton1"), Qt::Key_Return);
+  EXPECT_TRUE(WaitFor([&] { return prompts.ScriptUsed(); }, 5000));
 }
 
 TEST_F(MainWindowTest, TheAboutBoxShowsTheVersionAndClosesWithOk) {
@@ -175,15 +223,27 @@ TEST_F(MainWindowTest, TheAboutBoxShowsTheVersionAndClosesWithOk) {
     EXPECT_TRUE(texts.contains(line)) << line;
   EXPECT_EQ(Control<QLabel>(about, "Image1")->size(), QSize(96, 96));
   EXPECT_FALSE(Control<QLabel>(about, "Image1")->pixmap().isNull());
-  EXPECT_FALSE(about.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(about.windowFlags() & Qt::WindowCloseButtonHint);
 }
 
 TEST_F(MainWindowTest, AHelpFileThatCannotBeOpenedIsReported) {
   help.result = false;
   Control<QAction>(form(), "VELTHelp1")->trigger();
   EXPECT_EQ(help.shown, std::vector<std::string>{installedHelp});
+  const std::string copy = installedHelp.substr(0, installedHelp.size() - 3) + "html";
   EXPECT_EQ(prompts.Messages(),
-            std::vector<Shown>{Error("The help file could not be opened: " + installedHelp)});
+            std::vector<Shown>{Error("The help file could not be opened: " + installedHelp +
+                                     "\nIt is missing or no viewer for it was found, and its "
+                                     "HTML copy could not be opened either: " +
+                                     copy)});
+  // Shown through its HTML copy: said once a run, naming both.
+  help.result = true;
+  help.opened = copy;
+  prompts.ClearRecord();
+  for (int i = 0; i < 2; ++i) Control<QAction>(form(), "VELTHelp1")->trigger();
+  EXPECT_EQ(prompts.Messages(), std::vector<Shown>{Info("The help file " + installedHelp +
+                                                        " cannot be shown here; its HTML copy " +
+                                                        copy + " was opened instead.")});
 }
 
 TEST_F(MainWindowTest, StopAsksTheListJobToEndAfterTheCurrentFile) {

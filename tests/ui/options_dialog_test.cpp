@@ -97,8 +97,9 @@ TEST_F(OptionsDialogTest, ControlsCarryTheirCaptionsHintsAndItems) {
   EXPECT_EQ(Control<QPushButton>(o, "Button1")->text(), "OK");
   EXPECT_EQ(Control<QPushButton>(o, "Button2")->text(), "Defaults");
   EXPECT_EQ(Control<QLineEdit>(o, "deffileext")->maxLength(), 5);
-  // No close box and no Cancel: OK is the only way out.
-  EXPECT_FALSE(o.windowFlags() & Qt::WindowCloseButtonHint);
+  // No Cancel button, but a close box that leaves without saving, as Escape does.
+  EXPECT_TRUE(o.windowFlags() & Qt::WindowCloseButtonHint);
+  EXPECT_TRUE(Control<QPushButton>(o, "Button1")->isDefault());
 }
 
 TEST_F(OptionsDialogTest, CompressRuleChecksTheMetaBoxAndFreesItOnlyWithoutCompression) {
@@ -322,19 +323,64 @@ TEST_F(OptionsDialogTest, OkThatCannotSaveSaysWhereAndWhySavesNothingAndKeepsThe
   EXPECT_TRUE(o.Settings().secureDelete);
 }
 
-TEST_F(OptionsDialogTest, EscapeAndTheWindowSystemCannotCloseIt) {
+TEST_F(OptionsDialogTest, EscapeOrTheCloseBoxLeavesWithoutSavingAndTakesTheChangesBack) {
   Tveltoptions& o = options();
-  bool stillOpen = false;
-  WhenShown(&o, [&] {
-    QTest::keyClick(&o, Qt::Key_Escape);
-    o.close();
-    QTest::qWait(20);
-    stillOpen = o.isVisible();
-    QTest::mouseClick(Control<QPushButton>(o, "Button1"), Qt::LeftButton);
-  });
-  form().ShowOptions();
-  EXPECT_TRUE(stillOpen);
-  EXPECT_FALSE(o.isVisible());
+  const RegistryValue storedCipher = Stored("enc");
+  const engine::EngineSettings before = o.Settings();
+  const std::pair<const char*, std::function<void()>> ways[] = {
+      {"Escape", [&] { QTest::keyClick(&o, Qt::Key_Escape); }},
+      {"close box", [&] { o.close(); }},
+  };
+  for (const auto& [name, leave] : ways) {
+    SCOPED_TRACE(name);
+    prompts.ClearRecord();
+    bool left = false;
+    WhenShown(&o, [&] {
+      Control<QComboBox>(o, "defencengine")->setCurrentIndex(11);
+      Control<QCheckBox>(o, "compressfile")->setChecked(false);
+      Control<QCheckBox>(o, "addvelt")->setChecked(false);
+      Control<QCheckBox>(o, "addext")->setChecked(false);  // warns while on screen
+      Control<QLineEdit>(o, "deffileext")->setText("x");
+      leave();
+      QTest::qWait(20);
+      left = !o.isVisible();
+    });
+    form().ShowOptions();
+    EXPECT_TRUE(left);
+    EXPECT_EQ(o.Settings(), before);
+    EXPECT_TRUE(Control<QLineEdit>(o, "deffileext")->isEnabled());
+    EXPECT_FALSE(Control<QCheckBox>(o, "addvelt")->isEnabled());
+    EXPECT_EQ(Stored("enc"), storedCipher);
+    // Only the warning of unchecking on screen; putting the box back says nothing.
+    EXPECT_EQ(prompts.Messages().size(), 1u);
+  }
+}
+
+TEST_F(OptionsDialogTest, EnterPressesOkAfterTheExtensionFieldsCheck) {
+  Tveltoptions& o = options();
+  struct Row {
+    const char* typed;
+    const char* stored;
+    size_t warnings;
+  };
+  for (const Row& row : {Row{"abc", "abc", 0}, Row{"a b", "VELT", 1}}) {
+    SCOPED_TRACE(row.typed);
+    prompts.ClearRecord();
+    bool closed = false;
+    WhenShown(&o, [&] {
+      QLineEdit* field = Control<QLineEdit>(o, "deffileext");
+      field->setFocus();
+      field->selectAll();
+      QTest::keyClicks(field, row.typed);
+      QTest::keyClick(field, Qt::Key_Return);
+      QTest::qWait(20);
+      closed = !o.isVisible();
+    });
+    form().ShowOptions();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(Stored("def"), RegistryValue(std::string(row.stored)));
+    EXPECT_EQ(prompts.Messages().size(), row.warnings);
+  }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QToolButton>
 #include <csignal>
 #include <filesystem>
@@ -89,12 +90,15 @@ TEST_F(SingleFileTest, EncryptAndDecryptAFileThroughTheButtons) {
   QTest::mouseClick(Control<QToolButton>(form(), "SpeedButton1"), Qt::LeftButton);
   // The start notification has run inside the click; the end one needs the event loop.
   ExpectBusy();
-  EXPECT_FALSE(form().close());  // refused while the work runs
+  EXPECT_FALSE(form().close());  // refused while the work runs, saying why
   EXPECT_TRUE(form().isVisible());
   WaitIdle();
   ExpectIdle();
-  ASSERT_EQ(prompts.Messages().size(), 1u);
-  ExpectTimed(prompts.Messages()[0], "File encrypted in ");
+  ASSERT_EQ(prompts.Messages().size(), 2u);
+  EXPECT_EQ(prompts.Messages()[0].text,
+            "VELT is working on a file and closes only when it is finished. Close the window "
+            "then.");
+  ExpectTimed(prompts.Messages()[1], "File encrypted in ");
   ASSERT_EQ(prompts.Questions().size(), 2u);
   EXPECT_EQ(prompts.Questions()[1].caption, "Encryption password");
   EXPECT_EQ(prompts.Questions()[1].prompt, "Enter password");
@@ -281,6 +285,16 @@ TEST_F(SingleFileTest, ProgressReachesThePanelAndCommandsWaitWhileBusy) {
   const std::string path = MakeFile("big.bin", 4 << 20);
   prompts.NextFile(path);
   prompts.NextInput(std::string("pw"));
+  // Whenever the window looks, the percentage label reads what the bar shows.
+  QTimer look;
+  std::vector<std::string> disagreements;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    const QString label = Control<QLabel>(form(), "pos")->text();
+    const int bar = Control<QProgressBar>(form(), "pb")->value();
+    if (label != QString::number(bar) + QLatin1Char('%'))
+      disagreements.push_back(label.toStdString() + " / " + std::to_string(bar));
+  });
+  look.start(1);
   Control<QAction>(form(), "EncryptFile1")->trigger();
   ASSERT_TRUE(form().Busy());
   // Commands arriving by shortcut or menu while busy do nothing: no question is asked.
@@ -289,11 +303,14 @@ TEST_F(SingleFileTest, ProgressReachesThePanelAndCommandsWaitWhileBusy) {
   form().EncryptFile();
   EXPECT_EQ(prompts.Questions().size(), 2u);
   WaitIdle();
+  look.stop();
+  EXPECT_TRUE(disagreements.empty()) << disagreements.front();
   // The last values the pipeline reported are on the panel: the bar was emptied after the
-  // cipher's 100%, which the percentage label still shows.
+  // cipher's 100%, and the label with it.
   EXPECT_EQ(Control<QProgressBar>(form(), "pb")->value(), 0);
-  EXPECT_EQ(Control<QLabel>(form(), "pos")->text(), "100%");
+  EXPECT_EQ(Control<QLabel>(form(), "pos")->text(), "0%");
   EXPECT_EQ(Control<QLabel>(form(), "filename")->text(), "big.bin");
+  EXPECT_EQ(Control<QLabel>(form(), "filename")->toolTip().toStdString(), path);
   EXPECT_EQ(Control<QLabel>(form(), "singlemessage")->text(), "Encryption Complete");
   ASSERT_EQ(prompts.Messages().size(), 1u);
   ExpectTimed(prompts.Messages()[0], "File encrypted in ");

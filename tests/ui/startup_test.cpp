@@ -101,9 +101,16 @@ TEST_F(StartupTest, WithoutAnInstallationFolderOnlyTheErrorIsShownAndNothingElse
     Install(store);
     prompts.ClearRecord();
     EXPECT_EQ(VeltApplication::Create(services, {}), nullptr);
-    EXPECT_EQ(prompts.Messages(),
-              std::vector<Shown>{
-                  Error("Velt has not been installed correctly. Please re-install Velt.")});
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].text,
+              "Velt has not been installed correctly. Please re-install Velt.");
+    // The details name the value and where it was looked for.
+    EXPECT_EQ(prompts.Messages()[0].details.rfind("The value \"Path\" (the installation "
+                                                  "folder) is missing or empty in "
+                                                  "HKEY_LOCAL_MACHINE\\Software\\VELT",
+                                                  0),
+              0u)
+        << prompts.Messages()[0].details;
   }
   RemoveStore();
   prompts.ClearRecord();
@@ -127,8 +134,17 @@ TEST_F(StartupTest, AFailedReadIsShownAndTheValuesAfterItKeepTheirDefaults) {
   if (velt::test::UnderWine()) {
     EXPECT_EQ(prompts.Messages().at(0).kind, MessageKind::Error);
   } else {
-    EXPECT_EQ(prompts.Messages(),
-              std::vector<Shown>{Error("The configuration registry key could not be read.")});
+    ASSERT_EQ(prompts.Messages().size(), 1u);
+    EXPECT_EQ(prompts.Messages()[0].text.rfind(
+                  "The configuration registry key could not be read.\n\nThe value \"add\" could "
+                  "not be read from HKEY_LOCAL_MACHINE\\Software\\VELT",
+                  0),
+              0u)
+        << prompts.Messages()[0].text;
+    EXPECT_TRUE(prompts.Messages()[0].text.ends_with(
+        ". It and the values after it have their defaults; OK in VELT Options saves the values "
+        "shown."))
+        << prompts.Messages()[0].text;
   }
   const Tveltoptions& o = *app->veltoptions;
   EXPECT_EQ(Control<QLineEdit>(o, "deffileext")->text(), "xyz");

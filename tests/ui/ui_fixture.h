@@ -59,8 +59,8 @@ inline Shown Info(const std::string& t) {
 inline Shown Warning(const std::string& t) {
   return {MessageKind::Warning, t};
 }
-inline Shown Error(const std::string& t) {
-  return {MessageKind::Error, t};
+inline Shown Error(const std::string& t, const std::string& details = {}) {
+  return {MessageKind::Error, t, details};
 }
 
 // Files under `folder` named as VELT's temporary files: what no run may leave behind.
