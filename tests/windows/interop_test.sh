@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Files made by the Linux velt-cli decrypt with the Windows one (run by Wine) and the other way
 # round, byte for byte, for several cipher, hash and compression choices; and both programs
-# encrypt a file to the same bytes.
+# encrypt a file to the same bytes (the fastest level aside).
 #   interop_test.sh LINUX_VELT_CLI WINDOWS_VELT_CLI_EXE WINE
 set -euo pipefail
 linux=$1 windows=$2 wine=$3
@@ -73,7 +73,10 @@ for c in "${cases[@]}"; do
     [[ $options == *--no-meta* ]] && rm -f "$dir"/*"(orig)"
     check "$c, $direction" "$dir"
   done
-  # The same file and settings give the same encrypted bytes on both systems.
+  # The same file and settings give the same encrypted bytes on both systems, but at the
+  # fastest level: the Linux build may compress it with ISA-L's deflate where Windows has
+  # zlib's, one valid stream each (both directions above read them).
+  [[ $options == *fastest* ]] && continue
   mkdir "$work/$n-l" "$work/$n-w"
   cp "$work/originals/text.txt" "$work/$n-l/"
   cp "$work/originals/text.txt" "$work/$n-w/"
