@@ -133,7 +133,7 @@ DecryptResult DecryptOneFile(const std::string& path, const std::string& passwor
         FileStream out(plain.File());
         bool ended = false;
         try {
-          // The cipher on one processor, zlib on another.
+          // The cipher on one processor, the inflater on another.
           TZInflatingWriter inflater(out);
           RunPipeline(
               [&](crypto::TSink& pipe) { cipher->DecryptStream(in, pipe, size - e.recordLength); },

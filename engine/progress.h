@@ -14,7 +14,8 @@ class ProgressSink {
   virtual void ShowFileName(const std::string& name) = 0;
   // Bar and percentage label to n.
   virtual void ShowPercent(int n) = 0;
-  // Bar only; the label keeps its text.
+  // The bar of a stage that reports no percentage text of its own (the overwrite running the
+  // bar down). The desktop shows the same figure in its label, so label and bar agree.
   virtual void ShowBar(int n) = 0;
 };
 
