@@ -2,7 +2,9 @@
 # Takes the pictures in docs/screenshots/ from the running program on a virtual X display: the
 # main window idle and busy (a real encryption under way), the options dialog, the decryption
 # options dialog, the About box, the two folder pickers, the search dialog, the drag-and-drop
-# and the two command-line dialogs, and a directory job under way. When Qt for Windows is built
+# and the two command-line dialogs, a directory job under way, a file with a long name under way,
+# and (a second run at QT_SCALE_FACTOR=2, which Qt reads at its start) the main window and the
+# options dialog at scale 2. When Qt for Windows is built
 # (scripts/build-qt-windows.sh), the same program built for Windows takes its pictures under
 # Wine too, of which the main window, the options dialog and a directory job go to windows/.
 #   scripts/screenshots.sh [OUTPUT-FOLDER]
@@ -24,6 +26,8 @@ mkdir -p "$out"
 # The sample file of the busy picture is made in the temporary folder, not in the repository.
 TMPDIR=$work VELT_REGISTRY=$work/registry.reg QT_QPA_PLATFORM=xcb \
   xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tools/velt-screenshots" "$out"
+VELT_REGISTRY=$work/registry.reg QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=2 \
+  xvfb-run -a -s "-screen 0 2560x2048x24" "$build/tools/velt-screenshots" "$out" scaled
 
 # The Windows build: its own Wine installation, whose registry key gets the same defaults (the
 # store's text is the format of the registry's own exports), "Path" in Windows form.

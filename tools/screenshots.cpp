@@ -14,10 +14,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
@@ -58,10 +60,15 @@ void Settle(int milliseconds) {
 }
 
 // The virtual display has no window manager, so the pictures get a plain title bar of their
-// own with the window's caption.
-QImage Framed(const QPixmap& content, const QString& caption) {
+// own with the window's caption, drawn at the window's scale so that a scaled picture stays sharp.
+QImage Framed(QPixmap content, const QString& caption, qreal scale) {
   constexpr int kBar = 28;
-  QImage framed(content.width() + 2, content.height() + kBar + 1, QImage::Format_RGB32);
+  content.setDevicePixelRatio(scale);
+  const QSizeF size = content.deviceIndependentSize();
+  QImage framed(
+      QSize(qRound((size.width() + 2) * scale), qRound((size.height() + kBar + 1) * scale)),
+      QImage::Format_RGB32);
+  framed.setDevicePixelRatio(scale);
   framed.fill(QColor(0x2b, 0x3a, 0x4a));
   QPainter p(&framed);
   p.setRenderHint(QPainter::Antialiasing);
@@ -71,12 +78,12 @@ QImage Framed(const QPixmap& content, const QString& caption) {
   font.setBold(true);
   p.setFont(font);
   p.setPen(Qt::white);
-  p.drawText(QRect(32, 0, framed.width() - 40, kBar), Qt::AlignVCenter | Qt::AlignLeft, caption);
-  p.drawPixmap(1, kBar, content);
+  p.drawText(QRectF(32, 0, size.width() - 38, kBar), Qt::AlignVCenter | Qt::AlignLeft, caption);
+  p.drawPixmap(QPointF(1, kBar), content);
   return framed;
 }
 
-bool Save(QWidget* window, const QString& file) {
+QImage Picture(QWidget* window) {
   window->raise();
   window->activateWindow();
   WaitUntil([&] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 5000);
@@ -84,12 +91,38 @@ bool Save(QWidget* window, const QString& file) {
   QPixmap picture;
   if (QScreen* screen = window->screen()) picture = screen->grabWindow(window->winId());
   if (picture.isNull() || picture.size().isEmpty()) picture = window->grab();
-  if (!Framed(picture, window->windowTitle()).save(file)) {
+  return Framed(picture, window->windowTitle(), window->devicePixelRatioF());
+}
+
+bool SaveImage(const QImage& image, const QString& file) {
+  if (!image.save(file)) {
     std::fprintf(stderr, "cannot save %s\n", qPrintable(file));
     return false;
   }
   std::printf("%s\n", qPrintable(file));
   return true;
+}
+
+bool Save(QWidget* window, const QString& file) {
+  return SaveImage(Picture(window), file);
+}
+
+// Windows side by side on a plain ground, top-aligned, in one picture.
+QImage SideBySide(QImage left, QImage right) {
+  const qreal scale = left.devicePixelRatio();
+  // Placed pixel for pixel: the ground is as sharp as the windows.
+  left.setDevicePixelRatio(1);
+  right.setDevicePixelRatio(1);
+  constexpr int kGap = 16;
+  QImage both(left.width() + right.width() + 3 * qRound(kGap * scale),
+              std::max(left.height(), right.height()) + 2 * qRound(kGap * scale),
+              QImage::Format_RGB32);
+  both.fill(QColor(0xe8, 0xec, 0xf0));
+  QPainter p(&both);
+  const int gap = qRound(kGap * scale);
+  p.drawImage(QPoint(gap, gap), left);
+  p.drawImage(QPoint(2 * gap + left.width(), gap), right);
+  return both;
 }
 
 // Pseudo-random content compresses badly, so the work runs long enough to be seen.
@@ -189,7 +222,41 @@ bool ListScreenshots(VeltApplication& app, test::ScriptedPrompts& prompts, const
   return ok && taken;
 }
 
-int RunScreenshots(const std::string& folder) {
+// Encrypts a file of `name` made in `folder` and grabs the main window while the bar is on the
+// way; a larger file where the work ended before that.
+bool BusyScreenshot(TForm1& main, test::ScriptedPrompts& prompts, const QString& folder,
+                    const QString& name, const QString& file) {
+  for (size_t megabytes : {48, 160, 400}) {
+    QDir(folder).mkpath(QStringLiteral("."));
+    const std::string sample = QDir(folder).filePath(name).toStdString();
+    WriteSample(sample, megabytes);
+    prompts.NextFile(sample);
+    prompts.NextInput(std::string("screenshot"));
+    Control<QToolButton>(main, "SpeedButton1")->click();
+    const QProgressBar* pb = Control<QProgressBar>(main, "pb");
+    WaitUntil([&] { return !main.Busy() || (pb->value() >= 20 && pb->value() <= 80); }, 120000);
+    bool taken = false;
+    if (main.Busy()) taken = Save(&main, file);
+    WaitUntil([&] { return !main.Busy(); }, 600000);
+    QDir(folder).removeRecursively();
+    if (taken) return true;
+  }
+  return false;
+}
+
+// The main window and the options dialog side by side, at the scale the program runs at.
+int ScaledScreenshot(const QDir& dir, VeltApplication& app) {
+  app.Form1->show();
+  const QImage main = Picture(app.Form1.get());
+  app.veltoptions->show();
+  const QImage options = Picture(app.veltoptions.get());
+  app.veltoptions->hide();
+  const qreal scale = app.Form1->devicePixelRatioF();
+  const QString name = QStringLiteral("scale-%1.png").arg(scale);
+  return SaveImage(SideBySide(main, options), dir.filePath(name)) ? 0 : 1;
+}
+
+int RunScreenshots(const std::string& folder, bool scaledOnly) {
   const QDir dir(QString::fromStdString(folder));
   if (!dir.exists() && !QDir().mkpath(dir.path())) return 2;
   test::ScriptedPrompts prompts;
@@ -201,6 +268,7 @@ int RunScreenshots(const std::string& folder) {
     std::fprintf(stderr, "the settings store has no installation folder\n");
     return 1;
   }
+  if (scaledOnly) return ScaledScreenshot(dir, *app);
   TForm1& main = *app->Form1;
   bool ok = true;
 
@@ -233,43 +301,75 @@ int RunScreenshots(const std::string& folder) {
     ok &= Save(&box, dir.filePath(QStringLiteral("password.png")));
   }
 
-  // Busy: a real encryption, grabbed while its bar is on the way.
+  // Busy: a real encryption, grabbed while its bar is on the way; then one of a file deep in
+  // folders with a long name, whose middle gives way.
   QTemporaryDir work;
-  bool busyTaken = false;
-  for (size_t megabytes : {48, 160, 400}) {
-    const std::string sample =
-        QDir(work.path()).filePath(QStringLiteral("sample.dat")).toStdString();
-    WriteSample(sample, megabytes);
-    prompts.NextFile(sample);
-    prompts.NextInput(std::string("screenshot"));
-    Control<QToolButton>(main, "SpeedButton1")->click();
-    const QProgressBar* pb = Control<QProgressBar>(main, "pb");
-    WaitUntil([&] { return !main.Busy() || (pb->value() >= 20 && pb->value() <= 80); }, 120000);
-    if (main.Busy()) {
-      busyTaken = Save(&main, dir.filePath(QStringLiteral("main-busy.png")));
-    }
-    WaitUntil([&] { return !main.Busy(); }, 600000);
-    for (const QString& name : QDir(work.path()).entryList(QDir::Files))
-      QDir(work.path()).remove(name);
-    if (busyTaken) break;
-  }
-  ok &= busyTaken;
+  ok &= BusyScreenshot(main, prompts, work.path(), QStringLiteral("sample.dat"),
+                       dir.filePath(QStringLiteral("main-busy.png")));
+  QTemporaryDir deep;
+  ok &= BusyScreenshot(main, prompts,
+                       deep.filePath(QStringLiteral(
+                           "Documents/Projects/Regional Board Annual Report 2024/Appendices and "
+                           "supporting material/Correspondence with the auditors")),
+                       QStringLiteral("Quarterly financial statements, final version as approved "
+                                      "by the board in December.dat"),
+                       dir.filePath(QStringLiteral("long-name.png")));
 
   ok &= ListScreenshots(*app, prompts, dir, work.path());
   for (const auto& m : prompts.Messages()) std::printf("message: %s\n", m.text.c_str());
   return ok ? 0 : 1;
 }
 
+// A dark palette on the Fusion style, to see that no window paints against the palette.
+void UseDarkPalette() {
+  QApplication::setStyle(QStringLiteral("Fusion"));
+  QPalette dark;
+  dark.setColor(QPalette::Window, QColor(0x35, 0x37, 0x3b));
+  dark.setColor(QPalette::WindowText, QColor(0xe6, 0xe6, 0xe6));
+  dark.setColor(QPalette::Base, QColor(0x24, 0x26, 0x29));
+  dark.setColor(QPalette::AlternateBase, QColor(0x30, 0x32, 0x36));
+  dark.setColor(QPalette::Text, QColor(0xe6, 0xe6, 0xe6));
+  dark.setColor(QPalette::Button, QColor(0x3c, 0x3f, 0x44));
+  dark.setColor(QPalette::ButtonText, QColor(0xe6, 0xe6, 0xe6));
+  dark.setColor(QPalette::ToolTipBase, QColor(0x24, 0x26, 0x29));
+  dark.setColor(QPalette::ToolTipText, QColor(0xe6, 0xe6, 0xe6));
+  dark.setColor(QPalette::Highlight, QColor(0x3d, 0x7a, 0xc7));
+  dark.setColor(QPalette::HighlightedText, Qt::white);
+  dark.setColor(QPalette::Light, QColor(0x50, 0x53, 0x58));
+  dark.setColor(QPalette::Midlight, QColor(0x46, 0x49, 0x4e));
+  dark.setColor(QPalette::Mid, QColor(0x2c, 0x2e, 0x31));
+  dark.setColor(QPalette::Dark, QColor(0x1e, 0x1f, 0x22));
+  dark.setColor(QPalette::Shadow, Qt::black);
+  dark.setColor(QPalette::PlaceholderText, QColor(0x90, 0x90, 0x90));
+  dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+  dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+  dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+  QApplication::setPalette(dark);
+}
+
 }  // namespace
 
 }  // namespace velt::ui
 
+// velt-screenshots FOLDER [scaled] [dark]: "scaled" takes only the main window and the options
+// dialog side by side, as scale-N.png for the QT_SCALE_FACTOR it runs at; "dark" draws every
+// window in a dark palette.
 int main(int argc, char** argv) {
   QApplication qt(argc, argv);
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/velt/velt.png")));
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: velt-screenshots FOLDER\n");
+  bool scaledOnly = false;
+  bool dark = false;
+  bool known = argc >= 2;
+  for (int i = 2; i < argc; ++i) {
+    const std::string word = argv[i];
+    scaledOnly |= word == "scaled";
+    dark |= word == "dark";
+    known &= word == "scaled" || word == "dark";
+  }
+  if (!known) {
+    std::fprintf(stderr, "usage: velt-screenshots FOLDER [scaled] [dark]\n");
     return 2;
   }
-  return velt::ui::RunScreenshots(argv[1]);
+  if (dark) velt::ui::UseDarkPalette();
+  return velt::ui::RunScreenshots(argv[1], scaledOnly);
 }

@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
@@ -24,14 +25,14 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
   frame->setObjectName(QStringLiteral("Panel1"));
   frame->setFrameStyle(QFrame::Box | QFrame::Plain);
   frame->setAutoFillBackground(true);
-  QPalette white = frame->palette();
-  white.setColor(QPalette::Window, Qt::white);
-  frame->setPalette(white);
+  // The picture's mount follows the palette: white in a light one, not a glare in a dark one.
+  frame->setBackgroundRole(QPalette::Base);
   Image1 = new QLabel(frame);
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setFixedSize(96, 96);
-  Image1->setPixmap(QPixmap(QStringLiteral(":/velt/about.png"))
-                        .scaled(96, 96, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  // Drawn from the large picture at the screen's pixel ratio, so that it stays sharp when scaled.
+  Image1->setPixmap(
+      QIcon(QStringLiteral(":/velt/about.png")).pixmap(QSize(96, 96), devicePixelRatioF()));
   auto* frameLayout = new QVBoxLayout(frame);
   frameLayout->setContentsMargins(6, 6, 6, 6);
   frameLayout->addWidget(Image1);

@@ -86,7 +86,8 @@ void TFolderPicker::Finish(QGroupBox* options) {
   layout->addWidget(ShellTreeView1, 1);
   layout->addWidget(options);
   layout->addLayout(buttons);
-  setFixedSize(420, 460);
+  // The design's size, or larger where a large font needs room for the options.
+  setFixedSize(QSize(420, 460).expandedTo(minimumSizeHint()));
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 }

@@ -438,7 +438,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     return reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
   };
-  if (type == QEvent::FocusIn && tabbed()) {
+  // Disabling the row as work starts moves the focus along it: the line stays the work's.
+  if (type == QEvent::FocusIn && tabbed() && Image1->isHidden()) {
     // The keyboard's hover: the line under the buttons names the one Tab moved to.
     for (const auto& [button, text] : kHover)
       if (watched == this->*button) message->setText(L(text));

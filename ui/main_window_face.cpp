@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/elided_label.h"
 #include "ui/main_window.h"
@@ -26,6 +27,12 @@ constexpr int kWidth = 400;
 constexpr int kButton = 56;
 constexpr int kButtonGap = 8;
 constexpr int kRowWidth = 6 * kButton + 5 * kButtonGap;
+
+// The design's height for a line of the panel, or more where the font is larger (a large font
+// setting or a screen with more dots per inch), so that no line is cut.
+int LineHeight(const QWidget* widget, int design) {
+  return std::max(design, widget->fontMetrics().height() + 2);
+}
 
 }  // namespace
 
@@ -92,7 +99,7 @@ void TForm1::BuildFace() {
   message = new QLabel(L(messages::kSelectOption), face);
   message->setObjectName(QStringLiteral("message"));
   message->setAlignment(Qt::AlignCenter);
-  message->setFixedHeight(22);
+  message->setFixedHeight(LineHeight(message, 22));
 
   BuildPanel(face);
   auto* layout = new QVBoxLayout(face);
@@ -116,7 +123,7 @@ void TForm1::BuildPanel(QWidget* face) {
   auto label = [this](const char* name, const char* text) {
     auto* l = new QLabel(L(text), enc);
     l->setObjectName(L(name));
-    l->setFixedHeight(18);
+    l->setFixedHeight(LineHeight(l, 18));
     return l;
   };
   auto bar = [this](const char* name) {
@@ -125,14 +132,14 @@ void TForm1::BuildPanel(QWidget* face) {
     b->setRange(0, 100);
     b->setValue(0);
     b->setTextVisible(false);
-    b->setFixedHeight(18);
+    b->setFixedHeight(LineHeight(b, 18));
     return b;
   };
   singlemessage = label("singlemessage", messages::kPanelStatus);
   // Long names lose their middle, not the end that tells files apart; the tooltip has the path.
   filename = new ElidedLabel(enc);
   filename->setObjectName(QStringLiteral("filename"));
-  filename->setFixedHeight(18);
+  filename->setFixedHeight(LineHeight(filename, 18));
   pb = bar("pb");
   pos = label("pos", messages::kPanelPercent);
   total = label("total", messages::kPanelTotal);
@@ -141,7 +148,8 @@ void TForm1::BuildPanel(QWidget* face) {
   totpos = label("totpos", messages::kPanelTotalPercent);
   for (QLabel* percent : {pos, totpos}) {
     percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    percent->setFixedWidth(46);
+    percent->setFixedWidth(
+        std::max(46, percent->fontMetrics().horizontalAdvance(QStringLiteral("100%")) + 6));
   }
   // A single file hides the totals row but keeps its place, so the panel keeps one shape.
   for (QWidget* w : std::initializer_list<QWidget*>{total, totpb, totpos}) {
@@ -151,7 +159,8 @@ void TForm1::BuildPanel(QWidget* face) {
   }
   Button1 = new QPushButton(L(messages::kStop), enc);
   Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setFixedSize(90, 28);
+  Button1->setFixedSize(std::max(90, Button1->sizeHint().width()),
+                        LineHeight(Button1, 28 - 10) + 10);
   connect(Button1, &QPushButton::clicked, this, &TForm1::StopPressed);
 
   auto barRow = [](QProgressBar* bar, QLabel* percent) {

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "batch/file_search.h"
 #include "ui/elided_label.h"
@@ -44,7 +45,7 @@ Tsearch::Tsearch(JobState& job, platform::WindowThread& window, QWidget* parent)
   layout->addWidget(dir);
   layout->addWidget(found);
   layout->addLayout(buttons);
-  setFixedSize(380, sizeHint().height());
+  setFixedSize(std::max(380, minimumSizeHint().width()), sizeHint().height());
   if (QScreen* screen = QGuiApplication::primaryScreen())
     move(screen->availableGeometry().center() - rect().center());
 }

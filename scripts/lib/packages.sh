@@ -5,10 +5,11 @@
 VELT_BUILD_PACKAGES=(cmake g++ make pkg-config zlib1g-dev libisal-dev qt6-base-dev libcli11-dev
                      libzxcvbn-dev)
 # The tests; dpkg-dev (dpkg-shlibdeps), lintian, appstream, man-db and the shells serve the
-# Debian package test.
+# Debian package test; Xvfb, openbox, xdotool and xprop (x11-utils) the keyboard test.
 VELT_TEST_PACKAGES=(libgtest-dev libbenchmark-dev libssl-dev openssl libcrypto++-dev python3
                     libglib2.0-bin shared-mime-info desktop-file-utils strace clang-format
-                    dpkg-dev lintian appstream man-db bash-completion zsh fish)
+                    dpkg-dev lintian appstream man-db bash-completion zsh fish
+                    xvfb xauth openbox xdotool x11-utils)
 # The Windows cross build: MinGW-w64, zlib for it, GoogleTest's sources, Wine to run the tests,
 # and what a Linux velt-cli needs, to exchange files with.
 VELT_WINDOWS_PACKAGES=(cmake make g++ zlib1g-dev libcli11-dev g++-mingw-w64-x86-64-posix

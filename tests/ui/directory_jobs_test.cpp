@@ -3,6 +3,9 @@
 // included.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFocusEvent>
+#include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -130,6 +133,10 @@ TEST_F(DirectoryJobTest, FourFilesShowTheirTotalsWhileTheJobRuns) {
   EXPECT_TRUE(Control<QPushButton>(form(), "Button1")->isEnabled());
   EXPECT_EQ(Control<QPushButton>(form(), "Button1")->text(), "Stop");
   EXPECT_FALSE(Control<QToolButton>(form(), "SpeedButton1")->isEnabled());
+  // A button of the covered row that gets the focus names nothing on the line.
+  QFocusEvent tabbed(QEvent::FocusIn, Qt::TabFocusReason);
+  QApplication::sendEvent(Control<QToolButton>(form(), "SpeedButton6"), &tabbed);
+  EXPECT_EQ(Control<QLabel>(form(), "message")->text().toStdString(), "");
   for (int i = 0; i < 4; ++i) {
     ExpectTotalsAt(i, "Completed (" + std::to_string(i) + " of 4 Files", i * 25);
     gate.Allow(i);
@@ -178,7 +185,7 @@ TEST_F(DirectoryJobTest, StopDuringTheLastFileFinishesItAndReportsTheStop) {
   gate.Allow(2);
   ExpectTotalsAt(3, "Completed (3 of 4 Files", 75);
   // The hover line was cleared when the job started (the picker's button was last pointed at).
-  EXPECT_EQ(Control<QLabel>(form(), "message")->text(), "");
+  EXPECT_EQ(Control<QLabel>(form(), "message")->text().toStdString(), "");
   QTest::mouseClick(Control<QPushButton>(form(), "Button1"), Qt::LeftButton);
   EXPECT_TRUE(app->job.StopRequested);
   EXPECT_FALSE(Control<QPushButton>(form(), "Button1")->isEnabled());

@@ -1,5 +1,6 @@
 // The main window's face: menus and shortcuts, tool buttons and hover texts, help and About.
 #include <QAction>
+#include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -271,6 +272,42 @@ TEST_F(MainWindowTest, DroppedFilesReachTheDropEntry) {
   EXPECT_EQ(dropped, (std::vector<std::string>{
                          std::filesystem::path("/tmp/a b.txt").make_preferred().string(),
                          std::filesystem::path("/tmp/dir").make_preferred().string()}));
+}
+
+// A large font (a font setting, or a screen with more dots per inch) cuts no line of the panel
+// and no option of the folder pickers, whose sizes were chosen for the usual font.
+class LargeFontTest : public UiTest {
+ protected:
+  void SetUp() override {
+    UiTest::SetUp();
+    QFont large = usual_;
+    large.setPointSizeF(usual_.pointSizeF() * 2);
+    QApplication::setFont(large);
+    Install();
+    Start();
+  }
+  void TearDown() override {
+    UiTest::TearDown();
+    QApplication::setFont(usual_);
+  }
+  const QFont usual_ = QApplication::font();
+};
+
+TEST_F(LargeFontTest, NoTextIsCut) {
+  for (QLabel* line : form().findChildren<QLabel*>()) {
+    if (line->objectName() == "Image1") continue;  // the banner, a picture
+    EXPECT_GE(line->height(), line->sizeHint().height()) << line->objectName().toStdString();
+  }
+  auto* stop = Control<QPushButton>(form(), "Button1");
+  EXPECT_GE(stop->width(), stop->sizeHint().width());
+  EXPECT_GE(stop->height(), stop->fontMetrics().height());
+  for (QWidget* picker :
+       std::initializer_list<QWidget*>{app->rencdir.get(), app->dencdir.get(), app->search.get()}) {
+    EXPECT_GE(picker->width(), picker->minimumSizeHint().width())
+        << picker->objectName().toStdString();
+    EXPECT_GE(picker->height(), picker->minimumSizeHint().height())
+        << picker->objectName().toStdString();
+  }
 }
 
 }  // namespace
