@@ -196,8 +196,7 @@ TEST(ProgressRelay, TheWorkerNeverWaitsAndTheNewestValuesWin) {
   const qsizetype cut = shown.indexOf(QChar(0x2026));
   ASSERT_GT(cut, 0) << shown.toStdString();
   EXPECT_TRUE(QString::fromStdString(name).startsWith(shown.left(cut))) << shown.toStdString();
-  EXPECT_TRUE(shown.endsWith(".doc") &&
-              QString::fromStdString(name).endsWith(shown.mid(cut + 1)))
+  EXPECT_TRUE(shown.endsWith(".doc") && QString::fromStdString(name).endsWith(shown.mid(cut + 1)))
       << shown.toStdString();
   EXPECT_EQ(panel.filename.toolTip().toStdString(), "/some/folder/" + name);
   panel.filename.resize(2000, 18);

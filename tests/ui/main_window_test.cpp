@@ -294,6 +294,11 @@ class LargeFontTest : public UiTest {
 };
 
 TEST_F(LargeFontTest, NoTextIsCut) {
+#ifdef _WIN32
+  // Wine's offscreen platform has no fonts and draws boxes, whose label size hints exceed the
+  // font's line height by a few pixels: the measure itself is off there.
+  GTEST_SKIP() << "font metrics of the offscreen platform under Wine";
+#endif
   for (QLabel* line : form().findChildren<QLabel*>()) {
     if (line->objectName() == "Image1") continue;  // the banner, a picture
     EXPECT_GE(line->height(), line->sizeHint().height()) << line->objectName().toStdString();
