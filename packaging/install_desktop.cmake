@@ -1,4 +1,4 @@
-# Part of the installation (cmake_install.cmake): writes the desktop entries with the full path
+# A step of the installation (cmake_install.cmake): writes the desktop entries with the full path
 # of the launcher in the prefix chosen at installation time, then renews the desktop's caches.
 set(prefix "${CMAKE_INSTALL_PREFIX}")
 if(NOT IS_ABSOLUTE "${prefix}")

@@ -97,7 +97,7 @@ TEST_F(ListDialogsTest, TheSearchDialogCountsAndCancels) {
   EXPECT_EQ(app->job.FoundCount, 0);
   s.ShowCount(1);
   EXPECT_EQ(Control<QLabel>(s, "found")->text(), "Found 1 Files");  // no singular
-  // A long folder loses its middle: its root and the part that tells folders apart stay, the
+  // A long folder loses its middle: its root and the ending that tells folders apart stay, the
   // whole is the tooltip, and the dialog keeps its width.
   const int width = s.width();
   const std::string deep = tree + std::string(40, 'x') + kSeparator + std::string(60, 'y') +
