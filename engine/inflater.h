@@ -25,6 +25,14 @@ struct InflateBuffers {
   size_t availIn = 0;
   uint8_t* nextOut = nullptr;
   size_t availOut = 0;
+
+  // Moves past `used` input bytes and `made` output bytes.
+  void Advance(size_t used, size_t made) {
+    nextIn += used;
+    availIn -= used;
+    nextOut += made;
+    availOut -= made;
+  }
 };
 
 class TInflater {

@@ -39,10 +39,7 @@ class TIsalInflater final : public TInflater {
     int r = isal_inflate(&s);
     const size_t used = in - s.avail_in, made = out - s.avail_out;
     taken_ += used;
-    b.nextIn += used;
-    b.availIn -= used;
-    b.nextOut += made;
-    b.availOut -= made;
+    b.Advance(used, made);
     if (r < 0) throw EZDecompressionError(ZlibMessage(Z_DATA_ERROR));
     ended_ = s.block_state == ISAL_BLOCK_FINISH;
     return ended_;

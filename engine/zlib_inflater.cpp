@@ -28,10 +28,7 @@ class TZlibInflater final : public TInflater {
     zs_.avail_out = out;
     int r = inflate(&zs_, Z_NO_FLUSH);
     const size_t used = in - zs_.avail_in, made = out - zs_.avail_out;
-    b.nextIn += used;
-    b.availIn -= used;
-    b.nextOut += made;
-    b.availOut -= made;
+    b.Advance(used, made);
     if (r == Z_NEED_DICT) r = Z_DATA_ERROR;
     if (r < 0 && r != Z_BUF_ERROR) throw EZDecompressionError(ZlibMessage(r));
     return r == Z_STREAM_END;
