@@ -135,6 +135,10 @@ concept BlockCipherImplementation =
 //     // optional, for ciphers that gain from several blocks in flight:
 //     void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
 //     void DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const;
+//     // optional, for ciphers whose CBC encryption gains from a chain held in registers
+//     // (see WordCipher):
+//     static constexpr WordOrder kWordOrder = ...;
+//     void EncryptWords(uint32_t (&w)[B / 4]) const;
 //   };
 //
 // It supplies the class queries, the virtual block operations, Burn, and the ten mode
@@ -189,7 +193,10 @@ class BlockCipher : public Base {
 
   void CbcEncrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();
-    Modes<B>::CbcEncrypt(InlineOps{Self()}, this->ChainVector, in, out, n);
+    if constexpr (WordCipher<Derived, B>)
+      Modes<B>::CbcEncryptWords(Self(), this->ChainVector, in, out, n);
+    else
+      Modes<B>::CbcEncrypt(InlineOps{Self()}, this->ChainVector, in, out, n);
   }
   void CbcDecrypt(const uint8_t* in, uint8_t* out, size_t n) override {
     this->RequireKey();

@@ -4,11 +4,17 @@
 // where in and out may be the same buffer. Algorithm classes pass inline block functions so
 // the loops run without a virtual call per block; the generic bases pass virtual ones.
 //
+// An algorithm may also give its block function over the block's 32-bit words, read in the
+// byte order it names (WordCipher below). CBC encryption is then chained in registers: the
+// chain value never goes through memory between blocks, and only the XOR with the next plain
+// block lies between one encryption and the next.
+//
 // A trailing partial block of n < B bytes (CBC, CFB-block, OFB): CV = E(CV) and the bytes are
 // XORed with the first n bytes of CV, in both directions. Output may overwrite input.
 #pragma once
 
 #include <algorithm>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +22,26 @@
 #include "crypto/bytes.h"
 
 namespace velt::crypto {
+
+enum class WordOrder { kLittle, kBig };
+
+template <class C, size_t B>
+concept WordCipher = requires(const C& c, uint32_t (&w)[B / 4]) {
+  { C::kWordOrder } -> std::convertible_to<WordOrder>;
+  c.EncryptWords(w);
+};
+
+template <WordOrder O>
+inline uint32_t LoadWord(const uint8_t* p) {
+  return O == WordOrder::kBig ? LoadBe32(p) : LoadLe32(p);
+}
+template <WordOrder O>
+inline void StoreWord(uint8_t* p, uint32_t v) {
+  if constexpr (O == WordOrder::kBig)
+    StoreBe32(p, v);
+  else
+    StoreLe32(p, v);
+}
 
 template <size_t B>
 struct Modes {
@@ -54,6 +80,21 @@ struct Modes {
       std::memcpy(out, cv, B);
     }
     if (n) Tail(ops, cv, in, out, n);
+  }
+
+  template <class C>
+  requires WordCipher<C, B>
+  static void CbcEncryptWords(const C& c, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
+    constexpr WordOrder O = C::kWordOrder;
+    uint32_t w[B / 4];
+    for (size_t k = 0; k < B / 4; ++k) w[k] = LoadWord<O>(cv + 4 * k);
+    for (; n >= B; n -= B, in += B, out += B) {
+      for (size_t k = 0; k < B / 4; ++k) w[k] ^= LoadWord<O>(in + 4 * k);
+      c.EncryptWords(w);
+      for (size_t k = 0; k < B / 4; ++k) StoreWord<O>(out + 4 * k, w[k]);
+    }
+    for (size_t k = 0; k < B / 4; ++k) StoreWord<O>(cv + 4 * k, w[k]);
+    if (n) Tail(c, cv, in, out, n);
   }
 
   template <class Ops>

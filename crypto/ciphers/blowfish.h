@@ -19,18 +19,27 @@ class TCrypt_blowfish final
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
-    uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
-    for (int i = 0; i < 16; i += 2) {
-      l ^= ks_->p[i];
+  static constexpr WordOrder kWordOrder = WordOrder::kBig;
+
+  // The P-array XOR goes into the half that is not being fed to F, so it stays off the path
+  // from one round to the next.
+  void EncryptWords(uint32_t (&w)[2]) const {
+    uint32_t l = w[0] ^ ks_->p[0], r = w[1];
+    for (int i = 1; i < 17; i += 2) {
+      r ^= ks_->p[i];
       r ^= F(l);
-      r ^= ks_->p[i + 1];
+      l ^= ks_->p[i + 1];
       l ^= F(r);
     }
-    l ^= ks_->p[16];
-    r ^= ks_->p[17];
-    StoreBe32(out, r);
-    StoreBe32(out + 4, l);
+    w[0] = r ^ ks_->p[17];
+    w[1] = l;
+  }
+
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+    uint32_t w[2] = {LoadBe32(in), LoadBe32(in + 4)};
+    EncryptWords(w);
+    StoreBe32(out, w[0]);
+    StoreBe32(out + 4, w[1]);
   }
 
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {

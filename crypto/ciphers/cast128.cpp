@@ -69,9 +69,7 @@ inline void Round(uint32_t* a, const uint32_t* b, F f, const Cast128Schedule& k,
 // N independent blocks, round by round; the halves are swapped in place, so after an even
 // number of rounds l and r hold L and R again and leave as R, L.
 template <int N>
-inline void EncryptN(const Cast128Schedule& k, const uint8_t* in, uint8_t* out) {
-  uint32_t l[N], r[N];
-  for (int j = 0; j < N; ++j) l[j] = LoadBe32(in + 8 * j), r[j] = LoadBe32(in + 8 * j + 4);
+inline void EncryptHalves(const Cast128Schedule& k, uint32_t* l, uint32_t* r) {
   for (int i = 0; i < 12; i += 6) {
     Round<N>(l, r, F1, k, i);
     Round<N>(r, l, F2, k, i + 1);
@@ -86,6 +84,13 @@ inline void EncryptN(const Cast128Schedule& k, const uint8_t* in, uint8_t* out) 
     Round<N>(l, r, F3, k, 14);
     Round<N>(r, l, F1, k, 15);
   }
+}
+
+template <int N>
+inline void EncryptN(const Cast128Schedule& k, const uint8_t* in, uint8_t* out) {
+  uint32_t l[N], r[N];
+  for (int j = 0; j < N; ++j) l[j] = LoadBe32(in + 8 * j), r[j] = LoadBe32(in + 8 * j + 4);
+  EncryptHalves<N>(k, l, r);
   for (int j = 0; j < N; ++j) StoreBe32(out + 8 * j, r[j]), StoreBe32(out + 8 * j + 4, l[j]);
 }
 
@@ -166,6 +171,13 @@ void TCrypt_cast128::SetupKey(const uint8_t* key, unsigned bits) {
     ks_->kr[i] = (k[16 + i] + 16) & 31;
   }
   ks_->rounds = bits <= 80 ? 12 : 16;
+}
+
+void TCrypt_cast128::EncryptWords(uint32_t (&w)[2]) const {
+  uint32_t l = w[0], r = w[1];
+  EncryptHalves<1>(*ks_, &l, &r);
+  w[0] = r;
+  w[1] = l;
 }
 
 void TCrypt_cast128::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {

@@ -20,6 +20,8 @@ class TCrypt_cast128 final
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
+  static constexpr WordOrder kWordOrder = WordOrder::kBig;
+  void EncryptWords(uint32_t (&w)[2]) const;
   void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   // Two blocks at a time hide the latency of the S-box loads.

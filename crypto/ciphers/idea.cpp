@@ -33,15 +33,10 @@ inline uint32_t Negate(uint32_t x) {
   return (0x10000 - x) & 0xffff;
 }
 
+// The rounds and the output transformation over N blocks' words, in place.
 template <int N>
-inline void CryptN(const uint32_t* key, const uint8_t* in, uint8_t* out) {
-  uint32_t x1[N], x2[N], x3[N], x4[N];
-  for (int j = 0; j < N; ++j) {
-    x1[j] = LoadBe16(in + 8 * j);
-    x2[j] = LoadBe16(in + 8 * j + 2);
-    x3[j] = LoadBe16(in + 8 * j + 4);
-    x4[j] = LoadBe16(in + 8 * j + 6);
-  }
+inline void CryptWords(const uint32_t* key, uint32_t* x1, uint32_t* x2, uint32_t* x3,
+                       uint32_t* x4) {
   const uint32_t* k = key;
   for (int r = 0; r < 8; ++r, k += 6) {
     for (int j = 0; j < N; ++j) {
@@ -60,10 +55,29 @@ inline void CryptN(const uint32_t* key, const uint8_t* in, uint8_t* out) {
   }
   // The output transformation undoes the last round's swap of the middle words.
   for (int j = 0; j < N; ++j) {
-    StoreBe16(out + 8 * j, uint16_t(Mul(x1[j], k[0])));
-    StoreBe16(out + 8 * j + 2, uint16_t(x3[j] + k[1]));
-    StoreBe16(out + 8 * j + 4, uint16_t(x2[j] + k[2]));
-    StoreBe16(out + 8 * j + 6, uint16_t(Mul(x4[j], k[3])));
+    uint32_t y2 = (x3[j] + k[1]) & 0xffff;
+    x3[j] = (x2[j] + k[2]) & 0xffff;
+    x2[j] = y2;
+    x1[j] = Mul(x1[j], k[0]);
+    x4[j] = Mul(x4[j], k[3]);
+  }
+}
+
+template <int N>
+inline void CryptN(const uint32_t* key, const uint8_t* in, uint8_t* out) {
+  uint32_t x1[N], x2[N], x3[N], x4[N];
+  for (int j = 0; j < N; ++j) {
+    x1[j] = LoadBe16(in + 8 * j);
+    x2[j] = LoadBe16(in + 8 * j + 2);
+    x3[j] = LoadBe16(in + 8 * j + 4);
+    x4[j] = LoadBe16(in + 8 * j + 6);
+  }
+  CryptWords<N>(key, x1, x2, x3, x4);
+  for (int j = 0; j < N; ++j) {
+    StoreBe16(out + 8 * j, uint16_t(x1[j]));
+    StoreBe16(out + 8 * j + 2, uint16_t(x2[j]));
+    StoreBe16(out + 8 * j + 4, uint16_t(x3[j]));
+    StoreBe16(out + 8 * j + 6, uint16_t(x4[j]));
   }
 }
 
@@ -108,6 +122,13 @@ void TCrypt_idea::SetupKey(const uint8_t* key, unsigned bits) {
       d[6 * r + 5] = src[-1];
     }
   }
+}
+
+void TCrypt_idea::EncryptWords(uint32_t (&w)[2]) const {
+  uint32_t x1 = w[0] >> 16, x2 = w[0] & 0xffff, x3 = w[1] >> 16, x4 = w[1] & 0xffff;
+  CryptWords<1>(ks_->enc, &x1, &x2, &x3, &x4);
+  w[0] = x1 << 16 | x2;
+  w[1] = x3 << 16 | x4;
 }
 
 void TCrypt_idea::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {

@@ -19,6 +19,8 @@ class TCrypt_idea final : public BlockCipher<TCrypt_idea, TCrypt_blockcipher64, 
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
+  static constexpr WordOrder kWordOrder = WordOrder::kBig;
+  void EncryptWords(uint32_t (&w)[2]) const;
   void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   // Several blocks at a time keep the multiplier busy while one block waits on another.
