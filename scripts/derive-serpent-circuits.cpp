@@ -5,8 +5,14 @@
 // not written by hand: for every table S0..S7 and S0INV..S7INV in
 // crypto/tables/serpent-sboxes.txt a randomised greedy search builds circuits gate by gate
 // (always taking a gate that completes an output when there is one, else the gate that brings
-// the most outputs within one gate), keeps the shortest of many runs, and checks it on all 16
+// the most outputs within one gate), keeps the best of many runs, and checks it on all 16
 // inputs against the table before writing it.
+//
+// "Best" differs by direction. Encryption in CBC runs one block after another, so its time is
+// the depth of the circuit (the longest chain of gates from an input to an output): the
+// forward S-boxes are searched for the shallowest circuit, then the fewest gates. Decryption
+// runs several blocks side by side, where the number of gates counts: the inverse S-boxes
+// are searched for the fewest gates.
 //
 //   g++ -O2 -std=c++20 -o /tmp/derive scripts/derive-serpent-circuits.cpp
 //   /tmp/derive [runs]     (from the repository root; writes
@@ -74,8 +80,23 @@ std::map<std::string, std::vector<int>> LoadTables(const char* path) {
   return tables;
 }
 
-// One greedy run; returns a circuit with dead gates removed, or an empty one.
-Circuit Greedy(const uint16_t (&target)[4], std::mt19937_64& rng) {
+// The longest chain of gates from an input to each gate.
+std::vector<int> Depths(const std::vector<Gate>& g) {
+  std::vector<int> d(g.size(), 0);
+  for (size_t i = 4; i < g.size(); ++i) d[i] = 1 + std::max(d[size_t(g[i].a)], d[size_t(g[i].b)]);
+  return d;
+}
+
+int Depth(const Circuit& c) {
+  std::vector<int> d = Depths(c.gates);
+  int m = 0;
+  for (int o : c.out) m = std::max(m, d[size_t(o)]);
+  return m;
+}
+
+// One greedy run; returns a circuit with dead gates removed, or an empty one. A shallow run
+// also weighs each candidate gate's depth against it.
+Circuit Greedy(const uint16_t (&target)[4], std::mt19937_64& rng, bool shallow) {
   std::vector<Gate> g;
   for (uint16_t v : {0xAAAA, 0xCCCC, 0xF0F0, 0xFF00}) g.push_back({kInput, -1, -1, v});
   std::vector<uint8_t> have(65536, 0);
@@ -83,7 +104,13 @@ Circuit Greedy(const uint16_t (&target)[4], std::mt19937_64& rng) {
   std::array<int, 4> out{-1, -1, -1, -1};
   const double noise = std::uniform_real_distribution<double>(0.0, 2.0)(rng);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
+  const double depthWeight = shallow ? std::uniform_real_distribution<double>(0.0, 3.0)(rng) : 0;
+  std::vector<int> depth(4, 0);
+  auto depthOf = [&](const Gate& x) {
+    return 1 + std::max(depth[size_t(x.a)], depth[size_t(x.b)]);
+  };
   auto add = [&](Gate x) {
+    depth.push_back(depthOf(x));
     g.push_back(x);
     have[x.v] = 1;
   };
@@ -96,21 +123,26 @@ Circuit Greedy(const uint16_t (&target)[4], std::mt19937_64& rng) {
     }
     if (done) break;
     if (g.size() > 40) return {};
-    // An output one gate away is taken at once.
+    // An output one gate away is taken at once (in a shallow run, by the shallowest gate).
     bool took = false;
     for (int o = 0; o < 4 && !took; ++o) {
       if (out[o] >= 0) continue;
-      for (size_t i = 0; i < g.size() && !took; ++i) {
-        if (g[i].v == uint16_t(~target[o])) {
-          add({kNot, int(i), int(i), target[o]});
-          took = true;
-        }
-        for (size_t j = i + 1; j < g.size() && !took; ++j)
+      Gate found{};
+      bool any = false;
+      auto offer = [&](Gate x) {
+        if (!any || (shallow && depthOf(x) < depthOf(found))) found = x;
+        any = true;
+      };
+      for (size_t i = 0; i < g.size() && (shallow || !any); ++i) {
+        if (g[i].v == uint16_t(~target[o])) offer({kNot, int(i), int(i), target[o]});
+        for (size_t j = i + 1; j < g.size() && (shallow || !any); ++j)
           for (Op op : {kAnd, kOr, kXor})
-            if (!took && Apply(op, g[i].v, g[j].v) == target[o]) {
-              add({op, int(i), int(j), target[o]});
-              took = true;
-            }
+            if ((shallow || !any) && Apply(op, g[i].v, g[j].v) == target[o])
+              offer({op, int(i), int(j), target[o]});
+      }
+      if (any) {
+        add(found);
+        took = true;
       }
     }
     if (took) continue;
@@ -118,7 +150,7 @@ Circuit Greedy(const uint16_t (&target)[4], std::mt19937_64& rng) {
     double bestScore = -1e9;
     auto consider = [&](Gate x) {
       if (have[x.v]) return;
-      double score = noise * unit(rng);
+      double score = noise * unit(rng) - depthWeight * depthOf(x);
       for (int o = 0; o < 4; ++o) {
         if (out[o] >= 0) continue;
         const uint16_t t = target[o];
@@ -179,8 +211,8 @@ int Evaluate(const Circuit& c, int x) {
 std::string Render(const std::string& name, const Circuit& c) {
   std::string fn = "Sbox" + name.substr(1, 1) + (name.size() > 2 ? "Inv" : "");
   std::ostringstream s;
-  s << "// " << name << ": " << c.gates.size() - 4 << " gates.\ntemplate <class W>\ninline void "
-    << fn << "(W& x0, W& x1, W& x2, W& x3) {\n";
+  s << "// " << name << ": " << c.gates.size() - 4 << " gates, depth " << Depth(c)
+    << ".\ntemplate <class W>\ninline void " << fn << "(W& x0, W& x1, W& x2, W& x3) {\n";
   auto var = [](int i) { return (i < 4 ? "x" : "t") + std::to_string(i); };
   for (size_t i = 4; i < c.gates.size(); ++i) {
     const Gate& g = c.gates[i];
@@ -215,18 +247,22 @@ int main(int argc, char** argv) {
         for (int o = 0; o < 4; ++o)
           if (sbox[size_t(t)] >> o & 1) target[o] |= uint16_t(1 << t);
       std::mt19937_64 rng(uint64_t(0x5E4FE47 + 16 * inv + n));
+      const bool shallow = !inv;
+      auto cost = [&](const Circuit& c) {
+        return shallow ? std::pair(Depth(c), c.gates.size()) : std::pair(0, c.gates.size());
+      };
       Circuit best;
       for (int r = 0; r < runs; ++r) {
-        Circuit c = Greedy(target, rng);
-        if (!c.gates.empty() && (best.gates.empty() || c.gates.size() < best.gates.size()))
-          best = c;
+        Circuit c = Greedy(target, rng, shallow);
+        if (!c.gates.empty() && (best.gates.empty() || cost(c) < cost(best))) best = c;
       }
       for (int x = 0; x < 16; ++x)
         if (Evaluate(best, x) != sbox[size_t(x)]) {
           std::fprintf(stderr, "%s: circuit does not reproduce the table\n", name.c_str());
           return 1;
         }
-      std::fprintf(stderr, "%s: %zu gates\n", name.c_str(), best.gates.size() - 4);
+      std::fprintf(stderr, "%s: %zu gates, depth %d\n", name.c_str(), best.gates.size() - 4,
+                   Depth(best));
       body += (body.empty() ? "" : "\n") + Render(name, best);
     }
   std::ofstream out("crypto/ciphers/serpent_sbox_circuits.h");

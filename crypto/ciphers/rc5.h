@@ -18,14 +18,23 @@ class TCrypt_rc5 final : public BlockCipher<TCrypt_rc5, TCrypt_blockcipher64, Rc
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
-    uint32_t a = LoadLe32(in) + ks_->s[0], b = LoadLe32(in + 4) + ks_->s[1];
+  static constexpr WordOrder kWordOrder = WordOrder::kLittle;
+
+  void EncryptWords(uint32_t (&w)[2]) const {
+    uint32_t a = w[0] + ks_->s[0], b = w[1] + ks_->s[1];
     for (int i = 1; i <= kRounds; ++i) {
       a = Rotl32(a ^ b, int(b & 31)) + ks_->s[2 * i];
       b = Rotl32(b ^ a, int(a & 31)) + ks_->s[2 * i + 1];
     }
-    StoreLe32(out, a);
-    StoreLe32(out + 4, b);
+    w[0] = a;
+    w[1] = b;
+  }
+
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+    uint32_t w[2] = {LoadLe32(in), LoadLe32(in + 4)};
+    EncryptWords(w);
+    StoreLe32(out, w[0]);
+    StoreLe32(out + 4, w[1]);
   }
 
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {

@@ -217,7 +217,7 @@ inline void DecRound(W& a, W& b, W& c, W& d, const uint32_t (*k)[4], int r) {
 // The state is copied into locals: through the references it could alias the key words, and
 // the compiler would then keep it in memory.
 template <class W>
-inline void EncryptWords(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
+inline void EncryptState(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
   W a = a0, b = b0, c = c0, d = d0;
   for (int r = 0; r < 24; r += 8) {
     EncRound<0>(a, b, c, d, k, r);
@@ -244,7 +244,7 @@ inline void EncryptWords(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
 }
 
 template <class W>
-inline void DecryptWords(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
+inline void DecryptState(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
   W a = a0, b = b0, c = c0, d = d0;
   AddKey(a, b, c, d, k[32]);
   SboxInv<7>(a, b, c, d);
@@ -335,9 +335,13 @@ void TCrypt_serpent::SetupKey(const uint8_t* key, unsigned bits) {
   }
 }
 
+void TCrypt_serpent::EncryptWords(uint32_t (&w)[4]) const {
+  EncryptState(w[0], w[1], w[2], w[3], ks_->k);
+}
+
 void TCrypt_serpent::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
   uint32_t a = LoadLe32(in), b = LoadLe32(in + 4), c = LoadLe32(in + 8), d = LoadLe32(in + 12);
-  EncryptWords(a, b, c, d, ks_->k);
+  EncryptState(a, b, c, d, ks_->k);
   StoreLe32(out, a);
   StoreLe32(out + 4, b);
   StoreLe32(out + 8, c);
@@ -346,7 +350,7 @@ void TCrypt_serpent::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
 
 void TCrypt_serpent::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {
   uint32_t a = LoadLe32(in), b = LoadLe32(in + 4), c = LoadLe32(in + 8), d = LoadLe32(in + 12);
-  DecryptWords(a, b, c, d, ks_->k);
+  DecryptState(a, b, c, d, ks_->k);
   StoreLe32(out, a);
   StoreLe32(out + 4, b);
   StoreLe32(out + 8, c);
@@ -357,7 +361,7 @@ void TCrypt_serpent::EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t co
 #if VELT_SERPENT_VECTORS
   for (; count >= 4; count -= 4, in += 64, out += 64) {
     V4 a = Load4(in), b = Load4(in + 4), c = Load4(in + 8), d = Load4(in + 12);
-    EncryptWords(a, b, c, d, ks_->k);
+    EncryptState(a, b, c, d, ks_->k);
     Store4(out, a);
     Store4(out + 4, b);
     Store4(out + 8, c);
@@ -371,7 +375,7 @@ void TCrypt_serpent::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t co
 #if VELT_SERPENT_VECTORS
   for (; count >= 4; count -= 4, in += 64, out += 64) {
     V4 a = Load4(in), b = Load4(in + 4), c = Load4(in + 8), d = Load4(in + 12);
-    DecryptWords(a, b, c, d, ks_->k);
+    DecryptState(a, b, c, d, ks_->k);
     Store4(out, a);
     Store4(out + 4, b);
     Store4(out + 8, c);
@@ -380,5 +384,7 @@ void TCrypt_serpent::DecryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t co
 #endif
   for (; count > 0; --count, in += 16, out += 16) DecryptBlockRaw(in, out);
 }
+
+template class BlockCipher<TCrypt_serpent, TCrypt_blockcipher128, SerpentSchedule>;
 
 }  // namespace velt::crypto

@@ -6,240 +6,269 @@
 
 namespace velt::crypto::serpent_circuits {
 
-// S0: 21 gates.
+// S0: 22 gates, depth 4.
 template <class W>
 inline void Sbox0(W& x0, W& x1, W& x2, W& x3) {
-  const W t4 = x0 ^ x2;
-  const W t5 = x1 ^ t4;
-  const W t6 = x3 & t5;
-  const W t7 = x1 ^ t6;
-  const W t8 = t4 ^ t6;
-  const W t9 = x3 ^ t7;
-  const W t10 = t7 | t9;
-  const W t11 = x0 ^ t10;
-  const W t12 = x3 & t11;
-  const W t13 = t5 ^ t12;
-  const W t14 = t4 & t13;
-  const W t15 = t6 | t11;
-  const W t16 = t11 & t14;
+  const W t4 = x1 & x3;
+  const W t5 = x1 ^ x3;
+  const W t6 = x0 & x2;
+  const W t7 = x1 ^ x2;
+  const W t8 = x0 | x3;
+  const W t9 = t7 ^ t8;
+  const W t10 = x0 | x1;
+  const W t11 = x0 ^ x3;
+  const W t12 = x2 | x3;
+  const W t13 = t4 ^ t6;
+  const W t14 = t5 & t12;
+  const W t15 = t6 | t14;
+  const W t16 = ~t11;
   const W t17 = t15 ^ t16;
-  const W t18 = t9 | t15;
-  const W t19 = t5 | t18;
-  const W t20 = x1 ^ t19;
-  const W t21 = ~t20;
-  const W t22 = t6 ^ t21;
-  const W t23 = t11 | t21;
-  const W t24 = t8 ^ t23;
-  x0 = t22;
-  x1 = t24;
-  x2 = t17;
-  x3 = t13;
+  const W t18 = x1 | x2;
+  const W t19 = t7 ^ t12;
+  const W t20 = t11 & t18;
+  const W t21 = t19 ^ t20;
+  const W t22 = t7 ^ t10;
+  const W t23 = t13 | t14;
+  const W t24 = ~t22;
+  const W t25 = t23 ^ t24;
+  x0 = t25;
+  x1 = t17;
+  x2 = t21;
+  x3 = t9;
 }
 
-// S1: 20 gates.
+// S1: 24 gates, depth 5.
 template <class W>
 inline void Sbox1(W& x0, W& x1, W& x2, W& x3) {
-  const W t4 = x1 ^ x3;
-  const W t5 = ~t4;
-  const W t6 = x0 ^ t5;
-  const W t7 = x0 | t5;
-  const W t8 = x0 ^ x2;
-  const W t9 = x2 ^ t5;
-  const W t10 = x0 & x1;
-  const W t11 = t9 ^ t10;
-  const W t12 = x1 & t9;
-  const W t13 = t7 ^ t12;
-  const W t14 = t6 | t8;
-  const W t15 = x1 ^ t13;
-  const W t16 = t14 & t15;
-  const W t17 = t4 | t6;
-  const W t18 = x3 ^ t11;
-  const W t19 = t13 | t18;
-  const W t20 = t17 & t19;
-  const W t21 = t6 & t18;
-  const W t22 = ~t21;
-  const W t23 = t19 ^ t22;
-  x0 = t20;
-  x1 = t23;
-  x2 = t11;
-  x3 = t16;
-}
-
-// S2: 20 gates.
-template <class W>
-inline void Sbox2(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x0 ^ x3;
-  const W t5 = x2 ^ t4;
-  const W t6 = x0 & t4;
-  const W t7 = x1 ^ t4;
-  const W t8 = x0 | x2;
-  const W t9 = t7 ^ t8;
-  const W t10 = x2 | t9;
-  const W t11 = t5 ^ t10;
-  const W t12 = t7 | t11;
-  const W t13 = t6 ^ t8;
-  const W t14 = x2 | t13;
-  const W t15 = x3 ^ t14;
-  const W t16 = ~t12;
-  const W t17 = t15 ^ t16;
-  const W t18 = t11 ^ t13;
-  const W t19 = t5 | t9;
-  const W t20 = t18 & t19;
-  const W t21 = t7 | t18;
-  const W t22 = x2 & t13;
-  const W t23 = t21 ^ t22;
-  x0 = t9;
-  x1 = t20;
-  x2 = t23;
-  x3 = t17;
-}
-
-// S3: 20 gates.
-template <class W>
-inline void Sbox3(W& x0, W& x1, W& x2, W& x3) {
-  const W t4 = x2 ^ x3;
-  const W t5 = x0 ^ x1;
-  const W t6 = x1 & t4;
-  const W t7 = x3 & t5;
-  const W t8 = t5 ^ t6;
-  const W t9 = x3 ^ t7;
-  const W t10 = t4 & t9;
-  const W t11 = t8 ^ t10;
-  const W t12 = t6 ^ t7;
-  const W t13 = t11 | t12;
-  const W t14 = x2 | t13;
-  const W t15 = x0 | t14;
-  const W t16 = t12 ^ t15;
-  const W t17 = t4 ^ t14;
-  const W t18 = x1 & x2;
-  const W t19 = t12 & t18;
-  const W t20 = t17 ^ t19;
-  const W t21 = t8 ^ t20;
-  const W t22 = t15 ^ t21;
-  const W t23 = x1 ^ t22;
-  x0 = t11;
-  x1 = t20;
-  x2 = t23;
-  x3 = t16;
-}
-
-// S4: 18 gates.
-template <class W>
-inline void Sbox4(W& x0, W& x1, W& x2, W& x3) {
-  const W t4 = x1 ^ x2;
-  const W t5 = ~x0;
-  const W t6 = x0 ^ x1;
-  const W t7 = ~t6;
-  const W t8 = x3 ^ t7;
-  const W t9 = x3 ^ t5;
-  const W t10 = t6 | t9;
-  const W t11 = t4 ^ t10;
-  const W t12 = x1 | t11;
-  const W t13 = t8 ^ t12;
-  const W t14 = x2 | t6;
-  const W t15 = x0 & t11;
-  const W t16 = t8 | t15;
-  const W t17 = t14 & t16;
-  const W t18 = x0 & x3;
-  const W t19 = t4 ^ t18;
-  const W t20 = x3 | t14;
-  const W t21 = t19 ^ t20;
-  x0 = t11;
-  x1 = t21;
-  x2 = t17;
-  x3 = t13;
-}
-
-// S5: 18 gates.
-template <class W>
-inline void Sbox5(W& x0, W& x1, W& x2, W& x3) {
-  const W t4 = x2 ^ x3;
   const W t5 = x1 ^ x3;
-  const W t6 = x0 ^ x1;
-  const W t7 = t5 & t6;
-  const W t8 = ~t4;
-  const W t9 = t7 ^ t8;
-  const W t10 = x3 ^ t6;
-  const W t11 = x3 | t9;
-  const W t12 = t10 ^ t11;
-  const W t13 = x0 | t6;
-  const W t14 = t8 ^ t13;
-  const W t15 = t5 & t9;
-  const W t16 = t12 & t15;
-  const W t17 = t14 ^ t16;
-  const W t18 = t10 | t15;
-  const W t19 = x1 | t4;
-  const W t20 = t18 & t19;
-  const W t21 = ~t20;
-  x0 = t9;
-  x1 = t12;
-  x2 = t21;
-  x3 = t17;
-}
-
-// S6: 20 gates.
-template <class W>
-inline void Sbox6(W& x0, W& x1, W& x2, W& x3) {
-  const W t4 = x1 ^ x2;
-  const W t5 = x0 & x3;
-  const W t6 = x1 ^ t5;
-  const W t7 = ~t6;
-  const W t8 = x2 ^ t7;
-  const W t9 = x2 ^ x3;
-  const W t10 = t6 & t9;
-  const W t11 = x0 ^ t10;
-  const W t12 = t6 ^ t11;
-  const W t13 = x2 ^ t12;
-  const W t14 = t4 | t13;
-  const W t15 = x3 ^ t14;
-  const W t16 = t9 | t12;
-  const W t17 = t4 ^ t12;
-  const W t18 = t8 | t16;
-  const W t19 = t17 ^ t18;
-  const W t20 = t15 | t17;
-  const W t21 = t11 ^ t20;
-  const W t22 = t15 & t16;
-  const W t23 = ~t22;
-  x0 = t23;
-  x1 = t8;
-  x2 = t19;
-  x3 = t21;
-}
-
-// S7: 24 gates.
-template <class W>
-inline void Sbox7(W& x0, W& x1, W& x2, W& x3) {
-  const W t4 = x1 & x3;
-  const W t5 = ~x2;
-  const W t6 = t4 ^ t5;
-  const W t7 = x0 ^ t6;
-  const W t8 = x3 | t7;
-  const W t9 = x0 | x3;
-  const W t10 = x2 ^ t9;
-  const W t11 = x1 ^ t10;
-  const W t12 = x3 ^ t11;
-  const W t13 = x0 & t7;
-  const W t14 = t11 | t13;
-  const W t15 = t4 | t14;
-  const W t16 = t13 ^ t15;
-  const W t17 = t10 | t12;
-  const W t18 = x1 ^ t15;
-  const W t19 = t13 & t18;
-  const W t20 = t12 ^ t19;
-  const W t21 = t7 & t9;
-  const W t22 = t9 ^ t21;
-  const W t23 = t17 ^ t22;
-  const W t24 = t4 ^ t23;
-  const W t25 = t8 ^ t24;
-  const W t26 = t14 | t23;
-  const W t27 = t25 ^ t26;
+  const W t6 = x0 & x2;
+  const W t7 = x0 & x3;
+  const W t8 = t5 ^ t6;
+  const W t9 = x1 & x2;
+  const W t10 = t4 ^ t9;
+  const W t11 = t5 ^ t7;
+  const W t12 = t5 ^ t9;
+  const W t13 = x0 ^ x2;
+  const W t14 = x1 | t13;
+  const W t15 = ~t10;
+  const W t16 = t14 ^ t15;
+  const W t17 = t8 | t12;
+  const W t18 = t5 & t7;
+  const W t19 = ~t18;
+  const W t20 = t17 ^ t19;
+  const W t21 = x0 | x3;
+  const W t22 = t17 & t21;
+  const W t23 = ~t13;
+  const W t24 = t22 ^ t23;
+  const W t25 = x2 & x3;
+  const W t26 = t15 | t25;
+  const W t27 = t11 ^ t26;
   x0 = t27;
-  x1 = t23;
+  x1 = t24;
   x2 = t16;
   x3 = t20;
 }
 
-// S0INV: 21 gates.
+// S2: 23 gates, depth 4.
+template <class W>
+inline void Sbox2(W& x0, W& x1, W& x2, W& x3) {
+  const W t4 = x0 ^ x3;
+  const W t5 = x0 ^ x1;
+  const W t6 = x2 ^ x3;
+  const W t7 = x0 | x3;
+  const W t8 = t6 & t7;
+  const W t9 = t4 & t5;
+  const W t10 = x1 | x2;
+  const W t11 = x0 ^ t10;
+  const W t12 = t4 ^ t10;
+  const W t13 = x1 & t6;
+  const W t14 = ~x2;
+  const W t15 = t5 & t14;
+  const W t16 = x1 ^ t12;
+  const W t17 = t15 ^ t16;
+  const W t18 = t8 ^ t15;
+  const W t19 = t9 | t18;
+  const W t20 = x2 | t5;
+  const W t21 = t12 | t13;
+  const W t22 = t20 & t21;
+  const W t23 = x1 & x2;
+  const W t24 = t11 | t23;
+  const W t25 = ~t13;
+  const W t26 = t24 ^ t25;
+  x0 = t17;
+  x1 = t22;
+  x2 = t19;
+  x3 = t26;
+}
+
+// S3: 22 gates, depth 4.
+template <class W>
+inline void Sbox3(W& x0, W& x1, W& x2, W& x3) {
+  const W t4 = x0 ^ x1;
+  const W t5 = x2 ^ x3;
+  const W t6 = x1 & x2;
+  const W t7 = t4 ^ t5;
+  const W t8 = t5 & t6;
+  const W t9 = x0 & x3;
+  const W t10 = t4 & t5;
+  const W t11 = t5 ^ t6;
+  const W t12 = x0 | x2;
+  const W t13 = x0 & t4;
+  const W t14 = t10 | t13;
+  const W t15 = t11 ^ t14;
+  const W t16 = x1 | x3;
+  const W t17 = t5 & t12;
+  const W t18 = t7 ^ t17;
+  const W t19 = t8 ^ t18;
+  const W t20 = t12 & t16;
+  const W t21 = t7 | t17;
+  const W t22 = t20 ^ t21;
+  const W t23 = x2 ^ t9;
+  const W t24 = t7 | t23;
+  const W t25 = t11 ^ t24;
+  x0 = t19;
+  x1 = t25;
+  x2 = t15;
+  x3 = t22;
+}
+
+// S4: 21 gates, depth 4.
+template <class W>
+inline void Sbox4(W& x0, W& x1, W& x2, W& x3) {
+  const W t4 = x0 ^ x2;
+  const W t5 = x1 ^ x3;
+  const W t6 = x0 & t5;
+  const W t7 = x0 ^ x1;
+  const W t8 = t5 | t7;
+  const W t9 = ~t4;
+  const W t10 = t8 ^ t9;
+  const W t11 = x1 | t4;
+  const W t12 = x3 & t7;
+  const W t13 = t6 | t12;
+  const W t14 = t11 ^ t13;
+  const W t15 = x1 ^ t4;
+  const W t16 = x1 | x3;
+  const W t17 = t4 ^ t16;
+  const W t18 = x2 & x3;
+  const W t19 = t7 ^ t18;
+  const W t20 = t15 & t19;
+  const W t21 = t16 ^ t20;
+  const W t22 = x0 | x2;
+  const W t23 = t17 & t22;
+  const W t24 = t12 | t23;
+  x0 = t10;
+  x1 = t21;
+  x2 = t24;
+  x3 = t14;
+}
+
+// S5: 26 gates, depth 4.
+template <class W>
+inline void Sbox5(W& x0, W& x1, W& x2, W& x3) {
+  const W t4 = x1 ^ x2;
+  const W t5 = x0 ^ x3;
+  const W t6 = x1 ^ x3;
+  const W t7 = t5 & t6;
+  const W t8 = ~t4;
+  const W t9 = t7 ^ t8;
+  const W t10 = x0 & x2;
+  const W t11 = t6 ^ t10;
+  const W t12 = x1 & x3;
+  const W t13 = x0 | x3;
+  const W t14 = x2 & x3;
+  const W t15 = ~t14;
+  const W t16 = x0 & x3;
+  const W t17 = x0 & t12;
+  const W t18 = t11 & t15;
+  const W t19 = ~t17;
+  const W t20 = t18 ^ t19;
+  const W t21 = t4 ^ t16;
+  const W t22 = t10 | t21;
+  const W t23 = ~t5;
+  const W t24 = t22 ^ t23;
+  const W t25 = x0 ^ x1;
+  const W t26 = x2 | x3;
+  const W t27 = t13 & t25;
+  const W t28 = ~t26;
+  const W t29 = t27 ^ t28;
+  x0 = t9;
+  x1 = t29;
+  x2 = t20;
+  x3 = t24;
+}
+
+// S6: 27 gates, depth 5.
+template <class W>
+inline void Sbox6(W& x0, W& x1, W& x2, W& x3) {
+  const W t4 = x1 ^ x3;
+  const W t5 = x0 ^ x2;
+  const W t6 = x2 ^ t4;
+  const W t7 = t4 | t5;
+  const W t8 = ~x0;
+  const W t9 = x3 & t8;
+  const W t10 = ~t6;
+  const W t11 = t9 ^ t10;
+  const W t12 = x0 & x1;
+  const W t13 = t6 | t12;
+  const W t14 = t6 | t9;
+  const W t15 = t12 ^ t14;
+  const W t16 = t7 & t15;
+  const W t17 = x0 | x2;
+  const W t18 = ~t17;
+  const W t19 = t4 | t12;
+  const W t20 = x1 & x2;
+  const W t21 = x0 ^ t4;
+  const W t22 = t20 & t21;
+  const W t23 = t18 ^ t19;
+  const W t24 = t22 ^ t23;
+  const W t25 = x2 | x3;
+  const W t26 = t5 ^ t12;
+  const W t27 = t4 | t25;
+  const W t28 = t26 ^ t27;
+  const W t29 = ~t28;
+  const W t30 = t13 ^ t29;
+  x0 = t24;
+  x1 = t11;
+  x2 = t30;
+  x3 = t16;
+}
+
+// S7: 25 gates, depth 5.
+template <class W>
+inline void Sbox7(W& x0, W& x1, W& x2, W& x3) {
+  const W t4 = x1 & x3;
+  const W t5 = x0 ^ x2;
+  const W t6 = x2 ^ t4;
+  const W t7 = x0 | x3;
+  const W t8 = x2 ^ t7;
+  const W t9 = x1 ^ t8;
+  const W t10 = t6 & t8;
+  const W t11 = x1 ^ x3;
+  const W t12 = x2 ^ t11;
+  const W t13 = x0 & t12;
+  const W t14 = ~t10;
+  const W t15 = t13 ^ t14;
+  const W t16 = x1 ^ t5;
+  const W t17 = x1 & t16;
+  const W t18 = t6 & t17;
+  const W t19 = t9 ^ t18;
+  const W t20 = t5 ^ t13;
+  const W t21 = ~t5;
+  const W t22 = t5 & t7;
+  const W t23 = t9 | t11;
+  const W t24 = t22 ^ t23;
+  const W t25 = x1 & x2;
+  const W t26 = t21 | t25;
+  const W t27 = x1 & t26;
+  const W t28 = t20 ^ t27;
+  x0 = t15;
+  x1 = t24;
+  x2 = t19;
+  x3 = t28;
+}
+
+// S0INV: 21 gates, depth 8.
 template <class W>
 inline void Sbox0Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x1 ^ x2;
@@ -269,7 +298,7 @@ inline void Sbox0Inv(W& x0, W& x1, W& x2, W& x3) {
   x3 = t20;
 }
 
-// S1INV: 22 gates.
+// S1INV: 22 gates, depth 13.
 template <class W>
 inline void Sbox1Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x2 ^ x3;
@@ -300,7 +329,7 @@ inline void Sbox1Inv(W& x0, W& x1, W& x2, W& x3) {
   x3 = t9;
 }
 
-// S2INV: 19 gates.
+// S2INV: 19 gates, depth 10.
 template <class W>
 inline void Sbox2Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x1 ^ x3;
@@ -328,7 +357,7 @@ inline void Sbox2Inv(W& x0, W& x1, W& x2, W& x3) {
   x3 = t15;
 }
 
-// S3INV: 19 gates.
+// S3INV: 19 gates, depth 11.
 template <class W>
 inline void Sbox3Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x1 & x3;
@@ -356,7 +385,7 @@ inline void Sbox3Inv(W& x0, W& x1, W& x2, W& x3) {
   x3 = t17;
 }
 
-// S4INV: 20 gates.
+// S4INV: 20 gates, depth 14.
 template <class W>
 inline void Sbox4Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x0 ^ x3;
@@ -385,7 +414,7 @@ inline void Sbox4Inv(W& x0, W& x1, W& x2, W& x3) {
   x3 = t14;
 }
 
-// S5INV: 19 gates.
+// S5INV: 19 gates, depth 13.
 template <class W>
 inline void Sbox5Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x0 ^ x1;
@@ -413,7 +442,7 @@ inline void Sbox5Inv(W& x0, W& x1, W& x2, W& x3) {
   x3 = t19;
 }
 
-// S6INV: 21 gates.
+// S6INV: 21 gates, depth 9.
 template <class W>
 inline void Sbox6Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x0 ^ x3;
@@ -443,7 +472,7 @@ inline void Sbox6Inv(W& x0, W& x1, W& x2, W& x3) {
   x3 = t24;
 }
 
-// S7INV: 23 gates.
+// S7INV: 23 gates, depth 15.
 template <class W>
 inline void Sbox7Inv(W& x0, W& x1, W& x2, W& x3) {
   const W t4 = x0 ^ x1;
