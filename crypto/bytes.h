@@ -8,6 +8,10 @@
 
 namespace velt::crypto {
 
+// For a block function that the compiler would otherwise call out of line from a mode loop,
+// leaving the loop's state in memory between blocks.
+#define VELT_FORCE_INLINE [[gnu::always_inline]] inline
+
 inline uint32_t LoadLe32(const uint8_t* p) {
   uint32_t v;
   std::memcpy(&v, p, 4);

@@ -139,6 +139,13 @@ void TCrypt_cast256::SetupKey(const uint8_t* key, unsigned bits) {
   }
 }
 
+void TCrypt_cast256::EncryptWords(uint32_t (&w)[4]) const {
+  Words x{w[0], w[1], w[2], w[3]};
+  for (int i = 0; i < 6; ++i) Quad(x, ks_->km[i], ks_->kr[i]);
+  for (int i = 6; i < 12; ++i) QuadBar(x, ks_->km[i], ks_->kr[i]);
+  w[0] = x.a, w[1] = x.b, w[2] = x.c, w[3] = x.d;
+}
+
 void TCrypt_cast256::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
   EncryptN<1>(*ks_, in, out);
 }

@@ -19,6 +19,8 @@ class TCrypt_cast256 final
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
+  static constexpr WordOrder kWordOrder = WordOrder::kBig;
+  void EncryptWords(uint32_t (&w)[4]) const;
   void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   // Two blocks at a time keep more S-box loads in flight.

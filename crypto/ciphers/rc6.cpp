@@ -43,9 +43,9 @@ void TCrypt_rc6::SetupKey(const uint8_t* key, unsigned bits) {
   }
 }
 
-void TCrypt_rc6::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+VELT_FORCE_INLINE void TCrypt_rc6::EncryptWords(uint32_t (&w)[4]) const {
   const uint32_t* s = ks_->s;
-  uint32_t a = LoadLe32(in), b = LoadLe32(in + 4), c = LoadLe32(in + 8), d = LoadLe32(in + 12);
+  uint32_t a = w[0], b = w[1], c = w[2], d = w[3];
   b += s[0];
   d += s[1];
   // Four rounds per pass so the register rotation (a,b,c,d) = (b,c,d,a) costs no moves.
@@ -64,12 +64,16 @@ void TCrypt_rc6::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
     d = Rotl32(d ^ t, int(u & 31)) + s[2 * i + 6];
     b = Rotl32(b ^ u, int(t & 31)) + s[2 * i + 7];
   }
-  a += s[2 * kRounds + 2];
-  c += s[2 * kRounds + 3];
-  StoreLe32(out, a);
-  StoreLe32(out + 4, b);
-  StoreLe32(out + 8, c);
-  StoreLe32(out + 12, d);
+  w[0] = a + s[2 * kRounds + 2];
+  w[1] = b;
+  w[2] = c + s[2 * kRounds + 3];
+  w[3] = d;
+}
+
+void TCrypt_rc6::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+  uint32_t w[4] = {LoadLe32(in), LoadLe32(in + 4), LoadLe32(in + 8), LoadLe32(in + 12)};
+  EncryptWords(w);
+  for (int k = 0; k < 4; ++k) StoreLe32(out + 4 * k, w[k]);
 }
 
 void TCrypt_rc6::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {

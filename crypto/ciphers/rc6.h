@@ -17,6 +17,8 @@ class TCrypt_rc6 final : public BlockCipher<TCrypt_rc6, TCrypt_blockcipher128, R
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
+  static constexpr WordOrder kWordOrder = WordOrder::kLittle;
+  void EncryptWords(uint32_t (&w)[4]) const;
   void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const;
   // Two blocks per round hide the multiply and rotate latency of each other.

@@ -217,7 +217,7 @@ inline void DecRound(W& a, W& b, W& c, W& d, const uint32_t (*k)[4], int r) {
 // The state is copied into locals: through the references it could alias the key words, and
 // the compiler would then keep it in memory.
 template <class W>
-inline void EncryptState(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
+VELT_FORCE_INLINE void EncryptState(W& a0, W& b0, W& c0, W& d0, const uint32_t (*k)[4]) {
   W a = a0, b = b0, c = c0, d = d0;
   for (int r = 0; r < 24; r += 8) {
     EncRound<0>(a, b, c, d, k, r);

@@ -21,9 +21,11 @@ class TCrypt_twofish final
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
-  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
-    uint32_t a = LoadLe32(in) ^ ks_->k[0], b = LoadLe32(in + 4) ^ ks_->k[1];
-    uint32_t c = LoadLe32(in + 8) ^ ks_->k[2], d = LoadLe32(in + 12) ^ ks_->k[3];
+  static constexpr WordOrder kWordOrder = WordOrder::kLittle;
+
+  void EncryptWords(uint32_t (&w)[4]) const {
+    uint32_t a = w[0] ^ ks_->k[0], b = w[1] ^ ks_->k[1];
+    uint32_t c = w[2] ^ ks_->k[2], d = w[3] ^ ks_->k[3];
     for (int r = 8; r < 40; r += 4) {
       uint32_t t0 = G0(a), t1 = G1(b);
       c = Rotr32(c ^ (t0 + t1 + ks_->k[r]), 1);
@@ -32,10 +34,16 @@ class TCrypt_twofish final
       a = Rotr32(a ^ (t0 + t1 + ks_->k[r + 2]), 1);
       b = Rotl32(b, 1) ^ (t0 + 2 * t1 + ks_->k[r + 3]);
     }
-    StoreLe32(out, c ^ ks_->k[4]);
-    StoreLe32(out + 4, d ^ ks_->k[5]);
-    StoreLe32(out + 8, a ^ ks_->k[6]);
-    StoreLe32(out + 12, b ^ ks_->k[7]);
+    w[0] = c ^ ks_->k[4];
+    w[1] = d ^ ks_->k[5];
+    w[2] = a ^ ks_->k[6];
+    w[3] = b ^ ks_->k[7];
+  }
+
+  void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
+    uint32_t w[4] = {LoadLe32(in), LoadLe32(in + 4), LoadLe32(in + 8), LoadLe32(in + 12)};
+    EncryptWords(w);
+    for (int k = 0; k < 4; ++k) StoreLe32(out + 4 * k, w[k]);
   }
 
   // No bulk forms: two blocks side by side run out of registers and are slower.
