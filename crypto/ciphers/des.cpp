@@ -152,8 +152,8 @@ inline uint32_t F(uint32_t r, const uint32_t* k) {
 // 16 rounds per pass. Leaving the halves swapped after each pass is the standard's final swap,
 // and between passes it is also what the cancelled FP/IP pair would have left.
 template <int Passes>
-inline void CryptOne(const uint32_t* k, const uint8_t* in, uint8_t* out) {
-  uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
+inline void CryptWords(const uint32_t* k, uint32_t& l0, uint32_t& r0) {
+  uint32_t l = l0, r = r0;
   InitialPermutation(l, r);
   for (int p = 0; p < Passes; ++p) {
     for (int i = 0; i < 8; ++i, k += 4) {
@@ -163,6 +163,13 @@ inline void CryptOne(const uint32_t* k, const uint8_t* in, uint8_t* out) {
     std::swap(l, r);
   }
   FinalPermutation(l, r);
+  l0 = l, r0 = r;
+}
+
+template <int Passes>
+inline void CryptOne(const uint32_t* k, const uint8_t* in, uint8_t* out) {
+  uint32_t l = LoadBe32(in), r = LoadBe32(in + 4);
+  CryptWords<Passes>(k, l, r);
   StoreBe32(out, l);
   StoreBe32(out + 4, r);
 }
@@ -229,6 +236,14 @@ void TCrypt_customdes::Crypt3(const uint32_t* k, const uint8_t* in, uint8_t* out
   CryptBlocks<3>(k, in, out, count);
 }
 
+void TCrypt_des::EncryptWords(uint32_t (&w)[2]) const {
+  CryptWords<1>(ks_->enc, w[0], w[1]);
+}
+
+void TCrypt_3des::EncryptWords(uint32_t (&w)[2]) const {
+  CryptWords<3>(ks_->enc, w[0], w[1]);
+}
+
 bool TCrypt_des::ClassSelfCheck() {
   return KnownAnswer("0170f175468fb5e6", "0756d8e0774761d2", "0cd3da020021dc09");
 }
@@ -259,5 +274,8 @@ void TCrypt_3des::SetupKey(const uint8_t* key, unsigned bits) {
   std::memcpy(ks_->dec + 32, e[1], sizeof e[1]);
   std::memcpy(ks_->dec + 64, d[0], sizeof d[0]);
 }
+
+template class BlockCipher<TCrypt_des, TCrypt_customdes, DesSchedule>;
+template class BlockCipher<TCrypt_3des, TCrypt_customdes, TripleDesSchedule>;
 
 }  // namespace velt::crypto

@@ -29,6 +29,8 @@ class TCrypt_des final : public BlockCipher<TCrypt_des, TCrypt_customdes, DesSch
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
+  static constexpr WordOrder kWordOrder = WordOrder::kBig;
+  void EncryptWords(uint32_t (&w)[2]) const;
   void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const { Crypt1(ks_->enc, in, out, 1); }
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const { Crypt1(ks_->dec, in, out, 1); }
   void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
@@ -54,6 +56,8 @@ class TCrypt_3des final : public BlockCipher<TCrypt_3des, TCrypt_customdes, Trip
 
   void SetupKey(const uint8_t* key, unsigned bits) override;
 
+  static constexpr WordOrder kWordOrder = WordOrder::kBig;
+  void EncryptWords(uint32_t (&w)[2]) const;
   void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const { Crypt3(ks_->enc, in, out, 1); }
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const { Crypt3(ks_->dec, in, out, 1); }
   void EncryptBlocksRaw(const uint8_t* in, uint8_t* out, size_t count) const {
@@ -63,5 +67,9 @@ class TCrypt_3des final : public BlockCipher<TCrypt_3des, TCrypt_customdes, Trip
     Crypt3(ks_->dec, in, out, count);
   }
 };
+
+// The word functions are compiled with the mode loops in des.cpp, so they inline there.
+extern template class BlockCipher<TCrypt_des, TCrypt_customdes, DesSchedule>;
+extern template class BlockCipher<TCrypt_3des, TCrypt_customdes, TripleDesSchedule>;
 
 }  // namespace velt::crypto
