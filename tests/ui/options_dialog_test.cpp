@@ -324,12 +324,6 @@ TEST_F(OptionsDialogTest, OkThatCannotSaveSaysWhereAndWhySavesNothingAndKeepsThe
 }
 
 TEST_F(OptionsDialogTest, EscapeOrTheCloseBoxLeavesWithoutSavingAndTakesTheChangesBack) {
-#ifdef _WIN32
-  // Under Wine's offscreen platform the options dialog's own key handling waits for the
-  // window system (each row about 30 s, and close() hides the dialog without ending its
-  // loop); a real Windows has not been tried. Linux runs these rows.
-  GTEST_SKIP() << "the options dialog's keys under Wine's offscreen platform";
-#endif
   Tveltoptions& o = options();
   const RegistryValue storedCipher = Stored("enc");
   const engine::EngineSettings before = o.Settings();
@@ -363,12 +357,6 @@ TEST_F(OptionsDialogTest, EscapeOrTheCloseBoxLeavesWithoutSavingAndTakesTheChang
 }
 
 TEST_F(OptionsDialogTest, EnterPressesOkAfterTheExtensionFieldsCheck) {
-#ifdef _WIN32
-  // Under Wine's offscreen platform the options dialog's own key handling waits for the
-  // window system (each row about 30 s, and close() hides the dialog without ending its
-  // loop); a real Windows has not been tried. Linux runs these rows.
-  GTEST_SKIP() << "the options dialog's keys under Wine's offscreen platform";
-#endif
   Tveltoptions& o = options();
   struct Row {
     const char* typed;

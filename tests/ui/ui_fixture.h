@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -151,7 +152,9 @@ class UiTest : public ::testing::Test {
 
   // Runs `action` once `dialog` is up (the code under test opens it modally, which blocks the
   // test until it closes). Whatever the action leaves open is closed afterwards, so a failed
-  // check cannot hang the test.
+  // check cannot hang the test. An action may wait (QTest::qWait) after closing the dialog:
+  // Windows' event dispatcher forgets a loop's request to end when a loop nested in it runs,
+  // and the dialog's exec() would sleep until some later system message, so it is asked again.
   void WhenShown(QDialog* dialog, std::function<void()> action) {
     auto* timer = new QTimer(dialog);
     auto waited = std::make_shared<int>(0);
@@ -166,6 +169,7 @@ class UiTest : public ::testing::Test {
       ++shownCount[dialog];
       action();
       if (dialog->isVisible()) dialog->done(QDialog::Rejected);
+      QAbstractEventDispatcher::instance()->interrupt();
     });
     timer->start();
   }
