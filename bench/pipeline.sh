@@ -160,15 +160,18 @@ done
 
 # The goals, as time ratios (VELT's seconds over gpg's: lower is better) and sizes. On a shared
 # machine one run is at the mercy of the others' load: each time here is the best of three.
-# best SETUP COMMAND...: the fewest wall-clock seconds of three runs, SETUP (shell) before each.
+# best SETUP COMMAND...: the fewest wall-clock seconds of three runs, SETUP (shell) before each,
+# to the microsecond (a run of a fifth of a second is too short for /usr/bin/time's hundredths).
 best() {
-  local setup=$1 b=1e9 i
+  local setup=$1 b=1e9 i t0 t1
   shift
   for i in 1 2 3; do
     eval "$setup"
     sync
-    /usr/bin/time -f %e -o "$work/t" "$@" >/dev/null 2>&1 || { echo failed; return 0; }
-    b=$(python3 -c "print(min($(tail -1 "$work/t"), $b))")
+    t0=$EPOCHREALTIME
+    "$@" >/dev/null 2>&1 || { echo failed; return 0; }
+    t1=$EPOCHREALTIME
+    b=$(python3 -c "print(min($t1 - $t0, $b))")
   done
   echo "$b"
 }
@@ -196,10 +199,10 @@ for kind in text random; do
 import sys
 kind, dec, gdec, enc, genc, size, zsize, fast = sys.argv[1:]
 r = lambda a, b: float(a) / max(float(b), 0.001)
-print(f"| {kind}: VELT decrypt RIJNDAEL + SHA 256, zlib default ({fast} inflate, {float(dec):.2f} s) / "
-      f"gpg --decrypt AES256 -z 6 ({float(gdec):.2f} s) | {r(dec, gdec):.2f}x | at most 0.25x |")
-print(f"| {kind}: VELT encrypt BlowFish + MD5, fastest ({fast} deflate, {float(enc):.2f} s) / "
-      f"gpg --symmetric BLOWFISH -z 1 ({float(genc):.2f} s) | {r(enc, genc):.2f}x | at most 0.4x |")
+print(f"| {kind}: VELT decrypt RIJNDAEL + SHA 256, zlib default ({fast} inflate, {float(dec):.3f} s) / "
+      f"gpg --decrypt AES256 -z 6 ({float(gdec):.3f} s) | {r(dec, gdec):.3f}x | at most 0.25x |")
+print(f"| {kind}: VELT encrypt BlowFish + MD5, fastest ({fast} deflate, {float(enc):.3f} s) / "
+      f"gpg --symmetric BLOWFISH -z 1 ({float(genc):.3f} s) | {r(enc, genc):.3f}x | at most 0.4x |")
 print(f"| {kind}: the fastest level's payload / zlib level 1 ({int(size)} / {int(zsize)} bytes) "
       f"| {r(size, zsize):.4f} | at most 1 |")
 PY
