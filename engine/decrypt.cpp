@@ -133,19 +133,28 @@ DecryptResult DecryptOneFile(const std::string& path, const std::string& passwor
         FileStream out(plain.File());
         bool ended = false;
         try {
-          // The cipher on one processor, the inflater on another.
-          TZInflatingWriter inflater(out);
+          // Three stages on threads of their own: the cipher, the inflater, and writing the
+          // file (copying into the page cache costs a fast inflater a third of its time).
           RunPipeline(
               [&](crypto::TSink& pipe) { cipher->DecryptStream(in, pipe, size - e.recordLength); },
-              [&](Pipe& pipe) {
-                std::vector<uint8_t> piece(256 * 1024);
-                while (!inflater.Ended())
-                  if (size_t n = pipe.Read(piece.data(), piece.size()))
-                    inflater.Write(piece.data(), n);
-                  else
-                    break;
+              [&](Pipe& deciphered) {
+                RunPipeline(
+                    [&](crypto::TSink& inflated) {
+                      TZInflatingWriter inflater(inflated);
+                      std::vector<uint8_t> piece(256 * 1024);
+                      while (!inflater.Ended())
+                        if (size_t n = deciphered.Read(piece.data(), piece.size()))
+                          inflater.Write(piece.data(), n);
+                        else
+                          break;
+                      ended = inflater.Ended();
+                    },
+                    [&](Pipe& inflated) {
+                      std::vector<uint8_t> piece(FileStream::kBufferSize);
+                      while (size_t n = inflated.Read(piece.data(), piece.size()))
+                        out.Write(piece.data(), n);
+                    });
               });
-          ended = inflater.Ended();
         } catch (const EZDecompressionError&) {
           failed = true;  // what a wrong password (or a damaged body) looks like to zlib
         }

@@ -93,6 +93,11 @@ class File {
   Native handle_ = -1;
 #endif
   std::string path_;
+#ifndef _WIN32
+  // Bytes written since the device was last asked to start on them.
+  void SendWrittenData();
+  uint64_t unsent_ = 0;
+#endif
 #ifdef _WIN32
   // Each File has a position of its own, as a POSIX descriptor does; all I/O gives Windows
   // the offset explicitly.

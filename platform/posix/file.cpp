@@ -20,7 +20,8 @@ namespace {
 }
 }  // namespace
 
-File::File(File&& other) noexcept : handle_(other.handle_), path_(std::move(other.path_)) {
+File::File(File&& other) noexcept
+    : handle_(other.handle_), path_(std::move(other.path_)), unsent_(other.unsent_) {
   other.handle_ = -1;
 }
 
@@ -29,6 +30,7 @@ File& File::operator=(File&& other) noexcept {
     if (handle_ >= 0) ::close(handle_);
     handle_ = other.handle_;
     path_ = std::move(other.path_);
+    unsent_ = other.unsent_;
     other.handle_ = -1;
   }
   return *this;
@@ -119,7 +121,21 @@ void File::Write(const void* buffer, size_t n) {
     }
     p += w;
     n -= size_t(w);
+    unsent_ += uint64_t(w);
   }
+  SendWrittenData();
+}
+
+// Every few megabytes, the device is asked to start writing what has been written so far,
+// without waiting for it: the Flush that makes a file safe before its original goes then has
+// little left to wait for. Only a hint; it changes nothing that is read back.
+void File::SendWrittenData() {
+#ifdef __linux__
+  constexpr uint64_t kSendEvery = 8 << 20;
+  if (unsent_ < kSendEvery) return;
+  unsent_ = 0;
+  ::sync_file_range(handle_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
 }
 
 void File::WriteAt(uint64_t offset, const void* buffer, size_t n) {
