@@ -79,6 +79,42 @@ void RefuseExisting(const std::string& path, const std::string& name) {
   if (platform::Exists(name)) throw EngineError(path, messages::DecryptedExists(name));
 }
 
+// Deciphers `bytes` of `in` and inflates them into `out`; returns whether the zlib stream
+// ended. From a megabyte of payload on, three stages run on threads of their own: the cipher,
+// the inflater, and writing the file (copying into the page cache costs a fast inflater a
+// third of its time). A smaller payload runs on this thread: starting threads and handing
+// over would cost it more than they save.
+bool DecipherAndInflate(crypto::TCrypt_cipher& cipher, crypto::TStream& in, uint64_t bytes,
+                        crypto::TSink& out) {
+  constexpr uint64_t kThreadsFrom = 1 << 20;
+  if (bytes < kThreadsFrom) {
+    TZInflatingWriter inflater(out);
+    cipher.DecryptStream(in, inflater, bytes);
+    return inflater.Ended();
+  }
+  bool ended = false;
+  RunPipeline([&](crypto::TSink& pipe) { cipher.DecryptStream(in, pipe, bytes); },
+              [&](Pipe& deciphered) {
+                RunPipeline(
+                    [&](crypto::TSink& inflated) {
+                      TZInflatingWriter inflater(inflated);
+                      std::vector<uint8_t> piece(256 * 1024);
+                      while (!inflater.Ended())
+                        if (size_t n = deciphered.Read(piece.data(), piece.size()))
+                          inflater.Write(piece.data(), n);
+                        else
+                          break;
+                      ended = inflater.Ended();
+                    },
+                    [&](Pipe& inflated) {
+                      std::vector<uint8_t> piece(FileStream::kBufferSize);
+                      while (size_t n = inflated.Read(piece.data(), piece.size()))
+                        out.Write(piece.data(), n);
+                    });
+              });
+  return ended;
+}
+
 }  // namespace
 
 DecryptResult DecryptOneFile(const std::string& path, const std::string& password, bool hasMetaInfo,
@@ -133,28 +169,7 @@ DecryptResult DecryptOneFile(const std::string& path, const std::string& passwor
         FileStream out(plain.File());
         bool ended = false;
         try {
-          // Three stages on threads of their own: the cipher, the inflater, and writing the
-          // file (copying into the page cache costs a fast inflater a third of its time).
-          RunPipeline(
-              [&](crypto::TSink& pipe) { cipher->DecryptStream(in, pipe, size - e.recordLength); },
-              [&](Pipe& deciphered) {
-                RunPipeline(
-                    [&](crypto::TSink& inflated) {
-                      TZInflatingWriter inflater(inflated);
-                      std::vector<uint8_t> piece(256 * 1024);
-                      while (!inflater.Ended())
-                        if (size_t n = deciphered.Read(piece.data(), piece.size()))
-                          inflater.Write(piece.data(), n);
-                        else
-                          break;
-                      ended = inflater.Ended();
-                    },
-                    [&](Pipe& inflated) {
-                      std::vector<uint8_t> piece(FileStream::kBufferSize);
-                      while (size_t n = inflated.Read(piece.data(), piece.size()))
-                        out.Write(piece.data(), n);
-                    });
-              });
+          ended = DecipherAndInflate(*cipher, in, size - e.recordLength, out);
         } catch (const EZDecompressionError&) {
           failed = true;  // what a wrong password (or a damaged body) looks like to zlib
         }
