@@ -43,6 +43,24 @@ inline void StoreWord(uint8_t* p, uint32_t v) {
     StoreLe32(p, v);
 }
 
+template <WordOrder O, size_t N>
+inline void LoadWords(uint32_t (&w)[N], const uint8_t* p) {
+  for (size_t k = 0; k < N; ++k) w[k] = LoadWord<O>(p + 4 * k);
+}
+template <WordOrder O, size_t N>
+inline void StoreWords(uint8_t* p, const uint32_t (&w)[N]) {
+  for (size_t k = 0; k < N; ++k) StoreWord<O>(p + 4 * k, w[k]);
+}
+
+// A word cipher's block function over bytes, for its EncryptBlockRaw.
+template <size_t B, class C>
+inline void EncryptBlockByWords(const C& c, const uint8_t* in, uint8_t* out) {
+  uint32_t w[B / 4];
+  LoadWords<C::kWordOrder>(w, in);
+  c.EncryptWords(w);
+  StoreWords<C::kWordOrder>(out, w);
+}
+
 template <size_t B>
 struct Modes {
   // Blocks handed to a bulk call at once: enough to keep several in flight, small enough to
@@ -87,13 +105,13 @@ struct Modes {
   static void CbcEncryptWords(const C& c, uint8_t* cv, const uint8_t* in, uint8_t* out, size_t n) {
     constexpr WordOrder O = C::kWordOrder;
     uint32_t w[B / 4];
-    for (size_t k = 0; k < B / 4; ++k) w[k] = LoadWord<O>(cv + 4 * k);
+    LoadWords<O>(w, cv);
     for (; n >= B; n -= B, in += B, out += B) {
       for (size_t k = 0; k < B / 4; ++k) w[k] ^= LoadWord<O>(in + 4 * k);
       c.EncryptWords(w);
-      for (size_t k = 0; k < B / 4; ++k) StoreWord<O>(out + 4 * k, w[k]);
+      StoreWords<O>(out, w);
     }
-    for (size_t k = 0; k < B / 4; ++k) StoreWord<O>(cv + 4 * k, w[k]);
+    StoreWords<O>(cv, w);
     if (n) Tail(c, cv, in, out, n);
   }
 

@@ -36,10 +36,7 @@ class TCrypt_blowfish final
   }
 
   void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
-    uint32_t w[2] = {LoadBe32(in), LoadBe32(in + 4)};
-    EncryptWords(w);
-    StoreBe32(out, w[0]);
-    StoreBe32(out + 4, w[1]);
+    EncryptBlockByWords<8>(*this, in, out);
   }
 
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {

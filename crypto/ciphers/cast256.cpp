@@ -55,14 +55,19 @@ inline void QuadBar(Words& w, const uint32_t* km, const uint8_t* kr) {
 // N blocks side by side, one quad-round at a time, so that the S-box loads of one block
 // overlap the dependency chain of the others.
 template <size_t N>
-void EncryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
-  Words w[N];
-  for (size_t j = 0; j < N; ++j, in += 16)
-    w[j] = {LoadBe32(in), LoadBe32(in + 4), LoadBe32(in + 8), LoadBe32(in + 12)};
+void EncryptRounds(const Cast256Schedule& ks, Words (&w)[N]) {
   for (int i = 0; i < 6; ++i)
     for (auto& x : w) Quad(x, ks.km[i], ks.kr[i]);
   for (int i = 6; i < 12; ++i)
     for (auto& x : w) QuadBar(x, ks.km[i], ks.kr[i]);
+}
+
+template <size_t N>
+void EncryptN(const Cast256Schedule& ks, const uint8_t* in, uint8_t* out) {
+  Words w[N];
+  for (size_t j = 0; j < N; ++j, in += 16)
+    w[j] = {LoadBe32(in), LoadBe32(in + 4), LoadBe32(in + 8), LoadBe32(in + 12)};
+  EncryptRounds(ks, w);
   for (size_t j = 0; j < N; ++j, out += 16) {
     StoreBe32(out, w[j].a);
     StoreBe32(out + 4, w[j].b);
@@ -140,10 +145,9 @@ void TCrypt_cast256::SetupKey(const uint8_t* key, unsigned bits) {
 }
 
 void TCrypt_cast256::EncryptWords(uint32_t (&w)[4]) const {
-  Words x{w[0], w[1], w[2], w[3]};
-  for (int i = 0; i < 6; ++i) Quad(x, ks_->km[i], ks_->kr[i]);
-  for (int i = 6; i < 12; ++i) QuadBar(x, ks_->km[i], ks_->kr[i]);
-  w[0] = x.a, w[1] = x.b, w[2] = x.c, w[3] = x.d;
+  Words x[1] = {{w[0], w[1], w[2], w[3]}};
+  EncryptRounds(*ks_, x);
+  w[0] = x[0].a, w[1] = x[0].b, w[2] = x[0].c, w[3] = x[0].d;
 }
 
 void TCrypt_cast256::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {

@@ -31,10 +31,7 @@ class TCrypt_rc5 final : public BlockCipher<TCrypt_rc5, TCrypt_blockcipher64, Rc
   }
 
   void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
-    uint32_t w[2] = {LoadLe32(in), LoadLe32(in + 4)};
-    EncryptWords(w);
-    StoreLe32(out, w[0]);
-    StoreLe32(out + 4, w[1]);
+    EncryptBlockByWords<8>(*this, in, out);
   }
 
   void DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {

@@ -71,9 +71,7 @@ VELT_FORCE_INLINE void TCrypt_rc6::EncryptWords(uint32_t (&w)[4]) const {
 }
 
 void TCrypt_rc6::EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
-  uint32_t w[4] = {LoadLe32(in), LoadLe32(in + 4), LoadLe32(in + 8), LoadLe32(in + 12)};
-  EncryptWords(w);
-  for (int k = 0; k < 4; ++k) StoreLe32(out + 4 * k, w[k]);
+  EncryptBlockByWords<16>(*this, in, out);
 }
 
 void TCrypt_rc6::DecryptBlockRaw(const uint8_t* in, uint8_t* out) const {

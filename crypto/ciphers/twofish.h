@@ -41,9 +41,7 @@ class TCrypt_twofish final
   }
 
   void EncryptBlockRaw(const uint8_t* in, uint8_t* out) const {
-    uint32_t w[4] = {LoadLe32(in), LoadLe32(in + 4), LoadLe32(in + 8), LoadLe32(in + 12)};
-    EncryptWords(w);
-    for (int k = 0; k < 4; ++k) StoreLe32(out + 4 * k, w[k]);
+    EncryptBlockByWords<16>(*this, in, out);
   }
 
   // No bulk forms: two blocks side by side run out of registers and are slower.
