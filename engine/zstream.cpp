@@ -101,12 +101,13 @@ uint64_t TZDecompressionStream::BytesIn() const {
 }
 
 size_t TZDecompressionStream::Read(void* data, size_t n) {
-  InflateBuffers b;
+  // The input left from the last call stays in b; the output is the caller's.
+  InflateBuffers& b = buffers_;
   b.nextOut = static_cast<uint8_t*>(data);
   b.availOut = n;
   while (b.availOut > 0 && !ended_) {
     bool sourceEnded = false;
-    if (availIn_ == 0) {
+    if (b.availIn == 0) {
       underlying_.Seek(underlyingPos_);
       size_t got = underlying_.Read(buffer_.data(), buffer_.size());
       underlyingPos_ = underlying_.Position();
@@ -116,24 +117,20 @@ size_t TZDecompressionStream::Read(void* data, size_t n) {
         // input.
         sourceEnded = true;
       } else {
-        nextIn_ = buffer_.data();
-        availIn_ = got;
+        b.nextIn = buffer_.data();
+        b.availIn = got;
         if (OnProgress) OnProgress(*this);
       }
     }
     const size_t room = b.availOut;
-    b.nextIn = nextIn_;
-    b.availIn = availIn_;
     const bool end = inflater_->Inflate(b);
-    nextIn_ = b.nextIn;
-    availIn_ = b.availIn;
     if (sourceEnded && b.availOut == room) break;
     if (end) {
       ended_ = true;
       // Whatever follows the zlib stream is not ours to consume.
       underlyingPos_ = start_ + inflater_->StreamBytesIn();
       underlying_.Seek(underlyingPos_);
-      availIn_ = 0;
+      b.availIn = 0;
     }
   }
   return n - b.availOut;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "crypto/stream.h"
+#include "engine/inflater.h"
 
 namespace velt::engine {
 
@@ -26,8 +27,6 @@ enum class CompressionLevel { None = 0, Fastest = 1, Default = 2, Max = 3 };
 int ZlibLevel(CompressionLevel level);
 // The text for a zlib result code below zero ("data error" and so on).
 const char* ZlibMessage(int code);
-
-class TInflater;
 
 // What the compressor and the decompressor share: a buffer and the underlying stream, which
 // each positions itself, so that others may move it in between.
@@ -76,8 +75,7 @@ class TZDecompressionStream final : public TCustomZStream, public crypto::TSourc
 
  private:
   std::unique_ptr<TInflater> inflater_;
-  const uint8_t* nextIn_ = nullptr;
-  size_t availIn_ = 0;
+  InflateBuffers buffers_;
   uint64_t start_;  // where the zlib stream begins in the underlying stream
   bool ended_ = false;
 };
